@@ -1,0 +1,25 @@
+// Background pictures of the windows, chosen by the file's extension.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <stdexcept>
+
+class QWidget;
+
+namespace shell {
+
+class PictureError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/*! Decodes a picture by extension (any letter case): bmp, jpg/jpeg (libjpeg),
+    ico. Throws PictureError for any other extension, a missing file or bad data. */
+QImage LoadPicture(const QString& path);
+
+/*! Loads the picture into the window's child label "Background", which fills
+    the client area stretched, beneath every other control. Throws PictureError. */
+void LoadBackground(QWidget* window, const QString& path);
+
+} // namespace shell
