@@ -64,13 +64,18 @@ Dice RollDiceFrom(uint32_t seed);
     bars. Throws InOutError on a missing file, a bad token or an out-of-range
     number; cells read before the failure keep their new values. */
 void LoadBoard(Board& board, const std::string& programFolder);
+/*! The initial position file below a program folder. */
+std::string BoardFilePath(const std::string& programFolder);
+/*! LoadBoard on a file named directly. */
+void LoadBoardFile(Board& board, const std::string& path);
 /*! 0 while both sides have checkers; otherwise the signed sum of what is left
     (negative: white has won, positive: black has won). */
 int32_t CheckGameEnd(const Board& board);
 /*! Every legal single-checker move of side for the dice, in the fixed order;
     returns the count. The caller's board is not changed. */
 int32_t ListMoves(Board board, Dice dice, Side side, MoveList& moves);
-/*! Applies one listed move: bear-off, hit, entry or ordinary move. No checks. */
+/*! Applies one listed move: bear-off, hit, entry or ordinary move. No rule
+    checks; a move naming cells the board does not have changes nothing. */
 void ApplyMove(Board& board, Side side, Move move);
 /*! The computer's choice among the first count entries; writes nothing when count < 1. */
 void ChooseMove(const Board& board, const MoveList& moves, int32_t count, Move& result);
