@@ -10,12 +10,12 @@
 namespace text {
 
 class FileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class LineBuffer {
-public:
+  public:
     /*! Splits text at CR LF, CR or LF. A final break makes one more, empty line. */
     void SetText(const QString& text);
     /*! The lines joined by CR LF (so the final break survives as the empty last line). */
@@ -35,7 +35,7 @@ public:
     int CountWithoutFinalBreak() const;
     bool IsEmpty() const { return Text().isEmpty(); }
 
-private:
+  private:
     QStringList lines_;
 };
 
