@@ -10,7 +10,7 @@ class QWidget;
 namespace shell {
 
 class PictureError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

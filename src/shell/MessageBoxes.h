@@ -9,6 +9,9 @@ class QWidget;
 
 namespace shell {
 
+/*! The application title: caption of plain notices and of the task bar entry. */
+inline constexpr char ApplicationTitle[] = "Вертан";
+
 enum class BoxKind { Notice, Error, Confirm };
 
 /*! Called instead of showing a box: gets the kind, caption and text; its
@@ -16,7 +19,7 @@ enum class BoxKind { Notice, Error, Confirm };
 using MessageBoxHook = std::function<bool(BoxKind, const QString& caption, const QString& text)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
-/*! Plain notice: caption "Вертан", no icon, "OK". */
+/*! Plain notice: caption ApplicationTitle, no icon, "OK". */
 void ShowNotice(const QString& text);
 /*! Error box: caption "Error", error icon, "OK". */
 void ShowError(const QString& text);

@@ -7,17 +7,22 @@
 namespace shell {
 
 /*! Results: 0 out of resources, 2 file not found, 3 path not found,
-    11 not a valid executable, 5 access denied, above 32 success. */
+    5 access denied (a program without execute permission), 11 not a valid
+    executable, 31 no program for the document or link, above 32 success. */
 constexpr int ShellOutOfResources = 0;
 constexpr int ShellFileNotFound = 2;
 constexpr int ShellPathNotFound = 3;
 constexpr int ShellAccessDenied = 5;
 constexpr int ShellBadFormat = 11;
+constexpr int ShellNoAssociation = 31;
 constexpr int ShellSuccess = 42;
 
-/*! Executables start in the current directory with no arguments; documents
-    and links go to the desktop's default handler. For an executable, onExit
-    (if given) runs on the GUI thread when the started process ends. */
+/*! Targets with a scheme (http:, https:, ftp:, mailto:, file:) and host names
+    starting with "www." are links; any other target is a path, "\" read as
+    "/", relative to the current directory. A file without a document
+    extension is a program: it starts in the current directory with no
+    arguments. Documents, folders and links go to the desktop's default handler. For an executable,
+   onExit (if given) runs on the GUI thread when the started process ends. */
 int ShellOpen(const QString& target, std::function<void()> onExit = {});
 
 } // namespace shell

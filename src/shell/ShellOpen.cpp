@@ -1,0 +1,79 @@
+#include "shell/ShellOpen.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace shell {
+
+namespace {
+
+bool HasScheme(const QString& target) {
+    static const QStringList schemes = {QStringLiteral("http:"), QStringLiteral("https:"),
+                                        QStringLiteral("ftp:"), QStringLiteral("mailto:"),
+                                        QStringLiteral("file:")};
+    for (const QString& scheme : schemes)
+        if (target.startsWith(scheme, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+int OpenUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url) ? ShellSuccess : ShellNoAssociation;
+}
+
+// A file counts as a program when it has no document extension.
+bool IsProgram(const QFileInfo& info) {
+    static const QStringList programSuffixes = {QString(), QStringLiteral("exe"),
+                                                QStringLiteral("sh"), QStringLiteral("bin"),
+                                                QStringLiteral("appimage")};
+    return programSuffixes.contains(info.suffix().toLower());
+}
+
+int StartProgram(const QString& path, std::function<void()> onExit) {
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(path);
+    process->setWorkingDirectory(QDir::currentPath());
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return ShellBadFormat;
+    }
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, onExit = std::move(onExit)](int, QProcess::ExitStatus) {
+                         if (onExit)
+                             onExit();
+                         process->deleteLater();
+                     });
+    return ShellSuccess;
+}
+
+} // namespace
+
+int ShellOpen(const QString& target, std::function<void()> onExit) {
+    if (HasScheme(target))
+        return OpenUrl(QUrl(target));
+    // A bare host name the way the desktop shell takes it.
+    if (target.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
+        return OpenUrl(QUrl(QStringLiteral("http://") + target));
+
+    QString path = target;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (path.isEmpty())
+        return ShellFileNotFound;
+    const QFileInfo info(QDir::current(), path);
+    if (!info.exists())
+        return info.dir().exists() ? ShellFileNotFound : ShellPathNotFound;
+    if (info.isDir())
+        return OpenUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!IsProgram(info))
+        return OpenUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!info.isExecutable())
+        return ShellAccessDenied;
+    return StartProgram(info.absoluteFilePath(), std::move(onExit));
+}
+
+} // namespace shell
