@@ -1,0 +1,56 @@
+#include "shell/StartUp.h"
+#include "shell/FormBase.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ProgramEnd.h"
+#include "shell/Unit1.h"
+#include "shell/Unit2.h"
+#include "shell/Unit3.h"
+#include "shell/Unit4.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace shell {
+
+namespace {
+template <typename T, typename... Args>
+T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... args) {
+    auto object = std::make_unique<T>(std::forward<Args>(args)...);
+    global = object.get();
+    objects.push_back(std::move(object));
+    return global;
+}
+} // namespace
+
+Program::Program() {
+    Create(objects_, Form1);
+    Create(objects_, Form2);
+    Create(objects_, Form3, Form1->OptionsText.Line(3));
+    Create(objects_, Form4);
+}
+
+Program::~Program() {
+    while (!objects_.empty())
+        objects_.pop_back();
+    Form4 = nullptr;
+    Form3 = nullptr;
+    Form2 = nullptr;
+    Form1 = nullptr;
+}
+
+int RunProgram(bool quitWhenShown) {
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallFontSubstitution();
+    Program program;
+    if (ProgramEndRequested())
+        return 0;
+    QObject::connect(Form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    Form1->ShowCentred();
+    if (quitWhenShown)
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    qApp->exec();
+    return 0;
+}
+
+} // namespace shell

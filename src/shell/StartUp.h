@@ -1,0 +1,30 @@
+// The start-up order of the program's windows and modules, and the entry's body.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace shell {
+
+/*! Creates every window and data module once, in the start-up order (main
+    menu first; each creation handler runs at once), and sets their global
+    references. Destroys them in reverse order without closing any window. */
+class Program {
+public:
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+private:
+    std::vector<std::unique_ptr<QObject>> objects_;
+};
+
+/*! The program entry after the application object exists: title, font,
+    start-up, then the main menu centred and the event loop until it closes.
+    Returns 0 at once when start-up asked for the program to end.
+    quitWhenShown ends the loop as soon as the menu is on screen (timing). */
+int RunProgram(bool quitWhenShown = false);
+
+} // namespace shell

@@ -1,0 +1,92 @@
+#include "shell/Unit4.h"
+#include "shell/AppOptions.h"
+#include "shell/Background.h"
+#include "shell/ExceptionSink.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ProgramEnd.h"
+#include "shell/RtfReader.h"
+#include "shell/ShellOpen.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace shell;
+
+TForm4* Form4 = nullptr;
+
+TForm4::TForm4(QWidget* parent)
+    : TFormBase(QStringLiteral("О программе"), QSize(417, 409), Frame::Dialog, parent) {
+    AboutText = new QTextEdit(this);
+    AboutText->setGeometry(8, 8, 401, 233);
+    AboutText->setReadOnly(true);
+    AboutText->setFrameShape(QFrame::NoFrame);
+    AboutText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    AboutText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    const QColor yellow(255, 255, 0);
+    Label1 = AddLabel(QStringLiteral("Сайты разработчиков:"), {8, 248}, 15, yellow);
+    Label2 = AddLink(about::FirstSite, {184, 248});
+    Label6 = AddLink(about::SecondSite, {184, 272});
+    Label3 = AddLabel(QStringLiteral("Замечания и предложения:"), {8, 296}, 15, yellow);
+    Label4 = AddLink(about::MailShown, {224, 296});
+    Button2 = AddButton(QStringLiteral("Руководство пользователя"), QRect(112, 336, 185, 25));
+    Button1 = AddButton(QStringLiteral("Назад"), QRect(112, 368, 185, 25));
+    setTabOrder(AboutText, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
+    connect(Label2, &TLabel::Click, this, &TForm4::Label2Click);
+    connect(Label6, &TLabel::Click, this, &TForm4::Label6Click);
+    connect(Label4, &TLabel::Click, this, &TForm4::Label4Click);
+
+    DropErrors([this] { FormCreate(); });
+}
+
+TLabel* TForm4::AddLink(const QString& text, QPoint pos) {
+    TLabel* label = AddLabel(text, pos, 15, QColor(0, 255, 255));
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+    label->adjustSize();
+    label->setCursor(Qt::PointingHandCursor);
+    return label;
+}
+
+void TForm4::FormCreate() {
+    LoadBackground(this, DialogBackground); // not guarded: a failure skips the about text
+    QFile file(ProgramPath(QStringLiteral("\\Data\\About.rtf")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowNotice(QStringLiteral("Не найден файл About.rtf!"));
+        RequestProgramEnd();
+        return;
+    }
+    LoadRichOrPlainText(file.readAll(), AboutText->document());
+}
+
+void TForm4::Button1Click() { hide(); }
+
+void TForm4::Button2Click() {
+    QDir::setCurrent(ProgramFolder);
+    switch (ShellOpen(QStringLiteral("Data\\Help.htm"))) {
+    case ShellOutOfResources:
+        ShowError(QStringLiteral("Недостаточно памяти или других ресурсов!"));
+        break;
+    case ShellFileNotFound:
+        ShowError(QStringLiteral("Не найден файл Help.htm!"));
+        break;
+    case ShellPathNotFound:
+        ShowError(QStringLiteral("Не найден путь к файлу Help.htm!"));
+        break;
+    case ShellBadFormat:
+        ShowError(QStringLiteral("Неправильный формат файла Help.htm!"));
+        break;
+    default:
+        break;
+    }
+}
+
+// Link failures are silent.
+void TForm4::Label2Click() { ShellOpen(about::FirstSite); }
+void TForm4::Label6Click() { ShellOpen(about::SecondSite); }
+void TForm4::Label4Click() { ShellOpen(about::MailLink); }

@@ -1,0 +1,47 @@
+// About and help: the about text, the user guide and the developers' links.
+#pragma once
+
+#include "shell/FormBase.h"
+
+#include <QTextEdit>
+
+/*! The developers' addresses: two web sites, the mail link and the address
+    shown for it. */
+namespace about {
+inline const QString FirstSite = QStringLiteral("www.vertan-game.ru");
+inline const QString SecondSite = QStringLiteral("www.nardy-vertan.ru");
+inline const QString MailLink = QStringLiteral("mailto:support@vertan-game.ru");
+inline const QString MailShown = QStringLiteral("support@vertan-game.ru");
+} // namespace about
+
+class TForm4 : public shell::TFormBase {
+    Q_OBJECT
+public:
+    explicit TForm4(QWidget* parent = nullptr);
+
+    QTextEdit* AboutText;
+    shell::TLabel* Label1;
+    shell::TLabel* Label2;
+    shell::TLabel* Label6;
+    shell::TLabel* Label3;
+    shell::TLabel* Label4;
+    QPushButton* Button2;
+    QPushButton* Button1;
+
+    /*! Background, then Data/About.rtf (rich text, or plain text when it is
+        not RTF). A missing file: notice "Не найден файл About.rtf!" and the
+        program ends after start-up. */
+    void FormCreate();
+    void Button1Click();
+    /*! Opens "Data\Help.htm" from the program folder; error boxes for the
+        shell results 0, 2, 3 and 11. */
+    void Button2Click();
+    void Label2Click();
+    void Label6Click();
+    void Label4Click();
+
+private:
+    shell::TLabel* AddLink(const QString& text, QPoint pos);
+};
+
+extern TForm4* Form4;
