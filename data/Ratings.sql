@@ -1,0 +1,29 @@
+-- The shipped player database (Data/Ratings.mdb). Columns keep their order:
+-- the program inserts rows by position.
+
+-- Readers (open views) never block a recording made by another process.
+PRAGMA journal_mode = WAL;
+
+CREATE TABLE PLAYERS (
+  P_CODE   INTEGER PRIMARY KEY,
+  P_NAME   TEXT    NOT NULL UNIQUE,
+  P_POINTS INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE GAMES (
+  G_CODE       INTEGER PRIMARY KEY,
+  G_GAMEDATE   TEXT,
+  G_WINPLAYER  INTEGER NOT NULL,
+  G_LOSEPLAYER INTEGER NOT NULL,
+  G_SUPER      INTEGER NOT NULL,
+  G_POINTS     INTEGER NOT NULL
+);
+
+-- One player's games, and clearing them.
+CREATE INDEX GAMES_BY_WINNER ON GAMES (G_WINPLAYER);
+CREATE INDEX GAMES_BY_LOSER ON GAMES (G_LOSEPLAYER);
+-- The ratings list reads this index in order instead of sorting every player.
+CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME);
+
+-- The computer's own row: games against the computer carry code 1.
+INSERT INTO PLAYERS VALUES (1, 'Computer', 0);

@@ -1,0 +1,73 @@
+// A shared query: one statement at a time, a cursor over its rows, and the
+// model that grids bound to the query show.
+#pragma once
+
+#include "db/Statements.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QSqlQueryModel;
+
+namespace db {
+
+class TQuery {
+  public:
+    /*! connection gives the open connection or throws DbError; it is asked
+        before every statement, so a connection that failed may recover. */
+    explicit TQuery(std::function<QSqlDatabase()> connection);
+    ~TQuery();
+    TQuery(const TQuery&) = delete;
+    TQuery& operator=(const TQuery&) = delete;
+
+    /*! Re-points the query; this closes it. */
+    void SetSQL(Statement statement);
+    const Statement& SQL() const { return statement_; }
+
+    /*! Runs a statement that returns rows; the cursor stands on the first row.
+        Rows are fetched lazily as the cursor or a view needs them. Throws DbError. */
+    void Open();
+    /*! Runs a statement that changes data; the query stays closed. Throws DbError. */
+    void ExecSQL();
+    /*! Releases the rows; grids bound to the query show nothing. */
+    void Close();
+    bool Active() const { return active_; }
+
+    /*! True when the open statement returned no row (also when closed). */
+    bool IsEmpty() const;
+    /*! Fetches every row and counts them. Throws DbError when closed. */
+    int RecordCount();
+
+    void First();
+    void Next();
+    /*! True when the cursor stands past the last row (or on no row at all). */
+    bool Eof() const;
+    /*! Zero-based index of the current row. */
+    int RecNo() const { return row_; }
+    /*! Puts the cursor on a row (a grid's selection); past the end gives Eof. */
+    void MoveTo(int row);
+
+    /*! The current row's field, found by name without regard to case. NULL reads
+        as 0 or as empty text. Throws DbError when closed, at Eof, or when the
+        result has no such field. */
+    int64_t FieldAsInteger(const QString& name) const;
+    QString FieldAsString(const QString& name) const;
+
+    /*! The rows of the statement opened last; empty after ExecSQL or Close. */
+    QSqlQueryModel* Model() const { return model_.get(); }
+
+  private:
+    QVariant FieldValue(const QString& name) const;
+    bool FetchUpTo(int row) const;
+
+    std::function<QSqlDatabase()> connection_;
+    Statement statement_;
+    std::unique_ptr<QSqlQueryModel> model_;
+    bool active_ = false;
+    int row_ = 0;
+};
+
+} // namespace db

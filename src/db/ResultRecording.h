@@ -1,0 +1,45 @@
+// Recording a finished game: the announcement, the rating rules and the
+// journal row.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace db {
+
+class TDModule;
+
+/*! Shows a message to the user and returns once it has been dismissed. */
+class Announcer {
+  public:
+    virtual ~Announcer() = default;
+    virtual void Announce(const QString& text) = 0;
+};
+
+/*! Today's date as journal text: the system's short date format. */
+QString TodayShortDate();
+
+/*! The display name of the computer's side in a game. */
+inline const QString ComputerDisplayName = QStringLiteral("Компьютер");
+/*! What a game between two computers announces; nothing is recorded. */
+inline const QString TwoComputersText = QStringLiteral(
+    "Ура!!! Один компьютер победил другого!!! Да здравствует искусственный разум!!!");
+
+/*! "<winner> победил <loser> с преимуществом в <margin> фишек (фишку)!" */
+QString AnnouncementText(const QString& winner, const QString& loser, int64_t margin);
+
+/*! The winner's gain in a game between two people: the loser's points / 3,
+    rounded to the nearest integer. */
+int64_t PersonGain(int64_t loserPoints);
+
+/*! The rest of EndOfGame for result r (negative: white won; positive: black
+    won; the magnitude is the margin). Announces the result first, then, when
+    at least one person played, changes the points and adds the journal row in
+    one write transaction: all of it or nothing. Throws DbError (nothing is
+    changed), also when a person's name has no row. today gives the date text. */
+void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
+                  const QString& blackName, bool whiteHuman, bool blackHuman,
+                  const std::function<QString()>& today = TodayShortDate);
+
+} // namespace db

@@ -1,0 +1,60 @@
+// The catalogue of every statement the program sends, in one place.
+// Values are bound as parameters, never spliced into the text.
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <cstdint>
+
+namespace db {
+
+/*! Statement text with "?" placeholders and the values bound to them in order. */
+struct Statement {
+    QString text;
+    QVariantList values;
+};
+
+namespace sql {
+
+// Codes are carried as decimal text, as the windows read them; a text that is
+// not a whole number is bound as text and matches no row.
+
+/*! 1: every player. */
+Statement AllPlayers();
+/*! 2: every game in code order, winner's name as P_NAME, loser's as P_NAME1. */
+Statement AllGames();
+/*! 3: the games one player won or lost, in code order, names as in 2. */
+Statement PlayerGames(const QString& code);
+/*! 4: the ratings: every row not named "Computer", by points (highest first), then name. */
+Statement Ratings();
+/*! 5: the highest code of "PLAYERS" or "GAMES". Throws DbError for any other name. */
+Statement MaxCode(const QString& table);
+/*! 6: the registration name check. */
+Statement NameCheck(const QString& name);
+/*! 7: a new player with 0 points. */
+Statement InsertPlayer(const QString& code, const QString& name);
+/*! 8: one player by name (result recording). */
+Statement PlayerByName(const QString& name);
+/*! 9: new points of one player. */
+Statement UpdatePoints(int64_t points, const QString& code);
+/*! 10: one journal row. */
+Statement InsertGame(const QString& code, const QString& date, const QString& winnerCode,
+                     const QString& loserCode, int64_t margin, int64_t award);
+/*! 11: clear the whole journal. */
+Statement ClearGames();
+/*! 12: clear every game one player won or lost. */
+Statement ClearPlayerGames(const QString& code);
+/*! 13: every player by name (new-game dialog). */
+Statement PlayersByName();
+/*! 14: one player by name, ordered by name (new-game dialog). */
+Statement PlayerByNameOrdered(const QString& name);
+/*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
+Statement Opponents(const QString& name);
+
+// Transaction control of the result recording.
+Statement BeginImmediate();
+Statement Commit();
+Statement Rollback();
+
+} // namespace sql
+} // namespace db

@@ -1,0 +1,75 @@
+// The database module: the connection to Data/Ratings.mdb, the three shared
+// queries and the code generator.
+#pragma once
+
+#include "db/Query.h"
+
+#include <QString>
+
+class QSqlQueryModel;
+
+namespace db {
+
+class TDModule {
+  public:
+    /*! Nothing is opened yet: DataModuleCreate connects. programFolder is read
+        now; busyTimeoutMs is how long a lock held by another process is waited for. */
+    explicit TDModule(const QString& programFolder, int busyTimeoutMs = 5000);
+    ~TDModule();
+    TDModule(const TDModule&) = delete;
+    TDModule& operator=(const TDModule&) = delete;
+
+    /*! Connects to ProgramFolder + "/Data/Ratings.mdb" and opens IBPlayers with
+        every player and IBGames with the all-games journal. Throws DbError when
+        the file is missing or unusable; then both queries stay closed, no file
+        is created, and every later step throws at its first statement. */
+    void DataModuleCreate();
+
+    /*! The next free code of "PLAYERS" or "GAMES" (maximum plus one, 1 for an
+        empty table) as decimal text. Re-points QRWork. Throws DbError. */
+    QString GenID(const QString& tableName);
+
+    /*! Re-point IBPlayers and open it: every player by name (13), one player by
+        name (14), the possible opponents of a player (15). Throw DbError. */
+    TQuery& OpenPlayerList();
+    TQuery& OpenPlayer(const QString& name);
+    TQuery& OpenOpponents(const QString& name);
+
+    QString DatabasePath() const { return path_; }
+
+    TQuery IBPlayers;
+    TQuery IBGames;
+    TQuery QRWork;
+    // The data sources of the grids.
+    QSqlQueryModel* DataSource1() const { return IBPlayers.Model(); }
+    QSqlQueryModel* DataSource2() const { return IBGames.Model(); }
+
+    /*! A write transaction (BEGIN IMMEDIATE): rolls back unless committed. The
+        shared queries are closed first so no read of this connection pins an
+        old snapshot. Throws DbError. */
+    class Transaction {
+      public:
+        explicit Transaction(TDModule& module);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void Commit();
+
+      private:
+        TDModule& module_;
+        bool open_ = true;
+    };
+
+  private:
+    QSqlDatabase Connection();
+    void Run(const Statement& statement);
+
+    QString connectionName_;
+    QString path_;
+    int busyTimeoutMs_;
+};
+
+/*! The one instance, created at start-up after the main window. */
+extern TDModule* DModule;
+
+} // namespace db

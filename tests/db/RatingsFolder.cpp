@@ -1,0 +1,83 @@
+#include "RatingsFolder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+RatingsFolder::RatingsFolder(bool withDatabase) {
+    static int counter = 0;
+    name_ = QStringLiteral("ratings-folder-%1").arg(++counter);
+    QDir(dir_.path()).mkpath(QStringLiteral("Data"));
+    if (withDatabase) {
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"),
+                    {QStringLiteral("-bail"), DatabaseFile(),
+                     QStringLiteral(".read ") + VERTAN_SOURCE_DIR + "/data/Ratings.sql"});
+        EXPECT_TRUE(shell.waitForFinished(30000));
+        EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    }
+}
+
+RatingsFolder::~RatingsFolder() {
+    if (QSqlDatabase::contains(name_)) {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+}
+
+QSqlDatabase RatingsFolder::Connection() {
+    if (!QSqlDatabase::contains(name_)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(DatabaseFile());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+    }
+    return QSqlDatabase::database(name_);
+}
+
+void RatingsFolder::Exec(const QString& statement) {
+    QSqlQuery q(Connection());
+    EXPECT_TRUE(q.exec(statement))
+        << statement.toStdString() << ": " << q.lastError().text().toStdString();
+}
+
+QVariant RatingsFolder::Scalar(const QString& statement) {
+    QSqlQuery q(Connection());
+    EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+void RatingsFolder::AddPlayer(int code, const QString& name, int points) {
+    QSqlQuery q(Connection());
+    q.prepare(QStringLiteral("INSERT INTO PLAYERS VALUES (?,?,?)"));
+    q.addBindValue(code);
+    q.addBindValue(name);
+    q.addBindValue(points);
+    EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+}
+
+void RatingsFolder::AddGame(int code, int winner, int loser, int margin, int award) {
+    Exec(QStringLiteral("INSERT INTO GAMES VALUES (%1,'01.01.2026',%2,%3,%4,%5)")
+             .arg(code)
+             .arg(winner)
+             .arg(loser)
+             .arg(margin)
+             .arg(award));
+}
+
+QString RatingsFolder::Rows(const QString& statement) {
+    QSqlQuery q(Connection());
+    EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
+    QStringList rows;
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < q.record().count(); ++i)
+            fields << q.value(i).toString();
+        rows << fields.join('|');
+    }
+    return rows.join(';');
+}

@@ -1,0 +1,184 @@
+// Recording finished games: announcements, rating rules, the journal row, and
+// all-or-nothing on failure.
+#include "RatingsFolder.h"
+#include "db/DbError.h"
+#include "db/ResultRecording.h"
+#include "db/Unit6.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using db::DbError;
+using db::RecordResult;
+using db::TDModule;
+
+namespace {
+
+const QString Computer = QStringLiteral("Компьютер");
+const QString Date = QStringLiteral("07.12.2026");
+QString Today() {
+    return Date;
+}
+
+// Remembers every announcement and how many games the journal held then.
+struct FakeAnnouncer : db::Announcer {
+    RatingsFolder* folder = nullptr;
+    QStringList texts;
+    QList<int> gamesAtAnnouncement;
+    void Announce(const QString& text) override {
+        texts << text;
+        if (folder)
+            gamesAtAnnouncement << folder->Scalar("SELECT COUNT(*) FROM GAMES").toInt();
+    }
+};
+
+struct RecordingTest : ::testing::Test {
+    RatingsFolder folder;
+    TDModule dm{folder.Path(), 0};
+    FakeAnnouncer announcer;
+    void SetUp() override {
+        announcer.folder = &folder;
+        dm.DataModuleCreate();
+    }
+    void Players(int anna, int boris) {
+        folder.AddPlayer(2, "Анна", anna);
+        folder.AddPlayer(3, "Борис", boris);
+    }
+    void Record(int r, const QString& white, const QString& black, bool wh, bool bh) {
+        RecordResult(dm, announcer, r, white, black, wh, bh, Today);
+    }
+    QString Points() { return folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"); }
+    QString Games() { return folder.Rows("SELECT * FROM GAMES ORDER BY G_CODE"); }
+};
+
+struct RuleCase {
+    const char* what;
+    int r;
+    const char* white;
+    const char* black;
+    bool whiteHuman, blackHuman;
+    int anna, boris;    // points before
+    const char* points; // computer, Анна, Борис after
+    const char* games;  // journal afterwards
+    const char* announcement;
+};
+
+const RuleCase RuleCases[] = {
+    {"person beats person by loser's points / 3", -2, "Анна", "Борис", true, true, 7, 5, "0;9;5",
+     "1|07.12.2026|2|3|2|2", "Анна победил Борис с преимуществом в 2 фишек (фишку)!"},
+    {"black person wins with a positive result", 4, "Анна", "Борис", true, true, 6, 2, "0;6;4",
+     "1|07.12.2026|3|2|4|2", "Борис победил Анна с преимуществом в 4 фишек (фишку)!"},
+    {"a loser with 1 point gives nothing, row still added", -1, "Анна", "Борис", true, true, 4, 1,
+     "0;4;1", "1|07.12.2026|2|3|1|0", "Анна победил Борис с преимуществом в 1 фишек (фишку)!"},
+    {"person beats the computer", -1, "Анна", "Компьютер", true, false, 0, 0, "0;1;0",
+     "1|07.12.2026|2|1|1|1", "Анна победил Компьютер с преимуществом в 1 фишек (фишку)!"},
+    {"the computer beats a person with points", 3, "Анна", "Компьютер", true, false, 2, 0, "0;1;0",
+     "1|07.12.2026|1|2|3|1", "Компьютер победил Анна с преимуществом в 3 фишек (фишку)!"},
+    {"the computer beats a person with 0 points", -15, "Компьютер", "Борис", false, true, 0, 0,
+     "0;0;0", "1|07.12.2026|1|3|15|1",
+     "Компьютер победил Борис с преимуществом в 15 фишек (фишку)!"},
+    {"person on black beats the computer", 2, "Компьютер", "Борис", false, true, 0, 5, "0;0;6",
+     "1|07.12.2026|3|1|2|1", "Борис победил Компьютер с преимуществом в 2 фишек (фишку)!"},
+    {"two computers record nothing", -3, "Компьютер", "Компьютер", false, false, 1, 1, "0;1;1", "",
+     "Ура!!! Один компьютер победил другого!!! Да здравствует искусственный разум!!!"},
+};
+
+} // namespace
+
+TEST_F(RecordingTest, RatingRules) {
+    for (const RuleCase& c : RuleCases) {
+        SCOPED_TRACE(c.what);
+        folder.Exec("DELETE FROM GAMES");
+        folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+        announcer.texts.clear();
+        announcer.gamesAtAnnouncement.clear();
+        Players(c.anna, c.boris);
+        Record(c.r, c.white, c.black, c.whiteHuman, c.blackHuman);
+        EXPECT_EQ(Points(), c.points);
+        EXPECT_EQ(Games(), c.games);
+        EXPECT_EQ(announcer.texts, QStringList{c.announcement});
+        EXPECT_EQ(announcer.gamesAtAnnouncement, QList<int>{0}); // announced before recording
+    }
+}
+
+TEST_F(RecordingTest, GainTable) {
+    const int gains[] = {0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3};
+    for (int loserPoints = 0; loserPoints <= 10; ++loserPoints) {
+        SCOPED_TRACE(loserPoints);
+        EXPECT_EQ(db::PersonGain(loserPoints), gains[loserPoints]);
+        folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+        Players(100, loserPoints);
+        Record(-1, "Анна", "Борис", true, true);
+        EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 2").toInt(),
+                  100 + gains[loserPoints]);
+        EXPECT_EQ(folder.Scalar("SELECT G_POINTS FROM GAMES ORDER BY G_CODE DESC").toInt(),
+                  gains[loserPoints]);
+    }
+    EXPECT_EQ(Games().count(';'), 10); // eleven rows, codes 1..11
+    EXPECT_EQ(folder.Scalar("SELECT MAX(G_CODE) FROM GAMES").toInt(), 11);
+}
+
+TEST_F(RecordingTest, GameCodesFollowTheHighestAfterAnUnrelatedRow) {
+    Players(0, 0);
+    folder.AddGame(41, 2, 3);
+    Record(-1, "Анна", Computer, true, false);
+    EXPECT_EQ(folder.Scalar("SELECT MAX(G_CODE) FROM GAMES").toInt(), 42);
+}
+
+TEST_F(RecordingTest, UnknownPlayerRecordsNothing) {
+    Players(4, 4);
+    EXPECT_THROW(Record(-2, "Анна", "Призрак", true, true), DbError);
+    EXPECT_EQ(Points(), "0;4;4");
+    EXPECT_EQ(Games(), "");
+    EXPECT_EQ(announcer.texts.size(), 1);
+}
+
+TEST_F(RecordingTest, LockedDatabaseRecordsNothing) {
+    Players(3, 3);
+    folder.Exec("BEGIN IMMEDIATE"); // another connection holds the write lock
+    EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
+    folder.Exec("ROLLBACK");
+    EXPECT_EQ(Points(), "0;3;3");
+    EXPECT_EQ(Games(), "");
+    // Once the lock is gone the same connection records normally.
+    Record(-2, "Анна", "Борис", true, true);
+    EXPECT_EQ(Points(), "0;4;3");
+}
+
+TEST_F(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
+    Players(3, 6);
+    folder.Exec("CREATE TRIGGER NO_GAMES BEFORE INSERT ON GAMES "
+                "BEGIN SELECT RAISE(ABORT, 'journal full'); END");
+    EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
+    EXPECT_THROW(Record(-2, "Анна", Computer, true, false), DbError);
+    EXPECT_EQ(Points(), "0;3;6");
+    folder.Exec("DROP TRIGGER NO_GAMES");
+    announcer.folder = nullptr;                           // it counts GAMES
+    folder.Exec("ALTER TABLE GAMES RENAME TO OLD_GAMES"); // GenID fails after the update
+    EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
+    EXPECT_EQ(Points(), "0;3;6");
+    // The connection is usable again afterwards: no transaction was left open.
+    folder.Exec("ALTER TABLE OLD_GAMES RENAME TO GAMES");
+    Record(-2, "Анна", "Борис", true, true);
+    EXPECT_EQ(Points(), "0;5;6");
+}
+
+TEST(RecordingFailure, MissingDatabaseAnnouncesThenStopsWithoutAFile) {
+    RatingsFolder folder(false);
+    TDModule dm(folder.Path(), 0);
+    EXPECT_THROW(dm.DataModuleCreate(), DbError);
+    FakeAnnouncer announcer;
+    EXPECT_THROW(RecordResult(dm, announcer, -1, "Анна", Computer, true, false, Today), DbError);
+    EXPECT_EQ(announcer.texts.size(), 1);
+    EXPECT_FALSE(QFile::exists(folder.DatabaseFile()));
+    // Two computers never touch the database.
+    EXPECT_NO_THROW(RecordResult(dm, announcer, 1, Computer, Computer, false, false, Today));
+}
+
+TEST(RecordingText, AnnouncementIsJoinedFromItsPieces) {
+    EXPECT_EQ(db::AnnouncementText("Гость", "Компьютер", 1),
+              "Гость победил Компьютер с преимуществом в 1 фишек (фишку)!");
+    EXPECT_EQ(db::AnnouncementText("A", "B", 15),
+              "A победил B с преимуществом в 15 фишек (фишку)!");
+}
