@@ -1,0 +1,97 @@
+// What the client knows of the game: the position and the turn as the
+// referee's messages tell them, and the person's pick of a move. No drawing,
+// no socket.
+#pragma once
+
+#include "client/MessageDecoder.h"
+#include "proc/proc.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace client {
+
+/*! A move echo as applied to the board, for the view's animation. */
+struct ShownMove {
+    proc::Side side = proc::White;
+    proc::Move move{0, 0};
+    bool hit = false;
+};
+
+/*! What a click did. */
+struct ClickResult {
+    bool changed = false;           // selection changed: redraw
+    std::optional<proc::Move> send; // a listed move to send
+};
+
+class BoardModel {
+  public:
+    /*! Applies one message. A move echo updates the board (hits and bear-offs
+        included) and is returned for the animation. Returns nothing for the
+        other messages, and for every message before the start message except
+        another start. */
+    std::optional<ShownMove> Apply(const Message& message);
+
+    bool Started() const { return started_; }
+    const proc::Board& Board() const { return board_; }
+    const QString& WhiteLabel() const { return whiteLabel_; }
+    const QString& BlackLabel() const { return blackLabel_; }
+    proc::Dice Opening() const { return opening_; }
+    /*! Checkers of a side borne off since the start. */
+    int BorneOff(proc::Side side) const { return side == proc::White ? whiteOff_ : blackOff_; }
+    /*! Checkers of a side on the board, bar included. */
+    int OnBoard(proc::Side side) const;
+
+    /*! The side of the last dice message and its dice, before any dice: nothing. */
+    std::optional<proc::Side> SideToMove() const { return sideToMove_; }
+    proc::Dice CurrentDice() const { return dice_; }
+    /*! The side that passed: a dice message came while the side of the one
+        before had not moved. Cleared by the next move. */
+    std::optional<proc::Side> PassedSide() const { return passed_; }
+    /*! The side left without checkers, once there is one. */
+    std::optional<proc::Side> Winner() const;
+
+    /*! A person's turn: a non-empty list came and no move was sent since. */
+    bool AwaitingPerson() const { return awaiting_; }
+    /*! The side of the last list (meaningful while AwaitingPerson). */
+    proc::Side ListSide() const { return listSide_; }
+    const std::vector<proc::Move>& LegalMoves() const { return legal_; }
+    /*! Distinct sources of the legal moves, ascending. */
+    std::vector<int32_t> MovableSources() const;
+    /*! Distinct targets of the legal moves from source, in list order. */
+    std::vector<int32_t> TargetsFrom(int32_t source) const;
+    std::optional<int32_t> Selected() const { return selected_; }
+
+    /*! A person's click on cell 1..24, on the bar (25 or 26: either half means
+        the bar of the side to play), on the trays (27), or elsewhere (0).
+        Picks a source, then a target of that source; a listed pair is returned
+        to be sent and ends the person's turn until the next list. */
+    ClickResult Click(int32_t cell);
+
+    /*! The connection is over. */
+    void SetGameOver() { gameOver_ = true, awaiting_ = false, selected_.reset(); }
+    bool GameOver() const { return gameOver_; }
+
+  private:
+    void EndPersonTurn();
+
+    bool started_ = false;
+    bool gameOver_ = false;
+    proc::Board board_{};
+    QString whiteLabel_;
+    QString blackLabel_;
+    proc::Dice opening_ = 0;
+    int whiteOff_ = 0;
+    int blackOff_ = 0;
+    std::optional<proc::Side> sideToMove_;
+    proc::Dice dice_ = 0;
+    bool movedSinceDice_ = false;
+    std::optional<proc::Side> passed_;
+    bool awaiting_ = false;
+    proc::Side listSide_ = proc::White;
+    std::vector<proc::Move> legal_;
+    std::optional<int32_t> selected_;
+};
+
+} // namespace client

@@ -1,0 +1,508 @@
+#include "client/BoardRenderer.h"
+
+#include "client/BoardGeometry.h"
+
+#include <QLinearGradient>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace client {
+namespace g = geometry;
+namespace {
+
+const QColor Ink(0xf6, 0xe7, 0xc8);
+const QColor Gold(0xf2, 0xc1, 0x4e);
+const QColor TargetGlow(0x9c, 0xf0, 0x7a);
+
+QFont Font(int pixels, bool bold = true) {
+    QFont font(QStringLiteral("Comfortaa"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+QString SideWord(proc::Side side, bool nominative = true) {
+    if (nominative) {
+        return side == proc::White ? QStringLiteral("белые") : QStringLiteral("чёрные");
+    }
+    return side == proc::White ? QStringLiteral("белых") : QStringLiteral("чёрных");
+}
+
+QString Capitalised(QString s) {
+    if (!s.isEmpty()) {
+        s[0] = s[0].toUpper();
+    }
+    return s;
+}
+
+// The position as drawn: a checker in flight has left its source (the model
+// already moved it) but has not yet landed.
+struct Displayed {
+    proc::Board board{};
+    int whiteOff = 0;
+    int blackOff = 0;
+    int Off(int side) const { return side > 0 ? whiteOff : blackOff; }
+};
+
+Displayed DisplayedPosition(const BoardModel& model, const ViewExtras& extras) {
+    Displayed d{model.Board(), model.BorneOff(proc::White), model.BorneOff(proc::Black)};
+    if (extras.flight) {
+        const ShownMove& s = extras.flight->shown;
+        if (s.move.to == proc::BearOff) {
+            int& off = s.side == proc::White ? d.whiteOff : d.blackOff;
+            off = std::max(off - 1, 0);
+        } else if (proc::Cell(d.board, s.move.to) * s.side > 0) {
+            proc::Cell(d.board, s.move.to) -= s.side;
+        }
+    }
+    return d;
+}
+
+// Wood grain: thin wavy strokes, placed by a fixed sequence so every frame
+// draws the same wood.
+void PaintGrain(QPainter& p, const QRectF& area, int lines, uint32_t seed) {
+    p.save();
+    p.setClipRect(area);
+    uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) / double(1u << 24);
+    };
+    for (int i = 0; i < lines; ++i) {
+        const double y = area.top() + next() * area.height();
+        const double amp = 1 + next() * 4;
+        const double phase = next() * 6.28;
+        QPainterPath path(QPointF(area.left(), y));
+        for (double x = area.left(); x <= area.right() + 8; x += 8) {
+            path.lineTo(x, y + amp * std::sin(phase + x / (40 + 30 * (i % 3))));
+        }
+        const bool dark = next() < 0.6;
+        p.setPen(QPen(dark ? QColor(40, 18, 6, 40 + int(next() * 40))
+                           : QColor(255, 220, 160, 14 + int(next() * 20)),
+                      0.6 + next() * 1.4));
+        p.drawPath(path);
+    }
+    p.restore();
+}
+
+void PaintWood(QPainter& p, const QRectF& area, QColor light, QColor dark, uint32_t seed) {
+    QLinearGradient wood(area.topLeft(), area.bottomLeft());
+    wood.setColorAt(0, light);
+    wood.setColorAt(0.5, dark.lighter(115));
+    wood.setColorAt(1, dark);
+    p.fillRect(area, wood);
+    PaintGrain(p, area, static_cast<int>(area.height() / 5), seed);
+}
+
+void PaintFelt(QPainter& p, const QRectF& felt) {
+    QRadialGradient cloth(felt.center(), felt.width() * 0.75);
+    cloth.setColorAt(0, QColor(0x2c, 0x7a, 0x4b));
+    cloth.setColorAt(1, QColor(0x12, 0x44, 0x28));
+    p.fillRect(felt, cloth);
+    // Inner shadow where the felt meets the frame.
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 6; ++i) {
+        p.setPen(QPen(QColor(0, 0, 0, 70 - i * 11), 1));
+        p.drawRect(felt.adjusted(i + 0.5, i + 0.5, -i - 0.5, -i - 0.5));
+    }
+}
+
+void PaintTriangle(QPainter& p, int32_t point) {
+    const QRectF column = g::PointRect(point);
+    const bool top = g::IsTopPoint(point);
+    const double height = g::PointSlots * g::Checker - 18;
+    const double base = top ? column.top() : column.bottom();
+    const double tip = top ? base + height : base - height;
+    QPainterPath path;
+    path.moveTo(column.left() + 2, base);
+    path.lineTo(column.right() - 2, base);
+    path.lineTo(column.center().x(), tip);
+    path.closeSubpath();
+    const bool light = point % 2 == 1;
+    QLinearGradient shade(QPointF(column.left(), 0), QPointF(column.right(), 0));
+    const QColor c = light ? QColor(0xe4, 0xc9, 0x92) : QColor(0x8e, 0x24, 0x20);
+    shade.setColorAt(0, c.darker(112));
+    shade.setColorAt(0.5, c.lighter(108));
+    shade.setColorAt(1, c.darker(118));
+    p.setPen(QPen(QColor(0, 0, 0, 60), 1));
+    p.setBrush(shade);
+    p.drawPath(path);
+}
+
+void PaintDie(QPainter& p, const QRectF& box, int value, int side) {
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawRoundedRect(box.translated(3, 4), 8, 8);
+    QLinearGradient body(box.topLeft(), box.bottomRight());
+    if (side > 0) {
+        body.setColorAt(0, QColor(0xff, 0xfd, 0xf6));
+        body.setColorAt(1, QColor(0xd6, 0xcc, 0xb4));
+    } else {
+        body.setColorAt(0, QColor(0x5a, 0x16, 0x16));
+        body.setColorAt(1, QColor(0x22, 0x05, 0x05));
+    }
+    p.setBrush(body);
+    p.setPen(QPen(QColor(0, 0, 0, 120), 1));
+    p.drawRoundedRect(box, 8, 8);
+    static const std::array<std::vector<QPointF>, 7> pips = {{
+        {},
+        {{0.5, 0.5}},
+        {{0.25, 0.25}, {0.75, 0.75}},
+        {{0.25, 0.25}, {0.5, 0.5}, {0.75, 0.75}},
+        {{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}},
+        {{0.25, 0.25}, {0.75, 0.25}, {0.5, 0.5}, {0.25, 0.75}, {0.75, 0.75}},
+        {{0.25, 0.22}, {0.75, 0.22}, {0.25, 0.5}, {0.75, 0.5}, {0.25, 0.78}, {0.75, 0.78}},
+    }};
+    p.setPen(Qt::NoPen);
+    p.setBrush(side > 0 ? QColor(0x1c, 0x1c, 0x1c) : QColor(0xf4, 0xe9, 0xd2));
+    const double r = box.width() * 0.09;
+    for (const QPointF& pip : pips[static_cast<size_t>(std::clamp(value, 0, 6))]) {
+        p.drawEllipse(
+            QPointF(box.left() + pip.x() * box.width(), box.top() + pip.y() * box.height()), r, r);
+    }
+    p.restore();
+}
+
+} // namespace
+
+QString BoardRenderer::StatusText(const BoardModel& model) {
+    if (model.GameOver()) {
+        if (const auto winner = model.Winner()) {
+            const QString label = *winner == proc::White ? model.WhiteLabel() : model.BlackLabel();
+            return QStringLiteral("Игра окончена. Победа: %1").arg(label);
+        }
+        return QStringLiteral("Игра окончена");
+    }
+    if (!model.Started()) {
+        return QStringLiteral("Ожидание начала игры…");
+    }
+    const auto side = model.SideToMove();
+    if (!side) {
+        return QStringLiteral("Цвета разыграны: первыми ходят белые");
+    }
+    QString status;
+    if (const auto passed = model.PassedSide()) {
+        status = QStringLiteral("%1 пропускают ход. ").arg(Capitalised(SideWord(*passed)));
+    }
+    if (model.AwaitingPerson()) {
+        status += model.Selected() ? QStringLiteral("Ваш ход: выберите, куда пойти")
+                                   : QStringLiteral("Ваш ход: выберите шашку");
+    } else {
+        status += QStringLiteral("Ход %1").arg(SideWord(*side, false));
+    }
+    return status;
+}
+
+void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model,
+                          const ViewExtras& extras) {
+    record_ = RenderRecord();
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    PaintTable(painter, area);
+    painter.setWorldTransform(g::DesignToDevice(area));
+    PaintBoard(painter);
+    PaintPointNumbers(painter);
+    PaintHeader(painter, model);
+    if (model.Started()) {
+        PaintTrays(painter, model, extras);
+        PaintHighlights(painter, model);
+        PaintCheckers(painter, model, extras);
+        PaintRings(painter, model);
+        PaintDice(painter, model);
+        if (extras.flight) {
+            PaintFlight(painter, model, *extras.flight);
+        }
+    }
+    PaintFooter(painter, model, extras);
+    painter.restore();
+}
+
+void BoardRenderer::PaintTable(QPainter& p, QSize area) {
+    const QRectF all(QPointF(0, 0), QSizeF(area));
+    QRadialGradient table(all.center(), std::max(all.width(), all.height()) * 0.7);
+    table.setColorAt(0, QColor(0x4a, 0x2c, 0x18));
+    table.setColorAt(1, QColor(0x1c, 0x0f, 0x07));
+    p.fillRect(all, table);
+}
+
+void BoardRenderer::PaintBoard(QPainter& p) {
+    const QRectF board = g::BoardRect();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 110));
+    p.drawRoundedRect(board.translated(6, 8), 14, 14);
+    QPainterPath outline;
+    outline.addRoundedRect(board, 12, 12);
+    p.save();
+    p.setClipPath(outline);
+    PaintWood(p, board, QColor(0xa8, 0x6b, 0x36), QColor(0x6a, 0x3a, 0x17), 7);
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 225, 170, 90), 2));
+    p.drawRoundedRect(board.adjusted(1, 1, -1, -1), 12, 12);
+
+    for (const QRectF& felt : {g::LeftFelt(), g::RightFelt()}) {
+        PaintFelt(p, felt);
+    }
+    for (int32_t point = 1; point <= 24; ++point) {
+        PaintTriangle(p, point);
+    }
+    // The bar: darker wood with a hinge in the middle.
+    const QRectF bar = g::BarRect().adjusted(4, 0, -4, 0);
+    PaintWood(p, bar, QColor(0x7a, 0x45, 0x1d), QColor(0x4d, 0x28, 0x0e), 11);
+    p.setPen(QPen(QColor(0, 0, 0, 90), 2));
+    p.drawLine(bar.topLeft(), bar.bottomLeft());
+    p.drawLine(bar.topRight(), bar.bottomRight());
+    p.setPen(QPen(QColor(0xd8, 0xb0, 0x6a), 3));
+    p.drawLine(QPointF(bar.center().x(), g::MiddleY() - 22),
+               QPointF(bar.center().x(), g::MiddleY() + 22));
+    for (int side : {proc::White, proc::Black}) {
+        const QRectF tray = g::TrayRect(side);
+        p.fillRect(tray, QColor(0x2a, 0x16, 0x09));
+        p.setBrush(Qt::NoBrush);
+        for (int i = 0; i < 5; ++i) {
+            p.setPen(QPen(QColor(0, 0, 0, 90 - i * 16), 1));
+            p.drawRect(tray.adjusted(i + 0.5, i + 0.5, -i - 0.5, -i - 0.5));
+        }
+    }
+}
+
+void BoardRenderer::PaintPointNumbers(QPainter& p) {
+    p.setFont(Font(11));
+    p.setPen(QColor(0xf3, 0xdf, 0xb8, 200));
+    for (int32_t point = 1; point <= 24; ++point) {
+        const QRectF column = g::PointRect(point);
+        const double y =
+            g::IsTopPoint(point) ? g::BoardRect().top() : g::BoardRect().bottom() - g::Frame;
+        p.drawText(QRectF(column.left(), y, column.width(), g::Frame), Qt::AlignCenter,
+                   QString::number(point));
+    }
+}
+
+void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
+    const QRectF header = g::HeaderRect();
+    if (!model.Started()) {
+        p.setFont(Font(30));
+        p.setPen(Ink);
+        PaintText(p, header, Qt::AlignCenter, QStringLiteral("Нарды"));
+        return;
+    }
+    const double half = (header.width() - 24) / 2;
+    const auto toMove = model.SideToMove();
+    for (int side : {proc::White, proc::Black}) {
+        const QRectF plate(side > 0 ? header.left() : header.left() + half + 24, header.top(), half,
+                           header.height());
+        const bool active = toMove && *toMove == side && !model.GameOver();
+        p.setPen(active ? QPen(Gold, 3) : QPen(QColor(0, 0, 0, 120), 1));
+        QLinearGradient shade(plate.topLeft(), plate.bottomLeft());
+        shade.setColorAt(0, QColor(0x3b, 0x22, 0x10, 230));
+        shade.setColorAt(1, QColor(0x22, 0x12, 0x07, 230));
+        p.setBrush(shade);
+        p.drawRoundedRect(plate, 10, 10);
+        const double r = plate.height() * 0.32;
+        PaintChecker(p, QPointF(plate.left() + 14 + r, plate.center().y()), side);
+        p.setFont(Font(22));
+        p.setPen(active ? Gold : Ink);
+        const QRectF label = plate.adjusted(28 + 2 * r, 0, -12, 0);
+        PaintText(p, label, Qt::AlignVCenter | Qt::AlignLeft,
+                  side > 0 ? model.WhiteLabel() : model.BlackLabel());
+        p.setFont(Font(14, false));
+        p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
+        PaintText(
+            p, label, Qt::AlignVCenter | Qt::AlignRight,
+            QStringLiteral("за доской: %1").arg(model.OnBoard(static_cast<proc::Side>(side))));
+    }
+}
+
+void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
+    const QRectF footer = g::FooterRect();
+    p.setFont(Font(22));
+    p.setPen(model.GameOver() ? Gold : Ink);
+    const QString status = extras.notice.isEmpty() ? StatusText(model) : extras.notice;
+    PaintText(p, footer.adjusted(8, 0, -220, 0), Qt::AlignVCenter | Qt::AlignLeft, status);
+    if (model.Started()) {
+        p.setFont(Font(16, false));
+        p.setPen(QColor(0xe8, 0xd5, 0xb0));
+        PaintText(p, footer.adjusted(0, 0, -8, 0), Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("Розыгрыш цвета: %1 : %2")
+                      .arg(proc::FirstDie(model.Opening()))
+                      .arg(proc::SecondDie(model.Opening())));
+    }
+}
+
+void BoardRenderer::PaintCheckers(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
+    const Displayed shown = DisplayedPosition(model, extras);
+    for (int32_t cell = 1; cell <= 26; ++cell) {
+        const int32_t value = proc::Cell(shown.board, cell);
+        const int count = std::abs(value);
+        if (count == 0) {
+            continue;
+        }
+        const int side = value > 0 ? 1 : -1;
+        const int room = cell <= 24 ? g::PointSlots : g::BarSlots;
+        const int drawn = std::min(count, room);
+        for (int slot = 0; slot < drawn; ++slot) {
+            PaintChecker(p, g::SlotCenter(cell, slot), side);
+        }
+        record_.shown[static_cast<size_t>(cell)] = count;
+        record_.discs[static_cast<size_t>(cell)] = drawn;
+        if (count > room) {
+            const QPointF top = g::SlotCenter(cell, room - 1);
+            const QRectF badge(top - QPointF(18, 14), QSizeF(36, 28));
+            p.setFont(Font(22));
+            p.setPen(side > 0 ? QColor(0x5a, 0x16, 0x16) : Gold);
+            PaintText(p, badge, Qt::AlignCenter, QString::number(count));
+        }
+    }
+}
+
+void BoardRenderer::PaintTrays(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
+    const Displayed shown = DisplayedPosition(model, extras);
+    for (int side : {proc::White, proc::Black}) {
+        const int off = shown.Off(side);
+        const QRectF tray = g::TrayRect(side);
+        int drawn = 0;
+        for (int n = 0; n < off; ++n) {
+            const QRectF slab = g::SlabRect(side, n);
+            if (!tray.contains(slab)) {
+                break;
+            }
+            QLinearGradient edge(slab.topLeft(), slab.bottomLeft());
+            edge.setColorAt(0, side > 0 ? QColor(0xfb, 0xf5, 0xe6) : QColor(0x6a, 0x6a, 0x6a));
+            edge.setColorAt(1, side > 0 ? QColor(0xb3, 0xa3, 0x86) : QColor(0x0a, 0x0a, 0x0a));
+            p.setPen(QPen(QColor(0, 0, 0, 140), 1));
+            p.setBrush(edge);
+            p.drawRoundedRect(slab, 4, 4);
+            ++drawn;
+        }
+        const size_t index = side > 0 ? WhiteTray : BlackTray;
+        record_.shown[index] = off;
+        record_.discs[index] = drawn;
+    }
+}
+
+void BoardRenderer::PaintHighlights(QPainter& p, const BoardModel& model) {
+    if (!model.AwaitingPerson()) {
+        return;
+    }
+    const proc::Board& board = model.Board();
+    const auto selected = model.Selected();
+    record_.selected = selected;
+    if (selected) {
+        for (int32_t target : model.TargetsFrom(*selected)) {
+            record_.targets.push_back(target);
+            if (target == proc::BearOff) {
+                const QRectF tray = g::TrayRect(model.ListSide());
+                p.setPen(QPen(TargetGlow, 3));
+                p.setBrush(QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 60));
+                p.drawRoundedRect(tray.adjusted(2, 2, -2, -2), 6, 6);
+                continue;
+            }
+            const QRectF column = g::PointRect(target);
+            QLinearGradient glow(QPointF(0, g::IsTopPoint(target) ? column.top() : column.bottom()),
+                                 QPointF(0, g::MiddleY()));
+            glow.setColorAt(0,
+                            QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 110));
+            glow.setColorAt(1, QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 0));
+            p.fillRect(column, glow);
+            const int occupant = proc::Cell(board, target) * model.ListSide();
+            const int slot = occupant > 0 ? occupant : 0;
+            const QPointF landing = g::SlotCenter(target, slot);
+            p.setPen(QPen(TargetGlow, 3, Qt::DashLine));
+            p.setBrush(QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 50));
+            p.drawEllipse(landing, g::Checker / 2 - 2, g::Checker / 2 - 2);
+        }
+    }
+    record_.movable = model.MovableSources();
+}
+
+void BoardRenderer::PaintDice(QPainter& p, const BoardModel& model) {
+    const auto side = model.SideToMove();
+    if (!side || model.GameOver()) {
+        return;
+    }
+    // Each side rolls on its own half: white on the right, black on the left.
+    const QRectF felt = *side == proc::White ? g::RightFelt() : g::LeftFelt();
+    const double size = 46;
+    const QPointF centre(felt.center().x(), g::MiddleY());
+    PaintDie(p, QRectF(centre.x() - size - 6, centre.y() - size / 2, size, size),
+             proc::FirstDie(model.CurrentDice()), *side);
+    PaintDie(p, QRectF(centre.x() + 6, centre.y() - size / 2, size, size),
+             proc::SecondDie(model.CurrentDice()), *side);
+    record_.dice = 2;
+}
+
+void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
+    // Drawn over the checkers, so nothing covers them.
+    const proc::Board& board = model.Board();
+    for (int32_t source : record_.movable) {
+        const int count = std::abs(proc::Cell(board, source));
+        const QPointF top = g::SlotCenter(source, std::max(count - 1, 0));
+        const bool chosen = model.Selected() == source;
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(chosen ? QColor(0xff, 0xf1, 0x9c) : Gold, chosen ? 5 : 3));
+        p.drawEllipse(top, g::Checker / 2 + 1, g::Checker / 2 + 1);
+    }
+}
+
+void BoardRenderer::PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight) {
+    const ShownMove& s = flight.shown;
+    const proc::Board& board = model.Board();
+    // The checker left the top of its source, and lands on top of its target.
+    const int leftBehind = std::abs(proc::Cell(board, s.move.from));
+    const QPointF from = g::SlotCenter(s.move.from, leftBehind);
+    QPointF to;
+    if (s.move.to == proc::BearOff) {
+        to = g::TrayLanding(s.side, model.BorneOff(s.side));
+    } else {
+        const int landed = std::abs(proc::Cell(board, s.move.to));
+        to = g::SlotCenter(s.move.to, std::max(landed - 1, 0));
+    }
+    const double t = std::clamp(flight.progress, 0.0, 1.0);
+    const double eased = t * t * (3 - 2 * t);
+    QPointF at = from + (to - from) * eased;
+    at.ry() -= std::sin(std::numbers::pi * eased) * 50;
+    PaintChecker(p, at, s.side);
+    record_.flying = true;
+}
+
+void BoardRenderer::PaintChecker(QPainter& p, QPointF c, int side, double alpha) {
+    const double r = g::Checker / 2 - 1;
+    p.save();
+    p.setOpacity(alpha);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 100));
+    p.drawEllipse(c + QPointF(2, 3), r, r);
+    QRadialGradient body(c, r, c - QPointF(r * 0.35, r * 0.4));
+    if (side > 0) {
+        body.setColorAt(0, QColor(0xff, 0xff, 0xff));
+        body.setColorAt(0.55, QColor(0xee, 0xe4, 0xcc));
+        body.setColorAt(1, QColor(0xb0, 0x9f, 0x80));
+    } else {
+        body.setColorAt(0, QColor(0x80, 0x80, 0x80));
+        body.setColorAt(0.45, QColor(0x2c, 0x2c, 0x2c));
+        body.setColorAt(1, QColor(0x06, 0x06, 0x06));
+    }
+    p.setBrush(body);
+    p.setPen(QPen(side > 0 ? QColor(0x8a, 0x7a, 0x5e) : QColor(0, 0, 0), 1.2));
+    p.drawEllipse(c, r, r);
+    // A carved ring, lit from the upper left.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(side > 0 ? QColor(0x9c, 0x8a, 0x6a, 160) : QColor(0, 0, 0, 200), 2));
+    p.drawEllipse(c + QPointF(0.6, 0.6), r * 0.62, r * 0.62);
+    p.setPen(QPen(side > 0 ? QColor(255, 255, 255, 200) : QColor(150, 150, 150, 120), 1));
+    p.drawEllipse(c - QPointF(0.6, 0.6), r * 0.62, r * 0.62);
+    p.restore();
+}
+
+void BoardRenderer::PaintText(QPainter& p, const QRectF& box, int flags, const QString& text) {
+    p.drawText(box, flags, text);
+    record_.texts << text;
+}
+
+} // namespace client

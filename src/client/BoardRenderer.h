@@ -1,0 +1,71 @@
+// Draws the board with QPainter onto any paint device, and records what it
+// was asked to draw so tests can count checkers without looking at pixels.
+#pragma once
+
+#include "client/BoardModel.h"
+
+#include <QPainter>
+#include <QSize>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace client {
+
+/*! A move echo on its way: progress 0 (at the source) to 1 (landed). */
+struct Flight {
+    ShownMove shown;
+    double progress = 0;
+};
+
+/*! What the view adds to the model. */
+struct ViewExtras {
+    std::optional<Flight> flight;
+    /*! Replaces the status line (connecting, connection failed). */
+    QString notice;
+};
+
+/*! Index 27 of the cell tables: white's tray; 28: black's tray. */
+constexpr int WhiteTray = 27;
+constexpr int BlackTray = 28;
+
+struct RenderRecord {
+    std::array<int, 29> shown{};  // checkers each cell stands for (count badges included)
+    std::array<int, 29> discs{};  // checker shapes painted per cell
+    QStringList texts;            // every text painted
+    std::vector<int32_t> movable; // sources ringed as movable
+    std::vector<int32_t> targets; // cells lit as targets (27: the tray)
+    std::optional<int32_t> selected;
+    bool flying = false; // a checker drawn in flight
+    int dice = 0;        // dice faces painted
+};
+
+class BoardRenderer {
+  public:
+    /*! Paints the whole area (letterboxed in wood when its shape is not 4:3). */
+    void Paint(QPainter& painter, QSize area, const BoardModel& model, const ViewExtras& extras);
+    const RenderRecord& Record() const { return record_; }
+
+    /*! The status line for a model: whose turn, a pass, the person's prompt, the end. */
+    static QString StatusText(const BoardModel& model);
+
+  private:
+    void PaintTable(QPainter& p, QSize area);
+    void PaintBoard(QPainter& p);
+    void PaintPointNumbers(QPainter& p);
+    void PaintHeader(QPainter& p, const BoardModel& model);
+    void PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras);
+    void PaintCheckers(QPainter& p, const BoardModel& model, const ViewExtras& extras);
+    void PaintTrays(QPainter& p, const BoardModel& model, const ViewExtras& extras);
+    void PaintHighlights(QPainter& p, const BoardModel& model);
+    void PaintRings(QPainter& p, const BoardModel& model);
+    void PaintDice(QPainter& p, const BoardModel& model);
+    void PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight);
+    void PaintChecker(QPainter& p, QPointF centre, int side, double alpha = 1);
+    void PaintText(QPainter& p, const QRectF& box, int flags, const QString& text);
+
+    RenderRecord record_;
+};
+
+} // namespace client

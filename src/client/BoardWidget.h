@@ -1,0 +1,44 @@
+// The client's window: paints the session's board, animates each echoed move
+// and turns clicks into cells for the session.
+#pragma once
+
+#include "client/BoardRenderer.h"
+#include "client/ClientSession.h"
+
+#include <QImage>
+#include <QVariantAnimation>
+#include <QWidget>
+
+namespace client {
+
+class BoardWidget : public QWidget {
+    Q_OBJECT
+  public:
+    explicit BoardWidget(ClientSession& session, QWidget* parent = nullptr);
+
+    /*! Replaces the status line (empty: the game's own status). */
+    void SetNotice(const QString& notice);
+    /*! The board as it stands, without a checker in flight. */
+    QImage Snapshot(QSize size) const;
+    const BoardRenderer& Renderer() const { return renderer_; }
+    bool Animating() const { return extras_.flight.has_value(); }
+
+    /*! How long a checker takes from source to target. */
+    static constexpr int FlightMs = 420;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void StartFlight(const ShownMove& shown);
+
+    ClientSession& session_;
+    BoardRenderer renderer_;
+    ViewExtras extras_;
+    QVariantAnimation flight_;
+};
+
+} // namespace client

@@ -1,0 +1,81 @@
+#include "client/ClientSession.h"
+
+namespace client {
+
+ClientSession::ClientSession(SessionOptions options, LogSink log, QObject* parent)
+    : QObject(parent), options_(options), log_(std::move(log)), picker_(options.seed) {
+    connect(&link_, &ServerLink::Connected, this, [this] {
+        Log(QStringLiteral("connected"));
+        emit ConnectedToServer();
+    });
+    connect(&link_, &ServerLink::Failed, this, [this](const QString& reason) {
+        Log(QStringLiteral("error: ") + reason);
+        emit ConnectFailed(reason);
+    });
+    connect(&link_, &ServerLink::BytesArrived, this, &ClientSession::OnBytes);
+    connect(&link_, &ServerLink::ClosedByServer, this, [this] {
+        model_.SetGameOver();
+        Log(QStringLiteral("closed"));
+        emit Changed();
+        emit GameOver();
+    });
+}
+
+void ClientSession::Start(quint16 port, int windowMs) {
+    link_.Open(QHostAddress::LocalHost, port, windowMs);
+}
+
+void ClientSession::ClickCell(int32_t cell) {
+    const ClickResult result = model_.Click(cell);
+    if (result.send) {
+        SendMove(*result.send);
+    }
+    if (result.changed) {
+        emit Changed();
+    }
+}
+
+void ClientSession::Close() {
+    link_.Close();
+}
+
+void ClientSession::OnBytes(const QByteArray& bytes) {
+    QStringList problems;
+    const std::vector<Message> messages = decoder_.Feed(bytes, problems);
+    for (const QString& problem : problems) {
+        Log(QStringLiteral("error: ") + problem);
+    }
+    for (const Message& message : messages) {
+        Log(DescribeMessage(message));
+        const auto shown = model_.Apply(message);
+        if (shown) {
+            emit MoveShown(*shown);
+        }
+        if (options_.autoPlay && model_.AwaitingPerson()) {
+            if (const auto move = picker_.Pick(model_.LegalMoves())) {
+                // Through the model, as a person's two clicks would go.
+                model_.Click(move->from);
+                const ClickResult result = model_.Click(move->to);
+                if (result.send) {
+                    SendMove(*result.send);
+                }
+            }
+        }
+    }
+    if (!messages.empty()) {
+        emit Changed();
+    }
+}
+
+void ClientSession::SendMove(proc::Move move) {
+    const bool sent = link_.Send(proc::BuildClientMoveMessage(move));
+    Log(QStringLiteral("%1 %2-%3").arg(sent ? "sent" : "unsent").arg(move.from).arg(move.to));
+}
+
+void ClientSession::Log(const QString& line) const {
+    if (log_) {
+        log_(line);
+    }
+}
+
+} // namespace client

@@ -1,0 +1,62 @@
+// One game as the client lives it: the connection, the decoder and the board
+// model put together, the person's clicks turned into moves, and the automatic
+// player of tests and the demo. Knows no widget; the window draws what it says.
+#pragma once
+
+#include "client/BoardModel.h"
+#include "client/MessageDecoder.h"
+#include "client/MovePicker.h"
+#include "client/ServerLink.h"
+
+#include <QObject>
+#include <functional>
+
+namespace client {
+
+struct SessionOptions {
+    bool autoPlay = false;
+    uint32_t seed = 1;
+};
+
+class ClientSession : public QObject {
+    Q_OBJECT
+  public:
+    /*! log receives one line per decoded message, move sent and problem; it
+        may be empty. */
+    using LogSink = std::function<void(const QString&)>;
+    ClientSession(SessionOptions options, LogSink log, QObject* parent = nullptr);
+
+    /*! Connects to the referee on 127.0.0.1:port within windowMs. */
+    void Start(quint16 port, int windowMs = 10000);
+    /*! The person's click (see BoardModel::Click); a listed move is sent. */
+    void ClickCell(int32_t cell);
+    /*! The window is closing: closes the connection from our side. */
+    void Close();
+
+    const BoardModel& Model() const { return model_; }
+    bool Connected() const { return link_.IsConnected(); }
+
+  signals:
+    void ConnectedToServer();
+    void ConnectFailed(const QString& reason);
+    /*! The model changed: redraw. */
+    void Changed();
+    /*! A move echo was applied; the view animates it. */
+    void MoveShown(const client::ShownMove& shown);
+    /*! The referee closed the connection: the game is over. */
+    void GameOver();
+
+  private:
+    void OnBytes(const QByteArray& bytes);
+    void SendMove(proc::Move move);
+    void Log(const QString& line) const;
+
+    SessionOptions options_;
+    LogSink log_;
+    ServerLink link_;
+    MessageDecoder decoder_;
+    BoardModel model_;
+    MovePicker picker_;
+};
+
+} // namespace client

@@ -1,0 +1,223 @@
+#include "client/MessageDecoder.h"
+
+#include "text/Win1251.h"
+
+namespace client {
+namespace {
+
+uint8_t ByteAt(QByteArrayView bytes, qsizetype i) {
+    return static_cast<uint8_t>(bytes[i]);
+}
+
+bool ReadSide(uint8_t byte, proc::Side& side) {
+    const int32_t value = proc::Unbiased(byte);
+    if (value != proc::White && value != proc::Black) {
+        return false;
+    }
+    side = static_cast<proc::Side>(value);
+    return true;
+}
+
+bool IsDie(uint8_t value) {
+    return value >= 1 && value <= 6;
+}
+bool IsSource(uint8_t cell) {
+    return cell >= 1 && cell <= 26;
+}
+bool IsTarget(uint8_t cell) {
+    return (cell >= 1 && cell <= 24) || cell == proc::BearOff;
+}
+
+// A label field: Windows-1251 bytes, zero-padded, unterminated when full.
+QString Label(QByteArrayView field) {
+    const qsizetype end = field.indexOf('\0');
+    return text::FromWin1251(field.first(end < 0 ? field.size() : end).toByteArray());
+}
+
+QString SideName(proc::Side side) {
+    return side == proc::White ? QStringLiteral("white") : QStringLiteral("black");
+}
+
+QString MoveText(proc::Move move) {
+    return QStringLiteral("%1-%2").arg(move.from).arg(move.to);
+}
+
+QString DiceText(proc::Dice dice) {
+    return QStringLiteral("%1-%2").arg(proc::FirstDie(dice)).arg(proc::SecondDie(dice));
+}
+
+std::optional<Message> DecodeStart(QByteArrayView bytes, QString& problem) {
+    StartInfo start;
+    for (int32_t k = 1; k <= 26; ++k) {
+        proc::Cell(start.board, k) = proc::Unbiased(ByteAt(bytes, k));
+    }
+    if (proc::Cell(start.board, proc::BlackBar) > 0 ||
+        proc::Cell(start.board, proc::WhiteBar) < 0) {
+        problem = QStringLiteral("start message: a bar holds the other side's checkers");
+        return std::nullopt;
+    }
+    start.whiteLabel = Label(bytes.sliced(27, proc::LabelSize));
+    start.blackLabel = Label(bytes.sliced(47, proc::LabelSize));
+    if (!IsDie(ByteAt(bytes, 67)) || !IsDie(ByteAt(bytes, 68))) {
+        problem = QStringLiteral("start message: opening dice %1 and %2 are not dice")
+                      .arg(ByteAt(bytes, 67))
+                      .arg(ByteAt(bytes, 68));
+        return std::nullopt;
+    }
+    start.opening = proc::MakeDice(ByteAt(bytes, 67), ByteAt(bytes, 68));
+    return start;
+}
+
+std::optional<Message> DecodeDice(QByteArrayView bytes, QString& problem) {
+    DiceInfo dice;
+    if (!ReadSide(ByteAt(bytes, 1), dice.side) || !IsDie(ByteAt(bytes, 2)) ||
+        !IsDie(ByteAt(bytes, 3))) {
+        problem = QStringLiteral("dice message with side byte %1 and dice %2, %3")
+                      .arg(ByteAt(bytes, 1))
+                      .arg(ByteAt(bytes, 2))
+                      .arg(ByteAt(bytes, 3));
+        return std::nullopt;
+    }
+    dice.dice = proc::MakeDice(ByteAt(bytes, 2), ByteAt(bytes, 3));
+    return dice;
+}
+
+std::optional<Message> DecodeList(QByteArrayView bytes, QString& problem) {
+    MoveListInfo list;
+    if (!ReadSide(ByteAt(bytes, 1), list.side)) {
+        problem = QStringLiteral("move list with side byte %1").arg(ByteAt(bytes, 1));
+        return std::nullopt;
+    }
+    const int count = proc::Unbiased(ByteAt(bytes, 2));
+    for (int i = 0; i < count; ++i) {
+        const uint8_t from = ByteAt(bytes, 3 + 2 * i);
+        const uint8_t to = ByteAt(bytes, 4 + 2 * i);
+        if (!IsSource(from) || !IsTarget(to)) {
+            problem = QStringLiteral("move list entry %1 names cells %2 and %3")
+                          .arg(i + 1)
+                          .arg(from)
+                          .arg(to);
+            return std::nullopt;
+        }
+        list.moves.push_back({from, to});
+    }
+    return list;
+}
+
+std::optional<Message> DecodeMove(QByteArrayView bytes, QString& problem) {
+    MoveInfo move;
+    const uint8_t from = ByteAt(bytes, 2);
+    const uint8_t to = ByteAt(bytes, 3);
+    if (!ReadSide(ByteAt(bytes, 1), move.side) || !IsSource(from) || !IsTarget(to)) {
+        problem = QStringLiteral("move message with side byte %1 and cells %2, %3")
+                      .arg(ByteAt(bytes, 1))
+                      .arg(from)
+                      .arg(to);
+        return std::nullopt;
+    }
+    move.move = {from, to};
+    return move;
+}
+
+} // namespace
+
+int MessageLength(QByteArrayView bytes) {
+    if (bytes.isEmpty()) {
+        return -1;
+    }
+    switch (ByteAt(bytes, 0)) {
+    case proc::StartMessage:
+        return static_cast<int>(proc::StartMessageSize);
+    case proc::DiceMessage:
+    case proc::MoveMessage:
+        return 4;
+    case proc::MoveListMessage: {
+        if (bytes.size() < 3) {
+            return -1;
+        }
+        const int count = proc::Unbiased(ByteAt(bytes, 2));
+        return count < 0 ? 0 : 3 + 2 * count;
+    }
+    default:
+        return 0;
+    }
+}
+
+std::optional<Message> DecodeMessage(QByteArrayView bytes, QString& problem) {
+    const int length = MessageLength(bytes);
+    if (length <= 0 || bytes.size() != length) {
+        problem = QStringLiteral("not one whole message (%1 bytes)").arg(bytes.size());
+        return std::nullopt;
+    }
+    switch (ByteAt(bytes, 0)) {
+    case proc::StartMessage:
+        return DecodeStart(bytes, problem);
+    case proc::DiceMessage:
+        return DecodeDice(bytes, problem);
+    case proc::MoveListMessage:
+        return DecodeList(bytes, problem);
+    default:
+        return DecodeMove(bytes, problem);
+    }
+}
+
+QString DescribeMessage(const Message& message) {
+    struct Describe {
+        QString operator()(const StartInfo& m) const {
+            QStringList cells;
+            for (int32_t k = 1; k <= 26; ++k) {
+                cells << QString::number(proc::Cell(m.board, k));
+            }
+            return QStringLiteral("start white=\"%1\" black=\"%2\" opening=%3 board=%4")
+                .arg(m.whiteLabel, m.blackLabel, DiceText(m.opening), cells.join(','));
+        }
+        QString operator()(const DiceInfo& m) const {
+            return QStringLiteral("dice %1 %2").arg(SideName(m.side), DiceText(m.dice));
+        }
+        QString operator()(const MoveListInfo& m) const {
+            QStringList moves;
+            for (const proc::Move& move : m.moves) {
+                moves << MoveText(move);
+            }
+            return QStringLiteral("list %1 n=%2%3")
+                .arg(SideName(m.side))
+                .arg(m.moves.size())
+                .arg(moves.isEmpty() ? QString() : QLatin1Char(' ') + moves.join(' '));
+        }
+        QString operator()(const MoveInfo& m) const {
+            return QStringLiteral("move %1 %2").arg(SideName(m.side), MoveText(m.move));
+        }
+    };
+    return std::visit(Describe{}, message);
+}
+
+std::vector<Message> MessageDecoder::Feed(QByteArrayView bytes, QStringList& problems) {
+    buffer_.append(bytes);
+    std::vector<Message> messages;
+    qsizetype head = 0;
+    while (head < buffer_.size()) {
+        const QByteArrayView rest = QByteArrayView(buffer_).sliced(head);
+        const int length = MessageLength(rest);
+        if (length == 0) {
+            problems << QStringLiteral("message type %1 cannot be framed; dropped %2 bytes")
+                            .arg(ByteAt(rest, 0))
+                            .arg(rest.size());
+            head = buffer_.size();
+            break;
+        }
+        if (length < 0 || rest.size() < length) {
+            break;
+        }
+        QString problem;
+        if (auto message = DecodeMessage(rest.first(length), problem)) {
+            messages.push_back(std::move(*message));
+        } else {
+            problems << problem;
+        }
+        head += length;
+    }
+    buffer_.remove(0, head);
+    return messages;
+}
+
+} // namespace client

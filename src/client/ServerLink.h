@@ -1,0 +1,55 @@
+// The client's end of the connection: connects to the referee, retrying while
+// the launcher gets ready, and hands over the bytes as they come.
+#pragma once
+
+#include "proc/proc.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace client {
+
+class ServerLink : public QObject {
+    Q_OBJECT
+  public:
+    explicit ServerLink(QObject* parent = nullptr);
+
+    /*! Connects to host:port. A refused or stalled attempt is retried every
+        retryMs until windowMs have passed since this call; then Failed. */
+    void Open(const QHostAddress& host, quint16 port, int windowMs = 10000, int retryMs = 250);
+    /*! Sends one whole message; false when not connected. */
+    bool Send(const proc::ByteArray& bytes);
+    /*! Closes from our side (the window closed): no ClosedByServer follows. */
+    void Close();
+    bool IsConnected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
+
+  signals:
+    void Connected();
+    void Failed(const QString& reason);
+    /*! An attempt failed and another follows after the retry interval. */
+    void Retrying(const QString& reason);
+    void BytesArrived(const QByteArray& bytes);
+    /*! The referee closed the connection (after the last bytes were handed over). */
+    void ClosedByServer();
+
+  private:
+    void Attempt();
+    void AttemptFailed();
+    void OnDisconnected();
+
+    QTcpSocket socket_;
+    QTimer retry_;
+    QTimer stall_;
+    QElapsedTimer since_;
+    QHostAddress host_;
+    quint16 port_ = 0;
+    int windowMs_ = 0;
+    bool connected_ = false;
+    bool closing_ = false;
+    QString lastError_;
+};
+
+} // namespace client
