@@ -33,6 +33,8 @@ TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
 }
 
 TDModule::~TDModule() {
+    if (DModule == this)
+        DModule = nullptr;
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();

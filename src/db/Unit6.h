@@ -4,13 +4,15 @@
 
 #include "db/Query.h"
 
+#include <QObject>
 #include <QString>
 
 class QSqlQueryModel;
 
 namespace db {
 
-class TDModule {
+/*! A component like the windows: created once at start-up, owned by the start-up. */
+class TDModule : public QObject {
   public:
     /*! Nothing is opened yet: DataModuleCreate connects. programFolder is read
         now; busyTimeoutMs is how long a lock held by another process is waited for. */
@@ -69,7 +71,7 @@ class TDModule {
     int busyTimeoutMs_;
 };
 
-/*! The one instance, created at start-up after the main window. */
+/*! The one instance, created at start-up after the main window; reset when it is destroyed. */
 extern TDModule* DModule;
 
 } // namespace db

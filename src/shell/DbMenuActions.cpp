@@ -1,0 +1,58 @@
+#include "shell/DbMenuActions.h"
+
+#include "db/DbError.h"
+#include "db/Unit6.h"
+#include "shell/AppOptions.h"
+#include "shell/ExceptionSink.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Unit5.h"
+#include "shell/Unit7.h"
+#include "shell/Unit8.h"
+
+namespace shell {
+
+namespace {
+template <typename T, typename... Args>
+T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... args) {
+    auto object = std::make_unique<T>(std::forward<Args>(args)...);
+    global = object.get();
+    objects.push_back(std::move(object));
+    return global;
+}
+
+db::TDModule& Module() {
+    if (!db::DModule)
+        throw db::DbError("no database module");
+    return *db::DModule;
+}
+} // namespace
+
+void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
+    db::TDModule* module = Create(objects, db::DModule, ProgramFolder);
+    DropErrors([module] { module->DataModuleCreate(); });
+    Create(objects, Form5, *module);
+    Create(objects, Form7, *module);
+    Create(objects, Form8, *module);
+}
+
+void OpenRegistration() {
+    if (Form5)
+        Form5->OpenRegistration();
+}
+
+void OpenRatings() {
+    if (Form7)
+        Form7->OpenRatings();
+}
+
+void NoticeAnnouncer::Announce(const QString& text) {
+    ShowNotice(text);
+}
+
+void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
+                      bool whiteHuman, bool blackHuman) {
+    NoticeAnnouncer announcer;
+    db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman);
+}
+
+} // namespace shell

@@ -1,0 +1,34 @@
+// The database windows as the main menu and the start-up reach them.
+#pragma once
+
+#include "db/ResultRecording.h"
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace shell {
+
+/*! Creates, in start-up order, the database module (its DataModuleCreate runs
+    at once; a failure is dropped and leaves the queries closed), TForm5, TForm7
+    and TForm8, and sets db::DModule, Form5, Form7 and Form8. Needs ProgramFolder
+    and DialogBackground set. */
+void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects);
+
+/*! Label3Click of the main menu. */
+void OpenRegistration();
+/*! Label4Click of the main menu. Throws db::DbError when the ratings cannot be read. */
+void OpenRatings();
+
+/*! The announcer of result recording: a plain notice. */
+class NoticeAnnouncer : public db::Announcer {
+  public:
+    void Announce(const QString& text) override;
+};
+
+/*! The rest of EndOfGame on the program's database module, announcing through
+    notices. Throws db::DbError (nothing recorded). */
+void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
+                      bool whiteHuman, bool blackHuman);
+
+} // namespace shell

@@ -1,0 +1,15 @@
+# The database windows: registration, ratings and the games journal, with the
+# grid they share and the main menu's way into them. Included by the shell's
+# CMakeLists after shell_core.
+if(TARGET db)
+  add_library(shell_dbwindows STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/DbGrid.cpp ${CMAKE_CURRENT_LIST_DIR}/DbGrid.h
+    ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.cpp ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.h
+    ${CMAKE_CURRENT_LIST_DIR}/Unit5.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit5.h
+    ${CMAKE_CURRENT_LIST_DIR}/Unit7.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit7.h
+    ${CMAKE_CURRENT_LIST_DIR}/Unit8.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit8.h)
+  target_link_libraries(shell_dbwindows PUBLIC shell_core db text Qt6::Widgets Qt6::Sql)
+  if(TARGET ratings_db)
+    add_dependencies(shell_dbwindows ratings_db)
+  endif()
+endif()

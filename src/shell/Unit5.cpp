@@ -1,0 +1,138 @@
+#include "shell/Unit5.h"
+
+#include "db/Unit6.h"
+#include "shell/AppOptions.h"
+#include "shell/Background.h"
+#include "shell/ExceptionSink.h"
+#include "shell/MessageBoxes.h"
+#include "text/Win1251.h"
+
+#include <QKeyEvent>
+#include <QValidator>
+
+using namespace shell;
+
+TForm5* Form5 = nullptr;
+
+namespace {
+
+const QString ComputerName = QStringLiteral("Компьютер");
+
+// Pasted and dropped text passes the same filter as typed text, so every
+// registered name holds only name characters.
+class NameValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString filtered = TForm5::FilterName(input);
+        if (filtered != input) {
+            pos -= static_cast<int>(input.left(pos).size() -
+                                    TForm5::FilterName(input.left(pos)).size());
+            input = filtered;
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+TForm5::TForm5(db::TDModule& module, QWidget* parent)
+    : TFormBase(QStringLiteral("Регистрация нового игрока"), QSize(442, 169), Frame::Dialog,
+                parent),
+      module_(module) {
+    const QColor yellow(255, 255, 0);
+    const QColor lime(0, 255, 0);
+    Label1 = AddLabel(QStringLiteral("Введите имя нового игрока"), {80, 8}, 21, yellow);
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(80, 40, 289, 27);
+    Edit1->setValidator(new NameValidator(Edit1));
+    Edit1->installEventFilter(this);
+    Label2 =
+        AddLabel(QStringLiteral("Внимание! Вы не можете ввести имя одного"), {48, 72}, 16, lime);
+    Label3 = AddLabel(QStringLiteral("из уже зарегистрированных игроков!"), {80, 96}, 16, lime);
+    Button1 = AddButton(QStringLiteral("Назад"), QRect(24, 128, 129, 25));
+    Button2 = AddButton(QStringLiteral("Зарегистрировать"), QRect(296, 128, 129, 25));
+    setTabOrder(Button1, Edit1);
+    setTabOrder(Edit1, Button2);
+
+    // Database errors end the handler here and go to the sink, not through Qt's frames.
+    connect(Edit1, &QLineEdit::textChanged, this,
+            [this] { DropErrors([this] { Edit1Change(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { DropErrors([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { DropErrors([this] { Button2Click(); }); });
+
+    DropErrors([this] { FormCreate(); });
+}
+
+TForm5::~TForm5() {
+    if (Form5 == this)
+        Form5 = nullptr;
+}
+
+bool TForm5::IsNameChar(QChar c) {
+    const int code = text::Win1251Code(c);
+    return (code >= 65 && code <= 122) || (code >= 192 && code <= 255);
+}
+
+QString TForm5::FilterName(const QString& text) {
+    QString result;
+    for (QChar c : text)
+        if (IsNameChar(c))
+            result += c;
+    return result;
+}
+
+void TForm5::FormCreate() {
+    LoadBackground(this, DialogBackground);
+}
+
+void TForm5::Edit1KeyPress(QChar& key) {
+    if (key != QChar(8) && !IsNameChar(key))
+        key = QChar(0);
+}
+
+bool TForm5::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        // Focus movement and Delete are not typed characters.
+        if (keyEvent->text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
+            key == Qt::Key_Delete)
+            return false;
+        for (QChar c : keyEvent->text()) {
+            Edit1KeyPress(c);
+            if (c.isNull())
+                return true;
+        }
+    }
+    return TFormBase::eventFilter(watched, event);
+}
+
+void TForm5::Edit1Change() {
+    const QString name = Edit1->text();
+    module_.IBPlayers.SetSQL(db::sql::NameCheck(name));
+    module_.IBPlayers.Open();
+    const bool taken = module_.IBPlayers.RecordCount() == 1;
+    Button2->setEnabled(!taken && !name.isEmpty() && name != ComputerName);
+}
+
+void TForm5::Button2Click() {
+    const QString code = module_.GenID(QStringLiteral("PLAYERS"));
+    module_.IBPlayers.SetSQL(db::sql::InsertPlayer(code, Edit1->text()));
+    module_.IBPlayers.ExecSQL();
+    ShowNotice(QStringLiteral(
+        "Новому игроку для участия в турнире необходимо победить компьютер 3 раза подрят!"));
+    hide();
+}
+
+void TForm5::Button1Click() {
+    hide();
+}
+
+void TForm5::OpenRegistration() {
+    Edit1->clear();
+    Button2->setEnabled(false);
+    ShowCentred();
+}

@@ -1,0 +1,56 @@
+// Registration of a new player.
+#pragma once
+
+#include "shell/FormBase.h"
+
+#include <QLineEdit>
+
+namespace db {
+class TDModule;
+}
+
+class TForm5 : public shell::TFormBase {
+    Q_OBJECT
+  public:
+    /*! Builds the window and runs FormCreate; a failing background is dropped. */
+    explicit TForm5(db::TDModule& module, QWidget* parent = nullptr);
+    ~TForm5() override;
+
+    shell::TLabel* Label1;
+    QLineEdit* Edit1;
+    shell::TLabel* Label2;
+    shell::TLabel* Label3;
+    QPushButton* Button1; // "Назад"
+    QPushButton* Button2; // "Зарегистрировать"
+
+    /*! The Windows-1251 codes a name may hold: Latin letters 65..122 (with the
+        six signs between them) and Cyrillic letters 192..255. */
+    static bool IsNameChar(QChar c);
+    /*! The text without every character a name may not hold. */
+    static QString FilterName(const QString& text);
+
+    /*! The background. Throws shell::PictureError. */
+    void FormCreate();
+    /*! The typed-character filter: a key that is not backspace or a name
+        character becomes 0, which the name box ignores. */
+    void Edit1KeyPress(QChar& key);
+    /*! The name check: Button2 is enabled when the name is not registered, not
+        empty and not exactly "Компьютер". Throws db::DbError (Button2 keeps its state). */
+    void Edit1Change();
+    /*! Registers the name with 0 points, tells the user how to take part and
+        hides. Throws db::DbError (then no message and the window stays open). */
+    void Button2Click();
+    void Button1Click();
+
+    /*! The main menu's Label3Click: clears the name, disables Button2, centres
+        and shows the window. */
+    void OpenRegistration();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    db::TDModule& module_;
+};
+
+extern TForm5* Form5;

@@ -1,0 +1,358 @@
+// The registration, ratings and journal windows on the offscreen platform,
+// over real database files; message boxes are answered through the hook.
+#include "RatingsFolder.h"
+#include "db/DbError.h"
+#include "db/Unit6.h"
+#include "shell/AppOptions.h"
+#include "shell/DbMenuActions.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Unit5.h"
+#include "shell/Unit7.h"
+#include "shell/Unit8.h"
+#include "text/Win1251.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QImage>
+#include <QKeyEvent>
+#include <QSqlQueryModel>
+#include <gtest/gtest.h>
+
+using shell::BoxKind;
+
+namespace {
+
+struct Box {
+    BoxKind kind;
+    QString caption;
+    QString text;
+};
+
+// Sends one key press (and release) as typing it would.
+void Key(QWidget* w, int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text)
+        Key(w, c.isLetter() ? int(c.toUpper().unicode()) : int(c.unicode()), QString(c));
+}
+
+void Backspace(QWidget* w) {
+    Key(w, Qt::Key_Backspace, QStringLiteral("\b"));
+}
+
+// The widgets Tab visits from the first one, in order.
+QList<QWidget*> TabChain(QWidget* first) {
+    QList<QWidget*> chain{first};
+    for (QWidget* w = first->nextInFocusChain(); w != first; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain << w;
+    return chain;
+}
+
+struct WindowsTest : ::testing::Test {
+    RatingsFolder folder;
+    std::unique_ptr<db::TDModule> dm;
+    std::unique_ptr<TForm5> form5;
+    std::unique_ptr<TForm7> form7;
+    std::unique_ptr<TForm8> form8;
+    QList<Box> boxes;
+    bool confirmAnswer = true;
+
+    void SetUp() override {
+        shell::SetMessageBoxHook([this](BoxKind kind, const QString& caption, const QString& text) {
+            boxes << Box{kind, caption, text};
+            return confirmAnswer;
+        });
+        shell::DialogBackground = folder.Path() + "/Dialog.bmp";
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        picture.save(shell::DialogBackground, "BMP");
+        folder.AddPlayer(2, "Анна", 3);
+        folder.AddPlayer(3, "Борис", 5);
+        folder.AddPlayer(4, "Вера", 3);
+        folder.AddGame(1, 2, 3, 2, 2);
+        folder.AddGame(2, 3, 1, 4, 1);
+        folder.AddGame(3, 4, 2, 1, 1);
+        Create();
+    }
+    void Create() {
+        dm = std::make_unique<db::TDModule>(folder.Path(), 0);
+        try {
+            dm->DataModuleCreate();
+        } catch (const db::DbError&) {
+        }
+        form5 = std::make_unique<TForm5>(*dm);
+        form7 = std::make_unique<TForm7>(*dm);
+        form8 = std::make_unique<TForm8>(*dm);
+        Form7 = form7.get();
+        Form8 = form8.get();
+    }
+    void TearDown() override {
+        form8.reset();
+        form7.reset();
+        form5.reset();
+        dm.reset();
+        shell::SetMessageBoxHook(nullptr);
+        shell::DialogBackground.clear();
+    }
+    QString GridColumn(QSqlQueryModel* model, int column) {
+        QStringList values;
+        for (int row = 0; row < model->rowCount(); ++row)
+            values << model->index(row, column).data().toString();
+        return values.join(';');
+    }
+};
+
+} // namespace
+
+TEST_F(WindowsTest, RegistrationLayout) {
+    EXPECT_EQ(form5->windowTitle(), "Регистрация нового игрока");
+    EXPECT_EQ(form5->size(), QSize(442, 169));
+    EXPECT_TRUE(form5->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(form5->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form5->Edit1->geometry(), QRect(80, 40, 289, 27));
+    EXPECT_EQ(form5->Button1->geometry(), QRect(24, 128, 129, 25));
+    EXPECT_EQ(form5->Button2->geometry(), QRect(296, 128, 129, 25));
+    EXPECT_EQ(form5->Label2->pos(), QPoint(48, 72));
+    EXPECT_EQ(form5->Label3->text(), "из уже зарегистрированных игроков!");
+    EXPECT_EQ(form5->Label1->font().pixelSize(), 21);
+    EXPECT_EQ(shell::LabelColor(form5->Label2), QColor(0, 255, 0));
+    EXPECT_FALSE(form5->Background->pixmap().isNull());
+    EXPECT_EQ(TabChain(form5->Button1).mid(0, 3),
+              (QList<QWidget*>{form5->Button1, form5->Edit1, form5->Button2}));
+}
+
+TEST_F(WindowsTest, RegistrationNameCheck) {
+    struct Case {
+        const char* typed;
+        int backspaces;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"", 0, false},         {"Компьютер", 0, false}, {"компьютер", 0, true},
+        {"Анна", 0, false},     {"Анна", 1, true},       {"Борисс", 1, false},
+        {"Computer", 0, false}, {"Annа", 0, true},       {"иван", 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        form5->OpenRegistration();
+        EXPECT_TRUE(form5->isVisible());
+        EXPECT_FALSE(form5->Button2->isEnabled());
+        Type(form5->Edit1, c.typed);
+        for (int i = 0; i < c.backspaces; ++i)
+            Backspace(form5->Edit1);
+        EXPECT_EQ(form5->Button2->isEnabled(), c.enabled);
+    }
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(WindowsTest, RegistrationFilterForTypedAndPastedText) {
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Aa[`z");
+    EXPECT_EQ(form5->Edit1->text(), "Aa[`z");
+    form5->Edit1->clear();
+    Type(form5->Edit1, "Ив 1'а-нЁё.");
+    EXPECT_EQ(form5->Edit1->text(), "Иван");
+    Key(form5->Edit1, Qt::Key_V, QString(QChar(22)), Qt::ControlModifier); // Ctrl+V is dropped
+    EXPECT_EQ(form5->Edit1->text(), "Иван");
+    form5->Edit1->clear();
+    QApplication::clipboard()->setText("O'Brien 2nd");
+    form5->Edit1->paste();
+    form5->Edit1->insert(" Пётр;");
+    EXPECT_EQ(form5->Edit1->text(), "OBrienndПтр");
+    form5->Edit1->setText("Иван Грозный");
+    EXPECT_EQ(form5->Edit1->text(), "ИванГрозный");
+
+    QChar key('7');
+    form5->Edit1KeyPress(key);
+    EXPECT_EQ(key, QChar(0));
+    key = QChar(8);
+    form5->Edit1KeyPress(key);
+    EXPECT_EQ(key, QChar(8));
+    for (int code : {64, 65, 122, 123, 168, 184, 191, 192, 255}) {
+        SCOPED_TRACE(code);
+        const bool admitted = (code >= 65 && code <= 122) || code >= 192;
+        const QChar c = text::FromWin1251(QByteArray(1, char(code))).at(0);
+        EXPECT_EQ(TForm5::IsNameChar(c), admitted);
+    }
+}
+
+TEST_F(WindowsTest, RegistrationAddsThePlayerAndTellsTheRule) {
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Глеб");
+    ASSERT_TRUE(form5->Button2->isEnabled());
+    form5->Button2->click();
+    EXPECT_EQ(folder.Rows("SELECT * FROM PLAYERS WHERE P_NAME = 'Глеб'"), "5|Глеб|0");
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[0].text,
+              "Новому игроку для участия в турнире необходимо победить компьютер 3 раза подрят!");
+    EXPECT_FALSE(form5->isVisible());
+    EXPECT_EQ(form5->Edit1->text(), "Глеб");
+    EXPECT_TRUE(form5->Button2->isEnabled());
+}
+
+TEST_F(WindowsTest, FirstPlayerOfAnEmptyDatabaseGetsCodeTwo) {
+    folder.Exec("DELETE FROM GAMES");
+    folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Гость");
+    form5->Button2->click();
+    EXPECT_EQ(folder.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"), "1|Computer|0;2|Гость|0");
+    EXPECT_EQ(form7->GenID("PLAYERS"), "3");
+}
+
+TEST_F(WindowsTest, FailedRegistrationShowsNothingAndStaysOpen) {
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Глеб");
+    folder.Exec("CREATE TRIGGER NO_PLAYERS BEFORE INSERT ON PLAYERS "
+                "BEGIN SELECT RAISE(ABORT, 'no'); END");
+    form5->Button2->click(); // the error goes to the sink
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(form5->isVisible());
+    EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
+}
+
+TEST_F(WindowsTest, RatingsListAndLayout) {
+    form7->OpenRatings();
+    EXPECT_TRUE(form7->isVisible());
+    EXPECT_EQ(form7->size(), QSize(416, 300));
+    EXPECT_TRUE(form7->Button2->isEnabled());
+    EXPECT_TRUE(form7->Button3->isEnabled());
+    QSqlQueryModel* model = dm->DataSource1();
+    EXPECT_EQ(GridColumn(model, form7->DBGrid->ColumnOf("P_NAME")), "Борис;Анна;Вера");
+    auto* titles = static_cast<shell::TGridHeader*>(form7->DBGrid->horizontalHeader());
+    EXPECT_EQ(titles->Titles, (QStringList{"НОМЕР ИГРОКА", "ИМЯ ИГРОКА", "ОЧКИ"}));
+    EXPECT_EQ(form7->DBGrid->columnWidth(1), 187);
+    EXPECT_EQ(form7->DBGrid->geometry(), QRect(8, 40, 401, 161));
+    EXPECT_EQ(form7->DBGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(form7->DBGrid->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(TabChain(form7->Button2).mid(0, 4),
+              (QList<QWidget*>{form7->Button2, form7->Button3, form7->DBGrid, form7->Button1}));
+    form7->Button1->click();
+    EXPECT_FALSE(form7->isVisible());
+}
+
+TEST_F(WindowsTest, RatingsWithoutPlayersDisableTheJournalButtons) {
+    folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+    form7->OpenRatings();
+    EXPECT_TRUE(form7->isVisible());
+    EXPECT_EQ(dm->DataSource1()->rowCount(), 0);
+    EXPECT_FALSE(form7->Button2->isEnabled());
+    EXPECT_FALSE(form7->Button3->isEnabled());
+}
+
+TEST_F(WindowsTest, JournalOfAllGamesAndOfOnePlayer) {
+    form7->OpenRatings();
+    form7->move(100, 120);
+    form7->Button2->click();
+    EXPECT_TRUE(form8->isVisible());
+    EXPECT_EQ(form8->Label1->text(), "Список всех игр");
+    EXPECT_EQ(form8->pos(), form7->pos() + QPoint(40, 40));
+    EXPECT_TRUE(form8->JournalPlayerCode.isEmpty());
+    QSqlQueryModel* games = dm->DataSource2();
+    EXPECT_EQ(GridColumn(games, form8->DBGrid->ColumnOf("P_NAME1")), "Борис;Computer;Анна");
+    EXPECT_TRUE(form8->DBGrid->isColumnHidden(form8->DBGrid->ColumnOf("G_CODE")));
+    auto* titles = static_cast<shell::TGridHeader*>(form8->DBGrid->horizontalHeader());
+    EXPECT_EQ(titles->Titles.value(form8->DBGrid->ColumnOf("P_NAME1")), "Проигравший");
+
+    // Without a click the first (highest) player is used; then a selected row.
+    form7->Button3->click();
+    EXPECT_EQ(form8->Label1->text(), "Список всех игр игрока Борис");
+    EXPECT_EQ(form8->JournalPlayerCode, "3");
+    EXPECT_EQ(GridColumn(games, 0), "1;2");
+    form7->DBGrid->selectRow(2);
+    form7->Button3->click();
+    EXPECT_EQ(form8->Label1->text(), "Список всех игр игрока Вера");
+    EXPECT_EQ(GridColumn(games, 0), "3");
+    form7->Button2->click();
+    EXPECT_TRUE(form8->JournalPlayerCode.isEmpty());
+}
+
+TEST_F(WindowsTest, ClearingTheJournal) {
+    form7->OpenRatings();
+    form7->DBGrid->selectRow(1); // Анна: games 1 and 3
+    form7->Button3->click();
+    confirmAnswer = false;
+    form8->Button2->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Confirm);
+    EXPECT_EQ(boxes[0].text, "Вы действительно хотите очистить журнал?");
+    EXPECT_EQ(folder.Rows("SELECT G_CODE FROM GAMES ORDER BY G_CODE"), "1;2;3");
+    confirmAnswer = true;
+    form8->Button2->click();
+    EXPECT_EQ(folder.Rows("SELECT G_CODE FROM GAMES ORDER BY G_CODE"), "2");
+    EXPECT_EQ(dm->DataSource2()->rowCount(), 0); // the grid stays empty until reopened
+    EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"), "0;3;5;3");
+    form7->Button2->click();
+    form8->Button2->click();
+    EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), 0);
+}
+
+TEST_F(WindowsTest, FailingStatementsLeaveWindowsAsTheyWere) {
+    form7->OpenRatings();
+    folder.Exec("ALTER TABLE GAMES RENAME TO OLD_GAMES");
+    form7->Button2->click();
+    EXPECT_FALSE(form8->isVisible());
+    folder.Exec("ALTER TABLE PLAYERS RENAME TO OLD_PLAYERS");
+    form7->hide();
+    EXPECT_THROW(form7->OpenRatings(), db::DbError);
+    EXPECT_FALSE(form7->isVisible());
+    EXPECT_TRUE(form7->Button2->isEnabled());
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
+    form8.reset();
+    form7.reset();
+    form5.reset();
+    dm.reset();
+    folder.Connection().close();
+    ASSERT_TRUE(QFile::remove(folder.DatabaseFile()));
+    QFile::remove(folder.DatabaseFile() + "-wal");
+    QFile::remove(folder.DatabaseFile() + "-shm");
+    shell::ProgramFolder = folder.Path();
+    std::vector<std::unique_ptr<QObject>> objects;
+    shell::CreateDatabaseObjects(objects);
+    ASSERT_EQ(objects.size(), 4u);
+    EXPECT_THROW(shell::OpenRatings(), db::DbError);
+    EXPECT_FALSE(Form7->isVisible());
+    shell::OpenRegistration();
+    Type(Form5->Edit1, "Глеб");
+    EXPECT_FALSE(Form5->Button2->isEnabled());
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.DatabaseFile()));
+    while (!objects.empty())
+        objects.pop_back();
+    EXPECT_EQ(Form5, nullptr);
+    EXPECT_EQ(db::DModule, nullptr);
+}
+
+TEST_F(WindowsTest, MissingBackgroundIsSilent) {
+    form8.reset();
+    form7.reset();
+    form5.reset();
+    shell::DialogBackground = folder.Path() + "/missing.jpg";
+    Create();
+    EXPECT_TRUE(form5->Background->pixmap().isNull());
+    EXPECT_TRUE(boxes.isEmpty());
+    form7->OpenRatings();
+    EXPECT_TRUE(form7->isVisible());
+}
+
+TEST_F(WindowsTest, StartUpObjectsRecordThroughNotices) {
+    shell::ProgramFolder = folder.Path();
+    std::vector<std::unique_ptr<QObject>> objects;
+    shell::CreateDatabaseObjects(objects);
+    shell::RecordGameResult(-1, "Вера", "Компьютер", true, false);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[0].text, "Вера победил Компьютер с преимуществом в 1 фишек (фишку)!");
+    EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 4").toInt(), 4);
+}
