@@ -14,7 +14,7 @@ namespace shell {
 QStringList ResolutionNames();
 
 class ConfigEditor {
-public:
+  public:
     text::LineBuffer ConfigText; // the whole file
     int VideoLine = 0;           // last line containing "video"
     int Resolution = 0;          // selected item of ResolutionNames()
@@ -33,7 +33,7 @@ public:
     /*! The check box changed: line VideoLine + 4. */
     void CheckBox1Click(bool ticked);
 
-private:
+  private:
     void SetFullScreen(bool ticked);
 };
 

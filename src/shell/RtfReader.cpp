@@ -30,13 +30,31 @@ struct State {
 
 // Destinations whose text is not part of the document.
 bool IsHiddenDestination(const QByteArray& word) {
-    static const char* const hidden[] = {
-        "fonttbl",   "filetbl",  "stylesheet",   "info",      "pict",
-        "header",    "headerl",  "headerr",      "headerf",   "footer",
-        "footerl",   "footerr",  "footerf",      "footnote",  "object",
-        "listtable", "revtbl",   "rsidtbl",      "generator", "themedata",
-        "datastore", "xmlnstbl", "latentstyles", "listoverridetable",
-        "colorschememapping"};
+    static const char* const hidden[] = {"fonttbl",
+                                         "filetbl",
+                                         "stylesheet",
+                                         "info",
+                                         "pict",
+                                         "header",
+                                         "headerl",
+                                         "headerr",
+                                         "headerf",
+                                         "footer",
+                                         "footerl",
+                                         "footerr",
+                                         "footerf",
+                                         "footnote",
+                                         "object",
+                                         "listtable",
+                                         "revtbl",
+                                         "rsidtbl",
+                                         "generator",
+                                         "themedata",
+                                         "datastore",
+                                         "xmlnstbl",
+                                         "latentstyles",
+                                         "listoverridetable",
+                                         "colorschememapping"};
     return std::any_of(std::begin(hidden), std::end(hidden),
                        [&](const char* name) { return word == name; });
 }
@@ -51,19 +69,22 @@ int HexValue(char c) {
     return -1;
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 class Reader {
-public:
-    Reader(const QByteArray& bytes, QTextDocument* document)
-        : in_(bytes), cursor_(document) {
+  public:
+    Reader(const QByteArray& bytes, QTextDocument* document) : in_(bytes), cursor_(document) {
         colors_.push_back(QColor()); // index 0 until a table says otherwise: auto
     }
 
     void Run() {
         states_.push_back(State{});
-        pos_ = 0;
+        pos_ = std::max<qsizetype>(0, in_.indexOf('{'));
         while (pos_ < in_.size()) {
             const char c = in_[pos_++];
             if (c == '{') {
@@ -72,8 +93,6 @@ public:
                 pendingSkip_ = 0;
             } else if (c == '}') {
                 FlushBytes();
-                if (states_.back().colorTable)
-                    EndColorEntry(false);
                 if (states_.size() > 1)
                     states_.pop_back();
                 pendingSkip_ = 0;
@@ -90,10 +109,11 @@ public:
         ApplyBlockAlignment();
     }
 
-private:
+  private:
     State& Cur() { return states_.back(); }
 
     void Control() {
+        FlushBytes(); // text before the control keeps its place and format
         if (pos_ >= in_.size())
             return;
         const char c = in_[pos_];
@@ -170,7 +190,6 @@ private:
         const int p = static_cast<int>(std::clamp<long long>(param.value_or(1), -1000000, 1000000));
         State& s = Cur();
         if (w == "bin") {
-            FlushBytes();
             const long long count = std::max<long long>(0, param.value_or(0));
             pos_ += static_cast<qsizetype>(std::min<long long>(count, in_.size() - pos_));
             return;
@@ -204,7 +223,6 @@ private:
             return;
         }
         if (w == "u") {
-            FlushBytes();
             if (!s.skip)
                 Text(QString(QChar(static_cast<char16_t>(p < 0 ? p + 65536 : p))));
             pendingSkip_ = s.unicodeSkip;
@@ -217,23 +235,21 @@ private:
         } else if (w == "tab") {
             Text(QStringLiteral("\t"));
         } else if (w == "b") {
-            Format([&] { s.bold = p != 0; });
+            s.bold = p != 0;
         } else if (w == "i") {
-            Format([&] { s.italic = p != 0; });
+            s.italic = p != 0;
         } else if (w == "ul") {
-            Format([&] { s.underline = p != 0; });
+            s.underline = p != 0;
         } else if (w == "ulnone") {
-            Format([&] { s.underline = false; });
+            s.underline = false;
         } else if (w == "fs") {
-            Format([&] { s.halfPoints = std::clamp(p, 2, 3276); });
+            s.halfPoints = std::clamp(p, 2, 3276);
         } else if (w == "cf") {
-            Format([&] { s.color = std::max(0, p); });
+            s.color = std::max(0, p);
         } else if (w == "plain") {
-            Format([&] {
-                s.bold = s.italic = s.underline = false;
-                s.halfPoints = 24;
-                s.color = 0;
-            });
+            s.bold = s.italic = s.underline = false;
+            s.halfPoints = 24;
+            s.color = 0;
         } else if (w == "pard") {
             s.align = Qt::AlignLeft;
         } else if (w == "qc") {
@@ -248,16 +264,11 @@ private:
         // Every other control word is ignored.
     }
 
-    template <typename F> void Format(F change) {
-        FlushBytes();
-        change();
-    }
-
     void TextByte(char c) {
         State& s = Cur();
         if (s.colorTable) {
             if (c == ';')
-                EndColorEntry(true);
+                EndColorEntry();
             return;
         }
         if (pendingSkip_ > 0) {
@@ -269,9 +280,7 @@ private:
         bytes_.append(c);
     }
 
-    void EndColorEntry(bool terminated) {
-        if (!terminated)
-            return;
+    void EndColorEntry() {
         if (red_ < 0 && green_ < 0 && blue_ < 0)
             colors_.push_back(QColor()); // the automatic colour
         else
@@ -358,7 +367,9 @@ private:
 
 } // namespace
 
-bool IsRtf(const QByteArray& bytes) { return bytes.trimmed().startsWith("{\\rtf"); }
+bool IsRtf(const QByteArray& bytes) {
+    return bytes.trimmed().startsWith("{\\rtf");
+}
 
 bool ReadRtf(const QByteArray& bytes, QTextDocument* document) {
     if (!IsRtf(bytes))

@@ -7,6 +7,10 @@
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
 
+#ifdef VERTAN_HAVE_DBWINDOWS
+#include "shell/DbMenuActions.h"
+#endif
+
 #include <QApplication>
 #include <QTimer>
 
@@ -27,6 +31,9 @@ Program::Program() {
     Create(objects_, Form2);
     Create(objects_, Form3, Form1->OptionsText.Line(3));
     Create(objects_, Form4);
+#ifdef VERTAN_HAVE_DBWINDOWS
+    CreateDatabaseObjects(objects_); // TDModule, TForm5, TForm7, TForm8
+#endif
 }
 
 Program::~Program() {

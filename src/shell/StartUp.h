@@ -11,13 +11,13 @@ namespace shell {
     menu first; each creation handler runs at once), and sets their global
     references. Destroys them in reverse order without closing any window. */
 class Program {
-public:
+  public:
     Program();
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-private:
+  private:
     std::vector<std::unique_ptr<QObject>> objects_;
 };
 

@@ -60,7 +60,9 @@ TForm1::TForm1(QWidget* parent)
     DropErrors([this] { FormCreate(); });
 }
 
-TLabel* TForm1::MenuLabel(int n) const { return menuLabels_.at(static_cast<size_t>(n - 2)); }
+TLabel* TForm1::MenuLabel(int n) const {
+    return menuLabels_.at(static_cast<size_t>(n - 2));
+}
 
 void TForm1::FormCreate() {
     ProgramFolder = QDir::currentPath();
@@ -91,7 +93,9 @@ void TForm1::LabelMouseMove(int n) {
         SetLabelColor(MenuLabel(k), ToQColor(k == n ? HoverColor : MenuColor));
 }
 
-void TForm1::LabelMouseLeave(int n) { SetLabelColor(MenuLabel(n), ToQColor(MenuColor)); }
+void TForm1::LabelMouseLeave(int n) {
+    SetLabelColor(MenuLabel(n), ToQColor(MenuColor));
+}
 
 void TForm1::Label2Click() {
     Form2->ShowCentred();
@@ -110,11 +114,17 @@ void TForm1::Label4Click() {
 #endif
 }
 
-void TForm1::Label5Click() { Form3->ShowCentred(); }
+void TForm1::Label5Click() {
+    Form3->ShowCentred();
+}
 
-void TForm1::Label6Click() { Form4->ShowCentred(); }
+void TForm1::Label6Click() {
+    Form4->ShowCentred();
+}
 
-void TForm1::Label7Click() { close(); }
+void TForm1::Label7Click() {
+    close();
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();

@@ -9,7 +9,7 @@
 
 class TForm1 : public shell::TFormBase {
     Q_OBJECT
-public:
+  public:
     explicit TForm1(QWidget* parent = nullptr);
 
     shell::TLabel* Label1; // title "ВЕРТАН"
@@ -38,14 +38,14 @@ public:
     void Label6Click();
     void Label7Click();
 
-signals:
+  signals:
     /*! The main window closed: the program ends. */
     void Closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     shell::TLabel* MenuLabel(int n) const;
     std::array<shell::TLabel*, 6> menuLabels_{};
 };

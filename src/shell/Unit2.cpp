@@ -10,4 +10,6 @@ TForm2::TForm2(QWidget* parent)
     shell::DropErrors([this] { FormCreate(); });
 }
 
-void TForm2::FormCreate() { shell::LoadBackground(this, shell::DialogBackground); }
+void TForm2::FormCreate() {
+    shell::LoadBackground(this, shell::DialogBackground);
+}

@@ -6,7 +6,7 @@
 
 class TForm2 : public shell::TFormBase {
     Q_OBJECT
-public:
+  public:
     explicit TForm2(QWidget* parent = nullptr);
     void FormCreate();
 };

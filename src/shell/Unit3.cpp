@@ -59,18 +59,26 @@ void TForm3::FormCreate(const QString& portText) {
     CheckBox1->setChecked(Config.FullScreen);
 }
 
-void TForm3::ComboBox1Change() { Config.ComboBox1Change(ComboBox1->currentIndex()); }
+void TForm3::ComboBox1Change() {
+    Config.ComboBox1Change(ComboBox1->currentIndex());
+}
 
-void TForm3::CheckBox1Click() { Config.CheckBox1Click(CheckBox1->isChecked()); }
+void TForm3::CheckBox1Click() {
+    Config.CheckBox1Click(CheckBox1->isChecked());
+}
 
-void TForm3::Button1Click() { close(); }
+void TForm3::Button1Click() {
+    close();
+}
 
 void TForm3::FormClose() {
     if (!Config.ConfigText.IsEmpty())
         SaveConfig();
 }
 
-void TForm3::SaveConfig() { Config.ConfigText.SaveToFile(ProgramPath(QStringLiteral("\\Config.cfg"))); }
+void TForm3::SaveConfig() {
+    Config.ConfigText.SaveToFile(ProgramPath(QStringLiteral("\\Config.cfg")));
+}
 
 void TForm3::closeEvent(QCloseEvent* event) {
     // A failing save abandons the close: the event stays refused and the

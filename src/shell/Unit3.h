@@ -10,7 +10,7 @@
 
 class TForm3 : public shell::TFormBase {
     Q_OBJECT
-public:
+  public:
     /*! portText: the options file's port line, copied verbatim into Config.cfg. */
     explicit TForm3(const QString& portText, QWidget* parent = nullptr);
 
@@ -33,10 +33,10 @@ public:
     /*! Writes the buffer back unless it is empty. Throws on a failed save. */
     void FormClose();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void SaveConfig();
 };
 

@@ -62,9 +62,12 @@ void TForm4::FormCreate() {
         return;
     }
     LoadRichOrPlainText(file.readAll(), AboutText->document());
+    AboutText->moveCursor(QTextCursor::Start);
 }
 
-void TForm4::Button1Click() { hide(); }
+void TForm4::Button1Click() {
+    hide();
+}
 
 void TForm4::Button2Click() {
     QDir::setCurrent(ProgramFolder);
@@ -87,6 +90,12 @@ void TForm4::Button2Click() {
 }
 
 // Link failures are silent.
-void TForm4::Label2Click() { ShellOpen(about::FirstSite); }
-void TForm4::Label6Click() { ShellOpen(about::SecondSite); }
-void TForm4::Label4Click() { ShellOpen(about::MailLink); }
+void TForm4::Label2Click() {
+    ShellOpen(about::FirstSite);
+}
+void TForm4::Label6Click() {
+    ShellOpen(about::SecondSite);
+}
+void TForm4::Label4Click() {
+    ShellOpen(about::MailLink);
+}

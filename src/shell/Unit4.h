@@ -16,7 +16,7 @@ inline const QString MailShown = QStringLiteral("support@vertan-game.ru");
 
 class TForm4 : public shell::TFormBase {
     Q_OBJECT
-public:
+  public:
     explicit TForm4(QWidget* parent = nullptr);
 
     QTextEdit* AboutText;
@@ -40,7 +40,7 @@ public:
     void Label6Click();
     void Label4Click();
 
-private:
+  private:
     shell::TLabel* AddLink(const QString& text, QPoint pos);
 };
 

@@ -1,0 +1,101 @@
+// The about dialog: the about file at start-up, the user guide's error boxes.
+#include "ShellTestSupport.h"
+#include "shell/AppOptions.h"
+#include "shell/ProgramEnd.h"
+#include "shell/Unit4.h"
+#include "text/Win1251.h"
+
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+using namespace shell;
+using namespace shelltest;
+
+class AboutTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.WriteStandard();
+        ProgramFolder = folder.Path();
+        DialogBackground = QStringLiteral("Data/Dialog.bmp");
+    }
+    ProgramFolderFixture folder;
+    BoxRecorder boxes;
+};
+
+TEST_F(AboutTest, LoadsRichTextReadOnly) {
+    folder.Write(
+        QStringLiteral("Data/About.rtf"),
+        "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\qc\\b \\'c2\\'e5\\'f0\\'f2\\'e0"
+        "\\'ed\\b0\\par}");
+    TForm4 form;
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(form.AboutText->toPlainText(), QStringLiteral("Вертан\n"));
+    EXPECT_TRUE(form.AboutText->isReadOnly());
+    EXPECT_EQ(form.AboutText->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form.AboutText->geometry(), QRect(8, 8, 401, 233));
+}
+
+TEST_F(AboutTest, PlainTextAboutFileIsShownWithoutMessage) {
+    folder.Write(QStringLiteral("Data/About.rtf"),
+                 text::ToWin1251(QStringLiteral("Простой текст")));
+    TForm4 form;
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(form.AboutText->toPlainText(), QStringLiteral("Простой текст"));
+}
+
+TEST_F(AboutTest, MissingAboutFileEndsTheProgram) {
+    QFile::remove(folder.File(QStringLiteral("Data/About.rtf")));
+    TForm4 form;
+    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл About.rtf!")});
+    EXPECT_TRUE(ProgramEndRequested());
+}
+
+TEST_F(AboutTest, MissingDialogPictureLeavesTextEmptySilently) {
+    DialogBackground = QStringLiteral("Data/Dialog.wmf");
+    TForm4 form;
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(form.AboutText->toPlainText().isEmpty());
+    EXPECT_FALSE(ProgramEndRequested());
+}
+
+TEST_F(AboutTest, HelpPageErrorBoxes) {
+    TForm4 form;
+    form.ShowCentred();
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        QStringList boxes;
+    };
+    const std::vector<Case> cases = {
+        {"missing page", [] {}, {QStringLiteral("Не найден файл Help.htm!")}},
+        {"missing folder",
+         [&] { QDir(folder.File(QStringLiteral("Data"))).removeRecursively(); },
+         {QStringLiteral("Не найден путь к файлу Help.htm!")}},
+        // With no program for web pages the shell reports neither 0, 2, 3 nor 11.
+        {"page present",
+         [&] { folder.Write(QStringLiteral("Data/Help.htm"), "<html></html>"); },
+         {}},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        boxes.boxes.clear();
+        QDir::setCurrent(QDir::rootPath()); // the handler returns to the program folder itself
+        form.Button2->click();
+        EXPECT_EQ(boxes.Texts(), c.boxes) << c.name;
+        for (const Box& box : boxes.boxes)
+            EXPECT_EQ(box.kind, BoxKind::Error) << c.name;
+        EXPECT_TRUE(form.isVisible()) << c.name;
+    }
+    form.Button1->click();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(AboutTest, LinksShowTheirAddresses) {
+    TForm4 form;
+    EXPECT_EQ(form.Label2->text(), about::FirstSite);
+    EXPECT_EQ(form.Label6->text(), about::SecondSite);
+    EXPECT_EQ(form.Label4->text(), about::MailShown);
+    EXPECT_TRUE(form.Label4->font().underline());
+    EXPECT_EQ(form.Label4->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(about::MailLink.startsWith(QStringLiteral("mailto:")));
+}

@@ -1,0 +1,254 @@
+// Options paths and colours, message boxes, pictures and backgrounds, shell open.
+#include "ShellTestSupport.h"
+#include "shell/AppOptions.h"
+#include "shell/Background.h"
+#include "shell/ExceptionSink.h"
+#include "shell/FormBase.h"
+#include "shell/ShellOpen.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace shell;
+using namespace shelltest;
+
+TEST(ProgramPath, JoinsFolderAndBackslashPath) {
+    ProgramFolder = QStringLiteral("/srv/vertan");
+    EXPECT_EQ(ProgramPath(QStringLiteral("\\Data\\Options.cfg")),
+              QStringLiteral("/srv/vertan/Data/Options.cfg"));
+    ProgramFolder = QStringLiteral("/");
+    EXPECT_EQ(ProgramPath(QStringLiteral("\\Config.cfg")), QStringLiteral("/Config.cfg"));
+}
+
+TEST(ToQColor, RgbSystemNoneAndDefault) {
+    EXPECT_EQ(ToQColor(255), QColor(255, 0, 0));
+    EXPECT_EQ(ToQColor(0xFFFF), QColor(255, 255, 0));
+    EXPECT_EQ(ToQColor(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(ToQColor(0x00F0FBFF), QColor(255, 251, 240)); // cream
+    EXPECT_EQ(ToQColor(static_cast<int32_t>(0xFF00000F)),
+              QApplication::palette().color(QPalette::Active, QPalette::Button)); // button face
+    EXPECT_EQ(ToQColor(static_cast<int32_t>(0xFF000005)),
+              QApplication::palette().color(QPalette::Active, QPalette::Base)); // window
+    EXPECT_EQ(ToQColor(0x1FFFFFFF).alpha(), 0);                                 // no colour at all
+    EXPECT_FALSE(ToQColor(0x20000000).isValid()); // the control's default
+}
+
+TEST(MessageBoxes, HookGetsKindCaptionAndAnswers) {
+    BoxRecorder yes(true);
+    ShowNotice(QStringLiteral("a"));
+    ShowError(QStringLiteral("b"));
+    EXPECT_TRUE(AskConfirm(QStringLiteral("c")));
+    ASSERT_EQ(yes.boxes.size(), 3u);
+    EXPECT_EQ(yes.boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(yes.boxes[0].caption, QStringLiteral("Вертан"));
+    EXPECT_EQ(yes.boxes[1].kind, BoxKind::Error);
+    EXPECT_EQ(yes.boxes[1].caption, QStringLiteral("Error"));
+    EXPECT_EQ(yes.boxes[2].kind, BoxKind::Confirm);
+    EXPECT_EQ(yes.boxes[2].caption, QStringLiteral("Confirm"));
+}
+
+// The real boxes, answered from inside their own modal loop.
+TEST(MessageBoxes, ConfirmBoxHasYesDefaultAndEscapeAnswersNo) {
+    QString title, yesText, noText, defaultText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        icon = box->icon();
+        for (QAbstractButton* button : box->buttons()) {
+            if (box->buttonRole(button) == QMessageBox::YesRole)
+                yesText = button->text();
+            if (box->buttonRole(button) == QMessageBox::NoRole)
+                noText = button->text();
+        }
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(AskConfirm(QStringLiteral("Очистить?")));
+    EXPECT_EQ(title, QStringLiteral("Confirm"));
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(yesText, QStringLiteral("&Yes"));
+    EXPECT_EQ(noText, QStringLiteral("&No"));
+    EXPECT_EQ(defaultText, QStringLiteral("&Yes"));
+}
+
+TEST(MessageBoxes, ErrorBoxHasErrorIconAndOk) {
+    QString title, okText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        icon = box->icon();
+        ASSERT_EQ(box->buttons().size(), 1);
+        okText = box->buttons().front()->text();
+        box->buttons().front()->click();
+    });
+    ShowError(QStringLiteral("Ошибка"));
+    EXPECT_EQ(title, QStringLiteral("Error"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(okText, QStringLiteral("OK"));
+}
+
+struct PictureCase {
+    const char* name;
+    QByteArray bytes;
+    bool loads;
+};
+
+TEST(LoadPicture, ChoosesDecoderByExtension) {
+    ProgramFolderFixture folder;
+    const QByteArray jpeg = EncodedPicture("JPG", QSize(64, 48));
+    const QByteArray bmp = EncodedPicture("BMP");
+    QByteArray garbage(2000, '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 131 + 7) % 251);
+    QByteArray corruptBody = jpeg;
+    for (qsizetype i = corruptBody.size() / 2; i < corruptBody.size() - 2; i += 7)
+        corruptBody[i] = static_cast<char>(0xFF);
+    const std::vector<PictureCase> cases = {
+        {"a.bmp", bmp, true},
+        {"b.BMP", bmp, true},
+        {"c.jpg", jpeg, true},
+        {"d.JPG", jpeg, true},
+        {"e.jpeg", jpeg, true},
+        {"f.Jpeg", jpeg, true},
+        {"g.ico", EncodedPicture("ICO", QSize(32, 32)), true},
+        {"h.png", EncodedPicture("PNG"), false},
+        {"i.wmf", bmp, false},
+        {"j.emf", bmp, false},
+        {"k", bmp, false},
+        {"l.gif", bmp, false},
+        {"m.jpg", jpeg.left(jpeg.size() / 2), false}, // truncated
+        {"n.jpg", garbage, false},
+        {"o.jpg", QByteArray(), false},
+        {"p.jpg", bmp, false}, // not the kind its extension names
+        {"q.bmp", jpeg, false},
+        {"r.jpg", corruptBody, false},
+    };
+    for (const PictureCase& c : cases) {
+        folder.Write(QString::fromLatin1(c.name), c.bytes);
+        bool loaded = false;
+        try {
+            loaded = !LoadPicture(folder.File(QString::fromLatin1(c.name))).isNull();
+        } catch (const PictureError&) {
+            loaded = false;
+        }
+        EXPECT_EQ(loaded, c.loads) << c.name;
+    }
+    EXPECT_THROW(LoadPicture(folder.File(QStringLiteral("missing.jpg"))), PictureError);
+    EXPECT_THROW(LoadPicture(folder.File(QStringLiteral("missing.bmp"))), PictureError);
+    EXPECT_THROW(LoadPicture(QString()), PictureError);
+}
+
+TEST(LoadPicture, JpegKeepsItsPixels) {
+    ProgramFolderFixture folder;
+    folder.Write(QStringLiteral("p.jpg"), EncodedPicture("JPG", QSize(64, 48)));
+    const QImage image = LoadPicture(folder.File(QStringLiteral("p.jpg")));
+    ASSERT_EQ(image.size(), QSize(64, 48));
+    // Top-left quarter is the light brown, bottom-right the green (JPEG is lossy).
+    const QColor corner = image.pixelColor(4, 4);
+    const QColor far = image.pixelColor(60, 44);
+    EXPECT_NEAR(corner.red(), 200, 12);
+    EXPECT_NEAR(far.green(), 120, 12);
+    EXPECT_NEAR(far.red(), 30, 12);
+}
+
+TEST(LoadBackground, StretchesBeneathControlsAndReplaces) {
+    ProgramFolderFixture folder;
+    folder.Write(QStringLiteral("bg.bmp"), EncodedPicture("BMP", QSize(10, 10)));
+    TFormBase form(QStringLiteral("t"), QSize(300, 200), TFormBase::Frame::Dialog);
+    QLabel* label = form.AddLabel(QStringLiteral("Текст"), {20, 20}, 15, Qt::yellow);
+    LoadBackground(&form, folder.File(QStringLiteral("bg.bmp")));
+    LoadBackground(&form, folder.File(QStringLiteral("bg.bmp")));
+    const auto backgrounds = form.findChildren<QLabel*>(QStringLiteral("Background"));
+    ASSERT_EQ(backgrounds.size(), 1);
+    EXPECT_EQ(backgrounds.front(), form.Background);
+    EXPECT_EQ(form.Background->geometry(), QRect(0, 0, 300, 200));
+    EXPECT_TRUE(form.Background->hasScaledContents());
+    EXPECT_EQ(form.childAt(label->geometry().center()), label);
+    EXPECT_EQ(form.childAt(QPoint(290, 190)), form.Background);
+    EXPECT_THROW(LoadBackground(&form, folder.File(QStringLiteral("none.bmp"))), PictureError);
+    EXPECT_FALSE(form.Background->pixmap().isNull()); // a failed load keeps the picture
+}
+
+TEST(FormBase, RefusesResizeAndCentresAtEveryShow) {
+    TFormBase form(QStringLiteral("t"), QSize(368, 169), TFormBase::Frame::Dialog);
+    form.resize(800, 600);
+    EXPECT_EQ(form.size(), QSize(368, 169));
+    form.ShowCentred();
+    const QPoint centred = form.pos();
+    form.move(centred + QPoint(50, 40));
+    form.hide();
+    form.ShowCentred();
+    EXPECT_EQ(form.pos(), centred);
+    const QRect screen = form.screen()->geometry();
+    EXPECT_LE(std::abs(form.frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(form.frameGeometry().center().y() - screen.center().y()), 1);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
+    form.hide();
+}
+
+TEST(ExceptionSink, DropErrorsStopsTheHandlerAndGoesOn) {
+    int steps = 0;
+    DropErrors([&] {
+        ++steps;
+        throw std::runtime_error("x");
+    });
+    DropErrors([&] {
+        ++steps;
+        throw 7;
+    });
+    DropErrors([&] { ++steps; });
+    EXPECT_EQ(steps, 3);
+}
+
+class ShellOpenTest : public ::testing::Test {
+  protected:
+    ProgramFolderFixture folder;
+    void Executable(const QString& name, const QByteArray& body) {
+        folder.Write(name, body);
+        QFile::setPermissions(folder.File(name),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+TEST_F(ShellOpenTest, ResultsForMissingAndUnrunnableFiles) {
+    folder.Write(QStringLiteral("plain"), "text");
+    Executable(QStringLiteral("garbage"), QByteArray("\x01\x02\x03 not a program", 20));
+    EXPECT_EQ(ShellOpen(QStringLiteral("nothing")), ShellFileNotFound);
+    EXPECT_EQ(ShellOpen(QStringLiteral("Data\\nothing.htm")), ShellFileNotFound);
+    EXPECT_EQ(ShellOpen(QStringLiteral("Nowhere\\Help.htm")), ShellPathNotFound);
+    EXPECT_EQ(ShellOpen(QStringLiteral("./Nowhere/tolvaner")), ShellPathNotFound);
+    EXPECT_EQ(ShellOpen(QString()), ShellFileNotFound);
+    EXPECT_EQ(ShellOpen(QStringLiteral("plain")), ShellAccessDenied);
+    EXPECT_EQ(ShellOpen(QStringLiteral("garbage")), ShellBadFormat);
+}
+
+TEST_F(ShellOpenTest, StartsProgramInCurrentFolderAndReportsExit) {
+    Executable(QStringLiteral("client"), "#!/bin/sh\npwd > started.txt\n");
+    QEventLoop loop;
+    bool exited = false;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    guard.start(20000);
+    EXPECT_GT(ShellOpen(QStringLiteral("client"),
+                        [&] {
+                            exited = true;
+                            loop.quit();
+                        }),
+              32);
+    loop.exec();
+    EXPECT_TRUE(exited);
+    EXPECT_EQ(folder.Read(QStringLiteral("started.txt")).trimmed(),
+              QDir(folder.Path()).canonicalPath().toUtf8());
+}

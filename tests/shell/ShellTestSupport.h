@@ -1,0 +1,53 @@
+// A throw-away program folder as the current directory, recorded message
+// boxes, and pictures made on the fly.
+#pragma once
+
+#include "shell/MessageBoxes.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+namespace shelltest {
+
+struct Box {
+    shell::BoxKind kind;
+    QString caption;
+    QString text;
+};
+
+/*! Records every message box; confirmations get `answer`. Unhooks on destruction. */
+class BoxRecorder {
+  public:
+    explicit BoxRecorder(bool answer = true);
+    ~BoxRecorder();
+    std::vector<Box> boxes;
+    QStringList Texts() const;
+};
+
+/*! A temporary program folder made the current directory; the previous
+    current directory and the end-of-program flag are restored on destruction. */
+class ProgramFolderFixture {
+  public:
+    ProgramFolderFixture();
+    ~ProgramFolderFixture();
+    QString Path() const { return dir_.path(); }
+    QString File(const QString& relative) const { return dir_.filePath(relative); }
+    void Write(const QString& relative, const QByteArray& bytes) const;
+    QByteArray Read(const QString& relative) const;
+    /*! A working program folder: options (colour line given), pictures,
+        Config.cfg, About.rtf. */
+    void WriteStandard(const QByteArray& colorLine = "clYellow") const;
+
+  private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+/*! A small picture encoded by Qt in the given format ("BMP", "JPG", "ICO", "PNG"). */
+QByteArray EncodedPicture(const char* format, QSize size = QSize(40, 30));
+
+} // namespace shelltest
