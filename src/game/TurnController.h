@@ -1,0 +1,86 @@
+// The turn controller: referees one game from the client's connection to its
+// end, one checker move per timer tick. It holds the authoritative board,
+// plays the computer's side and tells the board client about everything.
+// It knows no widget: the socket, the dialog's lists, the waits and the
+// result recording come in through the seams of GamePorts.h.
+#pragma once
+
+#include "game/GamePorts.h"
+#include "proc/proc.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QTimer;
+
+namespace game {
+
+class TurnController : public QObject {
+    Q_OBJECT
+  public:
+    /*! programFolder holds Data/Board.cfg. The seams must outlive the controller. */
+    TurnController(IClientLink& link, IPlayerNames& names, IPause& pause, IGameEndSink& sink,
+                   std::string programFolder, QObject* parent = nullptr);
+
+    // The one game's state; each game overwrites the last one's.
+    proc::Board GameBoard{};
+    proc::Dice GameDice = 0;
+    proc::Side SideToMove = proc::White;
+    uint8_t MoveStep = 1; // 1..4 within a turn
+    QString WhiteName;
+    QString BlackName;
+    bool WhiteHuman = false;
+    bool BlackHuman = false;
+    bool GameRunning = false;
+
+    /*! "Close the new-game dialog", run by EndOfGame. Until a dialog sets its
+        own, it runs FormClose (which is what closing the dialog does). */
+    std::function<void()> CloseDialogHook;
+
+    /*! Decides the colours, loads the initial position, sends the start, the
+        first roll and (for a person) white's list, then sets GameRunning. A
+        LoadBoard failure throws proc::InOutError before anything is sent. */
+    void StartGame();
+    /*! One step of the running game, then the end-of-game test. Nothing while
+        GameRunning is false. Errors of the step propagate. */
+    void TimerTimer();
+    /*! One step of a person's side: reads the client's move, if announced. */
+    void HumansGame();
+    /*! One step of the computer's side. */
+    void ComputersGame();
+    /*! Passes the turn to the other side with a new roll. */
+    void ChangePlayer();
+    /*! Stops the game, closes the dialog and the socket, and hands the result
+        (r, the names, the human flags) to the sink. */
+    void EndOfGame(int32_t r);
+    /*! The game part of the dialog's close: stops the game, closes the socket. */
+    void FormClose();
+
+    /*! Whether the side to move is played by a person. */
+    bool SideIsHuman(proc::Side side) const;
+
+  private:
+    void Send(const proc::ByteArray& message);
+    void SendMoveList();
+    /*! Applies the move, echoes it and waits. */
+    void PlayMove(proc::Move move, int waitMs);
+    /*! After the move at MoveStep 1..3: the next step, with the remaining-die
+        rule after the first move of a non-double. */
+    void AdvanceStep(proc::Move move);
+
+    IClientLink& link_;
+    IPlayerNames& names_;
+    IPause& pause_;
+    IGameEndSink& sink_;
+    std::string programFolder_;
+};
+
+/*! The 1000 ms Timer of the controller's owner: created as a child of owner,
+    connected to TimerTimer and started; it is never stopped. A tick that falls
+    due while a step blocks the thread runs once after it. */
+QTimer* StartTurnTimer(TurnController& controller, QObject* owner, int intervalMs = 1000);
+
+} // namespace game

@@ -1,0 +1,99 @@
+#include "Referee.h"
+
+#include <QTimer>
+
+namespace referee {
+
+namespace {
+
+game::IPause& PauseOf(game::IPause* given, std::unique_ptr<game::IPause>& own, double scale) {
+    if (given != nullptr)
+        return *given;
+    own = std::make_unique<game::ThreadSleepPause>(scale);
+    return *own;
+}
+
+} // namespace
+
+bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error) {
+    bool havePort = false, haveFirst = false, haveSecond = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (i + 1 >= args.size()) {
+            error = a.startsWith("--") ? a + " needs a value" : "unexpected argument " + a;
+            return false;
+        }
+        const QString v = args[++i];
+        bool ok = true;
+        if (a == "--port") {
+            const uint port = v.toUInt(&ok);
+            ok = ok && port <= 65535;
+            options.port = static_cast<uint16_t>(port);
+            havePort = ok;
+        } else if (a == "--first") {
+            options.first = v;
+            haveFirst = true;
+        } else if (a == "--second") {
+            options.second = v;
+            haveSecond = true;
+        } else if (a == "--program-folder") {
+            options.programFolder = v;
+        } else if (a == "--pause-scale") {
+            options.pauseScale = v.toDouble(&ok);
+            ok = ok && options.pauseScale >= 0 && options.pauseScale <= 100;
+        } else if (a == "--tick") {
+            options.tickMs = v.toInt(&ok);
+            ok = ok && options.tickMs >= 0;
+        } else {
+            error = "unknown option " + a;
+            return false;
+        }
+        if (!ok) {
+            error = "bad value for " + a + ": " + v;
+            return false;
+        }
+    }
+    if (!havePort || !haveFirst || !haveSecond) {
+        error = "--port, --first and --second are required";
+        return false;
+    }
+    return true;
+}
+
+QString ResultLine(const game::GameResult& result) {
+    const QString winnerSide = result.WhiteWon() ? "white" : "black";
+    const QString loserSide = result.WhiteWon() ? "black" : "white";
+    return QString("winner: %1 (%2); loser: %3 (%4); margin: %5")
+        .arg(result.Winner(), winnerSide, result.Loser(), loserSide)
+        .arg(result.Margin());
+}
+
+Referee::Referee(const RefereeOptions& options, game::IPause* pause, QObject* parent)
+    : QObject(parent), options_(options), names_(options.first, options.second), link_(DM),
+      Controller(link_, names_, PauseOf(pause, ownPause_, options.pauseScale), *this,
+                 options.programFolder.toStdString()) {
+    DM.AcceptHook = [this] { Controller.StartGame(); };
+    DM.DisconnectHook = [this] {
+        // What the dialog's close does: stop the game, close the socket.
+        Controller.FormClose();
+        if (!Result)
+            emit Finished(1, QStringLiteral("client disconnected"));
+    };
+}
+
+Referee::~Referee() = default;
+
+void Referee::Start() {
+    proc::Board probe{};
+    proc::LoadBoard(probe, options_.programFolder.toStdString());
+    DM.OpenGameServer(options_.port);
+    if (options_.tickMs >= 0 && Timer == nullptr)
+        Timer = game::StartTurnTimer(Controller, this, options_.tickMs);
+}
+
+void Referee::GameEnded(const game::GameResult& result) {
+    Result = result;
+    emit Finished(0, ResultLine(result));
+}
+
+} // namespace referee

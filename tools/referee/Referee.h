@@ -1,0 +1,69 @@
+// The headless referee: the game server socket and the turn controller
+// wired as the new-game dialog wires them, without any window. It referees
+// one game with the first client that connects.
+#pragma once
+
+#include "game/TurnController.h"
+#include "net/TDM.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QTimer;
+
+namespace referee {
+
+struct RefereeOptions {
+    uint16_t port = 0; // 0: any free port (see Referee::Port)
+    QString first;     // the dialog's first list: a name or "Компьютер"
+    QString second;    // the dialog's second list
+    QString programFolder = QStringLiteral(".");
+    double pauseScale = 1.0; // multiplies every wait; 0: none
+    int tickMs = 1000;       // the turn timer; below 0: no timer (the owner ticks)
+};
+
+/*! --port P --first NAME --second NAME [--program-folder DIR]
+    [--pause-scale X] [--tick MS]. False with a message on error. */
+bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error);
+
+/*! "winner: NAME (white); loser: NAME (black); margin: N". */
+QString ResultLine(const game::GameResult& result);
+
+class Referee : public QObject, private game::IGameEndSink {
+    Q_OBJECT
+  public:
+    /*! pause: the controller's waits; null gives a sleeping pause scaled by
+        options.pauseScale. It must outlive the referee. */
+    explicit Referee(const RefereeOptions& options, game::IPause* pause = nullptr,
+                     QObject* parent = nullptr);
+    ~Referee() override;
+
+    /*! Checks that the initial position can be read (proc::InOutError), then
+        listens (std::runtime_error) and starts the turn timer. */
+    void Start();
+    uint16_t Port() const { return DM.ListeningPort(); }
+
+    net::TDM DM;
+    std::optional<game::GameResult> Result;
+
+  signals:
+    /*! The game is over: 0 with the result line, or 1 when the client left first. */
+    void Finished(int exitCode, const QString& line);
+
+  private:
+    void GameEnded(const game::GameResult& result) override;
+
+    RefereeOptions options_;
+    std::unique_ptr<game::IPause> ownPause_;
+    game::FixedPlayerNames names_;
+    game::ClientLinkOf<net::TDM> link_;
+
+  public:
+    game::TurnController Controller;
+    QTimer* Timer = nullptr;
+};
+
+} // namespace referee
