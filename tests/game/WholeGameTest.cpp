@@ -19,6 +19,7 @@ struct GameCase {
     QString second;
     testclient::Pick pick;
     uint32_t diceSeed;
+    std::vector<testclient::Fault> faults = {};
 };
 
 class WholeGame : public ::testing::TestWithParam<GameCase> {};
@@ -42,8 +43,11 @@ TEST_P(WholeGame, RunsToTheEndByTheRules) {
     testclient::Options clientOptions;
     clientOptions.pick = c.pick;
     clientOptions.seed = c.diceSeed;
+    clientOptions.faults = c.faults;
+    clientOptions.garbageGapMs = 20;
     testclient::TestClient client(clientOptions);
     ProtocolChecker checker(c.first, c.second);
+    checker.allowResentList = !c.faults.empty();
     client.OnMessage = [&](const clientproto::Message& m) { checker.Feed(m); };
     client.ConnectTo(ref.Port());
 
@@ -77,7 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
         GameCase{"PersonAgainstComputer", "Иван", Computer, testclient::Pick::Random, 5},
         GameCase{"ComputerAgainstPerson", Computer, "Мария", testclient::Pick::Last, 17},
         GameCase{"PersonAgainstPerson", "Иван", "Мария", testclient::Pick::Random, 23},
-        GameCase{"PersonAgainstPerson2", "Пётр", "Анна", testclient::Pick::First, 4242}),
+        GameCase{"PersonAgainstPerson2", "Пётр", "Анна", testclient::Pick::First, 4242},
+        // Every answer comes after bad messages of every kind: the board never
+        // takes them, the list comes again and the game still ends.
+        GameCase{"MisbehavingPerson", "Иван", Computer, testclient::Pick::Random, 31,
+                 {testclient::Fault::Short, testclient::Fault::OutsideList,
+                  testclient::Fault::OutOfRange, testclient::Fault::Garbage}}),
     [](const auto& info) { return std::string(info.param.title); });
 
 } // namespace
