@@ -1,0 +1,9 @@
+-- 100,000 players and 1,000,000 games on top of the shipped schema.
+BEGIN;
+WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 100001)
+INSERT INTO PLAYERS SELECT i, 'Игрок' || i, (i * 7919) % 100 FROM n;
+WITH RECURSIVE g(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM g WHERE i < 1000000)
+INSERT INTO GAMES
+  SELECT i, '07.12.2026', 2 + (i * 7919) % 100000, 1 + (i * 104729) % 100001, 1 + i % 15, i % 4
+  FROM g;
+COMMIT;
