@@ -276,3 +276,57 @@ TEST(StartUp, FromAnotherFolderLooksForDataThere) {
     EXPECT_TRUE(ProgramFolder.endsWith(QStringLiteral("/elsewhere")));
     EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл Options.cfg!")});
 }
+
+#ifdef VERTAN_HAVE_DBWINDOWS
+#include "shell/ExceptionSink.h"
+#include "shell/Unit5.h"
+#include "shell/Unit7.h"
+
+// The database windows reached from the menu, over the shipped empty database.
+class MenuDatabaseTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.WriteStandard();
+        QFile shipped(QStringLiteral(VERTAN_PROGRAM_DIR "/Data/Ratings.mdb"));
+        ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << "built by the database's rule";
+        folder.Write(QStringLiteral("Data/Ratings.mdb"), shipped.readAll());
+        program = std::make_unique<Program>();
+    }
+    ProgramFolderFixture folder;
+    BoxRecorder boxes;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(MenuDatabaseTest, RegistrationOpensCleared) {
+    ASSERT_NE(Form5, nullptr);
+    Form5->Edit1->setText(QStringLiteral("Гость"));
+    Form5->Button2->setEnabled(true);
+    Form1->ShowCentred();
+    QTest::mouseClick(Form1->Label3, Qt::LeftButton);
+    EXPECT_TRUE(Form5->isVisible());
+    EXPECT_TRUE(Form5->Edit1->text().isEmpty());
+    EXPECT_FALSE(Form5->Button2->isEnabled());
+    EXPECT_TRUE(Form1->isVisible());
+    Form5->hide();
+}
+
+TEST_F(MenuDatabaseTest, RatingsOpenWithButtonsByRows) {
+    ASSERT_NE(Form7, nullptr);
+    Form1->ShowCentred();
+    QTest::mouseClick(Form1->Label4, Qt::LeftButton);
+    EXPECT_TRUE(Form7->isVisible());
+    // Only the computer's row: nothing to list.
+    EXPECT_FALSE(Form7->Button2->isEnabled());
+    EXPECT_FALSE(Form7->Button3->isEnabled());
+    Form7->hide();
+}
+
+TEST_F(MenuDatabaseTest, RatingsFailureShowsNothing) {
+    program.reset();
+    QFile::remove(folder.File(QStringLiteral("Data/Ratings.mdb")));
+    program = std::make_unique<Program>();
+    DropErrors([] { Form1->Label4Click(); });
+    EXPECT_FALSE(Form7->isVisible());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+#endif

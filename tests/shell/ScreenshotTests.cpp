@@ -126,3 +126,18 @@ TEST_F(Screenshots, RussianTextsUseTheSubstitutedFont) {
     EXPECT_EQ(QFontInfo(Form3->Label1->font()).family(), expected);
     EXPECT_EQ(QFontInfo(Form4->Button2->font()).family(), expected);
 }
+
+#ifdef VERTAN_HAVE_DBWINDOWS
+#include "shell/Unit5.h"
+#include "shell/Unit7.h"
+#include "shell/Unit8.h"
+
+TEST_F(Screenshots, DatabaseWindows) {
+    CheckWindow(Form5, QStringLiteral("registration"),
+                {{Form5->Label1, {80, 8}}, {Form5->Label2, {48, 72}}, {Form5->Label3, {80, 96}}});
+    EXPECT_LE(Form5->Label2->geometry().right(), Form5->width());
+    CheckWindow(Form7, QStringLiteral("ratings"), {{Form7->Label1, {10, 10}}});
+    EXPECT_LE(Form7->Label1->geometry().right(), Form7->width());
+    CheckWindow(Form8, QStringLiteral("journal"), {{Form8->Label1, {10, 10}}});
+}
+#endif
