@@ -84,7 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
         GameCase{"PersonAgainstPerson2", "Пётр", "Анна", testclient::Pick::First, 4242},
         // Every answer comes after bad messages of every kind: the board never
         // takes them, the list comes again and the game still ends.
-        GameCase{"MisbehavingPerson", "Иван", Computer, testclient::Pick::Random, 31,
+        GameCase{"MisbehavingPerson",
+                 "Иван",
+                 Computer,
+                 testclient::Pick::Random,
+                 31,
                  {testclient::Fault::Short, testclient::Fault::OutsideList,
                   testclient::Fault::OutOfRange, testclient::Fault::Garbage}}),
     [](const auto& info) { return std::string(info.param.title); });
