@@ -191,6 +191,7 @@ TEST_F(WindowsTest, RegistrationAddsThePlayerAndTellsTheRule) {
     EXPECT_EQ(folder.Rows("SELECT * FROM PLAYERS WHERE P_NAME = 'Глеб'"), "5|Глеб|0");
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[0].caption, "Вертан");
     EXPECT_EQ(boxes[0].text,
               "Новому игроку для участия в турнире необходимо победить компьютер 3 раза подрят!");
     EXPECT_FALSE(form5->isVisible());
@@ -233,6 +234,9 @@ TEST_F(WindowsTest, RatingsListAndLayout) {
     EXPECT_EQ(form7->DBGrid->geometry(), QRect(8, 40, 401, 161));
     EXPECT_EQ(form7->DBGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(form7->DBGrid->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(form7->DBGrid->palette().color(QPalette::Base), QColor(192, 220, 192));
+    EXPECT_EQ(form7->DBGrid->frameShape(), QFrame::NoFrame);
+    EXPECT_TRUE(form7->DBGrid->verticalHeader()->isVisible()); // the row indicator
     EXPECT_EQ(TabChain(form7->Button2).mid(0, 4),
               (QList<QWidget*>{form7->Button2, form7->Button3, form7->DBGrid, form7->Button1}));
     form7->Button1->click();
@@ -283,6 +287,7 @@ TEST_F(WindowsTest, ClearingTheJournal) {
     form8->Button2->click();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].kind, BoxKind::Confirm);
+    EXPECT_EQ(boxes[0].caption, "Confirm");
     EXPECT_EQ(boxes[0].text, "Вы действительно хотите очистить журнал?");
     EXPECT_EQ(folder.Rows("SELECT G_CODE FROM GAMES ORDER BY G_CODE"), "1;2;3");
     confirmAnswer = true;
