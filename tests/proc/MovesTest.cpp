@@ -161,6 +161,10 @@ const ListCase listCases[] = {
      MakeDice(2, 6),
      Black,
      {{18, 20}, {18, 24}}},
+    // Dice never come from outside, but a die outside 1..6 must not move anything.
+    {"die outside 1..6 gives no move", {{13, 2}, {3, 1}}, MakeDice(0, 9), White, {}},
+    {"one good die of two", {{20, -1}, {25, 0}}, MakeDice(2, 7), Black, {{20, 22}}},
+    {"bar with bad dice", {{26, 1}}, MakeDice(0, 25), White, {}},
     {"black closed points in home",
      {{19, -1}, {21, 2}, {24, 3}},
      MakeDice(6, 5),
