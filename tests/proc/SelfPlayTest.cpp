@@ -13,6 +13,11 @@ namespace {
 
 class Recorder : public selfplay::GameObserver {
   public:
+    void OnOpening(Dice dice) override {
+        EXPECT_NE(FirstDie(dice), SecondDie(dice));
+        EXPECT_TRUE(turns.empty());
+        ++openings;
+    }
     void OnRoll(Side side, Dice dice) override {
         log << "roll " << int{side} << " " << dice << "\n";
         turns.push_back({side, dice, {}, false});
@@ -36,6 +41,7 @@ class Recorder : public selfplay::GameObserver {
     };
     std::vector<Turn> turns;
     std::ostringstream log;
+    int openings = 0;
 };
 
 Board Standard() {
@@ -58,6 +64,7 @@ TEST_F(SelfPlayTest, TurnStructure) {
         selfplay::GameSummary s = selfplay::PlayGame(Standard(), &r);
         ASSERT_TRUE(s.finished);
         ASSERT_EQ(r.turns.front().side, White);
+        ASSERT_EQ(r.openings, game + 1);
         for (size_t t = 0; t < r.turns.size(); ++t) {
             const auto& turn = r.turns[t];
             if (t > 0) {
@@ -182,6 +189,7 @@ TEST(SelfPlayTool, OneSeededGamePrintsMovesAndResultReproducibly) {
     EXPECT_EQ(status, 0);
     std::string second = RunTool("--seed 5 " + boardArg, status);
     EXPECT_EQ(first, second);
+    EXPECT_EQ(first.rfind("opening roll ", 0), 0u);
     EXPECT_NE(first.find("white rolls "), std::string::npos);
     EXPECT_NE(first.find("  black "), std::string::npos);
     EXPECT_NE(first.find(" wins by "), std::string::npos);

@@ -19,6 +19,8 @@ SelfPlayGame::SelfPlayGame(const proc::Board& start, GameObserver* observer)
         if (proc::FirstDie(opening_) != proc::SecondDie(opening_))
             break;
     }
+    if (observer_)
+        observer_->OnOpening(opening_);
     dice_ = proc::RollDice();
     if (observer_)
         observer_->OnRoll(side_, dice_);

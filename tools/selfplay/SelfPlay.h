@@ -14,6 +14,8 @@ namespace selfplay {
 class GameObserver {
   public:
     virtual ~GameObserver() = default;
+    /*! The opening roll, whose dice differ; it decides nothing here. */
+    virtual void OnOpening(proc::Dice dice) { (void)dice; }
     /*! A roll for side: white's first roll, or the roll of a pass. */
     virtual void OnRoll(proc::Side side, proc::Dice dice) {
         (void)side;

@@ -15,6 +15,9 @@ const char* SideName(proc::Side side) {
 
 class Printer : public selfplay::GameObserver {
   public:
+    void OnOpening(proc::Dice dice) override {
+        std::printf("opening roll %d-%d\n", proc::FirstDie(dice), proc::SecondDie(dice));
+    }
     void OnRoll(proc::Side side, proc::Dice dice) override {
         std::printf("%s rolls %d-%d\n", SideName(side), proc::FirstDie(dice),
                     proc::SecondDie(dice));
