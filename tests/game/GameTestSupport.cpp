@@ -223,8 +223,11 @@ void Rig::SetPosition(const proc::Board& board, proc::Dice dice, proc::Side side
 
 std::string Types(const std::vector<clientproto::Message>& messages) {
     std::string types;
-    for (const auto& m : messages)
-        types += (types.empty() ? "" : " ") + std::to_string(m.type);
+    for (const auto& m : messages) {
+        if (!types.empty())
+            types += ' ';
+        types += std::to_string(m.type);
+    }
     return types;
 }
 

@@ -116,8 +116,11 @@ std::string Describe(const Message& m, const LabelText& labelText) {
         for (int32_t k = 1; k <= 26; ++k) {
             if (proc::Cell(m.board, k) == 0)
                 continue;
-            line += (first ? "" : " ") + std::to_string(k) + ":" +
-                    std::to_string(proc::Cell(m.board, k));
+            if (!first)
+                line += ' ';
+            line += std::to_string(k);
+            line += ':';
+            line += std::to_string(proc::Cell(m.board, k));
             first = false;
         }
         break;
@@ -128,8 +131,10 @@ std::string Describe(const Message& m, const LabelText& labelText) {
         break;
     case proc::MoveListMessage:
         line = "list " + SideName(m.side) + " n=" + std::to_string(m.moves.size());
-        for (size_t i = 0; i < m.moves.size(); ++i)
-            line += (i == 0 ? ": " : " ") + DescribeMove(m.moves[i]);
+        for (size_t i = 0; i < m.moves.size(); ++i) {
+            line += i == 0 ? ": " : " ";
+            line += DescribeMove(m.moves[i]);
+        }
         break;
     case proc::MoveMessage:
         line = "move " + SideName(m.side) + " " + DescribeMove(m.moves.front());
