@@ -62,9 +62,9 @@ Displayed DisplayedPosition(const BoardModel& model, const ViewExtras& extras) {
     return d;
 }
 
-// Wood grain: thin wavy strokes, placed by a fixed sequence so every frame
-// draws the same wood.
-void PaintGrain(QPainter& p, const QRectF& area, int lines, uint32_t seed) {
+// Wood grain: thin wavy strokes along the piece, placed by a fixed sequence
+// so every frame draws the same wood.
+void PaintGrain(QPainter& p, const QRectF& area, bool vertical, uint32_t seed) {
     p.save();
     p.setClipRect(area);
     uint32_t state = seed;
@@ -72,30 +72,40 @@ void PaintGrain(QPainter& p, const QRectF& area, int lines, uint32_t seed) {
         state = state * 1664525u + 1013904223u;
         return (state >> 8) / double(1u << 24);
     };
+    const double across = vertical ? area.width() : area.height();
+    const double along = vertical ? area.height() : area.width();
+    const int lines = std::max(3, static_cast<int>(across / 3.5));
     for (int i = 0; i < lines; ++i) {
-        const double y = area.top() + next() * area.height();
-        const double amp = 1 + next() * 4;
+        const double offset = next() * across;
+        const double amp = 0.5 + next() * (across < 30 ? 1.0 : 3.0);
         const double phase = next() * 6.28;
-        QPainterPath path(QPointF(area.left(), y));
-        for (double x = area.left(); x <= area.right() + 8; x += 8) {
-            path.lineTo(x, y + amp * std::sin(phase + x / (40 + 30 * (i % 3))));
+        const double wave = 60 + next() * 90;
+        QPainterPath path;
+        for (double t = -8; t <= along + 8; t += 6) {
+            const double o = offset + amp * std::sin(phase + t / wave);
+            const QPointF point = vertical ? QPointF(area.left() + o, area.top() + t)
+                                           : QPointF(area.left() + t, area.top() + o);
+            if (t == -8) {
+                path.moveTo(point);
+            } else {
+                path.lineTo(point);
+            }
         }
-        const bool dark = next() < 0.6;
-        p.setPen(QPen(dark ? QColor(40, 18, 6, 40 + int(next() * 40))
-                           : QColor(255, 220, 160, 14 + int(next() * 20)),
-                      0.6 + next() * 1.4));
+        const bool dark = next() < 0.65;
+        p.setPen(QPen(dark ? QColor(50, 22, 6, 22 + int(next() * 30))
+                           : QColor(255, 220, 160, 10 + int(next() * 16)),
+                      0.5 + next() * 1.2));
         p.drawPath(path);
     }
     p.restore();
 }
 
-void PaintWood(QPainter& p, const QRectF& area, QColor light, QColor dark, uint32_t seed) {
-    QLinearGradient wood(area.topLeft(), area.bottomLeft());
+void PaintWood(QPainter& p, const QRectF& area, QColor light, QColor dark) {
+    QLinearGradient wood(area.topLeft(), area.bottomRight());
     wood.setColorAt(0, light);
-    wood.setColorAt(0.5, dark.lighter(115));
+    wood.setColorAt(0.5, dark.lighter(118));
     wood.setColorAt(1, dark);
     p.fillRect(area, wood);
-    PaintGrain(p, area, static_cast<int>(area.height() / 5), seed);
 }
 
 void PaintFelt(QPainter& p, const QRectF& felt) {
@@ -240,13 +250,32 @@ void BoardRenderer::PaintBoard(QPainter& p) {
     outline.addRoundedRect(board, 12, 12);
     p.save();
     p.setClipPath(outline);
-    PaintWood(p, board, QColor(0xa8, 0x6b, 0x36), QColor(0x6a, 0x3a, 0x17), 7);
+    PaintWood(p, board, QColor(0xa8, 0x6b, 0x36), QColor(0x6a, 0x3a, 0x17));
+    // Top and bottom rails run across, the side pieces up and down.
+    const QRectF left = g::LeftFelt();
+    const QRectF right = g::RightFelt();
+    const QRectF trays = g::TrayRect(proc::White).united(g::TrayRect(proc::Black));
+    PaintGrain(p, QRectF(board.left(), board.top(), board.width(), g::Frame), false, 3);
+    PaintGrain(p, QRectF(board.left(), board.bottom() - g::Frame, board.width(), g::Frame), false,
+               5);
+    const double innerTop = board.top() + g::Frame;
+    const double innerHeight = board.height() - 2 * g::Frame;
+    uint32_t seed = 7;
+    for (const auto& [x0, x1] :
+         {std::pair{board.left(), left.left()}, std::pair{right.right(), trays.left()},
+          std::pair{trays.right(), board.right()}}) {
+        PaintGrain(p, QRectF(x0, innerTop, x1 - x0, innerHeight), true, seed += 4);
+    }
+    const double gapTop = g::TrayRect(proc::Black).bottom();
+    PaintGrain(p,
+               QRectF(trays.left(), gapTop, trays.width(), g::TrayRect(proc::White).top() - gapTop),
+               false, 13);
     p.restore();
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 225, 170, 90), 2));
     p.drawRoundedRect(board.adjusted(1, 1, -1, -1), 12, 12);
 
-    for (const QRectF& felt : {g::LeftFelt(), g::RightFelt()}) {
+    for (const QRectF& felt : {left, right}) {
         PaintFelt(p, felt);
     }
     for (int32_t point = 1; point <= 24; ++point) {
@@ -254,7 +283,8 @@ void BoardRenderer::PaintBoard(QPainter& p) {
     }
     // The bar: darker wood with a hinge in the middle.
     const QRectF bar = g::BarRect().adjusted(4, 0, -4, 0);
-    PaintWood(p, bar, QColor(0x7a, 0x45, 0x1d), QColor(0x4d, 0x28, 0x0e), 11);
+    PaintWood(p, bar, QColor(0x86, 0x4e, 0x22), QColor(0x55, 0x2d, 0x10));
+    PaintGrain(p, bar, true, 11);
     p.setPen(QPen(QColor(0, 0, 0, 90), 2));
     p.drawLine(bar.topLeft(), bar.bottomLeft());
     p.drawLine(bar.topRight(), bar.bottomRight());
@@ -313,9 +343,8 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
                   side > 0 ? model.WhiteLabel() : model.BlackLabel());
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
-        PaintText(
-            p, label, Qt::AlignVCenter | Qt::AlignRight,
-            QStringLiteral("за доской: %1").arg(model.OnBoard(static_cast<proc::Side>(side))));
+        PaintText(p, label, Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("на доске: %1").arg(model.OnBoard(static_cast<proc::Side>(side))));
     }
 }
 
@@ -390,7 +419,6 @@ void BoardRenderer::PaintHighlights(QPainter& p, const BoardModel& model) {
     if (!model.AwaitingPerson()) {
         return;
     }
-    const proc::Board& board = model.Board();
     const auto selected = model.Selected();
     record_.selected = selected;
     if (selected) {
@@ -410,12 +438,6 @@ void BoardRenderer::PaintHighlights(QPainter& p, const BoardModel& model) {
                             QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 110));
             glow.setColorAt(1, QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 0));
             p.fillRect(column, glow);
-            const int occupant = proc::Cell(board, target) * model.ListSide();
-            const int slot = occupant > 0 ? occupant : 0;
-            const QPointF landing = g::SlotCenter(target, slot);
-            p.setPen(QPen(TargetGlow, 3, Qt::DashLine));
-            p.setBrush(QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 50));
-            p.drawEllipse(landing, g::Checker / 2 - 2, g::Checker / 2 - 2);
         }
     }
     record_.movable = model.MovableSources();
@@ -447,6 +469,18 @@ void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(chosen ? QColor(0xff, 0xf1, 0x9c) : Gold, chosen ? 5 : 3));
         p.drawEllipse(top, g::Checker / 2 + 1, g::Checker / 2 + 1);
+    }
+    // Where the chosen checker would land: on top of its own, or on the blot it hits.
+    for (int32_t target : record_.targets) {
+        if (target == proc::BearOff) {
+            continue;
+        }
+        const int own = proc::Cell(board, target) * model.ListSide();
+        const QPointF landing = g::SlotCenter(target, own > 0 ? own : 0);
+        p.setPen(QPen(TargetGlow, 3, Qt::DashLine));
+        p.setBrush(own >= 0 ? QColor(TargetGlow.red(), TargetGlow.green(), TargetGlow.blue(), 50)
+                            : QBrush(Qt::NoBrush));
+        p.drawEllipse(landing, g::Checker / 2 - 1, g::Checker / 2 - 1);
     }
 }
 

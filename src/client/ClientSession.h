@@ -35,6 +35,7 @@ class ClientSession : public QObject {
 
     const BoardModel& Model() const { return model_; }
     bool Connected() const { return link_.IsConnected(); }
+    ServerLink& Link() { return link_; }
 
   signals:
     void ConnectedToServer();

@@ -1,0 +1,239 @@
+// The referee's byte stream into messages: every builder's output decodes to
+// what was built, however the stream is cut, and garbage never gets through.
+#include "client/MessageDecoder.h"
+#include "text/Win1251.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace client;
+
+namespace {
+
+QByteArray Bytes(const proc::ByteArray& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
+}
+
+proc::Board SomeBoard() {
+    proc::Board board{};
+    proc::Cell(board, 1) = -2;
+    proc::Cell(board, 6) = 5;
+    proc::Cell(board, 13) = 15;
+    proc::Cell(board, 19) = -15;
+    proc::Cell(board, 25) = -1;
+    proc::Cell(board, 26) = 3;
+    return board;
+}
+
+std::vector<Message> FeedAll(MessageDecoder& decoder, const QByteArray& bytes,
+                             QStringList& problems) {
+    return decoder.Feed(QByteArrayView(bytes), problems);
+}
+
+} // namespace
+
+TEST(MessageDecoder, StartMessageCarriesBoardLabelsAndOpening) {
+    const proc::Board board = SomeBoard();
+    const auto bytes =
+        proc::BuildStartMessage(board, text::ToWin1251Std("Иван (белые)"),
+                                text::ToWin1251Std("Компьютер (чёрные)"), proc::MakeDice(5, 2));
+    MessageDecoder decoder;
+    QStringList problems;
+    const auto messages = FeedAll(decoder, Bytes(bytes), problems);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(problems.isEmpty());
+    const auto& start = std::get<StartInfo>(messages[0]);
+    EXPECT_EQ(start.board, board);
+    EXPECT_EQ(start.whiteLabel, QStringLiteral("Иван (белые)"));
+    EXPECT_EQ(start.blackLabel, QStringLiteral("Компьютер (чёрные)"));
+    EXPECT_EQ(proc::FirstDie(start.opening), 5);
+    EXPECT_EQ(proc::SecondDie(start.opening), 2);
+}
+
+TEST(MessageDecoder, FullLabelFieldHasNoTerminator) {
+    // Twelve letters fill white's field exactly with the suffix, no zero byte.
+    const auto bytes =
+        proc::BuildStartMessage(SomeBoard(), text::ToWin1251Std("Александрина (белые)"),
+                                text::ToWin1251Std("Ян (чёрные)"), proc::MakeDice(6, 1));
+    QStringList problems;
+    MessageDecoder decoder;
+    const auto messages = FeedAll(decoder, Bytes(bytes), problems);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(std::get<StartInfo>(messages[0]).whiteLabel, QStringLiteral("Александрина (белые)"));
+    EXPECT_EQ(std::get<StartInfo>(messages[0]).blackLabel, QStringLiteral("Ян (чёрные)"));
+}
+
+TEST(MessageDecoder, DiceListAndMoveMessages) {
+    QByteArray stream = Bytes(proc::BuildDiceMessage(proc::MakeDice(3, 5), proc::Black));
+    stream += QByteArray::fromHex("0381"
+                                  "82"
+                                  "1a14"
+                                  "0306"); // list: white, 26-20 and 3-6
+    stream += Bytes(proc::BuildMoveMessage(proc::White, {3, proc::BearOff}));
+    stream += QByteArray::fromHex("037f80"); // empty list for black
+    MessageDecoder decoder;
+    QStringList problems;
+    const auto messages = FeedAll(decoder, stream, problems);
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_TRUE(problems.isEmpty());
+    const auto& dice = std::get<DiceInfo>(messages[0]);
+    EXPECT_EQ(dice.side, proc::Black);
+    EXPECT_EQ(dice.dice, proc::MakeDice(3, 5));
+    const auto& list = std::get<MoveListInfo>(messages[1]);
+    EXPECT_EQ(list.side, proc::White);
+    EXPECT_EQ(list.moves, (std::vector<proc::Move>{{26, 20}, {3, 6}}));
+    const auto& move = std::get<MoveInfo>(messages[2]);
+    EXPECT_EQ(move.side, proc::White);
+    EXPECT_EQ(move.move, (proc::Move{3, 27}));
+    EXPECT_TRUE(std::get<MoveListInfo>(messages[3]).moves.empty());
+    EXPECT_EQ(decoder.Pending(), 0);
+}
+
+TEST(MessageDecoder, ListFromTheEngineDecodesToTheEnginesMoves) {
+    proc::Board board{};
+    proc::Cell(board, 26) = 1;
+    proc::Cell(board, 8) = 3;
+    proc::Cell(board, 3) = -1;
+    const auto bytes = proc::BuildMoveListMessage(board, proc::MakeDice(4, 2), proc::White);
+    proc::MoveList all{};
+    const int32_t n = proc::ListMoves(board, proc::MakeDice(4, 2), proc::White, all);
+    MessageDecoder decoder;
+    QStringList problems;
+    const auto messages = FeedAll(decoder, Bytes(bytes), problems);
+    ASSERT_EQ(messages.size(), 1u);
+    const auto& list = std::get<MoveListInfo>(messages[0]);
+    ASSERT_EQ(static_cast<int32_t>(list.moves.size()), n);
+    for (const proc::Move& m : list.moves) {
+        EXPECT_NE(std::find(all.begin(), all.begin() + n, m), all.begin() + n);
+    }
+}
+
+TEST(MessageDecoder, AnyCutOfTheStreamGivesTheSameMessages) {
+    QByteArray stream = Bytes(proc::BuildStartMessage(SomeBoard(), "a", "b", proc::MakeDice(2, 4)));
+    stream += Bytes(proc::BuildDiceMessage(proc::MakeDice(6, 6), proc::White));
+    stream += QByteArray::fromHex("0381"
+                                  "83"
+                                  "0d07"
+                                  "0d09"
+                                  "1a14");
+    stream += Bytes(proc::BuildMoveMessage(proc::White, {13, 7}));
+    QStringList whole;
+    MessageDecoder reference;
+    const auto expected = FeedAll(reference, stream, whole);
+    ASSERT_EQ(expected.size(), 4u);
+
+    // Every single cut point, and byte by byte.
+    for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+        MessageDecoder decoder;
+        QStringList problems;
+        auto got = FeedAll(decoder, stream.first(cut), problems);
+        const auto rest = FeedAll(decoder, stream.sliced(cut), problems);
+        got.insert(got.end(), rest.begin(), rest.end());
+        ASSERT_EQ(got.size(), expected.size()) << "cut at " << cut;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(DescribeMessage(got[i]), DescribeMessage(expected[i])) << "cut at " << cut;
+        }
+        EXPECT_TRUE(problems.isEmpty());
+    }
+    MessageDecoder decoder;
+    QStringList problems;
+    size_t count = 0;
+    for (char byte : stream) {
+        count += FeedAll(decoder, QByteArray(1, byte), problems).size();
+    }
+    EXPECT_EQ(count, expected.size());
+}
+
+TEST(MessageDecoder, UnknownTypeDropsTheBufferAndTheStreamRecovers) {
+    MessageDecoder decoder;
+    QStringList problems;
+    QByteArray stream = Bytes(proc::BuildDiceMessage(proc::MakeDice(1, 2), proc::White));
+    stream += QByteArray::fromHex("09ffff04810d07"); // garbage, then a move that is lost with it
+    const auto first = FeedAll(decoder, stream, problems);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<DiceInfo>(first[0]));
+    EXPECT_EQ(problems.size(), 1);
+    EXPECT_EQ(decoder.Pending(), 0);
+    const auto next =
+        FeedAll(decoder, Bytes(proc::BuildMoveMessage(proc::Black, {25, 3})), problems);
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(std::get<MoveInfo>(next[0]).move, (proc::Move{25, 3}));
+}
+
+struct BadMessage {
+    const char* name;
+    const char* hex;
+    bool framingLost; // the rest of the buffer goes too
+};
+
+class MessageDecoderBad : public ::testing::TestWithParam<BadMessage> {};
+
+TEST_P(MessageDecoderBad, IsReportedAndSkipped) {
+    const BadMessage& bad = GetParam();
+    MessageDecoder decoder;
+    QStringList problems;
+    QByteArray stream = QByteArray::fromHex(bad.hex);
+    stream += Bytes(proc::BuildDiceMessage(proc::MakeDice(4, 4), proc::Black));
+    const auto messages = FeedAll(decoder, stream, problems);
+    EXPECT_EQ(problems.size(), 1) << bad.name;
+    EXPECT_EQ(messages.size(), bad.framingLost ? 0u : 1u) << bad.name;
+    EXPECT_EQ(decoder.Pending(), 0) << bad.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MessageDecoderBad,
+                         ::testing::Values(BadMessage{"dice side zero", "02800102", false},
+                                           BadMessage{"die seven", "02810107", false},
+                                           BadMessage{"die zero", "02810001", false},
+                                           BadMessage{"move target 25",
+                                                      "0481"
+                                                      "0719",
+                                                      false},
+                                           BadMessage{"move source 0",
+                                                      "047f"
+                                                      "0003",
+                                                      false},
+                                           BadMessage{"move target 28",
+                                                      "0481"
+                                                      "031c",
+                                                      false},
+                                           BadMessage{"list side 2",
+                                                      "038281"
+                                                      "0d07",
+                                                      false},
+                                           BadMessage{"list entry target 0",
+                                                      "038181"
+                                                      "0d00",
+                                                      false},
+                                           BadMessage{"negative list count", "03817f0102", true},
+                                           BadMessage{"type zero", "00", true},
+                                           BadMessage{"type five", "05810102", true}));
+
+TEST(MessageDecoder, RandomGarbageNeverCrashesNorHoardsBytes) {
+    std::mt19937 rng(7);
+    MessageDecoder decoder;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray chunk(static_cast<qsizetype>(rng() % 40), '\0');
+        for (char& c : chunk) {
+            c = static_cast<char>(rng() % 6); // mostly valid type bytes, to reach every path
+        }
+        QStringList problems;
+        const auto messages = FeedAll(decoder, chunk, problems);
+        for (const Message& m : messages) {
+            if (const auto* move = std::get_if<MoveInfo>(&m)) {
+                EXPECT_GE(move->move.from, 1);
+                EXPECT_LE(move->move.from, 26);
+            }
+        }
+        // The longest message is a list of 127 moves.
+        EXPECT_LE(decoder.Pending(), 3 + 2 * 127);
+    }
+}
+
+TEST(MessageDecoder, DescribeGivesOneLinePerMessage) {
+    EXPECT_EQ(DescribeMessage(MoveListInfo{proc::Black, {{25, 3}, {1, 5}}}),
+              QStringLiteral("list black n=2 25-3 1-5"));
+    EXPECT_EQ(DescribeMessage(DiceInfo{proc::White, proc::MakeDice(6, 2)}),
+              QStringLiteral("dice white 6-2"));
+    EXPECT_EQ(DescribeMessage(MoveInfo{proc::White, {3, 27}}), QStringLiteral("move white 3-27"));
+    EXPECT_FALSE(DescribeMessage(StartInfo{}).contains('\n'));
+}

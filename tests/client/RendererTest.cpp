@@ -1,0 +1,219 @@
+// The painter's record: what it was asked to draw per cell, at every size the
+// settings offer, and the hit test that maps clicks back to cells.
+#include "client/BoardGeometry.h"
+#include "client/BoardRenderer.h"
+
+#include <QDir>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace client;
+using proc::Black;
+using proc::White;
+
+namespace {
+
+proc::Board OpeningBoard() {
+    proc::Board board{};
+    const int32_t cells[24] = {-2, 0, 0, 0, 0,  5, 0,  3, 0, 0, 0, -5,
+                               5,  0, 0, 0, -3, 0, -5, 0, 0, 0, 0, 2};
+    for (int32_t k = 1; k <= 24; ++k) {
+        proc::Cell(board, k) = cells[k - 1];
+    }
+    return board;
+}
+
+// A position from the middle of a game: a tall stack, both bars, some off.
+proc::Board MidGameBoard() {
+    proc::Board board{};
+    const std::pair<int32_t, int32_t> cells[] = {{1, -2},  {4, 1},   {5, 3},   {6, 6},   {8, 1},
+                                                 {12, -3}, {15, -2}, {17, -1}, {19, -3}, {20, -1},
+                                                 {21, 1},  {22, -1}, {26, 1},  {25, -1}};
+    for (auto [cell, count] : cells) {
+        proc::Cell(board, cell) = count;
+    }
+    return board;
+}
+
+BoardModel MidGame() {
+    BoardModel model;
+    proc::Board board = MidGameBoard();
+    // Start with two extra white checkers on 2 and one black on 23, and bear them off.
+    proc::Cell(board, 2) = 2;
+    proc::Cell(board, 23) = -1;
+    model.Apply(StartInfo{board, QStringLiteral("Анна (белые)"),
+                          QStringLiteral("Компьютер (чёрные)"), proc::MakeDice(6, 3)});
+    model.Apply(DiceInfo{White, proc::MakeDice(2, 2)});
+    model.Apply(MoveInfo{White, {2, 27}});
+    model.Apply(MoveInfo{White, {2, 27}});
+    model.Apply(DiceInfo{Black, proc::MakeDice(2, 1)});
+    model.Apply(MoveInfo{Black, {23, 27}});
+    model.Apply(DiceInfo{White, proc::MakeDice(5, 3)});
+    model.Apply(MoveListInfo{White, {{26, 20}, {26, 22}}});
+    return model;
+}
+
+RenderRecord Render(const BoardModel& model, QSize size, const ViewExtras& extras = {}) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    BoardRenderer renderer;
+    renderer.Paint(painter, size, model, extras);
+    return renderer.Record();
+}
+
+} // namespace
+
+class RendererSizes : public ::testing::TestWithParam<QSize> {};
+
+TEST_P(RendererSizes, DrawsEveryCheckerOfTheOpening) {
+    BoardModel model;
+    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    const RenderRecord record = Render(model, GetParam());
+    for (int32_t cell = 1; cell <= 26; ++cell) {
+        const int count = std::abs(proc::Cell(OpeningBoard(), cell));
+        EXPECT_EQ(record.shown[cell], count) << "cell " << cell;
+        EXPECT_EQ(record.discs[cell], std::min(count, geometry::PointSlots)) << "cell " << cell;
+    }
+    EXPECT_EQ(record.shown[WhiteTray], 0);
+    EXPECT_EQ(record.shown[BlackTray], 0);
+}
+
+TEST_P(RendererSizes, MidGameCountsBarsTraysAndTallStacks) {
+    const RenderRecord record = Render(MidGame(), GetParam());
+    const proc::Board board = MidGameBoard();
+    int total = 0;
+    for (int32_t cell = 1; cell <= 26; ++cell) {
+        EXPECT_EQ(record.shown[cell], std::abs(proc::Cell(board, cell))) << "cell " << cell;
+        total += record.shown[cell];
+    }
+    EXPECT_EQ(total, 27);
+    EXPECT_EQ(record.discs[6], geometry::PointSlots); // six stand as five and a count
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("6")));
+    EXPECT_EQ(record.discs[25], 1);
+    EXPECT_EQ(record.discs[26], 1);
+    EXPECT_EQ(record.shown[WhiteTray], 2);
+    EXPECT_EQ(record.discs[WhiteTray], 2);
+    EXPECT_EQ(record.shown[BlackTray], 1);
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Анна (белые)")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Розыгрыш цвета: 6 : 3")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите шашку")));
+    EXPECT_EQ(record.dice, 2);
+    EXPECT_EQ(record.movable, (std::vector<int32_t>{26}));
+    EXPECT_TRUE(record.targets.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, RendererSizes,
+                         ::testing::Values(QSize(320, 240), QSize(800, 600), QSize(1024, 768),
+                                           QSize(1920, 1080)));
+
+TEST(Renderer, SelectedSourceLightsItsTargets) {
+    BoardModel model = MidGame();
+    model.Click(26);
+    const RenderRecord record = Render(model, QSize(800, 600));
+    EXPECT_EQ(record.selected, 26);
+    EXPECT_EQ(record.targets, (std::vector<int32_t>{20, 22}));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите, куда пойти")));
+}
+
+TEST(Renderer, BearOffTargetLightsTheTray) {
+    BoardModel model;
+    proc::Board board{};
+    proc::Cell(board, 3) = 1;
+    proc::Cell(board, 20) = -1;
+    model.Apply(StartInfo{board, "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(DiceInfo{White, proc::MakeDice(4, 3)});
+    model.Apply(MoveListInfo{White, {{3, 27}}});
+    model.Click(3);
+    EXPECT_EQ(Render(model, QSize(1024, 768)).targets, (std::vector<int32_t>{27}));
+}
+
+TEST(Renderer, CheckerInFlightIsNotYetOnItsTarget) {
+    BoardModel model;
+    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(DiceInfo{White, proc::MakeDice(6, 5)});
+    const auto shown = model.Apply(MoveInfo{White, {24, 18}});
+    ASSERT_TRUE(shown);
+    const RenderRecord flying = Render(model, QSize(800, 600), {Flight{*shown, 0.5}, {}});
+    EXPECT_TRUE(flying.flying);
+    EXPECT_EQ(flying.shown[24], 1);
+    EXPECT_EQ(flying.shown[18], 0);
+    const RenderRecord landed = Render(model, QSize(800, 600));
+    EXPECT_FALSE(landed.flying);
+    EXPECT_EQ(landed.shown[18], 1);
+
+    const auto off = model.Apply(MoveInfo{White, {6, 27}});
+    EXPECT_EQ(Render(model, QSize(800, 600), {Flight{*off, 0.2}, {}}).shown[WhiteTray], 0);
+    EXPECT_EQ(Render(model, QSize(800, 600)).shown[WhiteTray], 1);
+}
+
+TEST(Renderer, StatusLines) {
+    BoardModel model;
+    EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Ожидание начала игры…"));
+    model.Apply(
+        StartInfo{OpeningBoard(), "Пётр (белые)", "Компьютер (чёрные)", proc::MakeDice(4, 1)});
+    model.Apply(DiceInfo{White, proc::MakeDice(6, 5)});
+    EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Ход белых"));
+    model.Apply(DiceInfo{Black, proc::MakeDice(1, 1)});
+    EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Белые пропускают ход. Ход чёрных"));
+    model.SetGameOver();
+    EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Игра окончена"));
+    // The notice of the view replaces the status line.
+    EXPECT_TRUE(Render(model, QSize(640, 480), {std::nullopt, QStringLiteral("Связь потеряна")})
+                    .texts.contains(QStringLiteral("Связь потеряна")));
+}
+
+TEST(Renderer, GameOverNamesTheWinner) {
+    BoardModel model;
+    proc::Board board{};
+    proc::Cell(board, 1) = 1;
+    proc::Cell(board, 24) = -3;
+    model.Apply(StartInfo{board, "Пётр (белые)", "Компьютер (чёрные)", proc::MakeDice(4, 1)});
+    model.Apply(DiceInfo{White, proc::MakeDice(1, 2)});
+    model.Apply(MoveInfo{White, {1, 27}});
+    model.SetGameOver();
+    EXPECT_EQ(BoardRenderer::StatusText(model),
+              QStringLiteral("Игра окончена. Победа: Пётр (белые)"));
+}
+
+class HitTest : public ::testing::TestWithParam<QSize> {};
+
+TEST_P(HitTest, EveryCheckerPlaceMapsBackToItsCell) {
+    const QSize size = GetParam();
+    const QTransform toDevice = geometry::DesignToDevice(size);
+    for (int32_t cell = 1; cell <= 26; ++cell) {
+        const int last = cell <= 24 ? geometry::PointSlots : geometry::BarSlots;
+        for (int slot = 0; slot < last; ++slot) {
+            const QPointF p = toDevice.map(geometry::SlotCenter(cell, slot));
+            EXPECT_EQ(geometry::CellAt(size, p), cell) << "cell " << cell << " slot " << slot;
+        }
+    }
+    for (int side : {1, -1}) {
+        EXPECT_EQ(geometry::CellAt(size, toDevice.map(geometry::TrayRect(side).center())), 27);
+    }
+    EXPECT_EQ(geometry::CellAt(size, toDevice.map(geometry::HeaderRect().center())), 0);
+    EXPECT_EQ(geometry::CellAt(size, QPointF(-5, -5)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, HitTest,
+                         ::testing::Values(QSize(320, 240), QSize(800, 600), QSize(1024, 768),
+                                           QSize(1280, 720)));
+
+TEST(Renderer, MidGameScreenshotForPeopleToLookAt) {
+    BoardModel model = MidGame();
+    model.Click(26);
+    QImage image(QSize(1024, 768), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&image);
+        BoardRenderer renderer;
+        renderer.Paint(painter, image.size(), model, {});
+    }
+    const QString dir = QStringLiteral(VERTAN_BINARY_DIR "/screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/client-midgame.png");
+    ASSERT_TRUE(image.save(path, "PNG"));
+    QImage back(path);
+    EXPECT_EQ(back.size(), QSize(1024, 768));
+    // Felt, wood and checkers: far from one flat colour.
+    EXPECT_NE(back.pixel(512, 30), back.pixel(512, 384));
+}
