@@ -141,7 +141,10 @@ int32_t ListMoves(Board board, Dice dice, Side side, MoveList& moves) {
     const int32_t dieList[2] = {FirstDie(dice), SecondDie(dice)};
     const bool white = side > 0;
 
-    if ((white && Cell(board, WhiteBar) > 0) || (!white && Cell(board, BlackBar) < 0)) {
+    // A side is on the bar when either bar cell shows its colour.
+    const int32_t blackBar = Cell(board, BlackBar);
+    const int32_t whiteBar = Cell(board, WhiteBar);
+    if (white ? (blackBar > 0 || whiteBar > 0) : (blackBar < 0 || whiteBar < 0)) {
         int32_t n = 0;
         for (int32_t d : dieList) {
             if (!ValidDie(d))
@@ -159,8 +162,9 @@ int32_t ListMoves(Board board, Dice dice, Side side, MoveList& moves) {
 }
 
 void ApplyMove(Board& board, Side side, Move move) {
-    // A move naming cells the board does not have is ignored.
-    if (move.from < 1 || move.from > 26 || move.to < 1 || move.to > BearOff)
+    // A move from a cell the board does not have, or onto anything but a point
+    // or off the board, is ignored.
+    if (move.from < 1 || move.from > 26 || move.to < 1 || (move.to > 24 && move.to != BearOff))
         return;
     int32_t& from = Cell(board, move.from);
     if (move.to == BearOff) {

@@ -72,7 +72,8 @@ void LoadBoardFile(Board& board, const std::string& path);
     (negative: white has won, positive: black has won). */
 int32_t CheckGameEnd(const Board& board);
 /*! Every legal single-checker move of side for the dice, in the fixed order;
-    returns the count. The caller's board is not changed. */
+    returns the count. The caller's board is not changed, nor the list beyond
+    the count. A die outside 1..6 gives no move. */
 int32_t ListMoves(Board board, Dice dice, Side side, MoveList& moves);
 /*! Applies one listed move: bear-off, hit, entry or ordinary move. No rule
     checks; a move naming cells the board does not have changes nothing. */

@@ -44,6 +44,12 @@ const ListCase listCases[] = {
      Black,
      {{25, 3}}},
     {"black enters twice with a double", {{25, -1}}, MakeDice(2, 2), Black, {{25, 2}, {25, 2}}},
+    // Either bar cell showing the side's colour puts it on the bar.
+    {"white count on black's bar cell",
+     {{25, 1}, {13, 2}},
+     MakeDice(3, 1),
+     White,
+     {{26, 22}, {26, 24}}},
     {"bar of the other side does not matter",
      {{25, -1}, {13, 1}},
      MakeDice(3, 1),
@@ -230,6 +236,7 @@ const ApplyCase applyCases[] = {
      {{12, -2}, {15, -1}, {26, 2}}},
     {"move naming no cell is ignored", {{6, 2}}, White, {0, 3}, {{6, 2}}},
     {"target beyond bear-off is ignored", {{6, 2}}, White, {6, 28}, {{6, 2}}},
+    {"bar cell as a target is ignored", {{6, 2}, {25, -1}}, White, {6, 25}, {{6, 2}, {25, -1}}},
 };
 
 class ApplyMoveTable : public ::testing::TestWithParam<ApplyCase> {};

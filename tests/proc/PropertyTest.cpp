@@ -27,7 +27,7 @@ std::vector<Move> ReferenceMoves(const Board& b, Dice dice, Side s) {
     std::vector<Move> out;
     const int32_t dice2[2] = {FirstDie(dice), SecondDie(dice)};
     const int32_t bar = s > 0 ? WhiteBar : BlackBar;
-    if (Own(Cell(b, bar), s)) {
+    if (Own(Cell(b, bar), s) || Own(Cell(b, WhiteBar + BlackBar - bar), s)) {
         for (int32_t d : dice2) {
             int32_t entry = s > 0 ? 25 - d : d;
             if (!Closed(Cell(b, entry), s))
