@@ -1,8 +1,10 @@
 #include "shell/Background.h"
 #include "shell/JpegDecoder.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -11,10 +13,11 @@ namespace shell {
 
 namespace {
 
+// The format is known: probing every image plugin for it would load them all.
 QImage ReadWithQt(const QString& path, const char* format) {
-    QImage image;
-    image.load(path, format);
-    return image;
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 } // namespace
@@ -40,8 +43,32 @@ QImage LoadPicture(const QString& path) {
     return image;
 }
 
+namespace {
+
+// The dialogs share one picture: decode it once and share the pixels while
+// the file stays the same.
+struct CachedPicture {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+    QPixmap pixmap;
+};
+
+QPixmap LoadPixmap(const QString& path) {
+    static CachedPicture cache;
+    const QFileInfo info(path);
+    if (!path.isEmpty() && info.isFile() && cache.path == info.absoluteFilePath() &&
+        cache.size == info.size() && cache.modified == info.lastModified())
+        return cache.pixmap;
+    QPixmap pixmap = QPixmap::fromImage(LoadPicture(path));
+    cache = {info.absoluteFilePath(), info.size(), info.lastModified(), pixmap};
+    return pixmap;
+}
+
+} // namespace
+
 void LoadBackground(QWidget* window, const QString& path) {
-    const QImage image = LoadPicture(path);
+    const QPixmap pixmap = LoadPixmap(path);
     auto* label =
         window->findChild<QLabel*>(QStringLiteral("Background"), Qt::FindDirectChildrenOnly);
     if (!label) {
@@ -49,7 +76,7 @@ void LoadBackground(QWidget* window, const QString& path) {
         label->setObjectName(QStringLiteral("Background"));
     }
     label->setScaledContents(true);
-    label->setPixmap(QPixmap::fromImage(image));
+    label->setPixmap(pixmap);
     label->setGeometry(window->rect());
     label->lower();
     label->show();

@@ -2,7 +2,6 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <vector>
 
 #include <jpeglib.h>
 
@@ -29,15 +28,12 @@ void OnMessage(j_common_ptr cinfo, int level) {
         OnError(cinfo);
 }
 
-struct Decoded {
-    std::vector<unsigned char> rgb;
-    unsigned width = 0;
-    unsigned height = 0;
-};
+// Pixels land straight in the 32-bit layout of QImage::Format_RGB32.
+constexpr J_COLOR_SPACE PixelLayout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
 // Only plain data lives in this frame, so a longjmp out of libjpeg skips no
-// destructor; `out` belongs to the caller.
-bool Decode(const unsigned char* data, unsigned long size, Decoded* out) {
+// destructor; the image belongs to the caller.
+bool Decode(const unsigned char* data, unsigned long size, QImage* out) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     cinfo.err = jpeg_std_error(&err.base);
@@ -50,19 +46,21 @@ bool Decode(const unsigned char* data, unsigned long size, Decoded* out) {
     }
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), size);
     jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
+    cinfo.out_color_space = PixelLayout;
     jpeg_start_decompress(&cinfo);
-    if (cinfo.output_components != 3 ||
+    if (cinfo.output_components != 4 ||
         static_cast<unsigned long long>(cinfo.output_width) * cinfo.output_height > MaxPixels) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    out->width = cinfo.output_width;
-    out->height = cinfo.output_height;
-    out->rgb.resize(static_cast<size_t>(out->width) * out->height * 3);
+    *out = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+                  QImage::Format_RGB32);
+    if (out->isNull()) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row =
-            out->rgb.data() + static_cast<size_t>(cinfo.output_scanline) * out->width * 3;
+        JSAMPROW row = out->scanLine(static_cast<int>(cinfo.output_scanline));
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -75,18 +73,10 @@ bool Decode(const unsigned char* data, unsigned long size, Decoded* out) {
 QImage DecodeJpeg(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    Decoded decoded;
+    QImage image;
     if (!Decode(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                static_cast<unsigned long>(bytes.size()), &decoded))
+                static_cast<unsigned long>(bytes.size()), &image))
         return {};
-    QImage image(static_cast<int>(decoded.width), static_cast<int>(decoded.height),
-                 QImage::Format_RGB888);
-    if (image.isNull())
-        return {};
-    const size_t rowBytes = static_cast<size_t>(decoded.width) * 3;
-    for (unsigned y = 0; y < decoded.height; ++y)
-        std::copy_n(decoded.rgb.data() + y * rowBytes, rowBytes,
-                    image.scanLine(static_cast<int>(y)));
     return image;
 }
 

@@ -6,7 +6,7 @@
 
 namespace shell {
 
-/*! Decodes JPEG bytes into an RGB image. Any error, and any corrupt-data
+/*! Decodes JPEG bytes into an RGB32 image. Any error, and any corrupt-data
     warning (a truncated file included), gives a null image; never ends the
     process. Pictures above 64 million pixels are refused. */
 QImage DecodeJpeg(const QByteArray& bytes);
