@@ -3,7 +3,6 @@
 #include "EventWait.h"
 #include "text/Win1251.h"
 
-#include <QFile>
 #include <QDir>
 #include <algorithm>
 #include <fstream>

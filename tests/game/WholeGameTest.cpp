@@ -44,7 +44,10 @@ TEST_P(WholeGame, RunsToTheEndByTheRules) {
     clientOptions.pick = c.pick;
     clientOptions.seed = c.diceSeed;
     clientOptions.faults = c.faults;
-    clientOptions.garbageGapMs = 20;
+    // Garbage gets no answer: the client waits long enough for the referee
+    // to have read it alone, on the first few lists only.
+    clientOptions.garbageGapMs = 300;
+    clientOptions.faultyLists = 3;
     testclient::TestClient client(clientOptions);
     ProtocolChecker checker(c.first, c.second);
     checker.allowResentList = !c.faults.empty();

@@ -136,7 +136,8 @@ void TestClient::AnswerList() {
     if (list_.empty() || finished_)
         return;
     const proc::Move proper = PickMove();
-    if (faultIndex_ < options_.faults.size()) {
+    const bool faulty = options_.faultyLists == 0 || faultyListsDone_ < options_.faultyLists;
+    if (faulty && faultIndex_ < options_.faults.size()) {
         const Fault fault = options_.faults[faultIndex_++];
         SendFault(fault, proper);
         if (fault == Fault::Garbage) {
@@ -150,6 +151,8 @@ void TestClient::AnswerList() {
         }
         return;
     }
+    if (faultIndex_ > 0)
+        ++faultyListsDone_;
     answers_.push_back(proper);
     list_.clear();
     SendLogged(proc::BuildClientMoveMessage(proper), "move " + MoveText(proper));
@@ -240,6 +243,10 @@ bool ParseTestClientArguments(const QStringList& args, Options& options, uint16_
             options.faults.push_back(Fault::OutsideList);
         } else if (a == "--out-of-range") {
             options.faults.push_back(Fault::OutOfRange);
+        } else if (a == "--faulty-lists") {
+            if (!number(0, INT32_MAX, n))
+                return false;
+            options.faultyLists = static_cast<int>(n);
         } else if (a == "--disconnect-after") {
             if (!number(1, INT32_MAX, n))
                 return false;

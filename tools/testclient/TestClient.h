@@ -31,6 +31,8 @@ struct Options {
     uint32_t seed = 1;
     /*! Bad messages sent, in this order, before the proper answer to each list. */
     std::vector<Fault> faults;
+    /*! How many lists get the bad messages before their answer (0: every list). */
+    int faultyLists = 0;
     /*! Garbage gets no answer, so the next message waits this long. */
     int garbageGapMs = 1500;
     /*! Closes the connection after this many received messages (0: never). */
@@ -89,6 +91,7 @@ class TestClient : public QObject {
     std::mt19937 random_;
     std::vector<proc::Move> list_; // the last list received, still to be answered
     size_t faultIndex_ = 0;        // faults already sent against the current list
+    int faultyListsDone_ = 0;      // lists answered after faults
     uint64_t listSerial_ = 0;      // tells a garbage gap's answer that its list is gone
     bool finished_ = false;
     bool everConnected_ = false;
@@ -97,7 +100,8 @@ class TestClient : public QObject {
 
 /*! Parses the test client's command line (after the program name):
     --port P [--pick first|last|random] [--seed S] [--garbage] [--short]
-    [--outside-list] [--out-of-range] [--disconnect-after N] [--gap MS] [--watch].
+    [--outside-list] [--out-of-range] [--faulty-lists N] [--disconnect-after N]
+    [--gap MS] [--watch].
     --watch: log only, never answer. Returns false with a message on error. */
 bool ParseTestClientArguments(const QStringList& args, Options& options, uint16_t& port,
                               QString& error);
