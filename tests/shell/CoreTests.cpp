@@ -224,7 +224,7 @@ class ShellOpenTest : public ::testing::Test {
 
 TEST_F(ShellOpenTest, ResultsForMissingAndUnrunnableFiles) {
     folder.Write(QStringLiteral("plain"), "text");
-    Executable(QStringLiteral("garbage"), QByteArray("\x01\x02\x03 not a program", 20));
+    Executable(QStringLiteral("garbage"), QByteArrayLiteral("\x01\x02\x03 not a program"));
     EXPECT_EQ(ShellOpen(QStringLiteral("nothing")), ShellFileNotFound);
     EXPECT_EQ(ShellOpen(QStringLiteral("Data\\nothing.htm")), ShellFileNotFound);
     EXPECT_EQ(ShellOpen(QStringLiteral("Nowhere\\Help.htm")), ShellPathNotFound);
