@@ -81,9 +81,11 @@ void TForm3::SaveConfig() {
 }
 
 void TForm3::closeEvent(QCloseEvent* event) {
-    // A failing save abandons the close: the event stays refused and the
-    // error goes on to the sink.
-    event->ignore();
-    FormClose();
-    event->accept();
+    // A failing save goes to the sink and abandons the close.
+    bool saved = false;
+    DropErrors([&] {
+        FormClose();
+        saved = true;
+    });
+    event->setAccepted(saved);
 }

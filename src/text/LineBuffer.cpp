@@ -47,7 +47,9 @@ void LineBuffer::SaveToFile(const QString& path) const {
     if (!file.open(QIODevice::WriteOnly))
         throw FileError(("Cannot write " + path + ": " + file.errorString()).toStdString());
     const QByteArray bytes = ToWin1251(Text());
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // QSaveFile buffers the bytes and commits even when its final flush wrote
+    // only part of them (a full disk): flush first and check.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw FileError(("Cannot write " + path + ": " + file.errorString()).toStdString());
 }
 

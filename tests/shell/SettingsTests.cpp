@@ -192,17 +192,35 @@ TEST_F(SettingsDialogTest, MissingFileIsReported) {
 }
 
 TEST_F(SettingsDialogTest, FailedPortSaveIsReportedAndFileKept) {
-    const QByteArray original = "net\r\n\r\n\r\nserver_port 1\r\n";
+    const QByteArray original = "net\n\n\nserver_port 1\n";
     folder.Write(QStringLiteral("Config.cfg"), original);
-    // A read-only folder takes no temporary file, so the save fails.
-    QFile::setPermissions(folder.Path(), QFile::ReadOwner | QFile::ExeOwner);
-    const bool writable = QFileInfo(folder.Path()).isWritable();
-    TForm3 form(QStringLiteral("4000"));
-    QFile::setPermissions(folder.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (writable)
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    {
+        FileSizeLimit limit(8);
+        TForm3 form(QStringLiteral("4000"));
+    }
     EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл Config.cfg!")});
+    EXPECT_TRUE(ProgramEndRequested());
+    EXPECT_EQ(folder.Read(QStringLiteral("Config.cfg")), original); // never truncated
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files).filter(QStringLiteral("Config")),
+              QStringList{QStringLiteral("Config.cfg")}); // no temporary file left
+}
+
+TEST_F(SettingsDialogTest, FailedSaveOnCloseKeepsDialogOpen) {
+    const QByteArray original = "video\n\nwidth 320\nheight 240\nfullscreen false";
+    folder.Write(QStringLiteral("Config.cfg"), original);
+    TForm3 form(QStringLiteral("4000"));
+    form.ShowCentred();
+    form.ComboBox1->setCurrentIndex(3);
+    emit form.ComboBox1->activated(3);
+    {
+        FileSizeLimit limit(8);
+        EXPECT_FALSE(form.close());
+    }
+    EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(folder.Read(QStringLiteral("Config.cfg")), original);
+    EXPECT_TRUE(form.close()); // the next close saves
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(folder.Read(QStringLiteral("Config.cfg")).contains("width 1024\r\nheight 768"));
 }
 
 TEST_F(SettingsDialogTest, MissingDialogPictureSkipsTheFile) {

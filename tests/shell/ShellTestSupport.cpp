@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace shelltest {
 
@@ -59,6 +61,23 @@ void ProgramFolderFixture::WriteStandard(const QByteArray& colorLine) const {
     Write(QStringLiteral("Config.cfg"), "[video]\r\n\r\nwidth 800\r\nheight 600\r\nfullscreen "
                                         "false\r\n[net]\r\n\r\n\r\nserver_port 1\r\n");
     Write(QStringLiteral("Data/About.rtf"), "{\\rtf1\\ansi\\ansicpg1251 \\b About\\b0\\par}");
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    previousSoft_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previousSoft_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler_);
 }
 
 QByteArray EncodedPicture(const char* format, QSize size) {

@@ -47,6 +47,18 @@ class ProgramFolderFixture {
     QString previous_;
 };
 
+/*! While it lives, files this process writes cannot grow beyond `bytes`:
+    a way to make saves fail even with rights that ignore permissions. */
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+
+  private:
+    unsigned long previousSoft_;
+    void (*previousHandler_)(int);
+};
+
 /*! A small picture encoded by Qt in the given format ("BMP", "JPG", "ICO", "PNG"). */
 QByteArray EncodedPicture(const char* format, QSize size = QSize(40, 30));
 
