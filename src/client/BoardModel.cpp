@@ -96,26 +96,45 @@ std::vector<int32_t> BoardModel::TargetsFrom(int32_t source) const {
     return targets;
 }
 
+int32_t BoardModel::OwnBar(int32_t cell) const {
+    if (cell == proc::BlackBar || cell == proc::WhiteBar) {
+        return listSide_ == proc::White ? proc::WhiteBar : proc::BlackBar;
+    }
+    return cell;
+}
+
+bool BoardModel::IsTargetOfSelected(int32_t cell) const {
+    if (!selected_) {
+        return false;
+    }
+    const auto targets = TargetsFrom(*selected_);
+    return std::find(targets.begin(), targets.end(), cell) != targets.end();
+}
+
+bool BoardModel::IsSource(int32_t cell) const {
+    const auto sources = MovableSources();
+    return std::find(sources.begin(), sources.end(), cell) != sources.end();
+}
+
+bool BoardModel::Clickable(int32_t cell) const {
+    cell = OwnBar(cell);
+    return awaiting_ && (IsTargetOfSelected(cell) || IsSource(cell));
+}
+
 ClickResult BoardModel::Click(int32_t cell) {
     ClickResult result;
     if (!awaiting_) {
         return result;
     }
-    if (cell == proc::BlackBar || cell == proc::WhiteBar) {
-        cell = listSide_ == proc::White ? proc::WhiteBar : proc::BlackBar;
+    cell = OwnBar(cell);
+    if (IsTargetOfSelected(cell)) {
+        result.send = proc::Move{*selected_, cell};
+        result.changed = true;
+        EndPersonTurn();
+        return result;
     }
-    if (selected_) {
-        const auto targets = TargetsFrom(*selected_);
-        if (std::find(targets.begin(), targets.end(), cell) != targets.end()) {
-            result.send = proc::Move{*selected_, cell};
-            result.changed = true;
-            EndPersonTurn();
-            return result;
-        }
-    }
-    const auto sources = MovableSources();
     std::optional<int32_t> pick;
-    if (std::find(sources.begin(), sources.end(), cell) != sources.end() && selected_ != cell) {
+    if (IsSource(cell) && selected_ != cell) {
         pick = cell;
     }
     result.changed = pick != selected_;

@@ -68,6 +68,8 @@ class BoardModel {
         Picks a source, then a target of that source; a listed pair is returned
         to be sent and ends the person's turn until the next list. */
     ClickResult Click(int32_t cell);
+    /*! Whether a click on cell would pick a source or complete a move. */
+    bool Clickable(int32_t cell) const;
 
     /*! The connection is over. */
     void SetGameOver() { gameOver_ = true, awaiting_ = false, selected_.reset(); }
@@ -75,6 +77,9 @@ class BoardModel {
 
   private:
     void EndPersonTurn();
+    int32_t OwnBar(int32_t cell) const;
+    bool IsTargetOfSelected(int32_t cell) const;
+    bool IsSource(int32_t cell) const;
 
     bool started_ = false;
     bool gameOver_ = false;

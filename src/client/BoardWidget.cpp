@@ -3,9 +3,9 @@
 #include "client/BoardGeometry.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 
 namespace client {
 
@@ -27,7 +27,14 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
         extras_.flight.reset();
         update();
     });
-    connect(&session_, &ClientSession::Changed, this, qOverload<>(&QWidget::update));
+    connect(&session_, &ClientSession::Changed, this, [this] {
+        const BoardModel& model = session_.Model();
+        if (model.Started()) {
+            setWindowTitle(
+                QStringLiteral("Нарды: %1 — %2").arg(model.WhiteLabel(), model.BlackLabel()));
+        }
+        update();
+    });
     connect(&session_, &ClientSession::MoveShown, this, &BoardWidget::StartFlight);
 }
 
@@ -67,20 +74,17 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
-    const BoardModel& model = session_.Model();
-    bool live = false;
-    if (model.AwaitingPerson()) {
-        int32_t cell = geometry::CellAt(size(), event->position());
-        if (cell == proc::BlackBar || cell == proc::WhiteBar) {
-            cell = model.ListSide() == proc::White ? proc::WhiteBar : proc::BlackBar;
-        }
-        const auto sources = model.MovableSources();
-        const auto targets =
-            model.Selected() ? model.TargetsFrom(*model.Selected()) : std::vector<int32_t>{};
-        live = std::find(sources.begin(), sources.end(), cell) != sources.end() ||
-               std::find(targets.begin(), targets.end(), cell) != targets.end();
-    }
+    const bool live = session_.Model().Clickable(geometry::CellAt(size(), event->position()));
     setCursor(live ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void BoardWidget::keyPressEvent(QKeyEvent* event) {
+    // Full screen has no frame to close: Escape gives the window back.
+    if (event->key() == Qt::Key_Escape && isFullScreen()) {
+        showNormal();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void BoardWidget::closeEvent(QCloseEvent* event) {
