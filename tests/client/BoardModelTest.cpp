@@ -175,10 +175,14 @@ TEST(BoardModelClick, SourceThenTargetSendsTheListedMove) {
     EXPECT_EQ(model.MovableSources(), (std::vector<int32_t>{6, 8, 13, 24}));
     EXPECT_EQ(model.TargetsFrom(8), (std::vector<int32_t>{2, 6}));
 
+    EXPECT_TRUE(model.Clickable(8));
+    EXPECT_FALSE(model.Clickable(7));
     EXPECT_FALSE(model.Click(7).send); // not a source: nothing
     EXPECT_FALSE(model.Selected());
     EXPECT_TRUE(model.Click(8).changed); // pick 8
     EXPECT_EQ(model.Selected(), 8);
+    EXPECT_TRUE(model.Clickable(2));
+    EXPECT_FALSE(model.Clickable(4));
     EXPECT_FALSE(model.Click(4).send); // 4 is no target of 8
     EXPECT_FALSE(model.Selected());
     model.Click(13);
@@ -209,6 +213,7 @@ TEST(BoardModelClick, EitherBarHalfMeansTheBarOfTheSideToPlay) {
         BoardModel model = Started(board);
         model.Apply(DiceInfo{Black, proc::MakeDice(3, 4)});
         model.Apply(MoveListInfo{Black, {{25, 3}, {25, 4}}});
+        EXPECT_TRUE(model.Clickable(bar));
         model.Click(bar);
         EXPECT_EQ(model.Selected(), 25) << bar;
         const auto sent = model.Click(4);
