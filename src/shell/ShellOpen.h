@@ -21,8 +21,8 @@ constexpr int ShellSuccess = 42;
     starting with "www." are links; any other target is a path, "\" read as
     "/", relative to the current directory. A file without a document
     extension is a program: it starts in the current directory with no
-    arguments. Documents, folders and links go to the desktop's default handler. For an executable,
-   onExit (if given) runs on the GUI thread when the started process ends. */
+    arguments, and onExit (if given) runs on the GUI thread when it ends.
+    Documents, folders and links go to the desktop's default handler. */
 int ShellOpen(const QString& target, std::function<void()> onExit = {});
 
 } // namespace shell

@@ -252,3 +252,14 @@ TEST_F(ShellOpenTest, StartsProgramInCurrentFolderAndReportsExit) {
     EXPECT_EQ(folder.Read(QStringLiteral("started.txt")).trimmed(),
               QDir(folder.Path()).canonicalPath().toUtf8());
 }
+
+// The offscreen platform has no desktop handler: links and documents report
+// "no association", which callers treat as success (no error box).
+TEST_F(ShellOpenTest, LinksAndDocumentsGoToTheDesktop) {
+    folder.Write(QStringLiteral("Data/Help.htm"), "<html></html>");
+    for (const char* target : {"www.vertan-game.ru", "mailto:support@vertan-game.ru",
+                               "https://vertan-game.ru", "Data\\Help.htm", "Data"}) {
+        const int result = ShellOpen(QString::fromLatin1(target));
+        EXPECT_TRUE(result == ShellNoAssociation || result > 32) << target;
+    }
+}
