@@ -43,6 +43,10 @@ std::optional<ShownMove> BoardModel::Apply(const Message& message) {
         (echo.side == proc::White ? whiteOff_ : blackOff_) += 1;
     }
     proc::ApplyMove(board_, echo.side, echo.move);
+    if (!lastTurn_.empty() && lastTurn_.back().side != echo.side) {
+        lastTurn_.clear();
+    }
+    lastTurn_.push_back(shown);
     movedSinceDice_ = movedSinceDice_ || echo.side == sideToMove_;
     passed_.reset();
     EndPersonTurn();

@@ -49,6 +49,10 @@ class BoardModel {
     /*! The side that passed: a dice message came while the side of the one
         before had not moved. Cleared by the next move. */
     std::optional<proc::Side> PassedSide() const { return passed_; }
+    /*! The echoed moves of the last side that moved, since its turn began;
+        they stay until the other side moves, so a person sees what the
+        opponent just did. */
+    const std::vector<ShownMove>& LastTurn() const { return lastTurn_; }
     /*! The side left without checkers, once there is one. */
     std::optional<proc::Side> Winner() const;
 
@@ -93,6 +97,7 @@ class BoardModel {
     proc::Dice dice_ = 0;
     bool movedSinceDice_ = false;
     std::optional<proc::Side> passed_;
+    std::vector<ShownMove> lastTurn_;
     bool awaiting_ = false;
     proc::Side listSide_ = proc::White;
     std::vector<proc::Move> legal_;

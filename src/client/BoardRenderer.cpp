@@ -222,6 +222,7 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     if (model.Started()) {
         PaintTrays(painter, model, extras);
         PaintHighlights(painter, model);
+        PaintTraces(painter, model);
         PaintCheckers(painter, model, extras);
         PaintRings(painter, model);
         PaintDice(painter, model);
@@ -441,6 +442,25 @@ void BoardRenderer::PaintHighlights(QPainter& p, const BoardModel& model) {
         }
     }
     record_.movable = model.MovableSources();
+}
+
+void BoardRenderer::PaintTraces(QPainter& p, const BoardModel& model) {
+    // Faint outlines where the last turn's checkers stood before they moved.
+    std::array<int, 27> vacated{};
+    for (const ShownMove& shown : model.LastTurn()) {
+        const int32_t from = shown.move.from;
+        const int own = proc::Cell(model.Board(), from) * shown.side;
+        const int slot = std::max(own, 0) + vacated[static_cast<size_t>(from)]++;
+        const int room = from <= 24 ? g::PointSlots : g::BarSlots;
+        if (slot >= room) {
+            continue;
+        }
+        const QColor edge = shown.side > 0 ? QColor(255, 248, 230, 150) : QColor(10, 10, 10, 150);
+        p.setPen(QPen(edge, 2, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(g::SlotCenter(from, slot), g::Checker / 2 - 3, g::Checker / 2 - 3);
+        record_.traces.push_back(from);
+    }
 }
 
 void BoardRenderer::PaintDice(QPainter& p, const BoardModel& model) {

@@ -37,8 +37,9 @@ struct RenderRecord {
     std::vector<int32_t> movable; // sources ringed as movable
     std::vector<int32_t> targets; // cells lit as targets (27: the tray)
     std::optional<int32_t> selected;
-    bool flying = false; // a checker drawn in flight
-    int dice = 0;        // dice faces painted
+    std::vector<int32_t> traces; // sources of the last turn's moves, outlined
+    bool flying = false;         // a checker drawn in flight
+    int dice = 0;                // dice faces painted
 };
 
 class BoardRenderer {
@@ -59,6 +60,7 @@ class BoardRenderer {
     void PaintCheckers(QPainter& p, const BoardModel& model, const ViewExtras& extras);
     void PaintTrays(QPainter& p, const BoardModel& model, const ViewExtras& extras);
     void PaintHighlights(QPainter& p, const BoardModel& model);
+    void PaintTraces(QPainter& p, const BoardModel& model);
     void PaintRings(QPainter& p, const BoardModel& model);
     void PaintDice(QPainter& p, const BoardModel& model);
     void PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight);

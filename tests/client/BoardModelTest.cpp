@@ -254,3 +254,17 @@ TEST(BoardModelClick, NothingOutsideAPersonsTurn) {
     model.Click(13);
     EXPECT_FALSE(model.Click(7).send);
 }
+
+TEST(BoardModel, LastTurnKeepsTheMovesOfTheSideThatMovedLast) {
+    BoardModel model = Started(Opening());
+    model.Apply(DiceInfo{Black, proc::MakeDice(6, 3)});
+    model.Apply(MoveInfo{Black, {1, 7}});
+    model.Apply(MoveInfo{Black, {1, 4}});
+    model.Apply(DiceInfo{White, proc::MakeDice(2, 1)}); // still shown during white's turn
+    ASSERT_EQ(model.LastTurn().size(), 2u);
+    EXPECT_EQ(model.LastTurn()[1].move, (proc::Move{1, 4}));
+    model.Apply(MoveInfo{White, {6, 4}}); // hits black's blot on 4
+    ASSERT_EQ(model.LastTurn().size(), 1u);
+    EXPECT_EQ(model.LastTurn()[0].side, White);
+    EXPECT_TRUE(model.LastTurn()[0].hit);
+}

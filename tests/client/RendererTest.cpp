@@ -147,6 +147,17 @@ TEST(Renderer, CheckerInFlightIsNotYetOnItsTarget) {
     EXPECT_EQ(Render(model, QSize(800, 600)).shown[WhiteTray], 1);
 }
 
+TEST(Renderer, OutlinesWhereTheLastTurnsCheckersStood) {
+    BoardModel model;
+    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(DiceInfo{Black, proc::MakeDice(6, 6)});
+    for (int i = 0; i < 2; ++i) {
+        model.Apply(MoveInfo{Black, {12, 18}});
+    }
+    model.Apply(MoveInfo{Black, {1, 7}});
+    EXPECT_EQ(Render(model, QSize(800, 600)).traces, (std::vector<int32_t>{12, 12, 1}));
+}
+
 TEST(Renderer, StatusLines) {
     BoardModel model;
     EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Ожидание начала игры…"));
