@@ -1,12 +1,16 @@
 // A whole game: the real referee against the client in automatic mode, both
 // as separate processes on a free loopback port, with no pauses. The client's
 // log must replay into the referee's result.
+#include "client/BoardGeometry.h"
+#include "client/BoardWidget.h"
+#include "client/MovePicker.h"
 #include "proc/proc.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +33,31 @@ proc::Side SideOf(const QString& word) {
     return word == "white" ? proc::White : proc::Black;
 }
 
+// waitForFinished answers false for a process that has already finished.
+bool Finished(QProcess& process) {
+    return process.state() == QProcess::NotRunning || process.waitForFinished(60000);
+}
+
+// Starts the referee on a free port; returns the port, or 0.
+quint16 StartReferee(QProcess& referee, const QString& first, const QString& second,
+                     QByteArray& out) {
+    referee.start(ProgramDir + "/referee",
+                  {"--port", "0", "--first", first, "--second", second, "--program-folder",
+                   VERTAN_SOURCE_DIR "/data", "--pause-scale", "0", "--tick", "5"});
+    if (!referee.waitForStarted(10000)) {
+        return 0;
+    }
+    const QRegularExpression listening("listening on port (\\d+)");
+    QRegularExpressionMatch match;
+    while (!(match = listening.match(QString::fromUtf8(out))).hasMatch()) {
+        if (!referee.waitForReadyRead(10000)) {
+            return 0;
+        }
+        out += referee.readAllStandardOutput();
+    }
+    return static_cast<quint16>(match.captured(1).toUInt());
+}
+
 } // namespace
 
 TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
@@ -40,18 +69,9 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
     ASSERT_TRUE(QFileInfo::exists(clientPath));
 
     QProcess referee;
-    referee.start(refereePath,
-                  {"--port", "0", "--first", "Тест", "--second", "Компьютер", "--program-folder",
-                   VERTAN_SOURCE_DIR "/data", "--pause-scale", "0", "--tick", "5"});
-    ASSERT_TRUE(referee.waitForStarted(10000));
     QByteArray refereeOut;
-    QRegularExpression listening("listening on port (\\d+)");
-    QRegularExpressionMatch match;
-    while (!(match = listening.match(QString::fromUtf8(refereeOut))).hasMatch()) {
-        ASSERT_TRUE(referee.waitForReadyRead(10000))
-            << referee.readAllStandardError().toStdString();
-        refereeOut += referee.readAllStandardOutput();
-    }
+    const quint16 port = StartReferee(referee, "Тест", "Компьютер", refereeOut);
+    ASSERT_NE(port, 0) << referee.readAllStandardError().toStdString();
 
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR "/screenshots");
     QDir().mkpath(shots);
@@ -62,10 +82,10 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     client.setProcessEnvironment(env);
-    client.start(clientPath, {"--auto", "--seed", "11", "--port", match.captured(1), "--screenshot",
-                              screenshot});
-    ASSERT_TRUE(client.waitForFinished(120000));
-    ASSERT_TRUE(referee.waitForFinished(30000));
+    client.start(clientPath, {"--auto", "--seed", "11", "--port", QString::number(port),
+                              "--screenshot", screenshot});
+    ASSERT_TRUE(Finished(client));
+    ASSERT_TRUE(Finished(referee));
     refereeOut += referee.readAllStandardOutput();
     EXPECT_EQ(referee.exitCode(), 0) << refereeOut.toStdString();
     EXPECT_EQ(client.exitCode(), 0) << client.readAllStandardError().toStdString();
@@ -129,4 +149,57 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
                     .contains(QRegularExpression("winner: \\S+ " +
                                                  QRegularExpression::escape(winnerColour))))
         << refereeOut.toStdString();
+}
+
+TEST(RefereeGame, APersonClicksThroughAWholeGame) {
+    if (!QFileInfo::exists(ProgramDir + "/referee")) {
+        GTEST_SKIP() << "no referee built";
+    }
+    QProcess referee;
+    QByteArray refereeOut;
+    const quint16 port = StartReferee(referee, "Компьютер", "Игрок", refereeOut);
+    ASSERT_NE(port, 0);
+
+    client::ClientSession session({}, nullptr);
+    client::BoardWidget window(session);
+    window.resize(1024, 768);
+    window.show();
+    session.Start(port);
+    const QTransform toDevice = client::geometry::DesignToDevice(window.size());
+    auto clickCell = [&](int32_t cell) {
+        const QPointF design = cell == proc::BearOff
+                                   ? client::geometry::TrayRect(session.Model().ListSide()).center()
+                                   : client::geometry::SlotCenter(cell, 0);
+        QTest::mouseClick(&window, Qt::LeftButton, {}, toDevice.map(design).toPoint());
+    };
+    client::MovePicker picker(4);
+    int clicks = 0;
+    while (!session.Model().GameOver()) {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return session.Model().AwaitingPerson() || session.Model().GameOver(); }, 60000));
+        if (session.Model().GameOver()) {
+            break;
+        }
+        const proc::Move move = *picker.Pick(session.Model().LegalMoves());
+        clickCell(move.from);
+        ASSERT_EQ(session.Model().Selected(), move.from);
+        clickCell(move.to);
+        ASSERT_FALSE(session.Model().AwaitingPerson()) << "the move was not sent";
+        ++clicks;
+    }
+    ASSERT_TRUE(Finished(referee));
+    refereeOut += referee.readAllStandardOutput();
+    EXPECT_EQ(referee.exitCode(), 0) << refereeOut.toStdString();
+    EXPECT_GT(clicks, 10);
+    const auto winner = session.Model().Winner();
+    ASSERT_TRUE(winner) << "the client's board is not a finished game";
+    EXPECT_TRUE(refereeOut.contains(*winner == proc::White ? "(white); loser" : "(black); loser"))
+        << refereeOut.toStdString();
+    // The window shows the end (it repaints when the event loop turns).
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return window.Renderer().Record().texts.join('|').contains(
+                QStringLiteral("Игра окончена"));
+        },
+        5000));
 }
