@@ -8,6 +8,8 @@
 
 namespace net {
 
+TDM* DM = nullptr;
+
 TDM::TDM(QObject* parent) : QObject(parent), ServerSocket(new QTcpServer(this)) {
     connect(ServerSocket, &QTcpServer::newConnection, this, &TDM::ServerSocketAccept);
 }

@@ -73,4 +73,7 @@ class TDM : public QObject {
     uint16_t port_ = 0;
 };
 
+/*! The one instance, created at start-up after the main window. */
+extern TDM* DM;
+
 } // namespace net

@@ -37,6 +37,9 @@ int StartProgram(const QString& path, std::function<void()> onExit) {
     auto* process = new QProcess(QCoreApplication::instance());
     process->setProgram(path);
     process->setWorkingDirectory(QDir::currentPath());
+    // The program writes where the launcher writes; an unread pipe would
+    // stall it once full.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start();
     if (!process->waitForStarted()) {
         delete process;

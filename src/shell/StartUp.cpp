@@ -1,4 +1,5 @@
 #include "shell/StartUp.h"
+#include "net/TDM.h"
 #include "shell/FormBase.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramEnd.h"
@@ -7,9 +8,7 @@
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
 
-#ifdef VERTAN_HAVE_DBWINDOWS
 #include "shell/DbMenuActions.h"
-#endif
 
 #include <QApplication>
 #include <QTimer>
@@ -28,12 +27,11 @@ T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... 
 
 Program::Program() {
     Create(objects_, Form1);
-    Create(objects_, Form2);
+    Create(objects_, net::DM);
+    Create(objects_, Form2, *net::DM);
     Create(objects_, Form3, Form1->OptionsText.Line(3));
     Create(objects_, Form4);
-#ifdef VERTAN_HAVE_DBWINDOWS
     CreateDatabaseObjects(objects_); // TDModule, TForm5, TForm7, TForm8
-#endif
 }
 
 Program::~Program() {
@@ -42,6 +40,7 @@ Program::~Program() {
     Form4 = nullptr;
     Form3 = nullptr;
     Form2 = nullptr;
+    net::DM = nullptr;
     Form1 = nullptr;
 }
 

@@ -9,9 +9,7 @@
 #include "shell/Unit4.h"
 #include "text/NumberText.h"
 
-#ifdef VERTAN_HAVE_DBWINDOWS
 #include "shell/DbMenuActions.h"
-#endif
 
 #include <QCloseEvent>
 #include <QDir>
@@ -103,15 +101,11 @@ void TForm1::Label2Click() {
 }
 
 void TForm1::Label3Click() {
-#ifdef VERTAN_HAVE_DBWINDOWS
     OpenRegistration();
-#endif
 }
 
 void TForm1::Label4Click() {
-#ifdef VERTAN_HAVE_DBWINDOWS
     OpenRatings();
-#endif
 }
 
 void TForm1::Label5Click() {

@@ -1,15 +1,198 @@
 #include "shell/Unit2.h"
+
+#include "net/TDM.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
+#include "shell/DbMenuActions.h"
 #include "shell/ExceptionSink.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ShellOpen.h"
+#include "shell/Unit1.h"
+#include "db/Unit6.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QPointer>
+#include <QTimer>
 
 TForm2* Form2 = nullptr;
 
-TForm2::TForm2(QWidget* parent)
-    : TFormBase(QStringLiteral("Новая игра"), QSize(343, 192), Frame::Dialog, parent) {
+namespace {
+
+const QString Computer = game::ComputerName;
+
+// The launch errors always name the client as the user knows it.
+QString LaunchError(int shellResult) {
+    switch (shellResult) {
+    case shell::ShellOutOfResources:
+        return QStringLiteral("Недостаточно памяти для запуска программы!");
+    case shell::ShellFileNotFound:
+        return QStringLiteral("Не найден файл tolvaner.exe!");
+    case shell::ShellPathNotFound:
+        return QStringLiteral("Не найден путь к файлу tolvaner.exe!");
+    case shell::ShellBadFormat:
+        return QStringLiteral("Неправильный формат файла tolvaner.exe!");
+    default:
+        // Any other failure of the shell (access denied, no association):
+        // reported too, instead of waiting for a client that never starts.
+        return shellResult <= 32 ? QStringLiteral("Не удалось запустить программу tolvaner.exe!")
+                                 : QString();
+    }
+}
+
+} // namespace
+
+TForm2::TForm2(net::TDM& dm, QWidget* parent)
+    : TFormBase(QStringLiteral("Новая игра"), QSize(343, 192), Frame::Dialog, parent), dm_(dm),
+      link_(std::make_unique<game::ClientLinkOf<net::TDM>>(dm)) {
+    pause_.target = &sleepPause_;
+    Label1 = AddLabel(QStringLiteral("НОВАЯ ИГРА"), {16, 8}, 48, Qt::yellow);
+    Label2 = AddLabel(QStringLiteral("Выберите игроков"), {80, 72}, 21, Qt::cyan);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(16, 104, 137, ComboBox1->sizeHint().height());
+    Label3 = AddLabel(QStringLiteral("vs."), {160, 104}, 21, Qt::red);
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setGeometry(192, 104, 137, ComboBox2->sizeHint().height());
+    Button2 = AddButton(QStringLiteral("Назад"), {16, 152, 105, 25});
+    Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, ComboBox1);
+    setTabOrder(ComboBox1, ComboBox2);
+    Button1->setFocus();
+
+    // Only the user's pick runs the change handler, never a refill.
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { shell::DropErrors([this] { ComboBox1Change(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { shell::DropErrors([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { shell::DropErrors([this] { Button2Click(); }); });
+
+    controller_ = std::make_unique<game::TurnController>(
+        *link_, static_cast<game::IPlayerNames&>(*this), pause_,
+        static_cast<game::IGameEndSink&>(*this), shell::ProgramFolder.toStdString(), this);
+    controller_->CloseDialogHook = [this] { close(); };
+    dm_.AcceptHook = [this] {
+        awaitingClient_ = false;
+        shell::DropErrors([this] { controller_->StartGame(); });
+    };
+    dm_.DisconnectHook = [this] { close(); };
+
+    Timer = new QTimer(this);
+    Timer->setInterval(1000);
+    connect(Timer, &QTimer::timeout, this,
+            [this] { shell::DropErrors([this] { controller_->TimerTimer(); }); });
+    Timer->start();
+
     shell::DropErrors([this] { FormCreate(); });
+}
+
+TForm2::~TForm2() {
+    dm_.AcceptHook = nullptr;
+    dm_.DisconnectHook = nullptr;
+}
+
+void TForm2::SetPause(game::IPause& pause) {
+    pause_.target = &pause;
 }
 
 void TForm2::FormCreate() {
     shell::LoadBackground(this, shell::DialogBackground);
+}
+
+void TForm2::FormActivate() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    ComboBox1->clear();
+    db::TQuery& players = db::DModule->OpenPlayerList();
+    players.First();
+    ComboBox1->addItem(Computer);
+    if (!players.IsEmpty()) {
+        for (; !players.Eof(); players.Next())
+            ComboBox1->addItem(players.FieldAsString(QStringLiteral("P_Name")));
+    }
+    ComboBox1->setCurrentIndex(0);
+    ComboBox1Change();
+}
+
+void TForm2::ComboBox1Change() {
+    ComboBox2->clear();
+    ComboBox2->addItem(Computer);
+    if (ComboBox1->currentIndex() > 0) {
+        const QString name = ComboBox1->currentText();
+        db::TQuery& player = db::DModule->OpenPlayer(name);
+        player.First();
+        if (player.FieldAsInteger(QStringLiteral("P_Points")) > 2) {
+            db::TQuery& opponents = db::DModule->OpenOpponents(name);
+            for (opponents.First(); !opponents.Eof(); opponents.Next())
+                ComboBox2->addItem(opponents.FieldAsString(QStringLiteral("P_Name")));
+        }
+    }
+    ComboBox2->setCurrentIndex(0);
+}
+
+void TForm2::Button1Click() {
+    bool boxShown = false;
+    try {
+        dm_.OpenGameServer(static_cast<uint16_t>(shell::ServerPort & 0xFFFF));
+        QDir::setCurrent(shell::ProgramFolder);
+        const int result = shell::ShellOpen(shell::ClientPath, [self = QPointer<TForm2>(this)] {
+            if (self)
+                self->ClientExited();
+        });
+        const QString error = LaunchError(result);
+        if (error.isEmpty()) {
+            awaitingClient_ = true;
+            hide();
+        } else {
+            boxShown = true;
+            shell::ShowError(error);
+        }
+    } catch (...) {
+        boxShown = true;
+        shell::ShowNotice(QStringLiteral("Программа уже запущена!"));
+    }
+    // Dismissing a box gives the dialog the focus back, which refills the lists.
+    if (boxShown)
+        FormActivate();
+}
+
+void TForm2::Button2Click() {
+    hide();
+    Form1->show();
+}
+
+void TForm2::FormClose() {
+    Form1->show();
+    controller_->FormClose();
+}
+
+void TForm2::ClientExited() {
+    if (!awaitingClient_)
+        return;
+    awaitingClient_ = false;
+    ShowCentred();
+}
+
+bool TForm2::event(QEvent* event) {
+    // A hidden dialog (the game is on) keeps the players it was started with.
+    if (event->type() == QEvent::WindowActivate && isVisible())
+        shell::DropErrors([this] { FormActivate(); });
+    return TFormBase::event(event);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    shell::DropErrors([this] { FormClose(); });
+    TFormBase::closeEvent(event);
+}
+
+QString TForm2::FirstName() const {
+    return ComboBox1->currentText();
+}
+QString TForm2::SecondName() const {
+    return ComboBox2->currentText();
+}
+
+void TForm2::GameEnded(const game::GameResult& result) {
+    shell::RecordGameResult(result.r, result.whiteName, result.blackName, result.whiteHuman,
+                            result.blackHuman);
 }

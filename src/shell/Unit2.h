@@ -1,14 +1,75 @@
-// New game dialog. Placeholder frame until the game dialog lands: caption,
-// size and background only.
+// New game dialog: the two players, the launch of the board client, and the
+// game itself (the dialog owns the turn timer and the turn controller).
 #pragma once
 
+#include "game/TurnController.h"
 #include "shell/FormBase.h"
 
-class TForm2 : public shell::TFormBase {
+#include <QComboBox>
+#include <memory>
+
+class QTimer;
+namespace net {
+class TDM;
+}
+
+class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game::IGameEndSink {
     Q_OBJECT
   public:
-    explicit TForm2(QWidget* parent = nullptr);
+    /*! dm is the game server socket; it must outlive the dialog. */
+    explicit TForm2(net::TDM& dm, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    shell::TLabel* Label1;
+    shell::TLabel* Label2;
+    shell::TLabel* Label3;
+    QComboBox* ComboBox1;
+    QComboBox* ComboBox2;
+    QPushButton* Button1; // "Начать игру"
+    QPushButton* Button2; // "Назад"
+    QTimer* Timer;        // the game's 1000 ms tick, running from creation
+
+    /*! The referee of the game; its state (GameBoard, GameRunning...) is the game's. */
+    game::TurnController& Game() { return *controller_; }
+    /*! The waits of the game; tests replace them. The pause must outlive the dialog. */
+    void SetPause(game::IPause& pause);
+
     void FormCreate();
+    /*! Rebuilds both lists from the database and resets both to "Компьютер". */
+    void FormActivate();
+    /*! Fills the second list by the pairing rule for the first list's player. */
+    void ComboBox1Change();
+    /*! Opens the game server socket and launches the board client. */
+    void Button1Click();
+    /*! Back to the main menu; the socket is not touched. */
+    void Button2Click();
+    /*! The main menu back, the game stopped, the socket closed. */
+    void FormClose();
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QString FirstName() const override;
+    QString SecondName() const override;
+    void GameEnded(const game::GameResult& result) override;
+    /*! The board client ended: without a connection it never will connect. */
+    void ClientExited();
+
+    /*! Forwards the waits to the pause in use. */
+    class Pause : public game::IPause {
+      public:
+        void Wait(int ms) override { target->Wait(ms); }
+        game::IPause* target = nullptr;
+    };
+
+    net::TDM& dm_;
+    std::unique_ptr<game::IClientLink> link_;
+    game::ThreadSleepPause sleepPause_;
+    Pause pause_;
+    std::unique_ptr<game::TurnController> controller_;
+    bool awaitingClient_ = false;
 };
 
 extern TForm2* Form2;

@@ -277,7 +277,6 @@ TEST(StartUp, FromAnotherFolderLooksForDataThere) {
     EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл Options.cfg!")});
 }
 
-#ifdef VERTAN_HAVE_DBWINDOWS
 #include "shell/ExceptionSink.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
@@ -329,4 +328,3 @@ TEST_F(MenuDatabaseTest, RatingsFailureShowsNothing) {
     EXPECT_FALSE(Form7->isVisible());
     EXPECT_TRUE(boxes.boxes.empty());
 }
-#endif

@@ -127,7 +127,6 @@ TEST_F(Screenshots, RussianTextsUseTheSubstitutedFont) {
     EXPECT_EQ(QFontInfo(Form4->Button2->font()).family(), expected);
 }
 
-#ifdef VERTAN_HAVE_DBWINDOWS
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 #include "shell/Unit8.h"
@@ -140,4 +139,3 @@ TEST_F(Screenshots, DatabaseWindows) {
     EXPECT_LE(Form7->Label1->geometry().right(), Form7->width());
     CheckWindow(Form8, QStringLiteral("journal"), {{Form8->Label1, {10, 10}}});
 }
-#endif

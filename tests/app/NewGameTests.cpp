@@ -1,0 +1,397 @@
+// A game as the user plays it: the new-game dialog launches a scripted board
+// client, the referee plays it out over loopback, and the result lands in the
+// program folder's database.
+#include "ShellTestSupport.h"
+
+#include "db/ResultRecording.h"
+#include "game/GamePorts.h"
+#include "net/TDM.h"
+#include "proc/proc.h"
+#include "shell/StartUp.h"
+#include "shell/Unit1.h"
+#include "shell/Unit2.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using shelltest::BoxRecorder;
+using shelltest::ProgramFolderFixture;
+
+const QString Computer = game::ComputerName;
+
+class NoPause : public game::IPause {
+  public:
+    void Wait(int ms) override { waits.push_back(ms); }
+    std::vector<int> waits;
+};
+
+uint16_t FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A generator state whose roll satisfies the condition.
+uint32_t SeedWhere(const std::function<bool(proc::Dice)>& wanted) {
+    uint32_t seed = 1;
+    while (!wanted(proc::RollDiceFrom(seed)))
+        ++seed;
+    return seed;
+}
+
+// White has one checker left on point 1 and black `blackLeft` on point 24:
+// whoever plays white bears off at once and wins by blackLeft.
+QByteArray WhiteWinsAtOnce(int blackLeft) {
+    QByteArray cells = "1";
+    for (int point = 2; point <= 23; ++point)
+        cells += " 0";
+    return cells + " " + QByteArray::number(-blackLeft) + "\r\n";
+}
+
+struct JournalRow {
+    int code, winner, loser, margin, award;
+    QString date;
+};
+
+class NewGame : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        port = FreePort();
+        folder.WriteStandard();
+        WriteOptions(QStringLiteral("./client"));
+        QFile::copy(QStringLiteral(VERTAN_PROGRAM_DIR "/Data/Ratings.mdb"),
+                    folder.File(QStringLiteral("Data/Ratings.mdb")));
+        QFile::setPermissions(folder.File(QStringLiteral("Data/Ratings.mdb")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        folder.Write(QStringLiteral("Data/Board.cfg"),
+                     ReadShipped(QStringLiteral("Data/Board.cfg")));
+        database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        database.setDatabaseName(folder.File(QStringLiteral("Data/Ratings.mdb")));
+        ASSERT_TRUE(database.open());
+    }
+
+    void TearDown() override {
+        program.reset();
+        proc::SetDiceClock({});
+        database.close();
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    static QByteArray ReadShipped(const QString& relative) {
+        QFile file(QStringLiteral(VERTAN_PROGRAM_DIR "/") + relative);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void WriteOptions(const QString& clientPath) {
+        folder.Write(QStringLiteral("Data/Options.cfg"),
+                     "clYellow\r\nData/Menu.jpg\r\nData/Dialog.bmp\r\n" + QByteArray::number(port) +
+                         "\r\n" + clientPath.toUtf8() + "\r\n");
+    }
+
+    // The board client: the test client on the configured port, with options.
+    void WriteClient(const QByteArray& options = "--pick first") {
+        folder.Write(QStringLiteral("client"),
+                     "#!/bin/sh\nexec '" VERTAN_PROGRAM_DIR "/testclient' --port " +
+                         QByteArray::number(port) + " " + options + " >/dev/null\n");
+        QFile::setPermissions(folder.File(QStringLiteral("client")), QFileDevice::ReadOwner |
+                                                                         QFileDevice::WriteOwner |
+                                                                         QFileDevice::ExeOwner);
+    }
+
+    void AddPlayer(int code, const QString& name, int points) {
+        QSqlQuery insert(database);
+        insert.prepare(QStringLiteral("INSERT INTO PLAYERS VALUES (?, ?, ?)"));
+        insert.addBindValue(code);
+        insert.addBindValue(name);
+        insert.addBindValue(points);
+        ASSERT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
+    }
+
+    int Points(const QString& name) {
+        QSqlQuery q(database);
+        q.prepare(QStringLiteral("SELECT P_POINTS FROM PLAYERS WHERE P_NAME = ?"));
+        q.addBindValue(name);
+        return q.exec() && q.next() ? q.value(0).toInt() : -1;
+    }
+
+    std::vector<JournalRow> Journal() {
+        std::vector<JournalRow> rows;
+        QSqlQuery q(QStringLiteral("SELECT * FROM GAMES ORDER BY G_CODE"), database);
+        while (q.next())
+            rows.push_back({q.value(0).toInt(), q.value(2).toInt(), q.value(3).toInt(),
+                            q.value(4).toInt(), q.value(5).toInt(), q.value(1).toString()});
+        return rows;
+    }
+
+    // The opening roll decides who plays white: the first list's player
+    // when its first die is the higher one.
+    void FirstListPlaysWhite(bool first) {
+        const uint32_t opening = SeedWhere([first](proc::Dice d) {
+            return first ? proc::FirstDie(d) > proc::SecondDie(d)
+                         : proc::FirstDie(d) < proc::SecondDie(d);
+        });
+        proc::SetDiceClock([opening, next = opening]() mutable { return next++; });
+    }
+
+    void StartProgram() {
+        program = std::make_unique<shell::Program>();
+        Form2->SetPause(pause);
+        Form2->Timer->setInterval(1);
+    }
+
+    // The dialog fills its lists when it becomes the active window.
+    void OpenDialog() {
+        Form1->Label2Click();
+        ASSERT_TRUE(WaitFor([] { return Form2->ComboBox1->count() > 0; }, 5000));
+    }
+
+    static void Pick(QComboBox* box, const QString& name) {
+        const int index = box->findText(name);
+        ASSERT_GE(index, 0) << name.toStdString();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    static QStringList Items(const QComboBox* box) {
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        return items;
+    }
+
+    static bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
+        QDeadlineTimer deadline(ms);
+        while (!done() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            50);
+        return done();
+    }
+
+    // Starts the game and waits until the main menu is back.
+    void PlayGame() {
+        Form2->Button1->click();
+        ASSERT_FALSE(Form2->isVisible()) << boxes.Texts().join('|').toStdString();
+        ASSERT_TRUE(WaitFor([] { return Form1->isVisible(); }));
+    }
+
+    ProgramFolderFixture folder;
+    BoxRecorder boxes;
+    NoPause pause;
+    uint16_t port = 0;
+    QSqlDatabase database;
+    std::unique_ptr<shell::Program> program;
+};
+
+TEST_F(NewGame, ComputerAgainstComputerRecordsNothing) {
+    WriteClient();
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
+    EXPECT_EQ(Form2->ComboBox2->currentText(), Computer);
+    PlayGame();
+    EXPECT_EQ(boxes.Texts(), QStringList{db::TwoComputersText});
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_FALSE(Form2->Game().GameRunning);
+    EXPECT_FALSE(net::DM->ClientConnected);
+    EXPECT_EQ(net::DM->ListeningPort(), 0);
+}
+
+struct AgainstComputerCase {
+    bool personWhite; // white wins at once on the short board
+    int pointsBefore;
+    int pointsAfter;
+};
+
+class PersonAgainstComputer : public NewGame,
+                              public ::testing::WithParamInterface<AgainstComputerCase> {};
+
+TEST_P(PersonAgainstComputer, AnnouncesAndRecords) {
+    const AgainstComputerCase c = GetParam();
+    folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(3));
+    AddPlayer(2, QStringLiteral("Гость"), c.pointsBefore);
+    WriteClient();
+    FirstListPlaysWhite(c.personWhite);
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    PlayGame();
+
+    const QString winner = c.personWhite ? QStringLiteral("Гость") : Computer;
+    const QString loser = c.personWhite ? Computer : QStringLiteral("Гость");
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{winner + " победил " + loser + " с преимуществом в 3 фишек (фишку)!"});
+    EXPECT_EQ(Points(QStringLiteral("Гость")), c.pointsAfter);
+    const auto rows = Journal();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].code, 1);
+    EXPECT_EQ(rows[0].winner, c.personWhite ? 2 : 1);
+    EXPECT_EQ(rows[0].loser, c.personWhite ? 1 : 2);
+    EXPECT_EQ(rows[0].margin, 3);
+    EXPECT_EQ(rows[0].award, 1);
+    EXPECT_EQ(rows[0].date, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, PersonAgainstComputer,
+                         ::testing::Values(AgainstComputerCase{true, 0, 1},
+                                           AgainstComputerCase{true, 7, 8},
+                                           AgainstComputerCase{false, 2, 1},
+                                           AgainstComputerCase{false, 0, 0}));
+
+TEST_F(NewGame, PersonBeatsPersonAndGainsAThirdOfTheLosersPoints) {
+    folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(2));
+    AddPlayer(2, QStringLiteral("Anna"), 7);
+    AddPlayer(3, QStringLiteral("Boris"), 5);
+    WriteClient();
+    FirstListPlaysWhite(true);
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Anna"));
+    Pick(Form2->ComboBox2, QStringLiteral("Boris"));
+    PlayGame();
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{QStringLiteral("Anna победил Boris с преимуществом в 2 фишек (фишку)!")});
+    EXPECT_EQ(Points(QStringLiteral("Anna")), 9);
+    EXPECT_EQ(Points(QStringLiteral("Boris")), 5);
+    const auto rows = Journal();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].winner, 2);
+    EXPECT_EQ(rows[0].loser, 3);
+    EXPECT_EQ(rows[0].margin, 2);
+    EXPECT_EQ(rows[0].award, 2);
+}
+
+TEST_F(NewGame, ClientLeavingMidGameRecordsNothing) {
+    AddPlayer(2, QStringLiteral("Гость"), 1);
+    WriteClient("--pick first --disconnect-after 6");
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    PlayGame();
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_EQ(Points(QStringLiteral("Гость")), 1);
+    EXPECT_FALSE(Form2->Game().GameRunning);
+    EXPECT_EQ(net::DM->ListeningPort(), 0);
+}
+
+TEST_F(NewGame, ClientEndingBeforeItConnectsBringsTheDialogBack) {
+    folder.Write(QStringLiteral("client"), "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(folder.File(QStringLiteral("client")),
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    StartProgram();
+    OpenDialog();
+    Form2->Button1->click();
+    EXPECT_FALSE(Form2->isVisible());
+    ASSERT_TRUE(WaitFor([] { return Form2->isVisible(); }));
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+}
+
+struct LaunchCase {
+    const char* clientPath;
+    QByteArray file; // written at clientPath when not empty
+    bool executable;
+    const char* message;
+};
+
+class LaunchErrors : public NewGame, public ::testing::WithParamInterface<LaunchCase> {};
+
+TEST_P(LaunchErrors, ShowTheirBoxAndKeepTheDialog) {
+    const LaunchCase c = GetParam();
+    WriteOptions(QString::fromUtf8(c.clientPath));
+    if (!c.file.isEmpty()) {
+        folder.Write(QString::fromUtf8(c.clientPath), c.file);
+        QFile::setPermissions(
+            folder.File(QString::fromUtf8(c.clientPath)),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                (c.executable ? QFileDevice::ExeOwner : QFileDevice::Permissions()));
+    }
+    AddPlayer(2, QStringLiteral("Гость"), 0);
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    Form2->Button1->click();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].kind, shell::BoxKind::Error);
+    EXPECT_EQ(boxes.boxes[0].text, QString::fromUtf8(c.message));
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_EQ(Form2->ComboBox1->currentText(), Computer) << "lists reset after the box";
+
+    // The socket stays open: a second try reuses it without "already running".
+    Form2->Button1->click();
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, QString::fromUtf8(c.message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shell, LaunchErrors,
+    ::testing::Values(
+        LaunchCase{"missing", {}, false, "Не найден файл tolvaner.exe!"},
+        LaunchCase{"nofolder/client", {}, false, "Не найден путь к файлу tolvaner.exe!"},
+        LaunchCase{"client", "#!/bin/sh\n", false, "Не удалось запустить программу tolvaner.exe!"},
+        LaunchCase{"client",
+                   QByteArray("\x7f"
+                              "ELF garbage",
+                              12),
+                   true, "Неправильный формат файла tolvaner.exe!"}));
+
+TEST_F(NewGame, TakenPortSaysTheProgramIsAlreadyRunning) {
+    QTcpServer other;
+    ASSERT_TRUE(other.listen(QHostAddress::LocalHost, port));
+    WriteClient();
+    StartProgram();
+    OpenDialog();
+    Form2->Button1->click();
+    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Программа уже запущена!")});
+    EXPECT_EQ(boxes.boxes[0].kind, shell::BoxKind::Notice);
+    EXPECT_TRUE(Form2->isVisible());
+}
+
+TEST_F(NewGame, PairingRuleOffersPeopleOnlyFromThreePoints) {
+    AddPlayer(2, QStringLiteral("Dima"), 2);
+    AddPlayer(3, QStringLiteral("Eva"), 3);
+    AddPlayer(4, QStringLiteral("Fedor"), 5);
+    AddPlayer(5, QStringLiteral("Gleb"), 0);
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(Items(Form2->ComboBox1),
+              (QStringList{Computer, "Computer", "Dima", "Eva", "Fedor", "Gleb"}));
+
+    Pick(Form2->ComboBox1, QStringLiteral("Dima"));
+    EXPECT_EQ(Items(Form2->ComboBox2), QStringList{Computer});
+
+    Pick(Form2->ComboBox1, QStringLiteral("Eva"));
+    QStringList offered = Items(Form2->ComboBox2);
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_EQ(offered.takeFirst(), Computer);
+    offered.sort();
+    EXPECT_EQ(offered, QStringList{"Fedor"});
+    EXPECT_EQ(Form2->ComboBox2->currentText(), Computer);
+
+    Pick(Form2->ComboBox1, Computer);
+    EXPECT_EQ(Items(Form2->ComboBox2), QStringList{Computer});
+}
+
+TEST_F(NewGame, BackReturnsToTheMenuWithoutTouchingTheSocket) {
+    WriteOptions(QStringLiteral("missing"));
+    StartProgram();
+    OpenDialog();
+    Form2->Button1->click(); // opens the socket, then fails to launch
+    ASSERT_NE(net::DM->ListeningPort(), 0);
+    Form2->Button2->click();
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(net::DM->ListeningPort(), port);
+}
+
+} // namespace
