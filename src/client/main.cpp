@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QTimer>
 #include <cstdio>
 
@@ -32,7 +33,12 @@ void Out(const QString& line) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QString error;
-    const auto args = client::ParseClientArguments(app.arguments().mid(1), error);
+    // The launcher starts the client without arguments; a demo run passes its
+    // options through the environment instead.
+    QStringList given = app.arguments().mid(1);
+    if (given.isEmpty())
+        given = QProcess::splitCommand(qEnvironmentVariable("TOLVANER_ARGS"));
+    const auto args = client::ParseClientArguments(given, error);
     if (!args) {
         Err(error);
         Err(QStringLiteral("usage: tolvaner [--auto [--seed S]] [--port P] [--screenshot FILE] "
