@@ -1,7 +1,7 @@
 // A game as the user plays it: the new-game dialog launches a scripted board
 // client, the referee plays it out over loopback, and the result lands in the
 // program folder's database.
-#include "ShellTestSupport.h"
+#include "WholeGame.h"
 
 #include "db/ResultRecording.h"
 #include "game/GamePorts.h"
@@ -11,8 +11,6 @@
 #include "shell/Unit1.h"
 #include "shell/Unit2.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -23,8 +21,9 @@
 
 namespace {
 
+using apptest::FirstListPlaysWhite;
+using apptest::WaitFor;
 using shelltest::BoxRecorder;
-using shelltest::ProgramFolderFixture;
 
 const QString Computer = game::ComputerName;
 
@@ -33,20 +32,6 @@ class NoPause : public game::IPause {
     void Wait(int ms) override { waits.push_back(ms); }
     std::vector<int> waits;
 };
-
-uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A generator state whose roll satisfies the condition.
-uint32_t SeedWhere(const std::function<bool(proc::Dice)>& wanted) {
-    uint32_t seed = 1;
-    while (!wanted(proc::RollDiceFrom(seed)))
-        ++seed;
-    return seed;
-}
 
 // White has one checker left on point 1 and black `blackLeft` on point 24:
 // whoever plays white bears off at once and wins by blackLeft.
@@ -65,17 +50,9 @@ struct JournalRow {
 class NewGame : public ::testing::Test {
   protected:
     void SetUp() override {
-        port = FreePort();
-        folder.WriteStandard();
-        WriteOptions(QStringLiteral("./client"));
-        QFile::copy(QStringLiteral(VERTAN_PROGRAM_DIR "/Data/Ratings.mdb"),
-                    folder.File(QStringLiteral("Data/Ratings.mdb")));
-        QFile::setPermissions(folder.File(QStringLiteral("Data/Ratings.mdb")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        folder.Write(QStringLiteral("Data/Board.cfg"),
-                     ReadShipped(QStringLiteral("Data/Board.cfg")));
+        port = folder.Port();
         database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        database.setDatabaseName(folder.File(QStringLiteral("Data/Ratings.mdb")));
+        database.setDatabaseName(folder.DatabasePath());
         ASSERT_TRUE(database.open());
     }
 
@@ -85,27 +62,6 @@ class NewGame : public ::testing::Test {
         database.close();
         database = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    }
-
-    static QByteArray ReadShipped(const QString& relative) {
-        QFile file(QStringLiteral(VERTAN_PROGRAM_DIR "/") + relative);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    void WriteOptions(const QString& clientPath) {
-        folder.Write(QStringLiteral("Data/Options.cfg"),
-                     "clYellow\r\nData/Menu.jpg\r\nData/Dialog.bmp\r\n" + QByteArray::number(port) +
-                         "\r\n" + clientPath.toUtf8() + "\r\n");
-    }
-
-    // The board client: the test client on the configured port, with options.
-    void WriteClient(const QByteArray& options = "--pick first") {
-        folder.Write(QStringLiteral("client"),
-                     "#!/bin/sh\nexec '" VERTAN_PROGRAM_DIR "/testclient' --port " +
-                         QByteArray::number(port) + " " + options + " >/dev/null\n");
-        QFile::setPermissions(folder.File(QStringLiteral("client")), QFileDevice::ReadOwner |
-                                                                         QFileDevice::WriteOwner |
-                                                                         QFileDevice::ExeOwner);
     }
 
     void AddPlayer(int code, const QString& name, int points) {
@@ -133,16 +89,6 @@ class NewGame : public ::testing::Test {
         return rows;
     }
 
-    // The opening roll decides who plays white: the first list's player
-    // when its first die is the higher one.
-    void FirstListPlaysWhite(bool first) {
-        const uint32_t opening = SeedWhere([first](proc::Dice d) {
-            return first ? proc::FirstDie(d) > proc::SecondDie(d)
-                         : proc::FirstDie(d) < proc::SecondDie(d);
-        });
-        proc::SetDiceClock([opening, next = opening]() mutable { return next++; });
-    }
-
     void StartProgram() {
         program = std::make_unique<shell::Program>();
         Form2->SetPause(pause);
@@ -150,16 +96,10 @@ class NewGame : public ::testing::Test {
     }
 
     // The dialog fills its lists when it becomes the active window.
-    void OpenDialog() {
-        Form1->Label2Click();
-        ASSERT_TRUE(WaitFor([] { return Form2->ComboBox1->count() > 0; }, 5000));
-    }
+    void OpenDialog() { ASSERT_TRUE(apptest::OpenDialog()); }
 
     static void Pick(QComboBox* box, const QString& name) {
-        const int index = box->findText(name);
-        ASSERT_GE(index, 0) << name.toStdString();
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        ASSERT_TRUE(apptest::Pick(box, name)) << name.toStdString();
     }
 
     static QStringList Items(const QComboBox* box) {
@@ -169,14 +109,6 @@ class NewGame : public ::testing::Test {
         return items;
     }
 
-    static bool WaitFor(const std::function<bool()>& done, int ms = 60000) {
-        QDeadlineTimer deadline(ms);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
-                                            50);
-        return done();
-    }
-
     // Starts the game and waits until the main menu is back.
     void PlayGame() {
         Form2->Button1->click();
@@ -184,7 +116,7 @@ class NewGame : public ::testing::Test {
         ASSERT_TRUE(WaitFor([] { return Form1->isVisible(); }));
     }
 
-    ProgramFolderFixture folder;
+    apptest::GameFolder folder;
     BoxRecorder boxes;
     NoPause pause;
     uint16_t port = 0;
@@ -193,7 +125,7 @@ class NewGame : public ::testing::Test {
 };
 
 TEST_F(NewGame, ComputerAgainstComputerRecordsNothing) {
-    WriteClient();
+    folder.WriteClient();
     StartProgram();
     OpenDialog();
     EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
@@ -219,7 +151,7 @@ TEST_P(PersonAgainstComputer, AnnouncesAndRecords) {
     const AgainstComputerCase c = GetParam();
     folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(3));
     AddPlayer(2, QStringLiteral("Гость"), c.pointsBefore);
-    WriteClient();
+    folder.WriteClient();
     FirstListPlaysWhite(c.personWhite);
     StartProgram();
     OpenDialog();
@@ -251,7 +183,7 @@ TEST_F(NewGame, PersonBeatsPersonAndGainsAThirdOfTheLosersPoints) {
     folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(2));
     AddPlayer(2, QStringLiteral("Anna"), 7);
     AddPlayer(3, QStringLiteral("Boris"), 5);
-    WriteClient();
+    folder.WriteClient();
     FirstListPlaysWhite(true);
     StartProgram();
     OpenDialog();
@@ -272,7 +204,7 @@ TEST_F(NewGame, PersonBeatsPersonAndGainsAThirdOfTheLosersPoints) {
 
 TEST_F(NewGame, ClientLeavingMidGameRecordsNothing) {
     AddPlayer(2, QStringLiteral("Гость"), 1);
-    WriteClient("--pick first --disconnect-after 6");
+    folder.WriteClient("--pick first --disconnect-after 6");
     StartProgram();
     OpenDialog();
     Pick(Form2->ComboBox1, QStringLiteral("Гость"));
@@ -308,7 +240,7 @@ class LaunchErrors : public NewGame, public ::testing::WithParamInterface<Launch
 
 TEST_P(LaunchErrors, ShowTheirBoxAndKeepTheDialog) {
     const LaunchCase c = GetParam();
-    WriteOptions(QString::fromUtf8(c.clientPath));
+    folder.WriteOptions(QString::fromUtf8(c.clientPath));
     if (!c.file.isEmpty()) {
         folder.Write(QString::fromUtf8(c.clientPath), c.file);
         QFile::setPermissions(
@@ -348,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(NewGame, TakenPortSaysTheProgramIsAlreadyRunning) {
     QTcpServer other;
     ASSERT_TRUE(other.listen(QHostAddress::LocalHost, port));
-    WriteClient();
+    folder.WriteClient();
     StartProgram();
     OpenDialog();
     Form2->Button1->click();
@@ -383,7 +315,7 @@ TEST_F(NewGame, PairingRuleOffersPeopleOnlyFromThreePoints) {
 }
 
 TEST_F(NewGame, BackReturnsToTheMenuWithoutTouchingTheSocket) {
-    WriteOptions(QStringLiteral("missing"));
+    folder.WriteOptions(QStringLiteral("missing"));
     StartProgram();
     OpenDialog();
     Form2->Button1->click(); // opens the socket, then fails to launch
