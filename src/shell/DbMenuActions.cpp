@@ -4,6 +4,7 @@
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
 #include "shell/ExceptionSink.h"
+#include "shell/StartUp.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
@@ -12,13 +13,6 @@
 namespace shell {
 
 namespace {
-template <typename T, typename... Args>
-T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... args) {
-    auto object = std::make_unique<T>(std::forward<Args>(args)...);
-    global = object.get();
-    objects.push_back(std::move(object));
-    return global;
-}
 
 db::TDModule& Module() {
     if (!db::DModule)

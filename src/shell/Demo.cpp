@@ -27,8 +27,7 @@ void Print(const QString& line) {
 
 bool Save(QWidget* window, const QString& path) {
     const bool saved = window->grab().save(path, "PNG");
-    Print(saved ? QStringLiteral("screenshot: ") + path
-                : QStringLiteral("cannot write ") + path);
+    Print(saved ? QStringLiteral("screenshot: ") + path : QStringLiteral("cannot write ") + path);
     return saved;
 }
 

@@ -10,7 +10,7 @@
 namespace shell {
 
 struct DemoOptions {
-    QString folder;          // where the screenshots go
+    QString folder;           // where the screenshots go
     double pauseScale = 0.02; // multiplies every wait of the game and the tick
 };
 

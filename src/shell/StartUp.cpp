@@ -15,16 +15,6 @@
 
 namespace shell {
 
-namespace {
-template <typename T, typename... Args>
-T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... args) {
-    auto object = std::make_unique<T>(std::forward<Args>(args)...);
-    global = object.get();
-    objects.push_back(std::move(object));
-    return global;
-}
-} // namespace
-
 Program::Program() {
     Create(objects_, Form1);
     Create(objects_, net::DM);

@@ -7,6 +7,16 @@
 
 namespace shell {
 
+/*! Creates one of the program's objects, sets its global reference and keeps
+    it in the start-up list, which destroys the objects in reverse order. */
+template <typename T, typename... Args>
+T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... args) {
+    auto object = std::make_unique<T>(std::forward<Args>(args)...);
+    global = object.get();
+    objects.push_back(std::move(object));
+    return global;
+}
+
 /*! Creates every window and data module once, in the start-up order (main
     menu first; each creation handler runs at once), and sets their global
     references. Destroys them in reverse order without closing any window. */
