@@ -11,7 +11,7 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$dir" --target fuzz_all -j2
 export QT_QPA_PLATFORM=offscreen
-for target in rtf options settings; do
+for target in rtf options settings client; do
   corpus="$dir/fuzz-corpus/$target"
   mkdir -p "$corpus"
   echo "== fuzz_$target for ${seconds}s"

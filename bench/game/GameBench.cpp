@@ -146,11 +146,3 @@ void BM_PersonMoveRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_PersonMoveRoundTrip)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

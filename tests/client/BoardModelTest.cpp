@@ -1,5 +1,6 @@
 // The client's board state from the referee's messages, and the person's pick
 // of a move: only moves of the last list, only during a person's turn.
+#include "StandardBoard.h"
 #include "client/BoardModel.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +10,6 @@ using proc::Black;
 using proc::White;
 
 namespace {
-
-proc::Board Opening() {
-    proc::Board board{};
-    const int32_t cells[24] = {-2, 0, 0, 0, 0,  5, 0,  3, 0, 0, 0, -5,
-                               5,  0, 0, 0, -3, 0, -5, 0, 0, 0, 0, 2};
-    for (int32_t k = 1; k <= 24; ++k) {
-        proc::Cell(board, k) = cells[k - 1];
-    }
-    return board;
-}
 
 BoardModel Started(const proc::Board& board) {
     BoardModel model;
@@ -30,9 +21,9 @@ BoardModel Started(const proc::Board& board) {
 } // namespace
 
 TEST(BoardModel, StartSetsEverything) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     EXPECT_TRUE(model.Started());
-    EXPECT_EQ(model.Board(), Opening());
+    EXPECT_EQ(model.Board(), StandardBoard());
     EXPECT_EQ(model.WhiteLabel(), QStringLiteral("Иван (белые)"));
     EXPECT_EQ(model.Opening(), proc::MakeDice(5, 2));
     EXPECT_EQ(model.OnBoard(White), 15);
@@ -125,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(BoardModel, DiceAndPasses) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{White, proc::MakeDice(6, 1)});
     EXPECT_EQ(model.SideToMove(), White);
     EXPECT_EQ(model.CurrentDice(), proc::MakeDice(6, 1));
@@ -155,19 +146,19 @@ TEST(BoardModel, LastCheckerOffGivesTheWinner) {
 }
 
 TEST(BoardModel, AnotherStartResetsTheGame) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{White, proc::MakeDice(6, 1)});
     model.Apply(MoveInfo{White, {6, 27}});
-    model.Apply(StartInfo{Opening(), "a", "b", proc::MakeDice(3, 1)});
+    model.Apply(StartInfo{StandardBoard(), "a", "b", proc::MakeDice(3, 1)});
     EXPECT_EQ(model.BorneOff(White), 0);
     EXPECT_FALSE(model.SideToMove());
-    EXPECT_EQ(model.Board(), Opening());
+    EXPECT_EQ(model.Board(), StandardBoard());
 }
 
 // --- the person's turn -----------------------------------------------------
 
 TEST(BoardModelClick, SourceThenTargetSendsTheListedMove) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{White, proc::MakeDice(6, 2)});
     EXPECT_FALSE(model.AwaitingPerson());
     model.Apply(MoveListInfo{White, {{6, 4}, {8, 2}, {8, 6}, {13, 7}, {13, 11}, {24, 18}}});
@@ -196,7 +187,7 @@ TEST(BoardModelClick, SourceThenTargetSendsTheListedMove) {
 }
 
 TEST(BoardModelClick, ATargetThatIsAlsoASourceCompletesTheMove) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{White, proc::MakeDice(2, 2)});
     model.Apply(MoveListInfo{White, {{8, 6}, {6, 4}}});
     model.Click(8);
@@ -206,7 +197,7 @@ TEST(BoardModelClick, ATargetThatIsAlsoASourceCompletesTheMove) {
 }
 
 TEST(BoardModelClick, EitherBarHalfMeansTheBarOfTheSideToPlay) {
-    proc::Board board = Opening();
+    proc::Board board = StandardBoard();
     proc::Cell(board, 25) = -1;
     proc::Cell(board, 12) = -4;
     for (int32_t bar : {25, 26}) {
@@ -237,7 +228,7 @@ TEST(BoardModelClick, TrayIsTheBearOffTarget) {
 }
 
 TEST(BoardModelClick, NothingOutsideAPersonsTurn) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{White, proc::MakeDice(6, 2)});
     model.Apply(MoveListInfo{White, {}}); // empty list: nothing to pick
     EXPECT_FALSE(model.AwaitingPerson());
@@ -256,7 +247,7 @@ TEST(BoardModelClick, NothingOutsideAPersonsTurn) {
 }
 
 TEST(BoardModel, LastTurnKeepsTheMovesOfTheSideThatMovedLast) {
-    BoardModel model = Started(Opening());
+    BoardModel model = Started(StandardBoard());
     model.Apply(DiceInfo{Black, proc::MakeDice(6, 3)});
     model.Apply(MoveInfo{Black, {1, 7}});
     model.Apply(MoveInfo{Black, {1, 4}});

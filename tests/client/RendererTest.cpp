@@ -1,5 +1,6 @@
 // The painter's record: what it was asked to draw per cell, at every size the
 // settings offer, and the hit test that maps clicks back to cells.
+#include "StandardBoard.h"
 #include "client/BoardGeometry.h"
 #include "client/BoardRenderer.h"
 
@@ -12,16 +13,6 @@ using proc::Black;
 using proc::White;
 
 namespace {
-
-proc::Board OpeningBoard() {
-    proc::Board board{};
-    const int32_t cells[24] = {-2, 0, 0, 0, 0,  5, 0,  3, 0, 0, 0, -5,
-                               5,  0, 0, 0, -3, 0, -5, 0, 0, 0, 0, 2};
-    for (int32_t k = 1; k <= 24; ++k) {
-        proc::Cell(board, k) = cells[k - 1];
-    }
-    return board;
-}
 
 // A position from the middle of a game: a tall stack, both bars, some off.
 proc::Board MidGameBoard() {
@@ -67,10 +58,10 @@ class RendererSizes : public ::testing::TestWithParam<QSize> {};
 
 TEST_P(RendererSizes, DrawsEveryCheckerOfTheOpening) {
     BoardModel model;
-    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(StartInfo{StandardBoard(), "w", "b", proc::MakeDice(4, 1)});
     const RenderRecord record = Render(model, GetParam());
     for (int32_t cell = 1; cell <= 26; ++cell) {
-        const int count = std::abs(proc::Cell(OpeningBoard(), cell));
+        const int count = std::abs(proc::Cell(StandardBoard(), cell));
         EXPECT_EQ(record.shown[cell], count) << "cell " << cell;
         EXPECT_EQ(record.discs[cell], std::min(count, geometry::PointSlots)) << "cell " << cell;
     }
@@ -130,7 +121,7 @@ TEST(Renderer, BearOffTargetLightsTheTray) {
 
 TEST(Renderer, CheckerInFlightIsNotYetOnItsTarget) {
     BoardModel model;
-    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(StartInfo{StandardBoard(), "w", "b", proc::MakeDice(4, 1)});
     model.Apply(DiceInfo{White, proc::MakeDice(6, 5)});
     const auto shown = model.Apply(MoveInfo{White, {24, 18}});
     ASSERT_TRUE(shown);
@@ -149,7 +140,7 @@ TEST(Renderer, CheckerInFlightIsNotYetOnItsTarget) {
 
 TEST(Renderer, OutlinesWhereTheLastTurnsCheckersStood) {
     BoardModel model;
-    model.Apply(StartInfo{OpeningBoard(), "w", "b", proc::MakeDice(4, 1)});
+    model.Apply(StartInfo{StandardBoard(), "w", "b", proc::MakeDice(4, 1)});
     model.Apply(DiceInfo{Black, proc::MakeDice(6, 6)});
     for (int i = 0; i < 2; ++i) {
         model.Apply(MoveInfo{Black, {12, 18}});
@@ -162,7 +153,7 @@ TEST(Renderer, StatusLines) {
     BoardModel model;
     EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Ожидание начала игры…"));
     model.Apply(
-        StartInfo{OpeningBoard(), "Пётр (белые)", "Компьютер (чёрные)", proc::MakeDice(4, 1)});
+        StartInfo{StandardBoard(), "Пётр (белые)", "Компьютер (чёрные)", proc::MakeDice(4, 1)});
     model.Apply(DiceInfo{White, proc::MakeDice(6, 5)});
     EXPECT_EQ(BoardRenderer::StatusText(model), QStringLiteral("Ход белых"));
     model.Apply(DiceInfo{Black, proc::MakeDice(1, 1)});

@@ -1,6 +1,7 @@
 // The client against a real loopback server standing in for the referee:
 // connection with retries, decoding off the wire, the automatic player's and
 // the person's moves as bytes, and the end of the connection.
+#include "StandardBoard.h"
 #include "client/BoardGeometry.h"
 #include "client/BoardWidget.h"
 #include "client/ClientSession.h"
@@ -19,21 +20,11 @@ QByteArray Bytes(const proc::ByteArray& b) {
     return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
 }
 
-proc::Board Opening() {
-    proc::Board board{};
-    const int32_t cells[24] = {-2, 0, 0, 0, 0,  5, 0,  3, 0, 0, 0, -5,
-                               5,  0, 0, 0, -3, 0, -5, 0, 0, 0, 0, 2};
-    for (int32_t k = 1; k <= 24; ++k) {
-        proc::Cell(board, k) = cells[k - 1];
-    }
-    return board;
-}
-
 QByteArray GameStart(proc::Dice dice) {
-    return Bytes(
-               proc::BuildStartMessage(Opening(), "P (white)", "C (black)", proc::MakeDice(5, 2))) +
+    return Bytes(proc::BuildStartMessage(StandardBoard(), "P (white)", "C (black)",
+                                         proc::MakeDice(5, 2))) +
            Bytes(proc::BuildDiceMessage(dice, proc::White)) +
-           Bytes(proc::BuildMoveListMessage(Opening(), dice, proc::White));
+           Bytes(proc::BuildMoveListMessage(StandardBoard(), dice, proc::White));
 }
 
 // A referee stand-in: listens on a free loopback port and keeps the client.
@@ -73,7 +64,7 @@ bool Until(const std::function<bool()>& condition) {
 
 std::vector<proc::Move> Listed(proc::Dice dice) {
     proc::MoveList all{};
-    const int32_t n = proc::ListMoves(Opening(), dice, proc::White, all);
+    const int32_t n = proc::ListMoves(StandardBoard(), dice, proc::White, all);
     return {all.begin(), all.begin() + n};
 }
 
@@ -121,7 +112,7 @@ TEST(Session, MessagesCutIntoSingleBytesStillArrive) {
         QTest::qWait(0);
     }
     ASSERT_TRUE(Until([&] { return session.Model().AwaitingPerson(); }));
-    EXPECT_EQ(session.Model().Board(), Opening());
+    EXPECT_EQ(session.Model().Board(), StandardBoard());
     EXPECT_EQ(session.Model().LegalMoves(), Listed(proc::MakeDice(3, 1)));
 }
 
@@ -217,7 +208,7 @@ TEST(Session, PersonClicksSendTheMoveAndNothingElse) {
     };
 
     // Before any list: clicks send nothing.
-    referee.Send(Bytes(proc::BuildStartMessage(Opening(), "a", "b", proc::MakeDice(5, 2))));
+    referee.Send(Bytes(proc::BuildStartMessage(StandardBoard(), "a", "b", proc::MakeDice(5, 2))));
     ASSERT_TRUE(Until([&] { return session.Model().Started(); }));
     click(13, 4);
     click(7, 0);
@@ -225,7 +216,7 @@ TEST(Session, PersonClicksSendTheMoveAndNothingElse) {
 
     const proc::Dice dice = proc::MakeDice(6, 2);
     referee.Send(Bytes(proc::BuildDiceMessage(dice, proc::White)) +
-                 Bytes(proc::BuildMoveListMessage(Opening(), dice, proc::White)));
+                 Bytes(proc::BuildMoveListMessage(StandardBoard(), dice, proc::White)));
     ASSERT_TRUE(Until([&] { return session.Model().AwaitingPerson(); }));
     click(13, 4); // the top checker of 13
     EXPECT_EQ(session.Model().Selected(), 13);
