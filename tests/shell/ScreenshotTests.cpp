@@ -8,6 +8,7 @@
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <gtest/gtest.h>
@@ -99,7 +100,11 @@ TEST_F(Screenshots, MainMenu) {
 }
 
 TEST_F(Screenshots, Dialogs) {
-    CheckWindow(Form2, QStringLiteral("new-game"), {});
+    CheckWindow(Form2, QStringLiteral("new-game"),
+                {{Form2->Label1, {16, 8}}, {Form2->Label2, {80, 72}}, {Form2->Label3, {160, 104}}});
+    EXPECT_LT(Form2->ComboBox1->geometry().right(), Form2->Label3->geometry().left());
+    EXPECT_LT(Form2->Label3->geometry().right(), Form2->ComboBox2->geometry().left());
+    EXPECT_LE(Form2->Label1->geometry().right(), Form2->width());
     CheckWindow(Form3, QStringLiteral("settings"),
                 {{Form3->Label1, {10, 10}}, {Form3->Label2, {18, 42}}, {Form3->Label3, {18, 82}}});
     CheckWindow(Form4, QStringLiteral("about"),
@@ -115,6 +120,34 @@ TEST_F(Screenshots, Dialogs) {
     EXPECT_LT(Form3->Label2->geometry().right(), Form3->ComboBox1->geometry().left());
     EXPECT_LT(Form3->Label3->geometry().right(), Form3->CheckBox1->geometry().left());
     EXPECT_LE(Form3->Label1->geometry().right(), Form3->width());
+}
+
+TEST_F(Screenshots, NewGameDialogFrameAndKeyboardOrder) {
+    EXPECT_EQ(Form2->windowTitle(), QStringLiteral("Новая игра"));
+    EXPECT_EQ(Form2->size(), QSize(343, 192));
+    EXPECT_TRUE(Form2->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(Form2->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(Form2->ComboBox1->geometry().topLeft(), QPoint(16, 104));
+    EXPECT_EQ(Form2->ComboBox2->geometry().topLeft(), QPoint(192, 104));
+    EXPECT_EQ(Form2->Button2->geometry(), QRect(16, 152, 105, 25));
+    EXPECT_EQ(Form2->Button1->geometry(), QRect(224, 152, 105, 25));
+    EXPECT_EQ(Form2->ComboBox1->width(), 137);
+    EXPECT_FALSE(Form2->ComboBox1->isEditable());
+    // Button1, Button2, ComboBox1, ComboBox2, and round again.
+    const auto nextTabStop = [](QWidget* w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    EXPECT_EQ(nextTabStop(Form2->Button1), Form2->Button2);
+    EXPECT_EQ(nextTabStop(Form2->Button2), Form2->ComboBox1);
+    EXPECT_EQ(nextTabStop(Form2->ComboBox1), Form2->ComboBox2);
+    EXPECT_EQ(nextTabStop(Form2->ComboBox2), Form2->Button1);
+    Form1->Label2Click();
+    QApplication::setActiveWindow(Form2);
+    EXPECT_EQ(Form2->focusWidget(), Form2->Button1);
+    Form2->hide();
 }
 
 TEST_F(Screenshots, RussianTextsUseTheSubstitutedFont) {
