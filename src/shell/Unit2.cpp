@@ -70,7 +70,7 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
 
     controller_ = std::make_unique<game::TurnController>(
         *link_, static_cast<game::IPlayerNames&>(*this), pause_,
-        static_cast<game::IGameEndSink&>(*this), shell::ProgramFolder.toStdString(), this);
+        static_cast<game::IGameEndSink&>(*this), shell::ProgramFolder.toStdString());
     controller_->CloseDialogHook = [this] { close(); };
     dm_.AcceptHook = [this] {
         awaitingClient_ = false;
