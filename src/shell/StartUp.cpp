@@ -41,10 +41,15 @@ int RunProgram(bool quitWhenShown) {
     Program program;
     if (ProgramEndRequested())
         return 0;
-    QObject::connect(Form1, &TForm1::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): quit() closes every open window first, which would
+    // run their close handlers (the settings dialog would save its choices,
+    // a failing save would even cancel the end). The other windows simply
+    // disappear with the main window.
+    const auto end = [] { QCoreApplication::exit(0); };
+    QObject::connect(Form1, &TForm1::Closed, qApp, end, Qt::QueuedConnection);
     Form1->ShowCentred();
     if (quitWhenShown)
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QTimer::singleShot(0, qApp, end);
     qApp->exec();
     return 0;
 }

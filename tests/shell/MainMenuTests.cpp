@@ -11,6 +11,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace shell;
@@ -275,6 +276,37 @@ TEST(StartUp, FromAnotherFolderLooksForDataThere) {
     EXPECT_EQ(ProgramFolder, QDir::currentPath());
     EXPECT_TRUE(ProgramFolder.endsWith(QStringLiteral("/elsewhere")));
     EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл Options.cfg!")});
+}
+
+// Ending the program from the menu while the settings dialog is open runs no
+// close handler of another window: the choice made there is lost.
+TEST(StartUp, ExitWithSettingsOpenKeepsConfigAsAfterStartUp) {
+    ProgramFolderFixture folder;
+    folder.WriteStandard();
+    BoxRecorder boxes;
+    QByteArray afterStartUp;
+    QTimer::singleShot(0, [&] {
+        afterStartUp = folder.Read(QStringLiteral("Config.cfg"));
+        Form1->Label5Click();
+        Form3->ComboBox1->setCurrentIndex(3);
+        emit Form3->ComboBox1->activated(3);
+        Form1->Label7Click();
+    });
+    // Should the program not end, the run must not hang.
+    bool stuck = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        stuck = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(20000);
+    EXPECT_EQ(RunProgram(), 0);
+    QApplication::setQuitOnLastWindowClosed(true);
+    EXPECT_FALSE(stuck);
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_TRUE(afterStartUp.contains("server_port 4000"));
+    EXPECT_EQ(folder.Read(QStringLiteral("Config.cfg")), afterStartUp);
 }
 
 #include "shell/ExceptionSink.h"
