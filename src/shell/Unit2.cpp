@@ -10,6 +10,7 @@
 #include "shell/Unit1.h"
 #include "db/Unit6.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
@@ -174,9 +175,25 @@ void TForm2::ClientExited() {
 }
 
 bool TForm2::event(QEvent* event) {
-    // A hidden dialog (the game is on) keeps the players it was started with.
-    if (event->type() == QEvent::WindowActivate && isVisible())
-        shell::DropErrors([this] { FormActivate(); });
+    switch (event->type()) {
+    case QEvent::Show:
+        focusLeftProgram_ = false;
+        break;
+    case QEvent::WindowDeactivate:
+        // No active window left: the focus went to another program.
+        focusLeftProgram_ = QApplication::activeWindow() == nullptr;
+        break;
+    case QEvent::WindowActivate:
+        // Only a change of active window inside the program refills the
+        // lists: coming back from another program keeps the players chosen.
+        // A hidden dialog (the game is on) keeps the players it was started with.
+        if (isVisible() && !focusLeftProgram_)
+            shell::DropErrors([this] { FormActivate(); });
+        focusLeftProgram_ = false;
+        break;
+    default:
+        break;
+    }
     return TFormBase::event(event);
 }
 

@@ -70,6 +70,7 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     Pause pause_;
     std::unique_ptr<game::TurnController> controller_;
     bool awaitingClient_ = false;
+    bool focusLeftProgram_ = false; // the last deactivation went to another program
 };
 
 extern TForm2* Form2;

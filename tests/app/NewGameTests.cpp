@@ -10,7 +10,9 @@
 #include "shell/StartUp.h"
 #include "shell/Unit1.h"
 #include "shell/Unit2.h"
+#include "shell/Unit3.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -312,6 +314,32 @@ TEST_F(NewGame, PairingRuleOffersPeopleOnlyFromThreePoints) {
 
     Pick(Form2->ComboBox1, Computer);
     EXPECT_EQ(Items(Form2->ComboBox2), QStringList{Computer});
+}
+
+// The lists are rebuilt when the dialog becomes the program's active window
+// again, not when the user comes back to it from another program.
+TEST_F(NewGame, ChoiceSurvivesAVisitToAnotherProgram) {
+    AddPlayer(3, QStringLiteral("Eva"), 3);
+    AddPlayer(4, QStringLiteral("Fedor"), 5);
+    StartProgram();
+    OpenDialog();
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeWindow() == Form2; }, 5000));
+    Pick(Form2->ComboBox1, QStringLiteral("Eva"));
+    Pick(Form2->ComboBox2, QStringLiteral("Fedor"));
+
+    QApplication::setActiveWindow(nullptr); // another program takes the focus
+    QApplication::setActiveWindow(Form2);
+    EXPECT_EQ(Form2->ComboBox1->currentText(), QStringLiteral("Eva"));
+    EXPECT_EQ(Form2->ComboBox2->currentText(), QStringLiteral("Fedor"));
+
+    Form1->Label5Click(); // the settings, a window of the program
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(Form3);
+    QApplication::setActiveWindow(Form2);
+    EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
+    EXPECT_EQ(Form2->ComboBox2->currentText(), Computer);
+    EXPECT_EQ(Form2->ComboBox2->count(), 1);
+    Form3->hide();
 }
 
 TEST_F(NewGame, BackReturnsToTheMenuWithoutTouchingTheSocket) {
