@@ -25,11 +25,15 @@ QString UniqueConnectionName() {
 } // namespace
 
 TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
-    : IBPlayers([this] { return Connection(); }), IBGames([this] { return Connection(); }),
+    : IBPlayers([this] { return QueryConnection(playersConnection_); }),
+      IBGames([this] { return QueryConnection(gamesConnection_); }),
       QRWork([this] { return Connection(); }), connectionName_(UniqueConnectionName()),
+      playersConnection_(connectionName_ + QStringLiteral("-players")),
+      gamesConnection_(connectionName_ + QStringLiteral("-games")),
       path_(QDir::cleanPath(programFolder + QStringLiteral("/Data/Ratings.mdb"))),
       busyTimeoutMs_(busyTimeoutMs) {
-    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
 }
 
 TDModule::~TDModule() {
@@ -38,15 +42,28 @@ TDModule::~TDModule() {
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();
-    {
-        QSqlDatabase connection = QSqlDatabase::database(connectionName_, false);
-        connection.close();
+    for (const QString& name : {connectionName_, playersConnection_, gamesConnection_}) {
+        {
+            QSqlDatabase connection = QSqlDatabase::database(name, false);
+            connection.close();
+        }
+        QSqlDatabase::removeDatabase(name);
     }
-    QSqlDatabase::removeDatabase(connectionName_);
 }
 
 QSqlDatabase TDModule::Connection() {
-    QSqlDatabase connection = QSqlDatabase::database(connectionName_, false);
+    return Connection(connectionName_);
+}
+
+QSqlDatabase TDModule::QueryConnection(const QString& name) {
+    QSqlDatabase main = Connection();
+    // Without WAL a pending read of one connection would block the writes of
+    // another: then everything shares the main connection.
+    return inTransaction_ || !walMode_ ? main : Connection(name);
+}
+
+QSqlDatabase TDModule::Connection(const QString& name) {
+    QSqlDatabase connection = QSqlDatabase::database(name, false);
     if (connection.isOpen())
         return connection;
     // The program never creates the file: check first, and open it read-write
@@ -61,6 +78,11 @@ QSqlDatabase TDModule::Connection() {
     if (!connection.open())
         throw DbError("cannot open " + path_.toStdString() + ": " +
                       connection.lastError().text().toStdString());
+    if (name == connectionName_) {
+        QSqlQuery mode(connection);
+        walMode_ = mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next() &&
+                   mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    }
     return connection;
 }
 
@@ -68,7 +90,8 @@ void TDModule::DataModuleCreate() {
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();
-    QSqlDatabase::database(connectionName_, false).close();
+    for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
+        QSqlDatabase::database(name, false).close();
     IBPlayers.SetSQL(sql::AllPlayers());
     IBPlayers.Open();
     IBGames.SetSQL(sql::AllGames());
@@ -112,11 +135,13 @@ TDModule::Transaction::Transaction(TDModule& module) : module_(module) {
     module_.IBGames.Close();
     module_.QRWork.Close();
     module_.Run(sql::BeginImmediate());
+    module_.inTransaction_ = true;
 }
 
 TDModule::Transaction::~Transaction() {
     if (!open_)
         return;
+    module_.inTransaction_ = false;
     // The error that ended the transaction is already on its way to the sink;
     // a failing rollback must not replace it (SQLite ends the transaction anyway
     // when the connection closes).
@@ -129,6 +154,7 @@ TDModule::Transaction::~Transaction() {
 void TDModule::Transaction::Commit() {
     module_.Run(sql::Commit());
     open_ = false;
+    module_.inTransaction_ = false;
 }
 
 } // namespace db

@@ -63,10 +63,22 @@ class TDModule : public QObject {
     };
 
   private:
+    // A grid's query fetches lazily, so its statement stays pending and pins
+    // the snapshot of its connection. IBPlayers and IBGames therefore read
+    // and write on connections of their own, so that the other statements see
+    // (and write over) what other processes have committed. Inside a
+    // Transaction every query runs on the main connection; so does every
+    // query of a database not in WAL mode.
+    QSqlDatabase Connection(const QString& name);
     QSqlDatabase Connection();
+    QSqlDatabase QueryConnection(const QString& name);
     void Run(const Statement& statement);
 
     QString connectionName_;
+    QString playersConnection_;
+    QString gamesConnection_;
+    bool inTransaction_ = false;
+    bool walMode_ = false;
     QString path_;
     int busyTimeoutMs_;
 };

@@ -222,3 +222,23 @@ TEST_F(ModuleTest, ViewsFetchLazily) {
     dm.IBPlayers.Next();
     EXPECT_TRUE(dm.IBPlayers.Eof());
 }
+
+TEST_F(ModuleTest, APendingLongListDoesNotHideOtherProcessesWrites) {
+    // More games than a view fetches at once: the journal's statement stays pending.
+    folder.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                "INSERT INTO GAMES SELECT i, 'd', 1, 1, 1, 1 FROM n");
+    dm.DataModuleCreate();
+    ASSERT_TRUE(dm.DataSource2()->canFetchMore());
+    folder.AddPlayer(7, "Жора", 0); // another process registers a player
+
+    dm.IBPlayers.SetSQL(sql::NameCheck("Жора"));
+    dm.IBPlayers.Open();
+    EXPECT_EQ(dm.IBPlayers.RecordCount(), 1);
+    EXPECT_EQ(dm.GenID("PLAYERS"), "8");
+    dm.IBPlayers.SetSQL(sql::InsertPlayer("8", "Зоя"));
+    EXPECT_NO_THROW(dm.IBPlayers.ExecSQL());
+    EXPECT_EQ(folder.Scalar("SELECT P_CODE FROM PLAYERS WHERE P_NAME = 'Зоя'").toInt(), 8);
+    // The journal keeps its rows meanwhile.
+    EXPECT_TRUE(dm.IBGames.Active());
+    EXPECT_EQ(dm.IBGames.RecordCount(), 1000);
+}
