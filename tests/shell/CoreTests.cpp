@@ -7,8 +7,10 @@
 #include "shell/ShellOpen.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QEventLoop>
 #include <QFile>
+#include <QImageWriter>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
@@ -147,6 +149,32 @@ TEST(LoadPicture, ChoosesDecoderByExtension) {
     EXPECT_THROW(LoadPicture(folder.File(QStringLiteral("missing.jpg"))), PictureError);
     EXPECT_THROW(LoadPicture(folder.File(QStringLiteral("missing.bmp"))), PictureError);
     EXPECT_THROW(LoadPicture(QString()), PictureError);
+}
+
+// Grey and progressive JPEGs are as valid as the baseline colour ones.
+TEST(LoadPicture, GreyAndProgressiveJpegsLoad) {
+    ProgramFolderFixture folder;
+    QImage grey(48, 32, QImage::Format_Grayscale8);
+    grey.fill(200);
+    QImage colour(48, 32, QImage::Format_RGB32);
+    colour.fill(QColor(30, 120, 60));
+    const auto encode = [](const QImage& image, bool progressive) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "JPG");
+        writer.setProgressiveScanWrite(progressive);
+        EXPECT_TRUE(writer.write(image));
+        return buffer.data();
+    };
+    folder.Write(QStringLiteral("grey.jpg"), encode(grey, false));
+    folder.Write(QStringLiteral("progressive.jpg"), encode(colour, true));
+    const QImage g = LoadPicture(folder.File(QStringLiteral("grey.jpg")));
+    ASSERT_EQ(g.size(), QSize(48, 32));
+    EXPECT_NEAR(g.pixelColor(10, 10).red(), 200, 3);
+    EXPECT_NEAR(g.pixelColor(10, 10).blue(), 200, 3);
+    const QImage p = LoadPicture(folder.File(QStringLiteral("progressive.jpg")));
+    ASSERT_EQ(p.size(), QSize(48, 32));
+    EXPECT_NEAR(p.pixelColor(20, 20).green(), 120, 8);
 }
 
 TEST(LoadPicture, JpegKeepsItsPixels) {

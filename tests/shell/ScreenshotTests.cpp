@@ -150,6 +150,48 @@ TEST_F(Screenshots, NewGameDialogFrameAndKeyboardOrder) {
     Form2->hide();
 }
 
+TEST_F(Screenshots, SettingsAndAboutFramesAndKeyboardOrder) {
+    struct Case {
+        TFormBase* window;
+        QString caption;
+        QSize size;
+        std::vector<QWidget*> order;
+    };
+    const std::vector<Case> cases = {
+        {Form3,
+         QStringLiteral("Настройки"),
+         {368, 169},
+         {Form3->ComboBox1, Form3->CheckBox1, Form3->Button1}},
+        {Form4,
+         QStringLiteral("О программе"),
+         {417, 409},
+         {Form4->AboutText, Form4->Button1, Form4->Button2}},
+    };
+    const auto nextTabStop = [](QWidget* w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy());
+        return w;
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.window->windowTitle(), c.caption);
+        EXPECT_EQ(c.window->size(), c.size);
+        EXPECT_TRUE(c.window->windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_FALSE(c.window->windowFlags() & Qt::WindowCloseButtonHint);
+        for (size_t i = 0; i < c.order.size(); ++i)
+            EXPECT_EQ(nextTabStop(c.order[i]), c.order[(i + 1) % c.order.size()])
+                << c.caption.toStdString() << " after " << i;
+    }
+    EXPECT_EQ(Form3->ComboBox1->geometry().topLeft(), QPoint(248, 48));
+    EXPECT_EQ(Form3->ComboBox1->width(), 105);
+    EXPECT_FALSE(Form3->ComboBox1->isEditable());
+    EXPECT_EQ(Form3->CheckBox1->geometry(), QRect(248, 88, 15, 17));
+    EXPECT_TRUE(Form3->CheckBox1->text().isEmpty());
+    EXPECT_EQ(Form3->Button1->geometry(), QRect(128, 128, 113, 25));
+    EXPECT_EQ(Form4->Button2->geometry(), QRect(112, 336, 185, 25));
+    EXPECT_EQ(Form4->Button1->geometry(), QRect(112, 368, 185, 25));
+}
+
 TEST_F(Screenshots, RussianTextsUseTheSubstitutedFont) {
     const bool comicInstalled =
         QFontDatabase::families().contains(QStringLiteral("Comic Sans MS"), Qt::CaseInsensitive);
