@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QValidator>
+#include <limits>
 
 using namespace shell;
 
@@ -45,6 +46,7 @@ TForm5::TForm5(db::TDModule& module, QWidget* parent)
     Label1 = AddLabel(QStringLiteral("Введите имя нового игрока"), {80, 8}, 21, yellow);
     Edit1 = new QLineEdit(this);
     Edit1->setGeometry(80, 40, 289, 27);
+    Edit1->setMaxLength(std::numeric_limits<int>::max()); // a name has no length limit
     Edit1->setValidator(new NameValidator(Edit1));
     Edit1->installEventFilter(this);
     Label2 =

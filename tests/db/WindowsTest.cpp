@@ -168,6 +168,10 @@ TEST_F(WindowsTest, RegistrationFilterForTypedAndPastedText) {
     EXPECT_EQ(form5->Edit1->text(), "OBrienndПтр");
     form5->Edit1->setText("Иван Грозный");
     EXPECT_EQ(form5->Edit1->text(), "ИванГрозный");
+    form5->Edit1->clear();
+    QApplication::clipboard()->setText(QString(40000, QChar('a')));
+    form5->Edit1->paste(); // no length limit
+    EXPECT_EQ(form5->Edit1->text().size(), 40000);
 
     QChar key('7');
     form5->Edit1KeyPress(key);
