@@ -247,6 +247,60 @@ TEST_F(WindowsTest, RatingsListAndLayout) {
     EXPECT_FALSE(form7->isVisible());
 }
 
+TEST_F(WindowsTest, RatingsAndJournalTexts) {
+    EXPECT_EQ(form7->windowTitle(), "Рейтинги игроков");
+    EXPECT_EQ(form7->Label1->text(), "Список всех зарегистрированных игроков");
+    EXPECT_EQ(form7->Label1->pos(), QPoint(10, 10));
+    EXPECT_EQ(form7->Label1->font().pixelSize(), 19);
+    EXPECT_EQ(shell::LabelColor(form7->Label1), QColor(255, 255, 0));
+    const QList<std::pair<QPushButton*, QString>> buttons{{form7->Button2, "Журнал игр"},
+                                                          {form7->Button3, "Информация об игроке"},
+                                                          {form7->Button1, "Назад"},
+                                                          {form8->Button2, "Очистить журнал"},
+                                                          {form8->Button1, "Назад"}};
+    for (const auto& [button, text] : buttons)
+        EXPECT_EQ(button->text(), text);
+    EXPECT_EQ(form7->Button2->geometry(), QRect(8, 216, 185, 25));
+    EXPECT_EQ(form7->Button3->geometry(), QRect(224, 216, 185, 25));
+    EXPECT_EQ(form7->Button1->geometry(), QRect(152, 256, 113, 25));
+
+    EXPECT_EQ(form8->windowTitle(), "Журнал игр");
+    EXPECT_EQ(form8->size(), QSize(552, 330));
+    EXPECT_TRUE(form8->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(form8->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(form8->DBGrid->geometry(), QRect(8, 40, 537, 201));
+    EXPECT_EQ(form8->Button2->geometry(), QRect(208, 256, 137, 25));
+    EXPECT_EQ(form8->Button1->geometry(), QRect(208, 288, 137, 25));
+    EXPECT_EQ(TabChain(form8->DBGrid).mid(0, 3),
+              (QList<QWidget*>{form8->DBGrid, form8->Button1, form8->Button2}));
+    form7->OpenRatings();
+    form7->Button2->click();
+    struct Column {
+        const char* field;
+        const char* title;
+        int width;
+    };
+    const Column columns[] = {{"P_NAME", "Победитель", 111},
+                              {"P_NAME1", "Проигравший", 131},
+                              {"G_SUPER", "Превосходство", 109},
+                              {"G_POINTS", "Награда", 68}};
+    auto* titles = static_cast<shell::TGridHeader*>(form8->DBGrid->horizontalHeader());
+    for (const Column& c : columns) {
+        SCOPED_TRACE(c.field);
+        const int logical = form8->DBGrid->ColumnOf(c.field);
+        EXPECT_EQ(titles->Titles.value(logical), c.title);
+        EXPECT_EQ(form8->DBGrid->columnWidth(logical), c.width);
+    }
+    EXPECT_EQ(titles->Titles.value(form8->DBGrid->ColumnOf("G_GAMEDATE")), "Дата");
+    form8->Button1->click(); // "Назад" hides the journal only
+    EXPECT_FALSE(form8->isVisible());
+    EXPECT_TRUE(form7->isVisible());
+    form7->Button2->click();
+    form7->Button1->click(); // and the ratings' leaves the journal open
+    EXPECT_FALSE(form7->isVisible());
+    EXPECT_TRUE(form8->isVisible());
+}
+
 TEST_F(WindowsTest, RatingsWithoutPlayersDisableTheJournalButtons) {
     folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
     form7->OpenRatings();
