@@ -71,8 +71,10 @@ void TForm7::ShowJournal(const QString& title, const db::Statement& games, const
     module_.IBGames.Open();
     journal->JournalPlayerCode = code;
     journal->move(pos() + QPoint(40, 40));
+    // Like a first showing, a journal already open comes to the front with the focus.
     journal->show();
     journal->raise();
+    journal->activateWindow();
 }
 
 void TForm7::Button2Click() {

@@ -315,6 +315,8 @@ TEST_F(WindowsTest, JournalOfAllGamesAndOfOnePlayer) {
     form7->move(100, 120);
     form7->Button2->click();
     EXPECT_TRUE(form8->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), form8.get()); // shown in front, with the focus
     EXPECT_EQ(form8->Label1->text(), "Список всех игр");
     EXPECT_EQ(form8->pos(), form7->pos() + QPoint(40, 40));
     EXPECT_TRUE(form8->JournalPlayerCode.isEmpty());
@@ -325,7 +327,12 @@ TEST_F(WindowsTest, JournalOfAllGamesAndOfOnePlayer) {
     EXPECT_EQ(titles->Titles.value(form8->DBGrid->ColumnOf("P_NAME1")), "Проигравший");
 
     // Without a click the first (highest) player is used; then a selected row.
+    form7->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), form7.get());
     form7->Button3->click();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), form8.get()); // an open journal comes to the front
     EXPECT_EQ(form8->Label1->text(), "Список всех игр игрока Борис");
     EXPECT_EQ(form8->JournalPlayerCode, "3");
     EXPECT_EQ(GridColumn(games, 0), "1;2");
