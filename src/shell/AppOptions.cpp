@@ -13,9 +13,14 @@ QString DialogBackground;
 int32_t ServerPort = 0;
 QString ClientPath;
 
+QString LocalPath(const QString& path) {
+    QString local = path;
+    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local;
+}
+
 QString ProgramPath(const QString& relative) {
-    QString tail = relative;
-    tail.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString tail = LocalPath(relative);
     // A drive-root folder keeps its separator: "/" + "/Data" must not double it.
     if (ProgramFolder.endsWith(QLatin1Char('/')) && tail.startsWith(QLatin1Char('/')))
         tail.remove(0, 1);

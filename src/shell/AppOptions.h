@@ -14,6 +14,10 @@ extern QString DialogBackground; // dialog picture path, verbatim
 extern int32_t ServerPort;       // game server port
 extern QString ClientPath;       // board client executable, verbatim
 
+/*! A path as written in the options file or the code, "\" read as this
+    platform's separator. */
+QString LocalPath(const QString& path);
+
 /*! ProgramFolder joined with a fixed relative path written with backslashes
     ("\Data\Options.cfg"), mapped onto this platform's separator. */
 QString ProgramPath(const QString& relative);

@@ -1,4 +1,5 @@
 #include "shell/Background.h"
+#include "shell/AppOptions.h"
 #include "shell/JpegDecoder.h"
 
 #include <QDateTime>
@@ -22,7 +23,9 @@ QImage ReadWithQt(const QString& path, const char* format) {
 
 } // namespace
 
-QImage LoadPicture(const QString& path) {
+QImage LoadPicture(const QString& written) {
+    // Option files written the Windows way name "Data\Menu.jpg".
+    const QString path = LocalPath(written);
     const QString ext = QFileInfo(path).suffix().toLower();
     QImage image;
     if (ext == QLatin1String("bmp")) {
@@ -56,7 +59,7 @@ struct CachedPicture {
 
 QPixmap LoadPixmap(const QString& path) {
     static CachedPicture cache;
-    const QFileInfo info(path);
+    const QFileInfo info(LocalPath(path));
     if (!path.isEmpty() && info.isFile() && cache.path == info.absoluteFilePath() &&
         cache.size == info.size() && cache.modified == info.lastModified())
         return cache.pixmap;

@@ -15,7 +15,8 @@ class PictureError : public std::runtime_error {
 };
 
 /*! Decodes a picture by extension (any letter case): bmp, jpg/jpeg (libjpeg),
-    ico. Throws PictureError for any other extension, a missing file or bad data. */
+    ico; "\" in the path is a separator. Throws PictureError for any other extension, a missing file
+   or bad data. */
 QImage LoadPicture(const QString& path);
 
 /*! Loads the picture into the window's child label "Background", which fills

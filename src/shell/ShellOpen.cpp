@@ -1,4 +1,5 @@
 #include "shell/ShellOpen.h"
+#include "shell/AppOptions.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -63,8 +64,7 @@ int ShellOpen(const QString& target, std::function<void()> onExit) {
     if (target.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
         return OpenUrl(QUrl(QStringLiteral("http://") + target));
 
-    QString path = target;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString path = LocalPath(target);
     if (path.isEmpty())
         return ShellFileNotFound;
     const QFileInfo info(QDir::current(), path);

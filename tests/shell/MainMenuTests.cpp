@@ -67,6 +67,8 @@ TEST(OptionsStep, AcceptsAndRejectsLines) {
          0xFFFF, 4000},
         {"upper-case JPG", "clYellow\r\nData/Upper.JPG\r\nData/Dialog.bmp\r\n4000\r\n", true,
          0xFFFF, 4000},
+        {"backslash paths", "clYellow\r\nData\\Menu.jpg\r\nData\\Dialog.bmp\r\n4000\r\n", true,
+         0xFFFF, 4000},
     };
     for (const OptionsCase& c : cases) {
         ProgramFolderFixture folder;
@@ -250,6 +252,20 @@ TEST(StartUp, EveryStartUpNoticeAppearsAndTheProgramEnds) {
     EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл Options.cfg!")});
     EXPECT_TRUE(ProgramEndRequested());
     EXPECT_EQ(Form1, nullptr);
+}
+
+TEST(StartUp, PicturePathsWrittenWithBackslashesLoad) {
+    ProgramFolderFixture folder;
+    folder.WriteStandard();
+    folder.Write(QStringLiteral("Data/Options.cfg"),
+                 "clYellow\r\nData\\Menu.jpg\r\nData\\Dialog.bmp\r\n$1F90\r\ntolvaner\r\n");
+    BoxRecorder boxes;
+    Program program;
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(ProgramEndRequested());
+    EXPECT_FALSE(Form1->Background->pixmap().isNull());
+    EXPECT_FALSE(Form3->Background->pixmap().isNull());
+    EXPECT_TRUE(folder.Read(QStringLiteral("Config.cfg")).contains("server_port $1F90"));
 }
 
 TEST(StartUp, MissingDialogPictureIsSilentAndLeavesConfigUntouched) {
