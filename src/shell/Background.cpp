@@ -2,6 +2,7 @@
 #include "shell/AppOptions.h"
 #include "shell/JpegDecoder.h"
 
+#include <QBitmap>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -70,8 +71,14 @@ QPixmap LoadPixmap(const QString& path) {
 
 } // namespace
 
-void LoadBackground(QWidget* window, const QString& path) {
-    const QPixmap pixmap = LoadPixmap(path);
+void LoadBackground(QWidget* window, const QString& path, BackgroundDrawing drawing) {
+    QPixmap pixmap = LoadPixmap(path);
+    if (drawing == BackgroundDrawing::Transparent &&
+        QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0) {
+        const QImage image = pixmap.toImage();
+        const QRgb key = image.pixel(0, image.height() - 1);
+        pixmap.setMask(QBitmap::fromImage(image.createMaskFromColor(key, Qt::MaskInColor)));
+    }
     auto* label =
         window->findChild<QLabel*>(QStringLiteral("Background"), Qt::FindDirectChildrenOnly);
     if (!label) {

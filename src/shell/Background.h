@@ -19,8 +19,14 @@ class PictureError : public std::runtime_error {
    or bad data. */
 QImage LoadPicture(const QString& path);
 
+/*! How a background is drawn: opaque, or transparent where a bitmap shows its
+    transparent colour (the colour of its bottom-left pixel), so that the
+    window's own colour shows there. Other kinds of picture are always opaque. */
+enum class BackgroundDrawing { Opaque, Transparent };
+
 /*! Loads the picture into the window's child label "Background", which fills
     the client area stretched, beneath every other control. Throws PictureError. */
-void LoadBackground(QWidget* window, const QString& path);
+void LoadBackground(QWidget* window, const QString& path,
+                    BackgroundDrawing drawing = BackgroundDrawing::Opaque);
 
 } // namespace shell

@@ -39,7 +39,8 @@ TForm3::TForm3(const QString& portText, QWidget* parent)
 }
 
 void TForm3::FormCreate(const QString& portText) {
-    LoadBackground(this, DialogBackground); // not guarded: a failure skips the rest
+    LoadBackground(this, DialogBackground,
+                   BackgroundDrawing::Transparent); // not guarded: a failure skips the rest
     try {
         Config.ConfigText.LoadFromFile(ProgramPath(QStringLiteral("\\Config.cfg")));
         QDir::setCurrent(ProgramFolder);

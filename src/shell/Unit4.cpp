@@ -54,7 +54,8 @@ TLabel* TForm4::AddLink(const QString& text, QPoint pos) {
 }
 
 void TForm4::FormCreate() {
-    LoadBackground(this, DialogBackground); // not guarded: a failure skips the about text
+    LoadBackground(this, DialogBackground,
+                   BackgroundDrawing::Transparent); // not guarded: a failure skips the about text
     QFile file(ProgramPath(QStringLiteral("\\Data\\About.rtf")));
     if (!file.open(QIODevice::ReadOnly)) {
         ShowNotice(QStringLiteral("Не найден файл About.rtf!"));

@@ -208,6 +208,43 @@ TEST(LoadBackground, StretchesBeneathControlsAndReplaces) {
     EXPECT_FALSE(form.Background->pixmap().isNull()); // a failed load keeps the picture
 }
 
+// Drawn transparent, a bitmap shows the window's colour wherever it has the
+// colour of its bottom-left pixel; a JPEG has no transparent colour.
+TEST(LoadBackground, TransparentBitmapShowsTheWindowColour) {
+    ProgramFolderFixture folder;
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(QColor(200, 30, 30)); // the transparent colour...
+    for (int y = 0; y < 10; ++y)       // ...except the top half
+        for (int x = 0; x < 20; ++x)
+            picture.setPixelColor(x, y, QColor(20, 120, 40));
+    const auto write = [&](const char* name, const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, format, 100);
+        folder.Write(QString::fromLatin1(name), bytes);
+    };
+    write("bg.bmp", "BMP");
+    write("bg.jpg", "JPG");
+
+    struct Case {
+        const char* file;
+        BackgroundDrawing drawing;
+        bool windowColourBelow;
+    };
+    const Case cases[] = {{"bg.bmp", BackgroundDrawing::Transparent, true},
+                          {"bg.bmp", BackgroundDrawing::Opaque, false},
+                          {"bg.jpg", BackgroundDrawing::Transparent, false}};
+    for (const Case& c : cases) {
+        TFormBase form(QStringLiteral("t"), QSize(200, 100), TFormBase::Frame::Dialog);
+        LoadBackground(&form, folder.File(QString::fromLatin1(c.file)), c.drawing);
+        const QImage shot = form.grab().toImage();
+        const QColor window = form.palette().color(QPalette::Window);
+        EXPECT_EQ(shot.pixelColor(100, 90) == window, c.windowColourBelow) << c.file;
+        EXPECT_NEAR(shot.pixelColor(100, 10).green(), 120, 12) << c.file; // the picture above
+    }
+}
+
 TEST(FormBase, RefusesResizeAndCentresAtEveryShow) {
     TFormBase form(QStringLiteral("t"), QSize(368, 169), TFormBase::Frame::Dialog);
     form.resize(800, 600);
