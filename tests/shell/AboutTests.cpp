@@ -11,16 +11,7 @@
 using namespace shell;
 using namespace shelltest;
 
-class AboutTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder.WriteStandard();
-        ProgramFolder = folder.Path();
-        DialogBackground = QStringLiteral("Data/Dialog.bmp");
-    }
-    ProgramFolderFixture folder;
-    BoxRecorder boxes;
-};
+using AboutTest = shelltest::DialogFolderTest;
 
 TEST_F(AboutTest, LoadsRichTextReadOnly) {
     folder.Write(

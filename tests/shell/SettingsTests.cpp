@@ -131,16 +131,7 @@ TEST(ConfigEditor, ResolutionNamesUseCyrillicX) {
     EXPECT_FALSE(names.join(QString()).contains(QLatin1Char('x')));
 }
 
-class SettingsDialogTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder.WriteStandard();
-        ProgramFolder = folder.Path();
-        DialogBackground = QStringLiteral("Data/Dialog.bmp");
-    }
-    ProgramFolderFixture folder;
-    BoxRecorder boxes;
-};
+using SettingsDialogTest = shelltest::DialogFolderTest;
 
 TEST_F(SettingsDialogTest, StartWritesPortAndShowsFileState) {
     folder.Write(QStringLiteral("Config.cfg"),

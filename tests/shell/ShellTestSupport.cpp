@@ -1,4 +1,5 @@
 #include "ShellTestSupport.h"
+#include "shell/AppOptions.h"
 #include "shell/ProgramEnd.h"
 
 #include <QBuffer>
@@ -61,6 +62,12 @@ void ProgramFolderFixture::WriteStandard(const QByteArray& colorLine) const {
     Write(QStringLiteral("Config.cfg"), "[video]\r\n\r\nwidth 800\r\nheight 600\r\nfullscreen "
                                         "false\r\n[net]\r\n\r\n\r\nserver_port 1\r\n");
     Write(QStringLiteral("Data/About.rtf"), "{\\rtf1\\ansi\\ansicpg1251 \\b About\\b0\\par}");
+}
+
+void DialogFolderTest::SetUp() {
+    folder.WriteStandard();
+    shell::ProgramFolder = folder.Path();
+    shell::DialogBackground = QStringLiteral("Data/Dialog.bmp");
 }
 
 FileSizeLimit::FileSizeLimit(unsigned long bytes) {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace shelltest {
@@ -45,6 +46,15 @@ class ProgramFolderFixture {
   private:
     QTemporaryDir dir_;
     QString previous_;
+};
+
+/*! A dialog's test: a standard program folder as ProgramFolder, the dialog
+    picture as DialogBackground, and every message box recorded. */
+class DialogFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    ProgramFolderFixture folder;
+    BoxRecorder boxes;
 };
 
 /*! While it lives, files this process writes cannot grow beyond `bytes`:
