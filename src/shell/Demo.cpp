@@ -1,7 +1,6 @@
 #include "shell/Demo.h"
 
 #include "game/GamePorts.h"
-#include "shell/FormBase.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramEnd.h"
 #include "shell/StartUp.h"
@@ -70,9 +69,7 @@ std::optional<DemoOptions> ParseDemoArguments(const QStringList& args, QString& 
 }
 
 int RunDemo(const DemoOptions& options) {
-    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
-    QApplication::setQuitOnLastWindowClosed(false);
-    InstallFontSubstitution();
+    PrepareApplication();
     const QString folder = QFileInfo(options.folder).absoluteFilePath();
     QDir().mkpath(folder);
     const QString board = folder + QStringLiteral("/final-board.png");

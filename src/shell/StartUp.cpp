@@ -3,6 +3,7 @@
 #include "shell/FormBase.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramEnd.h"
+#include "shell/QtTranslation.h"
 #include "shell/Unit1.h"
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
@@ -34,10 +35,15 @@ Program::~Program() {
     Form1 = nullptr;
 }
 
-int RunProgram(bool quitWhenShown) {
+void PrepareApplication() {
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitution();
+    InstallQtTranslation();
+}
+
+int RunProgram(bool quitWhenShown) {
+    PrepareApplication();
     Program program;
     if (ProgramEndRequested())
         return 0;

@@ -31,6 +31,11 @@ class Program {
     std::vector<std::unique_ptr<QObject>> objects_;
 };
 
+/*! What every run of the launcher sets up first: the application title, no
+    quitting when the last window closes, the design font's substitute and
+    Qt's own texts in Russian. */
+void PrepareApplication();
+
 /*! The program entry after the application object exists: title, font,
     start-up, then the main menu centred and the event loop until it closes.
     Returns 0 at once when start-up asked for the program to end.

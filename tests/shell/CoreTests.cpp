@@ -4,6 +4,7 @@
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
 #include "shell/FormBase.h"
+#include "shell/QtTranslation.h"
 #include "shell/ShellOpen.h"
 
 #include <QApplication>
@@ -11,11 +12,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QImageWriter>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace shell;
@@ -56,48 +61,82 @@ TEST(MessageBoxes, HookGetsKindCaptionAndAnswers) {
     EXPECT_EQ(yes.boxes[2].caption, QStringLiteral("Confirm"));
 }
 
-// The real boxes, answered from inside their own modal loop.
-TEST(MessageBoxes, ConfirmBoxHasYesDefaultAndEscapeAnswersNo) {
-    QString title, yesText, noText, defaultText;
+// What a real box showed; it is answered with Esc from inside its own modal loop.
+struct SeenBox {
+    QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
+    QStringList buttons; // in the order added
+    QString yes, no, defaultButton;
+};
+
+void WatchNextBox(SeenBox& seen) {
+    QTimer::singleShot(0, [&seen] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        icon = box->icon();
+        seen.title = box->windowTitle();
+        seen.icon = box->icon();
         for (QAbstractButton* button : box->buttons()) {
+            seen.buttons << button->text();
             if (box->buttonRole(button) == QMessageBox::YesRole)
-                yesText = button->text();
+                seen.yes = button->text();
             if (box->buttonRole(button) == QMessageBox::NoRole)
-                noText = button->text();
+                seen.no = button->text();
         }
-        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         QTest::keyClick(box, Qt::Key_Escape);
     });
+}
+
+TEST(MessageBoxes, ConfirmBoxHasYesDefaultAndEscapeAnswersNo) {
+    SeenBox seen;
+    WatchNextBox(seen);
     EXPECT_FALSE(AskConfirm(QStringLiteral("Очистить?")));
-    EXPECT_EQ(title, QStringLiteral("Confirm"));
-    EXPECT_EQ(icon, QMessageBox::Question);
-    EXPECT_EQ(yesText, QStringLiteral("&Yes"));
-    EXPECT_EQ(noText, QStringLiteral("&No"));
-    EXPECT_EQ(defaultText, QStringLiteral("&Yes"));
+    EXPECT_EQ(seen.title, QStringLiteral("Confirm"));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.yes, QStringLiteral("&Yes"));
+    EXPECT_EQ(seen.no, QStringLiteral("&No"));
+    EXPECT_EQ(seen.defaultButton, QStringLiteral("&Yes"));
 }
 
 TEST(MessageBoxes, ErrorBoxHasErrorIconAndOk) {
-    QString title, okText;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        icon = box->icon();
-        ASSERT_EQ(box->buttons().size(), 1);
-        okText = box->buttons().front()->text();
-        box->buttons().front()->click();
-    });
+    SeenBox seen;
+    WatchNextBox(seen);
     ShowError(QStringLiteral("Ошибка"));
-    EXPECT_EQ(title, QStringLiteral("Error"));
-    EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(okText, QStringLiteral("OK"));
+    EXPECT_EQ(seen.title, QStringLiteral("Error"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
+}
+
+// Qt's own texts speak Russian; the program's boxes keep their own words.
+TEST(QtTranslation, EditMenuInRussianAndBoxesUnchanged) {
+    const std::unique_ptr<QTranslator> russian(InstallQtTranslation());
+    ASSERT_NE(russian, nullptr) << "Qt's Russian translation is not installed";
+    QLineEdit edit(QStringLiteral("имя"));
+    const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Копировать"))) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Вставить"))) << texts.join('|').toStdString();
+    EXPECT_GE(texts.size(), 7);
+    for (const QString& text : texts)
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+            << text.toStdString();
+
+    SeenBox confirm, error, notice;
+    WatchNextBox(confirm);
+    AskConfirm(QStringLiteral("Очистить?"));
+    WatchNextBox(error);
+    ShowError(QStringLiteral("Ошибка"));
+    WatchNextBox(notice);
+    ShowNotice(QStringLiteral("Готово"));
+    EXPECT_EQ(confirm.title, QStringLiteral("Confirm"));
+    EXPECT_EQ(confirm.buttons, (QStringList{QStringLiteral("&Yes"), QStringLiteral("&No")}));
+    EXPECT_EQ(error.title, QStringLiteral("Error"));
+    EXPECT_EQ(error.buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(notice.title, QStringLiteral("Вертан"));
+    EXPECT_EQ(notice.buttons, QStringList{QStringLiteral("OK")});
 }
 
 struct PictureCase {
