@@ -41,8 +41,16 @@ void InsertGame(TDModule& module, const QString& date, const QString& winnerCode
 
 } // namespace
 
+QString JournalDate(const QLocale& locale, QDate date) {
+    // The program is Russian: a machine without a locale gets its dates too,
+    // not the C locale's "7 Dec 2026" beside rows written as "07.12.2026".
+    if (locale.language() == QLocale::C)
+        return date.toString(QStringLiteral("dd.MM.yyyy"));
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
 QString TodayShortDate() {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return JournalDate(QLocale::system(), QDate::currentDate());
 }
 
 QString AnnouncementText(const QString& winner, const QString& loser, int64_t margin) {

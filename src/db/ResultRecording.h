@@ -2,6 +2,8 @@
 // journal row.
 #pragma once
 
+#include <QDate>
+#include <QLocale>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,10 @@ class Announcer {
     virtual void Announce(const QString& text) = 0;
 };
 
-/*! Today's date as journal text: the system's short date format. */
+/*! A date as journal text: the locale's short date format; where the
+    locale is C or POSIX (no locale set) the Russian short date, dd.MM.yyyy. */
+QString JournalDate(const QLocale& locale, QDate date);
+/*! Today's date as journal text in the system locale (JournalDate). */
 QString TodayShortDate();
 
 /*! The display name of the computer's side in a game. */

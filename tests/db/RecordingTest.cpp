@@ -182,3 +182,31 @@ TEST(RecordingText, AnnouncementIsJoinedFromItsPieces) {
     EXPECT_EQ(db::AnnouncementText("A", "B", 15),
               "A победил B с преимуществом в 15 фишек (фишку)!");
 }
+
+// A machine without a locale writes Russian dates; a real locale keeps its own.
+TEST(RecordingText, JournalDateByLocale) {
+    const QDate date(2026, 12, 7);
+    const std::pair<QLocale, QString> cases[] = {
+        {QLocale::c(), "07.12.2026"},
+        {QLocale(QStringLiteral("C")), "07.12.2026"},
+        {QLocale(QStringLiteral("POSIX")), "07.12.2026"},
+        {QLocale(QLocale::Russian, QLocale::Russia), "07.12.2026"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "12/7/26"},
+        {QLocale(QLocale::German, QLocale::Germany), "07.12.26"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "07/12/2026"},
+    };
+    for (const auto& [locale, expected] : cases) {
+        SCOPED_TRACE(locale.name().toStdString());
+        EXPECT_EQ(db::JournalDate(locale, date), expected);
+    }
+    EXPECT_EQ(db::JournalDate(QLocale::c(), QDate(2027, 1, 31)), "31.01.2027");
+}
+
+// Run by CTest under set locales (LC_ALL), each with the date format it must give.
+TEST(RecordingText, TodayInTheSystemLocale) {
+    const QByteArray format = qgetenv("VERTAN_EXPECTED_DATE_FORMAT");
+    if (format.isEmpty())
+        GTEST_SKIP() << "run by CTest with a locale set";
+    const QString expected = QDate::currentDate().toString(QString::fromLatin1(format));
+    EXPECT_EQ(db::TodayShortDate(), expected);
+}
