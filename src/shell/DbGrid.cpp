@@ -13,6 +13,9 @@ namespace {
 const QColor MoneyGreen(192, 220, 192);
 const QColor SkyBlue(166, 202, 240);
 constexpr int IndicatorWidth = 12;
+// The column width the layouts were designed with where none is given; Qt's
+// own 100 pixels would push the journal's last column under a scroll bar.
+constexpr int DefaultColumnWidth = 64;
 } // namespace
 
 TGridHeader::TGridHeader(Qt::Orientation orientation, QWidget* parent)
@@ -49,6 +52,7 @@ TDBGrid::TDBGrid(db::TQuery& query, QList<GridColumn> columns, QWidget* parent)
     : QTableView(parent), query_(query), columns_(std::move(columns)),
       titles_(new TGridHeader(Qt::Horizontal, this)),
       indicator_(new TGridHeader(Qt::Vertical, this)) {
+    titles_->setDefaultSectionSize(DefaultColumnWidth);
     setHorizontalHeader(titles_);
     setVerticalHeader(indicator_);
     indicator_->setFixedWidth(IndicatorWidth);

@@ -13,7 +13,7 @@ class TQuery;
 namespace shell {
 
 /*! One grid column: the field it shows (found by name, any letter case), its
-    title and width (-1: the default width, 0: hidden). */
+    title and width (-1: the default width of 64 pixels, 0: hidden). */
 struct GridColumn {
     QString field;
     QString title;

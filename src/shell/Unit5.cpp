@@ -99,9 +99,14 @@ bool TForm5::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress) {
         const auto* keyEvent = static_cast<QKeyEvent*>(event);
         const int key = keyEvent->key();
-        // Focus movement and Delete are not typed characters.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Button2->isEnabled())
+                Button2->click();
+            return true;
+        }
+        // Focus movement, Delete and select-all are not typed characters.
         if (keyEvent->text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
-            key == Qt::Key_Delete)
+            key == Qt::Key_Delete || keyEvent->matches(QKeySequence::SelectAll))
             return false;
         for (QChar c : keyEvent->text()) {
             Edit1KeyPress(c);
@@ -137,4 +142,6 @@ void TForm5::OpenRegistration() {
     Edit1->clear();
     Button2->setEnabled(false);
     ShowCentred();
+    // Typing goes into the name at once; the tab order is unchanged.
+    Edit1->setFocus(Qt::OtherFocusReason);
 }

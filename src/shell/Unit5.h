@@ -32,7 +32,8 @@ class TForm5 : public shell::TFormBase {
     /*! The background. Throws shell::PictureError. */
     void FormCreate();
     /*! The typed-character filter: a key that is not backspace or a name
-        character becomes 0, which the name box ignores. */
+        character becomes 0, which the name box ignores. (In the name box,
+        Enter presses an enabled Button2 and Ctrl+A selects the whole name.) */
     void Edit1KeyPress(QChar& key);
     /*! The name check: Button2 is enabled when the name is not registered, not
         empty and not exactly "Компьютер". Throws db::DbError (Button2 keeps its state). */
@@ -43,7 +44,7 @@ class TForm5 : public shell::TFormBase {
     void Button1Click();
 
     /*! The main menu's Label3Click: clears the name, disables Button2, centres
-        and shows the window. */
+        and shows the window with the focus in the name box. */
     void OpenRegistration();
 
   protected:

@@ -16,7 +16,9 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSqlQueryModel>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using shell::BoxKind;
@@ -224,6 +226,74 @@ TEST_F(WindowsTest, FailedRegistrationShowsNothingAndStaysOpen) {
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
 }
 
+TEST_F(WindowsTest, RegistrationOpensWithTheFocusInTheName) {
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        form5->OpenRegistration();
+        // The focus arrives with the window's activation.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == form5->Edit1; }));
+        // Keys go to the window as a keyboard sends them, and land in the name.
+        for (char c : QByteArray("gleb"))
+            QTest::keyClick(form5->windowHandle(), c);
+        EXPECT_EQ(form5->Edit1->text(), "gleb");
+        form5->Button2->setFocus(); // where the user may leave it before "Назад"
+        form5->Button1->click();
+        form7->OpenRatings(); // another window is active in between
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form7.get()));
+    }
+    EXPECT_EQ(TabChain(form5->Button1).mid(0, 3),
+              (QList<QWidget*>{form5->Button1, form5->Edit1, form5->Button2}));
+}
+
+TEST_F(WindowsTest, RegistrationEnterPressesAnEnabledRegisterButton) {
+    struct Case {
+        const char* typed;
+        int key;
+        bool registers;
+    };
+    const Case cases[] = {{"", Qt::Key_Return, false},
+                          {"Анна", Qt::Key_Return, false},
+                          {"Компьютер", Qt::Key_Enter, false},
+                          {"Глеб", Qt::Key_Return, true},
+                          {"Дина", Qt::Key_Enter, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        boxes.clear();
+        const int players = folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt();
+        form5->OpenRegistration();
+        Type(form5->Edit1, c.typed);
+        Key(form5->Edit1, c.key, QStringLiteral("\r"));
+        EXPECT_EQ(form5->Edit1->text(), c.typed);
+        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), players + c.registers);
+        EXPECT_EQ(boxes.size(), c.registers ? 1 : 0);
+        EXPECT_EQ(form5->isVisible(), !c.registers);
+    }
+}
+
+TEST_F(WindowsTest, RegistrationCtrlASelectsTheWholeName) {
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Иван");
+    Key(form5->Edit1, Qt::Key_A, QString(QChar(1)), Qt::ControlModifier);
+    EXPECT_EQ(form5->Edit1->selectedText(), "Иван");
+    Type(form5->Edit1, "Пётр"); // replaces the selection, still filtered
+    EXPECT_EQ(form5->Edit1->text(), "Птр");
+    // Other control characters stay dropped.
+    Key(form5->Edit1, Qt::Key_C, QString(QChar(3)), Qt::ControlModifier);
+    EXPECT_EQ(form5->Edit1->text(), "Птр");
+}
+
+TEST_F(WindowsTest, JournalColumnsFitBesideTheVerticalScrollBar) {
+    for (int code = 4; code <= 40; ++code)
+        folder.AddGame(code, 2 + code % 3, 1);
+    form7->OpenRatings();
+    form7->Button2->click();
+    const QScrollBar* vertical = form8->DBGrid->verticalScrollBar();
+    ASSERT_TRUE(QTest::qWaitFor([vertical] { return vertical->isVisible(); }));
+    // The horizontal range follows the viewport at once; no scroll bar needed.
+    EXPECT_EQ(form8->DBGrid->horizontalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(form8->DBGrid->horizontalScrollBar()->isVisible());
+}
+
 TEST_F(WindowsTest, RatingsListAndLayout) {
     form7->OpenRatings();
     EXPECT_TRUE(form7->isVisible());
@@ -280,7 +350,8 @@ TEST_F(WindowsTest, RatingsAndJournalTexts) {
         const char* title;
         int width;
     };
-    const Column columns[] = {{"P_NAME", "Победитель", 111},
+    const Column columns[] = {{"G_GAMEDATE", "Дата", 64},
+                              {"P_NAME", "Победитель", 111},
                               {"P_NAME1", "Проигравший", 131},
                               {"G_SUPER", "Превосходство", 109},
                               {"G_POINTS", "Награда", 68}};
@@ -291,7 +362,6 @@ TEST_F(WindowsTest, RatingsAndJournalTexts) {
         EXPECT_EQ(titles->Titles.value(logical), c.title);
         EXPECT_EQ(form8->DBGrid->columnWidth(logical), c.width);
     }
-    EXPECT_EQ(titles->Titles.value(form8->DBGrid->ColumnOf("G_GAMEDATE")), "Дата");
     form8->Button1->click(); // "Назад" hides the journal only
     EXPECT_FALSE(form8->isVisible());
     EXPECT_TRUE(form7->isVisible());
