@@ -193,38 +193,26 @@ TEST_P(MessageDecoderBad, IsReportedAndSkipped) {
     EXPECT_EQ(decoder.Pending(), 0) << bad.name;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, MessageDecoderBad,
     ::testing::Values(
         BadMessage{"dice side zero", Hex("02800102"), false},
         BadMessage{"die seven", Hex("02810107"), false},
         BadMessage{"die zero", Hex("02810001"), false},
-        BadMessage{"move target 25",
-                   Hex("0481"
-                       "0719"),
-                   false},
-        BadMessage{"move source 0",
-                   Hex("047f"
-                       "0003"),
-                   false},
-        BadMessage{"move target 28",
-                   Hex("0481"
-                       "031c"),
-                   false},
-        BadMessage{"list side 2",
-                   Hex("038281"
-                       "0d07"),
-                   false},
-        BadMessage{"list entry target 0",
-                   Hex("038181"
-                       "0d00"),
-                   false},
+        BadMessage{"move target 25", Hex("0481" "0719"), false},
+        BadMessage{"move source 0", Hex("047f" "0003"), false},
+        BadMessage{"move target 28", Hex("0481" "031c"), false},
+        BadMessage{"list side 2", Hex("038281" "0d07"), false},
+        BadMessage{"list entry target 0", Hex("038181" "0d00"), false},
         BadMessage{"negative list count", Hex("03817f0102"), true},
-        BadMessage{"type zero", Hex("00"), true}, BadMessage{"type five", Hex("05810102"), true},
+        BadMessage{"type zero", Hex("00"), true},
+        BadMessage{"type five", Hex("05810102"), true},
         BadMessage{"white checker on black's bar", StartWith(25, 1, proc::MakeDice(3, 1)), false},
         BadMessage{"black checker on white's bar", StartWith(26, -1, proc::MakeDice(3, 1)), false},
         BadMessage{"first opening die 0", StartWith(25, 0, proc::MakeDice(0, 4)), false},
         BadMessage{"second opening die 0", StartWith(25, 0, proc::MakeDice(4, 0)), false}));
+// clang-format on
 
 TEST(MessageDecoder, RandomGarbageNeverCrashesNorHoardsBytes) {
     std::mt19937 rng(7);
