@@ -38,8 +38,11 @@ bool Open(const proc::Board& board, int32_t point, proc::Side side) {
 }
 
 MoveSet LegalMoves(const proc::Board& board, proc::Dice dice, proc::Side side) {
-    const int rolled[] = {proc::FirstDie(dice), proc::SecondDie(dice)};
     MoveSet moves;
+    std::vector<int> rolled;
+    for (int d : {proc::FirstDie(dice), proc::SecondDie(dice)})
+        if (d >= 1 && d <= 6) // a broken roll moves nothing
+            rolled.push_back(d);
     const int32_t bar = side == proc::White ? proc::WhiteBar : proc::BlackBar;
     if (Own(board, bar, side)) {
         for (int d : rolled) {
