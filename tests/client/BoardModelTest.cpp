@@ -177,6 +177,9 @@ TEST(BoardModelClick, SourceThenTargetSendsTheListedMove) {
     EXPECT_FALSE(model.Click(4).send); // 4 is no target of 8
     EXPECT_FALSE(model.Selected());
     model.Click(13);
+    EXPECT_TRUE(model.Click(13).changed); // the picked checker again: put back
+    EXPECT_FALSE(model.Selected());
+    model.Click(13);
     const ClickResult sent = model.Click(7);
     ASSERT_TRUE(sent.send);
     EXPECT_EQ(*sent.send, (proc::Move{13, 7}));

@@ -66,26 +66,29 @@ TEST(MessageDecoder, FullLabelFieldHasNoTerminator) {
 TEST(MessageDecoder, DiceListAndMoveMessages) {
     QByteArray stream = Bytes(proc::BuildDiceMessage(proc::MakeDice(3, 5), proc::Black));
     stream += QByteArray::fromHex("0381"
-                                  "82"
+                                  "83"
                                   "1a14"
-                                  "0306"); // list: white, 26-20 and 3-6
+                                  "0306"
+                                  "1418"); // list: white, 26-20, 3-6 and 20-24
     stream += Bytes(proc::BuildMoveMessage(proc::White, {3, proc::BearOff}));
     stream += QByteArray::fromHex("037f80"); // empty list for black
+    stream += Bytes(proc::BuildMoveMessage(proc::Black, {18, 24}));
     MessageDecoder decoder;
     QStringList problems;
     const auto messages = FeedAll(decoder, stream, problems);
-    ASSERT_EQ(messages.size(), 4u);
+    ASSERT_EQ(messages.size(), 5u);
     EXPECT_TRUE(problems.isEmpty());
     const auto& dice = std::get<DiceInfo>(messages[0]);
     EXPECT_EQ(dice.side, proc::Black);
     EXPECT_EQ(dice.dice, proc::MakeDice(3, 5));
     const auto& list = std::get<MoveListInfo>(messages[1]);
     EXPECT_EQ(list.side, proc::White);
-    EXPECT_EQ(list.moves, (std::vector<proc::Move>{{26, 20}, {3, 6}}));
+    EXPECT_EQ(list.moves, (std::vector<proc::Move>{{26, 20}, {3, 6}, {20, 24}}));
     const auto& move = std::get<MoveInfo>(messages[2]);
     EXPECT_EQ(move.side, proc::White);
     EXPECT_EQ(move.move, (proc::Move{3, 27}));
     EXPECT_TRUE(std::get<MoveListInfo>(messages[3]).moves.empty());
+    EXPECT_EQ(std::get<MoveInfo>(messages[4]).move, (proc::Move{18, 24}));
     EXPECT_EQ(decoder.Pending(), 0);
 }
 
@@ -162,9 +165,19 @@ TEST(MessageDecoder, UnknownTypeDropsTheBufferAndTheStreamRecovers) {
 
 struct BadMessage {
     const char* name;
-    const char* hex;
+    QByteArray bytes;
     bool framingLost; // the rest of the buffer goes too
 };
+
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
+
+QByteArray StartWith(int32_t cell, int32_t count, proc::Dice opening) {
+    proc::Board board = SomeBoard();
+    proc::Cell(board, cell) = count;
+    return Bytes(proc::BuildStartMessage(board, "a", "b", opening));
+}
 
 class MessageDecoderBad : public ::testing::TestWithParam<BadMessage> {};
 
@@ -172,7 +185,7 @@ TEST_P(MessageDecoderBad, IsReportedAndSkipped) {
     const BadMessage& bad = GetParam();
     MessageDecoder decoder;
     QStringList problems;
-    QByteArray stream = QByteArray::fromHex(bad.hex);
+    QByteArray stream = bad.bytes;
     stream += Bytes(proc::BuildDiceMessage(proc::MakeDice(4, 4), proc::Black));
     const auto messages = FeedAll(decoder, stream, problems);
     EXPECT_EQ(problems.size(), 1) << bad.name;
@@ -180,33 +193,26 @@ TEST_P(MessageDecoderBad, IsReportedAndSkipped) {
     EXPECT_EQ(decoder.Pending(), 0) << bad.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MessageDecoderBad,
-                         ::testing::Values(BadMessage{"dice side zero", "02800102", false},
-                                           BadMessage{"die seven", "02810107", false},
-                                           BadMessage{"die zero", "02810001", false},
-                                           BadMessage{"move target 25",
-                                                      "0481"
-                                                      "0719",
-                                                      false},
-                                           BadMessage{"move source 0",
-                                                      "047f"
-                                                      "0003",
-                                                      false},
-                                           BadMessage{"move target 28",
-                                                      "0481"
-                                                      "031c",
-                                                      false},
-                                           BadMessage{"list side 2",
-                                                      "038281"
-                                                      "0d07",
-                                                      false},
-                                           BadMessage{"list entry target 0",
-                                                      "038181"
-                                                      "0d00",
-                                                      false},
-                                           BadMessage{"negative list count", "03817f0102", true},
-                                           BadMessage{"type zero", "00", true},
-                                           BadMessage{"type five", "05810102", true}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Table, MessageDecoderBad,
+    ::testing::Values(
+        BadMessage{"dice side zero", Hex("02800102"), false},
+        BadMessage{"die seven", Hex("02810107"), false},
+        BadMessage{"die zero", Hex("02810001"), false},
+        BadMessage{"move target 25", Hex("0481" "0719"), false},
+        BadMessage{"move source 0", Hex("047f" "0003"), false},
+        BadMessage{"move target 28", Hex("0481" "031c"), false},
+        BadMessage{"list side 2", Hex("038281" "0d07"), false},
+        BadMessage{"list entry target 0", Hex("038181" "0d00"), false},
+        BadMessage{"negative list count", Hex("03817f0102"), true},
+        BadMessage{"type zero", Hex("00"), true},
+        BadMessage{"type five", Hex("05810102"), true},
+        BadMessage{"white checker on black's bar", StartWith(25, 1, proc::MakeDice(3, 1)), false},
+        BadMessage{"black checker on white's bar", StartWith(26, -1, proc::MakeDice(3, 1)), false},
+        BadMessage{"first opening die 0", StartWith(25, 0, proc::MakeDice(0, 4)), false},
+        BadMessage{"second opening die 0", StartWith(25, 0, proc::MakeDice(4, 0)), false}));
+// clang-format on
 
 TEST(MessageDecoder, RandomGarbageNeverCrashesNorHoardsBytes) {
     std::mt19937 rng(7);

@@ -10,6 +10,7 @@
 #include "net/TDM.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,8 +28,14 @@ class RecordingPause : public game::IPause {
 
 class RecordingSink : public game::IGameEndSink {
   public:
-    void GameEnded(const game::GameResult& result) override { results.push_back(result); }
+    void GameEnded(const game::GameResult& result) override {
+        results.push_back(result);
+        if (OnResult)
+            OnResult();
+    }
     std::vector<game::GameResult> results;
+    /*! Runs inside GameEnded, as the modal announcement of the result would. */
+    std::function<void()> OnResult;
 };
 
 /*! A temporary program folder whose Data/Board.cfg holds the given text. */
@@ -88,9 +95,10 @@ class CountingLink : public game::IClientLink {
 };
 
 /*! Independent judge of the referee's message stream: replays it on its own
-    board and reports (as test failures) anything the rules forbid: order of
-    messages, lists that differ from the engine's, computer moves other than
-    ChooseMove's, moves outside the list, a pass while a move was possible. */
+    board, with its own statement of the rules and not the engine's, and
+    reports (as test failures) anything the rules forbid: order of messages,
+    lists that differ from the legal moves, computer moves below the best
+    ranked one, illegal moves, a pass while a move was possible. */
 class ProtocolChecker {
   public:
     ProtocolChecker(QString first, QString second) : first_(first), second_(second) {}

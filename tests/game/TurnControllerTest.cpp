@@ -18,6 +18,30 @@ const QString Computer = game::ComputerName;
 const QString Person = QStringLiteral("Иван");
 
 using Waits = std::vector<int>;
+using Moves = std::vector<Move>;
+
+// Expected lists are worked out by hand: the engine's own tests carry the
+// rules, these check that the controller lists for the right board and dice.
+proc::ByteArray ListBytes(proc::Side side, const Moves& moves) {
+    proc::ByteArray bytes{proc::MoveListMessage, proc::Biased(side),
+                          proc::Biased(static_cast<int32_t>(moves.size()))};
+    for (const Move& m : moves) {
+        bytes.push_back(static_cast<uint8_t>(m.from));
+        bytes.push_back(static_cast<uint8_t>(m.to));
+    }
+    return bytes;
+}
+
+/*! A double lists every move twice, side by side. */
+Moves Twice(const Moves& moves) {
+    Moves twice;
+    for (const Move& m : moves)
+        twice.insert(twice.end(), {m, m});
+    return twice;
+}
+
+// White to play 1 and 2 on the standard position.
+const Moves StandardOneTwo = {{6, 5}, {6, 4}, {8, 7}, {8, 6}, {13, 11}, {24, 23}, {24, 22}};
 
 // A person's side on a board where both sides keep checkers, ready to move.
 struct PersonRig : Rig {
@@ -181,20 +205,26 @@ TEST(Steps, DoubleGivesFourMovesWithAListAfterEachOfTheFirstThree) {
     ASSERT_TRUE(rig.Connect());
     rig.TakeNew();
     const Move moves[] = {{24, 21}, {21, 18}, {13, 10}, {13, 10}};
+    const Moves lists[] = {
+        Twice({{6, 3}, {8, 5}, {13, 10}, {21, 18}, {24, 21}}),
+        Twice({{6, 3}, {8, 5}, {13, 10}, {18, 15}, {24, 21}}),
+        Twice({{6, 3}, {8, 5}, {10, 7}, {13, 10}, {18, 15}, {24, 21}}),
+    };
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const proc::Board before = rig.controller.GameBoard;
         ASSERT_TRUE(rig.SendMove(moves[i]));
         rig.Tick();
         const auto messages = rig.TakeNew();
+        // No hits: one checker leaves the source and lands on the target.
         proc::Board after = before;
-        proc::ApplyMove(after, proc::White, moves[i]);
+        --proc::Cell(after, moves[i].from);
+        ++proc::Cell(after, moves[i].to);
         EXPECT_EQ(rig.controller.GameBoard, after);
         if (i < 3) {
             ASSERT_EQ(Types(messages), "4 3");
             EXPECT_EQ(rig.controller.MoveStep, i + 2);
-            EXPECT_EQ(messages[1].bytes,
-                      proc::BuildMoveListMessage(after, proc::MakeDice(3, 3), proc::White));
+            EXPECT_EQ(messages[1].bytes, ListBytes(proc::White, lists[i]));
         } else {
             ASSERT_EQ(Types(messages), "4 2");
             EXPECT_EQ(rig.controller.SideToMove, proc::Black);
@@ -211,6 +241,7 @@ struct RemainingCase {
     int die1, die2;
     Move move;
     int left1, left2;
+    Moves list; // for the dice left
 };
 
 class RemainingDie : public ::testing::TestWithParam<RemainingCase> {};
@@ -230,84 +261,40 @@ TEST_P(RemainingDie, UsedDieTakesTheOtherDiesValue) {
     EXPECT_EQ(messages[0].bytes,
               (proc::ByteArray{4, proc::Biased(c.side), static_cast<uint8_t>(c.move.from),
                                static_cast<uint8_t>(c.move.to)}));
-    proc::Board after = c.board;
-    proc::ApplyMove(after, c.side, c.move);
     const proc::Dice left = proc::MakeDice(c.left1, c.left2);
-    EXPECT_EQ(messages[1].bytes, proc::BuildMoveListMessage(after, left, c.side));
+    EXPECT_EQ(messages[1].bytes, ListBytes(c.side, c.list));
     EXPECT_EQ(rig.controller.GameDice, left);
     EXPECT_EQ(rig.controller.MoveStep, 4);
 }
 
+// One case to a row.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, RemainingDie,
     ::testing::Values(
-        RemainingCase{"OrdinaryFirstDie",
-                      MakeBoard({{13, 5}, {6, 5}, {1, -2}, {19, -5}}),
-                      1,
-                      6,
-                      2,
-                      {13, 7},
-                      2,
-                      2},
-        RemainingCase{"OrdinarySecondDie",
-                      MakeBoard({{13, 5}, {6, 5}, {1, -2}, {19, -5}}),
-                      1,
-                      6,
-                      2,
-                      {13, 11},
-                      6,
-                      6},
-        RemainingCase{"WhiteEntersWithSecondDie",
-                      MakeBoard({{26, 1}, {6, 3}, {1, -2}}),
-                      1,
-                      3,
-                      5,
-                      {26, 20},
-                      3,
-                      3},
-        RemainingCase{"BlackEntersWithFirstDie",
-                      MakeBoard({{25, -1}, {19, -3}, {24, 2}}),
-                      -1,
-                      3,
-                      5,
-                      {25, 3},
-                      5,
-                      5},
-        RemainingCase{"BearOffSmallerOfTwoHigherDice",
-                      MakeBoard({{3, 1}, {2, 1}, {20, -2}}),
-                      1,
-                      6,
-                      4,
-                      {3, 27},
-                      6,
-                      6},
-        RemainingCase{"BearOffSmallerFirstDie",
-                      MakeBoard({{3, 1}, {2, 1}, {20, -2}}),
-                      1,
-                      4,
-                      6,
-                      {3, 27},
-                      6,
-                      6},
-        RemainingCase{"BearOffLargerWhenSmallerFallsShort",
-                      MakeBoard({{4, 1}, {1, 1}, {20, -2}}),
-                      1,
-                      2,
-                      6,
-                      {4, 27},
-                      2,
-                      2},
-        RemainingCase{
-            "BearOffLargerFirstDie", MakeBoard({{4, 1}, {1, 1}, {20, -2}}), 1, 6, 2, {4, 27}, 2, 2},
-        RemainingCase{"BlackBearsOffExactly",
-                      MakeBoard({{23, -1}, {20, -1}, {5, 2}}),
-                      -1,
-                      6,
-                      2,
-                      {23, 27},
-                      6,
-                      6}),
+        // title, board, side, dice, move, dice left, the list for them
+        RemainingCase{"OrdinaryFirstDie", MakeBoard({{13, 5}, {6, 5}, {1, -2}, {19, -5}}),
+                      1, 6, 2, {13, 7}, 2, 2, Twice({{6, 4}, {7, 5}, {13, 11}})},
+        RemainingCase{"OrdinarySecondDie", MakeBoard({{13, 5}, {6, 5}, {1, -2}, {19, -5}}),
+                      1, 6, 2, {13, 11}, 6, 6, Twice({{11, 5}, {13, 7}})},
+        RemainingCase{"WhiteEntersWithSecondDie", MakeBoard({{26, 1}, {6, 3}, {1, -2}}),
+                      1, 3, 5, {26, 20}, 3, 3, Twice({{6, 3}, {20, 17}})},
+        // 19 + 5 lands on white's two checkers on 24.
+        RemainingCase{"BlackEntersWithFirstDie", MakeBoard({{25, -1}, {19, -3}, {24, 2}}),
+                      -1, 3, 5, {25, 3}, 5, 5, Twice({{3, 8}})},
+        // With 6s the highest point left, 2, bears off.
+        RemainingCase{"BearOffSmallerOfTwoHigherDice", MakeBoard({{3, 1}, {2, 1}, {20, -2}}),
+                      1, 6, 4, {3, 27}, 6, 6, Twice({{2, 27}})},
+        RemainingCase{"BearOffSmallerFirstDie", MakeBoard({{3, 1}, {2, 1}, {20, -2}}),
+                      1, 4, 6, {3, 27}, 6, 6, Twice({{2, 27}})},
+        RemainingCase{"BearOffLargerWhenSmallerFallsShort", MakeBoard({{4, 1}, {1, 1}, {20, -2}}),
+                      1, 2, 6, {4, 27}, 2, 2, Twice({{1, 27}})},
+        RemainingCase{"BearOffLargerFirstDie", MakeBoard({{4, 1}, {1, 1}, {20, -2}}),
+                      1, 6, 2, {4, 27}, 2, 2, Twice({{1, 27}})},
+        RemainingCase{"BlackBearsOffExactly", MakeBoard({{23, -1}, {20, -1}, {5, 2}}),
+                      -1, 6, 2, {23, 27}, 6, 6, Twice({{20, 27}})}),
     [](const auto& info) { return std::string(info.param.title); });
+// clang-format on
 
 // ---- Passes ---------------------------------------------------------------------
 
@@ -405,6 +392,9 @@ struct BadInputCase {
     const char* title;
     proc::ByteArray bytes;
     bool listAgain; // false: dropped without a word
+    // White to move with 1 and 2; 24 -> 23 is always legal.
+    std::string board = StandardBoardText();
+    Moves list = StandardOneTwo;
 };
 
 class BadInput : public ::testing::TestWithParam<BadInputCase> {};
@@ -412,7 +402,7 @@ class BadInput : public ::testing::TestWithParam<BadInputCase> {};
 TEST_P(BadInput, BoardNeverChangesAndTheGameGoesOn) {
     const BadInputCase& c = GetParam();
     ScriptedDice dice;
-    PersonRig rig; // white to move with 1 and 2 on the standard position
+    PersonRig rig(Person, Computer, c.board);
     rig.Start(dice);
     const proc::Board before = rig.controller.GameBoard;
 
@@ -425,8 +415,7 @@ TEST_P(BadInput, BoardNeverChangesAndTheGameGoesOn) {
     EXPECT_TRUE(rig.controller.GameRunning);
     if (c.listAgain) {
         ASSERT_EQ(Types(messages), "3");
-        EXPECT_EQ(messages[0].bytes,
-                  proc::BuildMoveListMessage(before, rig.controller.GameDice, proc::White));
+        EXPECT_EQ(messages[0].bytes, ListBytes(proc::White, c.list));
         EXPECT_EQ(rig.pause.Take(), (Waits{100}));
     } else {
         EXPECT_TRUE(messages.empty());
@@ -449,7 +438,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInputCase{"OpponentsChecker", {1, 0, 0, 1}, true},
                       BadInputCase{"FromTheBarWithNothingThere", {1, 0, 25, 22}, true},
                       BadInputCase{"CellsBeyondTheBoard", {1, 0, 200, 250}, true},
-                      BadInputCase{"TargetBeyondBearOff", {1, 0, 5, 27}, true}),
+                      BadInputCase{"TargetBeyondBearOff", {1, 0, 5, 27}, true},
+                      // The missing fourth byte would read as cell 1, and 3 -> 1 is listed.
+                      BadInputCase{"ThreeBytesOfAListedMove",
+                                   {1, 0, 2},
+                                   true,
+                                   BoardText(MakeBoard({{24, 1}, {3, 1}, {19, -2}})),
+                                   {{3, 2}, {3, 1}, {24, 23}, {24, 22}}}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(ReadGate, TwoMovesInOneReceiveOnlyTheFirstIsPlayed) {
@@ -551,6 +546,32 @@ TEST(EndOfGame, StopsClosesAndHandsTheResultOver) {
     EXPECT_EQ(rig.dm.ListeningPort(), 0);
     EXPECT_TRUE(testclient::ProcessEventsUntil([&] { return rig.client.Finished(); }));
     EXPECT_EQ(Types(rig.client.Messages()), "1 2 4") << "the last echo arrives before the close";
+}
+
+TEST(EndOfGame, TheAnnouncementFindsTheGameStoppedAndTicksUnderItDoNothing) {
+    ScriptedDice dice({{2, 5}, {6, 5}});
+    Rig rig(Person, Computer, BoardText(MakeBoard({{5, 1}, {20, -3}})));
+    bool running = true, listening = true, connected = true;
+    int64_t sentUnderAnnouncement = -1;
+    rig.sink.OnResult = [&] {
+        if (rig.sink.results.size() != 1)
+            return;
+        running = rig.controller.GameRunning;
+        listening = rig.dm.ListeningPort() != 0;
+        connected = rig.dm.ClientConnected;
+        // The message box is modal: the turn timer keeps firing under it.
+        const int64_t before = rig.link.sent;
+        rig.controller.TimerTimer();
+        rig.controller.TimerTimer();
+        sentUnderAnnouncement = rig.link.sent - before;
+    };
+    ASSERT_TRUE(rig.Connect());
+    rig.Tick();
+    EXPECT_EQ(rig.sink.results.size(), 1u) << "the game ends once";
+    EXPECT_FALSE(running);
+    EXPECT_FALSE(listening);
+    EXPECT_FALSE(connected);
+    EXPECT_EQ(sentUnderAnnouncement, 0);
 }
 
 } // namespace

@@ -44,9 +44,8 @@ TEST_P(WholeGame, RunsToTheEndByTheRules) {
     clientOptions.pick = c.pick;
     clientOptions.seed = c.diceSeed;
     clientOptions.faults = c.faults;
-    // Garbage gets no answer: the client waits long enough for the referee
-    // to have read it alone, on the first few lists only.
-    clientOptions.garbageGapMs = 300;
+    // The bad messages go with the first few lists only: every one of them
+    // is answered with the list again before the next is sent.
     clientOptions.faultyLists = 3;
     testclient::TestClient client(clientOptions);
     ProtocolChecker checker(c.first, c.second);

@@ -121,7 +121,7 @@ TEST_F(Tdm, ReadGateCountsNotificationsAndSendsForgetThem) {
     Write(*client, "aaaa");
     Write(*client, "bbbb");
     Write(*client, "cccc");
-    EXPECT_EQ(dm.PendingReads, 3);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return dm.PendingReads >= 3; }));
     Send("x");
     EXPECT_EQ(dm.PendingReads, 0);
     EXPECT_EQ(Receive(got), -1) << "bytes wait, but no notification is left";
@@ -129,10 +129,11 @@ TEST_F(Tdm, ReadGateCountsNotificationsAndSendsForgetThem) {
 
     // The next notification's receive returns the old bytes ahead of the new.
     Write(*client, "dddd");
-    EXPECT_EQ(dm.PendingReads, 1);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return dm.PendingReads >= 1; }));
+    const int32_t announced = dm.PendingReads;
     EXPECT_EQ(Receive(got), 16);
     EXPECT_EQ(got, QByteArray("aaaabbbbccccdddd"));
-    EXPECT_EQ(dm.PendingReads, 0);
+    EXPECT_EQ(dm.PendingReads, announced - 1);
 }
 
 TEST_F(Tdm, OneReceiveConsumesOneNotificationWhateverItReads) {
@@ -140,14 +141,22 @@ TEST_F(Tdm, OneReceiveConsumesOneNotificationWhateverItReads) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return dm.ClientConnected; }));
     Write(*client, "12345678");
     Write(*client, "9");
-    ASSERT_EQ(dm.PendingReads, 2);
+    // The second write follows the first one's arrival, so at least two
+    // notifications come; a loaded machine may split a write into more.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return dm.PendingReads >= 2; }));
+    const int32_t announced = dm.PendingReads;
     QByteArray got;
     EXPECT_EQ(Receive(got, 4), 4);
     EXPECT_EQ(got, QByteArray("1234"));
-    EXPECT_EQ(dm.PendingReads, 1);
+    EXPECT_EQ(dm.PendingReads, announced - 1);
     EXPECT_EQ(Receive(got), 5);
     EXPECT_EQ(got, QByteArray("56789"));
-    EXPECT_EQ(dm.PendingReads, 0);
+    EXPECT_EQ(dm.PendingReads, announced - 2);
+    // Notifications left over are consumed one by one, even with nothing to read.
+    for (int32_t left = announced - 2; left > 0; --left) {
+        EXPECT_EQ(Receive(got), 0);
+        EXPECT_EQ(dm.PendingReads, left - 1);
+    }
     EXPECT_EQ(Receive(got), -1);
 }
 

@@ -44,6 +44,9 @@ const ChoiceCase choiceCases[] = {
      {{6, 3}, {8, 6}, {13, 10}},
      {8, 6}},
     {"hit counts as occupied", {{13, 3}, {10, -1}, {8, 2}}, {{13, 10}, {8, 5}}, {13, 10}},
+    // Point 24 is a point, not the bar: a lone checker onto empty (1) loses to
+    // from two onto own (3).
+    {"white from 24 is no entry", {{24, 1}, {13, 2}, {10, 1}}, {{13, 10}, {24, 21}}, {13, 10}},
     // Ties: white takes the last candidate, black the first.
     {"white ties go to the end of the list", {{13, 1}, {6, 1}}, {{6, 2}, {13, 9}}, {13, 9}},
     // The order depends on the first entry's source: a black first entry means list order.

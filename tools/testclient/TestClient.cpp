@@ -4,7 +4,6 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
-#include <QTimer>
 #include <algorithm>
 
 namespace testclient {
@@ -103,12 +102,10 @@ void TestClient::ReadAll() {
 void TestClient::Handle(const clientproto::Message& m) {
     if (m.type == proc::MoveListMessage) {
         list_ = m.moves;
-        ++listSerial_;
     } else if (m.type == proc::DiceMessage || m.type == proc::MoveMessage) {
         // A new roll or an echo: the next list is a new one.
         list_.clear();
         faultIndex_ = 0;
-        ++listSerial_;
     }
     if (options_.disconnectAfter > 0 &&
         messages_.size() >= static_cast<size_t>(options_.disconnectAfter)) {
@@ -138,17 +135,8 @@ void TestClient::AnswerList() {
     const proc::Move proper = PickMove();
     const bool faulty = options_.faultyLists == 0 || faultyListsDone_ < options_.faultyLists;
     if (faulty && faultIndex_ < options_.faults.size()) {
-        const Fault fault = options_.faults[faultIndex_++];
-        SendFault(fault, proper);
-        if (fault == Fault::Garbage) {
-            // The referee drops garbage without a word: answer on our own,
-            // once it has surely read the garbage by itself.
-            const uint64_t serial = listSerial_;
-            QTimer::singleShot(options_.garbageGapMs, this, [this, serial] {
-                if (serial == listSerial_)
-                    AnswerList();
-            });
-        }
+        // Every fault is refused with the list again, which this answers.
+        SendFault(options_.faults[faultIndex_++], proper);
         return;
     }
     if (faultIndex_ > 0)
@@ -161,7 +149,12 @@ void TestClient::AnswerList() {
 void TestClient::SendFault(Fault fault, proc::Move proper) {
     switch (fault) {
     case Fault::Garbage:
-        SendLogged({7, 1, 2, 3}, QStringLiteral("garbage 07 01 02 03"));
+        // Garbage alone gets no answer, and read together with the next move
+        // it would take that move down with it. Behind a refused move, in
+        // one write, it is read in the same receive, and the list sent
+        // again tells that both were.
+        SendLogged({1, 0, 200, 250, 7, 1, 2, 3},
+                   QStringLiteral("move out of range 201-251, garbage 07 01 02 03 behind it"));
         return;
     case Fault::Short: {
         proc::ByteArray bytes = proc::BuildClientMoveMessage(proper);
@@ -251,10 +244,6 @@ bool ParseTestClientArguments(const QStringList& args, Options& options, uint16_
             if (!number(1, INT32_MAX, n))
                 return false;
             options.disconnectAfter = static_cast<int>(n);
-        } else if (a == "--gap") {
-            if (!number(0, 600000, n))
-                return false;
-            options.garbageGapMs = static_cast<int>(n);
         } else if (a == "--watch") {
             options.autoPlay = false;
         } else {

@@ -19,7 +19,7 @@ namespace testclient {
 
 enum class Pick { First, Last, Random };
 enum class Fault {
-    Garbage,     // a message whose first byte is not 1 (dropped silently by the referee)
+    Garbage,     // bytes whose first byte is not 1, behind a refused move in the same write
     Short,       // the move's first three bytes only
     OutsideList, // a move of an own checker that the list does not hold
     OutOfRange,  // cells beyond the board
@@ -33,8 +33,6 @@ struct Options {
     std::vector<Fault> faults;
     /*! How many lists get the bad messages before their answer (0: every list). */
     int faultyLists = 0;
-    /*! Garbage gets no answer, so the next message waits this long. */
-    int garbageGapMs = 1500;
     /*! Closes the connection after this many received messages (0: never). */
     int disconnectAfter = 0;
 };
@@ -92,7 +90,6 @@ class TestClient : public QObject {
     std::vector<proc::Move> list_; // the last list received, still to be answered
     size_t faultIndex_ = 0;        // faults already sent against the current list
     int faultyListsDone_ = 0;      // lists answered after faults
-    uint64_t listSerial_ = 0;      // tells a garbage gap's answer that its list is gone
     bool finished_ = false;
     bool everConnected_ = false;
     int64_t bytesReceived_ = 0;
@@ -101,7 +98,7 @@ class TestClient : public QObject {
 /*! Parses the test client's command line (after the program name):
     --port P [--pick first|last|random] [--seed S] [--garbage] [--short]
     [--outside-list] [--out-of-range] [--faulty-lists N] [--disconnect-after N]
-    [--gap MS] [--watch].
+    [--watch].
     --watch: log only, never answer. Returns false with a message on error. */
 bool ParseTestClientArguments(const QStringList& args, Options& options, uint16_t& port,
                               QString& error);

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "testclient: %s\nusage: testclient --port P [--pick first|last|random] "
                      "[--seed S] [--garbage] [--short] [--outside-list] [--out-of-range] "
-                     "[--faulty-lists N] [--disconnect-after N] [--gap MS] [--watch]\n",
+                     "[--faulty-lists N] [--disconnect-after N] [--watch]\n",
                      error.toLocal8Bit().constData());
         return 2;
     }
