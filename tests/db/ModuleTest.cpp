@@ -2,6 +2,7 @@
 // the statement catalogue and GenID.
 #include "RatingsFolder.h"
 #include "db/DbError.h"
+#include "db/NameCollation.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 
@@ -147,7 +148,8 @@ TEST_F(ModuleTest, NewGameDialogStatements) {
     folder.AddPlayer(2, "Вера", 3);
     folder.AddPlayer(3, "Анна", 2);
     folder.AddPlayer(4, "Глеб", 8);
-    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Computer;Анна;Вера;Глеб");
+    // In Russian order Cyrillic names come before Latin ones.
+    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Анна;Вера;Глеб;Computer");
     EXPECT_EQ(Read(dm.OpenPlayer("Глеб"), {"P_POINTS"}), "8");
     EXPECT_TRUE(dm.OpenPlayer("глеб").Eof());
     EXPECT_EQ(Read(dm.OpenOpponents("Вера"), {"P_NAME"}), "Глеб");
@@ -241,4 +243,31 @@ TEST_F(ModuleTest, APendingLongListDoesNotHideOtherProcessesWrites) {
     // The journal keeps its rows meanwhile.
     EXPECT_TRUE(dm.IBGames.Active());
     EXPECT_EQ(dm.IBGames.RecordCount(), 1000);
+}
+
+TEST(NameOrder, ComparesAsARussianReaderDoes) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int sign; // of CompareNames(a, b)
+    };
+    const std::vector<Case> cases = {
+        {"Анна", "Борис", -1}, {"анна", "Борис", -1}, {"Борис", "анна", 1},
+        {"Ёж", "Ель", -1},     {"Ель", "Ёлка", 1},   {"Ёлка", "Жанна", -1},
+        {"Еж", "Ёж", -1},      {"Ёж", "ёж", -1},     {"ёж", "ёж", 0},
+        {"Zoe", "adam", 1},    {"ADAM", "adam", -1}, {"Ёж", "Еж", 1},
+    };
+    for (const Case& c : cases) {
+        const int order = db::CompareNames(QString::fromUtf8(c.a), QString::fromUtf8(c.b));
+        EXPECT_EQ((order > 0) - (order < 0), c.sign) << c.a << " / " << c.b;
+    }
+}
+
+// The new-game list orders by the collation; look-up stays exact.
+TEST_F(ModuleTest, PlayerListUsesTheNameOrderLookUpStaysExact) {
+    for (int code = 2; const char* name : {"Яна", "ёлка", "Ель", "Анна", "анна"})
+        folder.AddPlayer(code++, QString::fromUtf8(name), 0);
+    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Анна;анна;ёлка;Ель;Яна;Computer");
+    EXPECT_EQ(Read(dm.OpenPlayer("анна"), {"P_CODE"}), "6");
+    EXPECT_EQ(Read(dm.OpenPlayer("Ёлка"), {"P_CODE"}), "");
 }

@@ -3,6 +3,7 @@
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/ResultRecording.h"
+#include "db/Statements.h"
 #include "db/Unit6.h"
 
 #include <QFile>
@@ -162,6 +163,41 @@ TEST_F(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
     folder.Exec("ALTER TABLE OLD_GAMES RENAME TO GAMES");
     Record(-2, "Анна", "Борис", true, true);
     EXPECT_EQ(Points(), "0;5;6");
+}
+
+// An open journal shows its current rows afterwards, whatever happened; a
+// closed one stays closed.
+TEST_F(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
+    Players(3, 3);
+    folder.AddGame(1, 2, 3);
+    struct Case {
+        const char* what;
+        const char* white; // a name without a row fails before the journal row
+        bool journalOpen;
+        const char* codes; // the journal's G_CODE column afterwards
+        bool recorded;
+    };
+    const std::vector<Case> cases = {
+        {"succeeds", "Анна", true, "1;2", true},
+        {"fails", "Призрак", true, "1;2", false},
+        {"succeeds, journal closed", "Анна", false, "", true},
+    };
+    for (const Case& c : cases) {
+        dm.IBGames.SetSQL(db::sql::PlayerGames("2"));
+        if (c.journalOpen)
+            dm.IBGames.Open();
+        const int before = folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt();
+        try {
+            Record(-1, QString::fromUtf8(c.white), "Борис", true, true);
+        } catch (const DbError&) {
+        }
+        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), before + c.recorded) << c.what;
+        EXPECT_EQ(dm.IBGames.Active(), c.journalOpen) << c.what;
+        QStringList codes;
+        for (dm.IBGames.First(); !dm.IBGames.Eof(); dm.IBGames.Next())
+            codes << dm.IBGames.FieldAsString("G_CODE");
+        EXPECT_EQ(codes.join(';'), QString::fromUtf8(c.codes)) << c.what;
+    }
 }
 
 TEST(RecordingFailure, MissingDatabaseAnnouncesThenStopsWithoutAFile) {
