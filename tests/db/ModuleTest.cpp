@@ -2,7 +2,6 @@
 // the statement catalogue and GenID.
 #include "RatingsFolder.h"
 #include "db/DbError.h"
-#include "db/NameCollation.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 
@@ -243,24 +242,6 @@ TEST_F(ModuleTest, APendingLongListDoesNotHideOtherProcessesWrites) {
     // The journal keeps its rows meanwhile.
     EXPECT_TRUE(dm.IBGames.Active());
     EXPECT_EQ(dm.IBGames.RecordCount(), 1000);
-}
-
-TEST(NameOrder, ComparesAsARussianReaderDoes) {
-    struct Case {
-        const char* a;
-        const char* b;
-        int sign; // of CompareNames(a, b)
-    };
-    const std::vector<Case> cases = {
-        {"Анна", "Борис", -1}, {"анна", "Борис", -1}, {"Борис", "анна", 1},
-        {"Ёж", "Ель", -1},     {"Ель", "Ёлка", 1},   {"Ёлка", "Жанна", -1},
-        {"Еж", "Ёж", -1},      {"Ёж", "ёж", -1},     {"ёж", "ёж", 0},
-        {"Zoe", "adam", 1},    {"ADAM", "adam", -1}, {"Ёж", "Еж", 1},
-    };
-    for (const Case& c : cases) {
-        const int order = db::CompareNames(QString::fromUtf8(c.a), QString::fromUtf8(c.b));
-        EXPECT_EQ((order > 0) - (order < 0), c.sign) << c.a << " / " << c.b;
-    }
 }
 
 // The new-game list orders by the collation; look-up stays exact.
