@@ -38,9 +38,8 @@ void RegisterNameCollation(const QSqlDatabase& connection) {
     sqlite3* sqlite = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
                           ? *static_cast<sqlite3* const*>(handle.constData())
                           : nullptr;
-    if (sqlite == nullptr ||
-        sqlite3_create_collation(sqlite, NameCollationName, SQLITE_UTF16, nullptr,
-                                 CompareUtf16) != SQLITE_OK)
+    if (sqlite == nullptr || sqlite3_create_collation(sqlite, NameCollationName, SQLITE_UTF16,
+                                                      nullptr, CompareUtf16) != SQLITE_OK)
         throw DbError("cannot register the name collation");
 }
 

@@ -87,8 +87,9 @@ Statement PlayersByName() {
 }
 
 Statement PlayerByNameOrdered(const QString& name) {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME COLLATE RUSSIAN"),
-            {name}};
+    return {
+        QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME COLLATE RUSSIAN"),
+        {name}};
 }
 
 Statement Opponents(const QString& name) {

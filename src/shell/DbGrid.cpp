@@ -116,9 +116,9 @@ int TDBGrid::ColumnOf(const QString& field) const {
 
 void TDBGrid::ApplyColumns() {
     // A closed query has no columns at all: the grid keeps its titles then.
-    QAbstractItemModel* source =
-        query_.Model()->columnCount() > 0 ? static_cast<QAbstractItemModel*>(query_.Model())
-                                          : &closed_;
+    QAbstractItemModel* source = query_.Model()->columnCount() > 0
+                                     ? static_cast<QAbstractItemModel*>(query_.Model())
+                                     : &closed_;
     if (model() != source) {
         QItemSelectionModel* previous = selectionModel();
         setModel(source);

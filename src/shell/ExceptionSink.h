@@ -12,8 +12,7 @@ void DropErrors(const std::function<void()>& handler);
 
 /*! A slot for connect(): runs object's handler through DropErrors, whatever
     the signal carries, so no error travels back through Qt's own frames. */
-template <typename T>
-auto Dropping(T* object, void (T::*handler)()) {
+template <typename T> auto Dropping(T* object, void (T::*handler)()) {
     return [object, handler](auto&&...) { DropErrors([&] { (object->*handler)(); }); };
 }
 

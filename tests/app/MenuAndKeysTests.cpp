@@ -99,13 +99,12 @@ TEST_F(WholeProgram, TabMovesBetweenTheControlsArrowsWithinTheGrid) {
         Qt::Key key;
         QWidget* to;
     };
-    for (const Step& s : std::vector<Step>{
-             {Form7, Form7->DBGrid, Qt::Key_Tab, Form7->Button1},
-             {Form7, Form7->DBGrid, Qt::Key_Backtab, Form7->Button3},
-             {Form7, Form7->Button3, Qt::Key_Tab, Form7->DBGrid},
-             {Form8, Form8->DBGrid, Qt::Key_Tab, Form8->Button1},
-             {Form8, Form8->DBGrid, Qt::Key_Backtab, Form8->Button2},
-             {Form7, Form7->DBGrid, Qt::Key_Down, Form7->DBGrid}}) {
+    for (const Step& s : std::vector<Step>{{Form7, Form7->DBGrid, Qt::Key_Tab, Form7->Button1},
+                                           {Form7, Form7->DBGrid, Qt::Key_Backtab, Form7->Button3},
+                                           {Form7, Form7->Button3, Qt::Key_Tab, Form7->DBGrid},
+                                           {Form8, Form8->DBGrid, Qt::Key_Tab, Form8->Button1},
+                                           {Form8, Form8->DBGrid, Qt::Key_Backtab, Form8->Button2},
+                                           {Form7, Form7->DBGrid, Qt::Key_Down, Form7->DBGrid}}) {
         Activate(s.window);
         s.from->setFocus();
         QTest::keyClick(s.from, s.key);

@@ -234,7 +234,8 @@ struct EndedLaunchCase {
     bool clean;
 };
 
-class LaunchedProgramEnds : public NewGame, public ::testing::WithParamInterface<EndedLaunchCase> {};
+class LaunchedProgramEnds : public NewGame,
+                            public ::testing::WithParamInterface<EndedLaunchCase> {};
 
 TEST_P(LaunchedProgramEnds, DialogComesBackWithThePlayersAndTheSocketClosed) {
     const EndedLaunchCase c = GetParam();
@@ -287,8 +288,8 @@ TEST_F(NewGame, LauncherStartsTheGameOfTheChosenPlayers) {
     OpenDialog();
     Pick(Form2->ComboBox1, QStringLiteral("Гость"));
     PlayGame();
-    EXPECT_EQ(boxes.Texts(),
-              QStringList{QStringLiteral("Гость победил Компьютер с преимуществом в 3 фишек (фишку)!")});
+    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral(
+                                 "Гость победил Компьютер с преимуществом в 3 фишек (фишку)!")});
     EXPECT_EQ(Points(QStringLiteral("Гость")), 1);
     EXPECT_FALSE(Form2->isVisible());
 }

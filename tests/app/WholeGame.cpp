@@ -40,7 +40,8 @@ QByteArray TestClientLine(uint16_t port, const QByteArray& options) {
 } // namespace
 
 void GameFolder::WriteLauncher(const QByteArray& options) const {
-    Write(QStringLiteral("client"), "#!/bin/sh\n" + TestClientLine(port_, options) + " &\nexit 0\n");
+    Write(QStringLiteral("client"),
+          "#!/bin/sh\n" + TestClientLine(port_, options) + " &\nexit 0\n");
     QFile::setPermissions(File(QStringLiteral("client")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -191,7 +191,8 @@ TEST_F(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
             Record(-1, QString::fromUtf8(c.white), "Борис", true, true);
         } catch (const DbError&) {
         }
-        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), before + c.recorded) << c.what;
+        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), before + c.recorded)
+            << c.what;
         EXPECT_EQ(dm.IBGames.Active(), c.journalOpen) << c.what;
         QStringList codes;
         for (dm.IBGames.First(); !dm.IBGames.Eof(); dm.IBGames.Next())

@@ -437,7 +437,8 @@ TEST_F(WindowsTest, ClosedQueryKeepsTheTitles) {
     };
     const std::vector<Case> cases = {
         {form7->DBGrid, &dm->IBPlayers, {"НОМЕР ИГРОКА", "ИМЯ ИГРОКА", "ОЧКИ"}},
-        {form8->DBGrid, &dm->IBGames,
+        {form8->DBGrid,
+         &dm->IBGames,
          {"Дата", "Победитель", "Проигравший", "Превосходство", "Награда"}},
     };
     for (const Case& c : cases) {
@@ -469,7 +470,8 @@ TEST_F(WindowsTest, RatingsOrderNamesAsAReaderExpects) {
     folder.Exec("DELETE FROM GAMES");
     folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
     int code = 2;
-    for (const char* name : {"ёж", "Ель", "Ежевика", "Ёж", "Жанна", "анна", "Анна", "Яна", "Евгений"})
+    for (const char* name :
+         {"ёж", "Ель", "Ежевика", "Ёж", "Жанна", "анна", "Анна", "Яна", "Евгений"})
         folder.AddPlayer(code++, QString::fromUtf8(name), 3);
     folder.AddPlayer(code++, "Борис", 7);
     form7->OpenRatings();

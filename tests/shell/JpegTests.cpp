@@ -11,10 +11,10 @@
 namespace {
 
 struct Encoding {
-    J_COLOR_SPACE input;    // JCS_RGB or JCS_CMYK
-    J_COLOR_SPACE stored;   // the file's colour space
-    bool adobeMarker;       // libjpeg writes it for CMYK and YCCK by default
-    uint8_t jfifMajor = 1;  // written in the JFIF header
+    J_COLOR_SPACE input;   // JCS_RGB or JCS_CMYK
+    J_COLOR_SPACE stored;  // the file's colour space
+    bool adobeMarker;      // libjpeg writes it for CMYK and YCCK by default
+    uint8_t jfifMajor = 1; // written in the JFIF header
 };
 
 // A 16 x 16 picture of one colour: 3 or 4 samples, as the input space has.
@@ -92,7 +92,9 @@ TEST(Jpeg, FourChannelPicturesAreConverted) {
     // Adobe's files hold the channels inverted: 255 is no ink.
     const std::vector<Case> cases = {
         {"plain CMYK", {JCS_CMYK, JCS_CMYK, false}, {0, 255, 255, 0}, QColor(255, 0, 0)},
-        {"plain CMYK, half black", {JCS_CMYK, JCS_CMYK, false}, {255, 0, 255, 128},
+        {"plain CMYK, half black",
+         {JCS_CMYK, JCS_CMYK, false},
+         {255, 0, 255, 128},
          QColor(0, 127, 0)},
         {"Adobe CMYK", {JCS_CMYK, JCS_CMYK, true}, {255, 0, 0, 255}, QColor(255, 0, 0)},
         {"Adobe YCCK", {JCS_CMYK, JCS_YCCK, true}, {0, 0, 255, 255}, QColor(0, 0, 255)},
