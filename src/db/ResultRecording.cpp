@@ -39,6 +39,33 @@ void InsertGame(TDModule& module, const QString& date, const QString& winnerCode
     module.IBGames.ExecSQL();
 }
 
+// Recording re-points IBGames and its transaction closes it; a journal that
+// was open shows its statement's current rows again afterwards, whether the
+// recording succeeded or failed.
+class JournalKeeper {
+  public:
+    explicit JournalKeeper(TQuery& games)
+        : games_(games), statement_(games.SQL()), wasOpen_(games.Active()) {}
+    ~JournalKeeper() {
+        if (!wasOpen_)
+            return;
+        // A failed reopening leaves the journal closed; the error that may be
+        // on its way to the sink stays the one reported.
+        try {
+            games_.SetSQL(statement_);
+            games_.Open();
+        } catch (const DbError&) {
+        }
+    }
+    JournalKeeper(const JournalKeeper&) = delete;
+    JournalKeeper& operator=(const JournalKeeper&) = delete;
+
+  private:
+    TQuery& games_;
+    Statement statement_;
+    bool wasOpen_;
+};
+
 } // namespace
 
 QString JournalDate(const QLocale& locale, QDate date) {
@@ -78,6 +105,7 @@ void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QStri
     }
     announcer.Announce(AnnouncementText(winner, loser, margin));
 
+    const JournalKeeper journal(module.IBGames);
     TDModule::Transaction transaction(module);
     if (whiteHuman && blackHuman) {
         const PlayerRow w = ReadPlayer(module, winner);

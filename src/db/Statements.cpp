@@ -38,7 +38,7 @@ Statement PlayerGames(const QString& code) {
 
 Statement Ratings() {
     return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
-                           "ORDER BY P_POINTS DESC, P_NAME"),
+                           "ORDER BY P_POINTS DESC, P_NAME COLLATE RUSSIAN"),
             {}};
 }
 
@@ -83,11 +83,13 @@ Statement ClearPlayerGames(const QString& code) {
 }
 
 Statement PlayersByName() {
-    return {QStringLiteral("SELECT * FROM PLAYERS ORDER BY P_NAME"), {}};
+    return {QStringLiteral("SELECT * FROM PLAYERS ORDER BY P_NAME COLLATE RUSSIAN"), {}};
 }
 
 Statement PlayerByNameOrdered(const QString& name) {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME"), {name}};
+    return {
+        QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME COLLATE RUSSIAN"),
+        {name}};
 }
 
 Statement Opponents(const QString& name) {

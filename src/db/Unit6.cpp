@@ -1,6 +1,7 @@
 #include "db/Unit6.h"
 
 #include "db/DbError.h"
+#include "db/NameCollation.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -78,6 +79,7 @@ QSqlDatabase TDModule::Connection(const QString& name) {
     if (!connection.open())
         throw DbError("cannot open " + path_.toStdString() + ": " +
                       connection.lastError().text().toStdString());
+    RegisterNameCollation(connection);
     if (name == connectionName_) {
         QSqlQuery mode(connection);
         walMode_ = mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next() &&

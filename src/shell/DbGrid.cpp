@@ -2,6 +2,8 @@
 
 #include "db/Query.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QSqlQueryModel>
@@ -16,6 +18,14 @@ constexpr int IndicatorWidth = 12;
 // The column width the layouts were designed with where none is given; Qt's
 // own 100 pixels would push the journal's last column under a scroll bar.
 constexpr int DefaultColumnWidth = 64;
+
+// A title cell's ground: sky blue with grey lines on its right and bottom.
+void PaintTitleCell(QPainter* painter, const QRect& rect) {
+    painter->fillRect(rect, SkyBlue);
+    painter->setPen(Qt::gray);
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+}
 } // namespace
 
 TGridHeader::TGridHeader(Qt::Orientation orientation, QWidget* parent)
@@ -26,10 +36,7 @@ TGridHeader::TGridHeader(Qt::Orientation orientation, QWidget* parent)
 
 void TGridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     painter->save();
-    painter->fillRect(rect, SkyBlue);
-    painter->setPen(Qt::gray);
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    PaintTitleCell(painter, rect);
     if (orientation() == Qt::Horizontal) {
         QFont font = this->font();
         font.setBold(true);
@@ -64,32 +71,65 @@ TDBGrid::TDBGrid(db::TQuery& query, QList<GridColumn> columns, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
     setCornerButtonEnabled(false);
+    // The corner cell is a title cell too.
+    corner_ = findChild<QAbstractButton*>();
+    if (corner_)
+        corner_->installEventFilter(this);
+    // Tab moves between the window's controls; the arrows move within the grid.
+    setTabKeyNavigation(false);
     QPalette cells = palette();
     cells.setColor(QPalette::Base, MoneyGreen);
     cells.setColor(QPalette::Text, Qt::black);
     setPalette(cells);
 
-    setModel(query_.Model());
+    QStringList fields;
+    for (const GridColumn& column : columns_)
+        fields << column.field;
+    closed_.setHorizontalHeaderLabels(fields);
+
     connect(query_.Model(), &QAbstractItemModel::modelReset, this, &TDBGrid::ApplyColumns);
+    ApplyColumns();
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == corner_ && event->type() == QEvent::Paint) {
+        QPainter painter(corner_);
+        PaintTitleCell(&painter, corner_->rect().adjusted(0, 0, -1, -1));
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void TDBGrid::FollowCurrentRow() {
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())
                     query_.MoveTo(current.row());
                 indicator_->viewport()->update();
             });
-    ApplyColumns();
 }
 
 int TDBGrid::ColumnOf(const QString& field) const {
-    const QSqlRecord record = query_.Model()->record();
-    for (int i = 0; i < record.count(); ++i)
-        if (record.fieldName(i).compare(field, Qt::CaseInsensitive) == 0)
+    const QAbstractItemModel* shown = model();
+    for (int i = 0; shown && i < shown->columnCount(); ++i)
+        if (shown->headerData(i, Qt::Horizontal).toString().compare(field, Qt::CaseInsensitive) ==
+            0)
             return i;
     return -1;
 }
 
 void TDBGrid::ApplyColumns() {
-    const int count = query_.Model()->columnCount();
+    // A closed query has no columns at all: the grid keeps its titles then.
+    QAbstractItemModel* source = query_.Model()->columnCount() > 0
+                                     ? static_cast<QAbstractItemModel*>(query_.Model())
+                                     : &closed_;
+    if (model() != source) {
+        QItemSelectionModel* previous = selectionModel();
+        setModel(source);
+        delete previous;
+        FollowCurrentRow();
+    }
+    const int count = source->columnCount();
     titles_->Titles = QStringList(count, QString());
     QList<bool> shown(count, false);
     int visual = 0;
@@ -107,11 +147,11 @@ void TDBGrid::ApplyColumns() {
     }
     for (int i = 0; i < count; ++i)
         setColumnHidden(i, !shown[i]);
-    if (query_.Model()->rowCount() > 0) {
+    if (source->rowCount() > 0) {
         int first = 0;
         while (first < count && isColumnHidden(first))
             ++first;
-        setCurrentIndex(query_.Model()->index(0, first < count ? first : 0));
+        setCurrentIndex(source->index(0, first < count ? first : 0));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QList>
+#include <QStandardItemModel>
 #include <QTableView>
 
 namespace db {
@@ -36,7 +37,8 @@ class TGridHeader : public QHeaderView {
     configured columns in their order, every other column hidden. Borderless,
     no editing, whole-row selection, money-green cells in black text, grid
     lines. The selected row is the query's current row; after each opening it
-    is the first row. */
+    is the first row. A closed query shows the configured titles and no rows.
+    Tab leaves the grid; the arrow keys move within it. */
 class TDBGrid : public QTableView {
     Q_OBJECT
   public:
@@ -45,13 +47,19 @@ class TDBGrid : public QTableView {
     /*! The model column of a field, or -1. */
     int ColumnOf(const QString& field) const;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void ApplyColumns();
+    void FollowCurrentRow();
 
     db::TQuery& query_;
     QList<GridColumn> columns_;
     TGridHeader* titles_;
     TGridHeader* indicator_;
+    QStandardItemModel closed_; // the configured columns without rows
+    QWidget* corner_ = nullptr; // the cell above the row indicators
 };
 
 } // namespace shell

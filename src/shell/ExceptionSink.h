@@ -10,6 +10,12 @@ namespace shell {
     without a message. Creation handlers run through this. */
 void DropErrors(const std::function<void()>& handler);
 
+/*! A slot for connect(): runs object's handler through DropErrors, whatever
+    the signal carries, so no error travels back through Qt's own frames. */
+template <typename T> auto Dropping(T* object, void (T::*handler)()) {
+    return [object, handler](auto&&...) { DropErrors([&] { (object->*handler)(); }); };
+}
+
 /*! The application whose event dispatch drops every error escaping an
     event handler, so the program goes on with the next event. */
 class SinkApplication : public QApplication {

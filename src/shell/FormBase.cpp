@@ -92,6 +92,8 @@ TLabel* TFormBase::AddLabel(const QString& text, QPoint pos, int pixelHeight, co
 QPushButton* TFormBase::AddButton(const QString& text, const QRect& geometry) {
     auto* button = new QPushButton(text, this);
     button->setGeometry(geometry);
+    // Enter and Return press the focused button, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 

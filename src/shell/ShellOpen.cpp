@@ -34,7 +34,7 @@ bool IsProgram(const QFileInfo& info) {
     return programSuffixes.contains(info.suffix().toLower());
 }
 
-int StartProgram(const QString& path, std::function<void()> onExit) {
+int StartProgram(const QString& path, std::function<void(bool)> onExit) {
     auto* process = new QProcess(QCoreApplication::instance());
     process->setProgram(path);
     process->setWorkingDirectory(QDir::currentPath());
@@ -47,9 +47,9 @@ int StartProgram(const QString& path, std::function<void()> onExit) {
         return ShellBadFormat;
     }
     QObject::connect(process, &QProcess::finished, process,
-                     [process, onExit = std::move(onExit)](int, QProcess::ExitStatus) {
+                     [process, onExit = std::move(onExit)](int code, QProcess::ExitStatus status) {
                          if (onExit)
-                             onExit();
+                             onExit(status == QProcess::NormalExit && code == 0);
                          process->deleteLater();
                      });
     return ShellSuccess;
@@ -57,7 +57,7 @@ int StartProgram(const QString& path, std::function<void()> onExit) {
 
 } // namespace
 
-int ShellOpen(const QString& target, std::function<void()> onExit) {
+int ShellOpen(const QString& target, std::function<void(bool)> onExit) {
     if (HasScheme(target))
         return OpenUrl(QUrl(target));
     // A bare host name the way the desktop shell takes it.
@@ -77,6 +77,11 @@ int ShellOpen(const QString& target, std::function<void()> onExit) {
     if (!info.isExecutable())
         return ShellAccessDenied;
     return StartProgram(info.absoluteFilePath(), std::move(onExit));
+}
+
+int OpenWebAddress(const QString& address) {
+    const QString trimmed = address.trimmed();
+    return OpenUrl(QUrl(HasScheme(trimmed) ? trimmed : QStringLiteral("http://") + trimmed));
 }
 
 } // namespace shell

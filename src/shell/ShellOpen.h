@@ -21,8 +21,13 @@ constexpr int ShellSuccess = 42;
     starting with "www." are links; any other target is a path, "\" read as
     "/", relative to the current directory. A file without a document
     extension is a program: it starts in the current directory with no
-    arguments, and onExit (if given) runs on the GUI thread when it ends.
+    arguments, and onExit (if given) runs on the GUI thread when it ends,
+    told whether it ended normally with status 0.
     Documents, folders and links go to the desktop's default handler. */
-int ShellOpen(const QString& target, std::function<void()> onExit = {});
+int ShellOpen(const QString& target, std::function<void(bool cleanExit)> onExit = {});
+
+/*! Opens a web address as a link, whatever its host name: an address
+    without a scheme is a host name (and path) reached over http. */
+int OpenWebAddress(const QString& address);
 
 } // namespace shell

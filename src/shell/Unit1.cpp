@@ -47,13 +47,13 @@ TForm1::TForm1(QWidget* parent)
     connect(Label1, &TLabel::MouseMove, this, [this] { LabelMouseMove(2); });
     connect(Label1, &TLabel::MouseLeave, this, [this] { LabelMouseLeave(2); });
 
-    connect(Label1, &TLabel::Click, this, &TForm1::Label2Click);
-    connect(Label2, &TLabel::Click, this, &TForm1::Label2Click);
-    connect(Label3, &TLabel::Click, this, &TForm1::Label3Click);
-    connect(Label4, &TLabel::Click, this, &TForm1::Label4Click);
-    connect(Label5, &TLabel::Click, this, &TForm1::Label5Click);
-    connect(Label6, &TLabel::Click, this, &TForm1::Label6Click);
-    connect(Label7, &TLabel::Click, this, &TForm1::Label7Click);
+    connect(Label1, &TLabel::Click, this, Dropping(this, &TForm1::Label2Click));
+    connect(Label2, &TLabel::Click, this, Dropping(this, &TForm1::Label2Click));
+    connect(Label3, &TLabel::Click, this, Dropping(this, &TForm1::Label3Click));
+    connect(Label4, &TLabel::Click, this, Dropping(this, &TForm1::Label4Click));
+    connect(Label5, &TLabel::Click, this, Dropping(this, &TForm1::Label5Click));
+    connect(Label6, &TLabel::Click, this, Dropping(this, &TForm1::Label6Click));
+    connect(Label7, &TLabel::Click, this, Dropping(this, &TForm1::Label7Click));
 
     DropErrors([this] { FormCreate(); });
 }

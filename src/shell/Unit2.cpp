@@ -73,8 +73,15 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
         *link_, static_cast<game::IPlayerNames&>(*this), pause_,
         static_cast<game::IGameEndSink&>(*this), shell::ProgramFolder.toStdString());
     controller_->CloseDialogHook = [this] { close(); };
+    clientWait_ = new QTimer(this);
+    clientWait_->setSingleShot(true);
+    connect(clientWait_, &QTimer::timeout, this, [this] {
+        if (awaitingClient_)
+            shell::DropErrors([this] { StopWaitingForClient(); });
+    });
     dm_.AcceptHook = [this] {
         awaitingClient_ = false;
+        clientWait_->stop();
         shell::DropErrors([this] { controller_->StartGame(); });
     };
     dm_.DisconnectHook = [this] { close(); };
@@ -85,10 +92,14 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
             [this] { shell::DropErrors([this] { controller_->TimerTimer(); }); });
     Timer->start();
 
+    // Any other window of the program becoming active ends a visit elsewhere.
+    qApp->installEventFilter(this);
+
     shell::DropErrors([this] { FormCreate(); });
 }
 
 TForm2::~TForm2() {
+    qApp->removeEventFilter(this);
     dm_.AcceptHook = nullptr;
     dm_.DisconnectHook = nullptr;
 }
@@ -136,10 +147,11 @@ void TForm2::Button1Click() {
     try {
         dm_.OpenGameServer(static_cast<uint16_t>(shell::ServerPort & 0xFFFF));
         QDir::setCurrent(shell::ProgramFolder);
-        const int result = shell::ShellOpen(shell::ClientPath, [self = QPointer<TForm2>(this)] {
-            if (self)
-                self->ClientExited();
-        });
+        const int result =
+            shell::ShellOpen(shell::ClientPath, [self = QPointer<TForm2>(this)](bool clean) {
+                if (self)
+                    shell::DropErrors([&] { self->ClientExited(clean); });
+            });
         const QString error = LaunchError(result);
         if (error.isEmpty()) {
             awaitingClient_ = true;
@@ -163,14 +175,28 @@ void TForm2::Button2Click() {
 }
 
 void TForm2::FormClose() {
+    awaitingClient_ = false;
+    clientWait_->stop();
     Form1->show();
     controller_->FormClose();
 }
 
-void TForm2::ClientExited() {
+void TForm2::ClientExited(bool clean) {
     if (!awaitingClient_)
         return;
+    emit LaunchedProgramEnded(clean);
+    if (clean)
+        clientWait_->start(ClientWaitMs);
+    else
+        StopWaitingForClient();
+}
+
+void TForm2::StopWaitingForClient() {
     awaitingClient_ = false;
+    clientWait_->stop();
+    // A client starting late must not reach a socket nobody waits on.
+    dm_.CloseGameServer();
+    keepChoice_ = true;
     ShowCentred();
 }
 
@@ -179,6 +205,9 @@ bool TForm2::event(QEvent* event) {
     case QEvent::Show:
         focusLeftProgram_ = false;
         break;
+    case QEvent::Hide:
+        keepChoice_ = false;
+        break;
     case QEvent::WindowDeactivate:
         // No active window left: the focus went to another program.
         focusLeftProgram_ = QApplication::activeWindow() == nullptr;
@@ -186,15 +215,24 @@ bool TForm2::event(QEvent* event) {
     case QEvent::WindowActivate:
         // Only a change of active window inside the program refills the
         // lists: coming back from another program keeps the players chosen.
-        // A hidden dialog (the game is on) keeps the players it was started with.
-        if (isVisible() && !focusLeftProgram_)
+        // A hidden dialog (the game is on) keeps the players it was started
+        // with, and so does a dialog brought back because no client came.
+        if (isVisible() && !focusLeftProgram_ && !keepChoice_)
             shell::DropErrors([this] { FormActivate(); });
         focusLeftProgram_ = false;
+        keepChoice_ = false;
         break;
     default:
         break;
     }
     return TFormBase::event(event);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow())
+        focusLeftProgram_ = false;
+    return TFormBase::eventFilter(watched, event);
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

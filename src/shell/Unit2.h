@@ -41,21 +41,34 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ComboBox1Change();
     /*! Opens the game server socket and launches the board client. */
     void Button1Click();
+    /*! How long a launched program that ended with status 0 (a launcher
+        that starts the board client in the background) leaves for the
+        connection: the board client's own connection retry. Tests shorten it. */
+    int ClientWaitMs = 10000;
+
     /*! Back to the main menu; the socket is not touched. */
     void Button2Click();
     /*! The main menu back, the game stopped, the socket closed. */
     void FormClose();
 
+  signals:
+    /*! The launched program ended before a connection (cleanly: status 0). */
+    void LaunchedProgramEnded(bool clean);
+
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     QString FirstName() const override;
     QString SecondName() const override;
     void GameEnded(const game::GameResult& result) override;
-    /*! The board client ended: without a connection it never will connect. */
-    void ClientExited();
+    /*! The launched program ended. A failure means no client is coming; a
+        clean end may have left the board client running in the background. */
+    void ClientExited(bool clean);
+    /*! No client came: the socket closed and the dialog back with its players. */
+    void StopWaitingForClient();
 
     /*! Forwards the waits to the pause in use. */
     class Pause : public game::IPause {
@@ -69,8 +82,10 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     game::ThreadSleepPause sleepPause_;
     Pause pause_;
     std::unique_ptr<game::TurnController> controller_;
+    QTimer* clientWait_;
     bool awaitingClient_ = false;
     bool focusLeftProgram_ = false; // the last deactivation went to another program
+    bool keepChoice_ = false;       // the next activation keeps the players shown
 };
 
 extern TForm2* Form2;

@@ -31,9 +31,9 @@ TForm3::TForm3(const QString& portText, QWidget* parent)
 
     // Only the user's choices run the handlers; the start-up scan sets the
     // controls with their signals blocked.
-    connect(ComboBox1, &QComboBox::activated, this, &TForm3::ComboBox1Change);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm3::CheckBox1Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(ComboBox1, &QComboBox::activated, this, Dropping(this, &TForm3::ComboBox1Change));
+    connect(CheckBox1, &QCheckBox::toggled, this, Dropping(this, &TForm3::CheckBox1Click));
+    connect(Button1, &QPushButton::clicked, this, Dropping(this, &TForm3::Button1Click));
 
     DropErrors([&] { FormCreate(portText); });
 }

@@ -34,11 +34,11 @@ TForm4::TForm4(QWidget* parent)
     setTabOrder(AboutText, Button1);
     setTabOrder(Button1, Button2);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm4::Button2Click);
-    connect(Label2, &TLabel::Click, this, &TForm4::Label2Click);
-    connect(Label6, &TLabel::Click, this, &TForm4::Label6Click);
-    connect(Label4, &TLabel::Click, this, &TForm4::Label4Click);
+    connect(Button1, &QPushButton::clicked, this, Dropping(this, &TForm4::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Dropping(this, &TForm4::Button2Click));
+    connect(Label2, &TLabel::Click, this, Dropping(this, &TForm4::Label2Click));
+    connect(Label6, &TLabel::Click, this, Dropping(this, &TForm4::Label6Click));
+    connect(Label4, &TLabel::Click, this, Dropping(this, &TForm4::Label4Click));
 
     DropErrors([this] { FormCreate(); });
 }
@@ -57,12 +57,14 @@ void TForm4::FormCreate() {
     LoadBackground(this, DialogBackground,
                    BackgroundDrawing::Transparent); // not guarded: a failure skips the about text
     QFile file(ProgramPath(QStringLiteral("\\Data\\About.rtf")));
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A file that opens but cannot be read is as unusable as a missing one.
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         ShowNotice(QStringLiteral("Не найден файл About.rtf!"));
         RequestProgramEnd();
         return;
     }
-    LoadRichOrPlainText(file.readAll(), AboutText->document());
+    LoadRichOrPlainText(content, AboutText->document());
     AboutText->moveCursor(QTextCursor::Start);
 }
 
@@ -92,10 +94,10 @@ void TForm4::Button2Click() {
 
 // Link failures are silent.
 void TForm4::Label2Click() {
-    ShellOpen(about::FirstSite);
+    OpenWebAddress(about::FirstSite);
 }
 void TForm4::Label6Click() {
-    ShellOpen(about::SecondSite);
+    OpenWebAddress(about::SecondSite);
 }
 void TForm4::Label4Click() {
     ShellOpen(about::MailLink);

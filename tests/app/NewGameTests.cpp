@@ -20,6 +20,7 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -64,6 +65,13 @@ class NewGame : public ::testing::Test {
         database.close();
         database = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    // "./client" as this shell script.
+    void WriteScript(const QByteArray& body) {
+        folder.Write(QStringLiteral("client"), "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(folder.File(QStringLiteral("client")),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
 
     void AddPlayer(int code, const QString& name, int points) {
@@ -218,17 +226,72 @@ TEST_F(NewGame, ClientLeavingMidGameRecordsNothing) {
     EXPECT_EQ(net::DM->ListeningPort(), 0);
 }
 
-TEST_F(NewGame, ClientEndingBeforeItConnectsBringsTheDialogBack) {
-    folder.Write(QStringLiteral("client"), "#!/bin/sh\nexit 0\n");
-    QFile::setPermissions(folder.File(QStringLiteral("client")),
-                          QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+// The launched program ends before any connection. A failure means no client
+// is coming: the socket closes at once and the dialog comes back with the
+// players chosen. A clean end (a launcher) leaves the client's retry time.
+struct EndedLaunchCase {
+    const char* script;
+    bool clean;
+};
+
+class LaunchedProgramEnds : public NewGame,
+                            public ::testing::WithParamInterface<EndedLaunchCase> {};
+
+TEST_P(LaunchedProgramEnds, DialogComesBackWithThePlayersAndTheSocketClosed) {
+    const EndedLaunchCase c = GetParam();
+    WriteScript(c.script);
+    AddPlayer(2, QStringLiteral("Гость"), 0);
     StartProgram();
+    Form2->ClientWaitMs = c.clean ? 1 : 60000; // the retry time after a clean end runs out
     OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    std::optional<bool> ended;
+    QObject::connect(Form2, &TForm2::LaunchedProgramEnded, [&](bool clean) { ended = clean; });
     Form2->Button1->click();
     EXPECT_FALSE(Form2->isVisible());
-    ASSERT_TRUE(WaitFor([] { return Form2->isVisible(); }));
+    ASSERT_TRUE(WaitFor([&] { return ended.has_value() && Form2->isVisible(); }));
+    EXPECT_EQ(*ended, c.clean);
+    EXPECT_EQ(net::DM->ListeningPort(), 0);
     EXPECT_FALSE(Form1->isVisible());
     EXPECT_TRUE(boxes.Texts().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form2->ComboBox1->currentText(), QStringLiteral("Гость"));
+}
+
+TEST_F(NewGame, CleanEndKeepsWaitingForTheClient) {
+    WriteScript("exit 0");
+    StartProgram();
+    Form2->ClientWaitMs = 60000;
+    OpenDialog();
+    bool ended = false;
+    QObject::connect(Form2, &TForm2::LaunchedProgramEnded, [&] { ended = true; });
+    Form2->Button1->click();
+    ASSERT_TRUE(WaitFor([&] { return ended; }));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_EQ(net::DM->ListeningPort(), port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, LaunchedProgramEnds,
+                         ::testing::Values(EndedLaunchCase{"exit 3", false},
+                                           EndedLaunchCase{"kill -KILL $$", false},
+                                           EndedLaunchCase{"exit 0", true}));
+
+// A launcher starts the board client in the background and ends at once.
+TEST_F(NewGame, LauncherStartsTheGameOfTheChosenPlayers) {
+    folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(3));
+    AddPlayer(2, QStringLiteral("Гость"), 0);
+    folder.WriteLauncher();
+    FirstListPlaysWhite(true);
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    PlayGame();
+    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral(
+                                 "Гость победил Компьютер с преимуществом в 3 фишек (фишку)!")});
+    EXPECT_EQ(Points(QStringLiteral("Гость")), 1);
+    EXPECT_FALSE(Form2->isVisible());
 }
 
 struct LaunchCase {
@@ -339,6 +402,23 @@ TEST_F(NewGame, ChoiceSurvivesAVisitToAnotherProgram) {
     EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
     EXPECT_EQ(Form2->ComboBox2->currentText(), Computer);
     EXPECT_EQ(Form2->ComboBox2->count(), 1);
+    Form3->hide();
+}
+
+// Leaving for another program and coming back through another window of the
+// program still counts as coming from that window.
+TEST_F(NewGame, ChoiceIsResetWhenComingBackThroughTheSettings) {
+    AddPlayer(3, QStringLiteral("Eva"), 3);
+    StartProgram();
+    OpenDialog();
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeWindow() == Form2; }, 5000));
+    Pick(Form2->ComboBox1, QStringLiteral("Eva"));
+    QApplication::setActiveWindow(nullptr); // another program takes the focus
+    Form1->Label5Click();
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(Form3);
+    QApplication::setActiveWindow(Form2);
+    EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
     Form3->hide();
 }
 

@@ -32,10 +32,22 @@ void GameFolder::WriteOptions(const QString& clientPath) const {
                                                   clientPath.toUtf8() + "\r\n");
 }
 
+namespace {
+QByteArray TestClientLine(uint16_t port, const QByteArray& options) {
+    return "'" VERTAN_PROGRAM_DIR "/testclient' --port " + QByteArray::number(port) + " " +
+           options + " >/dev/null";
+}
+} // namespace
+
+void GameFolder::WriteLauncher(const QByteArray& options) const {
+    Write(QStringLiteral("client"),
+          "#!/bin/sh\n" + TestClientLine(port_, options) + " &\nexit 0\n");
+    QFile::setPermissions(File(QStringLiteral("client")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 void GameFolder::WriteClient(const QByteArray& options) const {
-    Write(QStringLiteral("client"), "#!/bin/sh\nexec '" VERTAN_PROGRAM_DIR "/testclient' --port " +
-                                        QByteArray::number(port_) + " " + options +
-                                        " >/dev/null\n");
+    Write(QStringLiteral("client"), "#!/bin/sh\nexec " + TestClientLine(port_, options) + "\n");
     QFile::setPermissions(File(QStringLiteral("client")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -31,6 +31,9 @@ class GameFolder : public shelltest::ProgramFolderFixture {
     void WriteOptions(const QString& clientPath) const;
     /*! "./client": execs the test client on Port() with these options. */
     void WriteClient(const QByteArray& options = "--pick first") const;
+    /*! "./client" as a launcher: starts the test client in the background
+        and ends at once with status 0. */
+    void WriteLauncher(const QByteArray& options = "--pick first") const;
     /*! A file of the shipped program folder; empty when it cannot be read. */
     static QByteArray ReadShipped(const QString& relative);
 

@@ -147,7 +147,8 @@ TEST_F(ModuleTest, NewGameDialogStatements) {
     folder.AddPlayer(2, "Вера", 3);
     folder.AddPlayer(3, "Анна", 2);
     folder.AddPlayer(4, "Глеб", 8);
-    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Computer;Анна;Вера;Глеб");
+    // In Russian order Cyrillic names come before Latin ones.
+    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Анна;Вера;Глеб;Computer");
     EXPECT_EQ(Read(dm.OpenPlayer("Глеб"), {"P_POINTS"}), "8");
     EXPECT_TRUE(dm.OpenPlayer("глеб").Eof());
     EXPECT_EQ(Read(dm.OpenOpponents("Вера"), {"P_NAME"}), "Глеб");
@@ -241,4 +242,13 @@ TEST_F(ModuleTest, APendingLongListDoesNotHideOtherProcessesWrites) {
     // The journal keeps its rows meanwhile.
     EXPECT_TRUE(dm.IBGames.Active());
     EXPECT_EQ(dm.IBGames.RecordCount(), 1000);
+}
+
+// The new-game list orders by the collation; look-up stays exact.
+TEST_F(ModuleTest, PlayerListUsesTheNameOrderLookUpStaysExact) {
+    for (int code = 2; const char* name : {"Яна", "ёлка", "Ель", "Анна", "анна"})
+        folder.AddPlayer(code++, QString::fromUtf8(name), 0);
+    EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Анна;анна;ёлка;Ель;Яна;Computer");
+    EXPECT_EQ(Read(dm.OpenPlayer("анна"), {"P_CODE"}), "6");
+    EXPECT_EQ(Read(dm.OpenPlayer("Ёлка"), {"P_CODE"}), "");
 }

@@ -3,11 +3,13 @@
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/ResultRecording.h"
+#include "db/Statements.h"
 #include "db/Unit6.h"
 
 #include <QFile>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using db::DbError;
 using db::RecordResult;
@@ -162,6 +164,36 @@ TEST_F(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
     folder.Exec("ALTER TABLE OLD_GAMES RENAME TO GAMES");
     Record(-2, "Анна", "Борис", true, true);
     EXPECT_EQ(Points(), "0;5;6");
+}
+
+// An open journal shows its current rows afterwards, whatever happened; a
+// closed one stays closed.
+TEST_F(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
+    Players(3, 3);
+    folder.AddGame(1, 2, 3);
+    // White, whether the journal is open, its codes afterwards ("Призрак"
+    // has no row: the recording fails before the journal row).
+    const std::vector<std::tuple<const char*, bool, const char*>> cases = {
+        {"Анна", true, "1;2"}, {"Призрак", true, "1;2"}, {"Анна", false, ""}};
+    for (const auto& [white, open, codes] : cases) {
+        dm.IBGames.SetSQL(db::sql::PlayerGames("2"));
+        if (open)
+            dm.IBGames.Open();
+        EXPECT_EQ(white == QStringLiteral("Призрак"), [&] {
+            try {
+                Record(-1, QString::fromUtf8(white), "Борис", true, true);
+            } catch (const DbError&) {
+                return true;
+            }
+            return false;
+        }());
+        EXPECT_EQ(dm.IBGames.Active(), open) << white;
+        QStringList shown;
+        for (dm.IBGames.First(); !dm.IBGames.Eof(); dm.IBGames.Next())
+            shown << dm.IBGames.FieldAsString("G_CODE");
+        EXPECT_EQ(shown.join(';'), QString::fromUtf8(codes)) << white;
+    }
+    EXPECT_EQ(Games().count(';'), 2) << "two of the three recordings succeeded";
 }
 
 TEST(RecordingFailure, MissingDatabaseAnnouncesThenStopsWithoutAFile) {

@@ -496,3 +496,55 @@ TEST_F(WindowsTest, StartUpObjectsRecordThroughNotices) {
     EXPECT_EQ(boxes[0].text, "Вера победил Компьютер с преимуществом в 1 фишек (фишку)!");
     EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 4").toInt(), 4);
 }
+
+// A closed query leaves the designed columns and titles, with no rows; the
+// corner cell is painted like the other title cells.
+TEST_F(WindowsTest, ClosedQueryKeepsTheTitles) {
+    struct Case {
+        shell::TDBGrid* grid;
+        db::TQuery* query;
+        QStringList titles;
+    };
+    const std::vector<Case> cases = {
+        {form7->DBGrid, &dm->IBPlayers, {"НОМЕР ИГРОКА", "ИМЯ ИГРОКА", "ОЧКИ"}},
+        {form8->DBGrid,
+         &dm->IBGames,
+         {"Дата", "Победитель", "Проигравший", "Превосходство", "Награда"}},
+    };
+    for (const Case& c : cases) {
+        c.query->Close();
+        auto* header = static_cast<shell::TGridHeader*>(c.grid->horizontalHeader());
+        QStringList shown;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            const int logical = header->logicalIndex(visual);
+            if (!c.grid->isColumnHidden(logical))
+                shown << header->Titles.value(logical);
+        }
+        EXPECT_EQ(shown, c.titles);
+        EXPECT_EQ(c.grid->model()->rowCount(), 0);
+        c.grid->resize(300, 100);
+        const QImage image = c.grid->grab().toImage();
+        const QPoint corner(c.grid->verticalHeader()->width() / 2,
+                            c.grid->horizontalHeader()->height() / 2);
+        EXPECT_EQ(image.pixelColor(corner), QColor(166, 202, 240));
+    }
+    // Opened again, the rows come back under the same titles.
+    form7->OpenRatings();
+    EXPECT_EQ(form7->DBGrid->model()->rowCount(), 3);
+    EXPECT_EQ(GridColumn(dm->DataSource1(), form7->DBGrid->ColumnOf("P_NAME")), "Борис;Анна;Вера");
+}
+
+// Among equal points names go in Russian alphabetical order, ignoring case,
+// with "Ё" beside "Е"; the exact text breaks ties.
+TEST_F(WindowsTest, RatingsOrderNamesAsAReaderExpects) {
+    folder.Exec("DELETE FROM GAMES");
+    folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+    int code = 2;
+    for (const char* name :
+         {"ёж", "Ель", "Ежевика", "Ёж", "Жанна", "анна", "Анна", "Яна", "Евгений"})
+        folder.AddPlayer(code++, QString::fromUtf8(name), 3);
+    folder.AddPlayer(code++, "Борис", 7);
+    form7->OpenRatings();
+    EXPECT_EQ(GridColumn(dm->DataSource1(), form7->DBGrid->ColumnOf("P_NAME")),
+              "Борис;Анна;анна;Евгений;Ёж;ёж;Ежевика;Ель;Жанна;Яна");
+}

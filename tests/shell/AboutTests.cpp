@@ -2,10 +2,13 @@
 #include "ShellTestSupport.h"
 #include "shell/AppOptions.h"
 #include "shell/ProgramEnd.h"
+#include "shell/ShellOpen.h"
 #include "shell/Unit4.h"
 #include "text/Win1251.h"
 
+#include <QDesktopServices>
 #include <QScrollBar>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace shell;
@@ -90,3 +93,52 @@ TEST_F(AboutTest, LinksShowTheirAddresses) {
     EXPECT_EQ(form.Label4->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(about::MailLink.startsWith(QStringLiteral("mailto:")));
 }
+
+// A file that opens but fails on reading: the kernel's view of this process's
+// memory answers a read at address 0 with an I/O error.
+TEST_F(AboutTest, AboutFileFailingToReadEndsTheProgram) {
+    const QString about = folder.File(QStringLiteral("Data/About.rtf"));
+    QFile::remove(about);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), about));
+    TForm4 form;
+    EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Не найден файл About.rtf!")});
+    EXPECT_TRUE(ProgramEndRequested());
+}
+
+namespace {
+// Takes the place of the desktop's web browser.
+class LinkRecorder : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> opened;
+  public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+} // namespace
+
+TEST_F(AboutTest, WebAddressesOpenAsLinksWhateverTheirHost) {
+    LinkRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "Open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "Open");
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"vertan-game.ru", "http://vertan-game.ru"},
+        {"nardy.example/about/", "http://nardy.example/about/"},
+        {"https://vertan-game.ru", "https://vertan-game.ru"},
+    };
+    for (const auto& [address, url] : cases) {
+        browser.opened.clear();
+        EXPECT_GT(OpenWebAddress(address), 32) << address.toStdString();
+        EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(url)}) << address.toStdString();
+    }
+    // The about dialog's own links go the same way.
+    TForm4 form;
+    browser.opened.clear();
+    form.Label2Click();
+    form.Label6Click();
+    EXPECT_EQ(browser.opened, (QList<QUrl>{QUrl("http://" + about::FirstSite),
+                                           QUrl("http://" + about::SecondSite)}));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+#include "AboutTests.moc"

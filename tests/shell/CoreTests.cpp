@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace shell;
 using namespace shelltest;
@@ -339,22 +340,27 @@ TEST_F(ShellOpenTest, ResultsForMissingAndUnrunnableFiles) {
 }
 
 TEST_F(ShellOpenTest, StartsProgramInCurrentFolderAndReportsExit) {
-    Executable(QStringLiteral("client"), "#!/bin/sh\npwd > started.txt\n");
-    QEventLoop loop;
-    bool exited = false;
-    QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    guard.start(20000);
-    EXPECT_GT(ShellOpen(QStringLiteral("client"),
-                        [&] {
-                            exited = true;
-                            loop.quit();
-                        }),
-              32);
-    loop.exec();
-    EXPECT_TRUE(exited);
-    EXPECT_EQ(folder.Read(QStringLiteral("started.txt")).trimmed(),
-              QDir(folder.Path()).canonicalPath().toUtf8());
+    // Whether it ended normally with status 0: a launcher's clean end.
+    const std::vector<std::pair<QByteArray, bool>> endings = {
+        {"exit 0", true}, {"exit 1", false}, {"kill -TERM $$", false}};
+    for (const auto& [ending, clean] : endings) {
+        Executable(QStringLiteral("client"), "#!/bin/sh\npwd > started.txt\n" + ending + "\n");
+        QEventLoop loop;
+        std::optional<bool> exited;
+        QTimer guard;
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        guard.start(20000);
+        EXPECT_GT(ShellOpen(QStringLiteral("client"),
+                            [&](bool cleanExit) {
+                                exited = cleanExit;
+                                loop.quit();
+                            }),
+                  32);
+        loop.exec();
+        EXPECT_EQ(exited, std::optional<bool>(clean)) << ending.toStdString();
+        EXPECT_EQ(folder.Read(QStringLiteral("started.txt")).trimmed(),
+                  QDir(folder.Path()).canonicalPath().toUtf8());
+    }
 }
 
 // The offscreen platform has no desktop handler: links and documents report
