@@ -1,6 +1,7 @@
 #include "client/BoardRenderer.h"
 
 #include "client/BoardGeometry.h"
+#include "client/GameRecord.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -201,7 +202,7 @@ QString BoardRenderer::StatusText(const BoardModel& model) {
     }
     if (model.AwaitingPerson()) {
         status += model.Selected() ? QStringLiteral("Ваш ход: выберите, куда пойти")
-                                   : QStringLiteral("Ваш ход: выберите шашку");
+                                   : QStringLiteral("Ваш ход: выберите фишку");
     } else {
         status += QStringLiteral("Ход %1").arg(SideWord(*side, false));
     }
@@ -344,8 +345,12 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
                   side > 0 ? model.WhiteLabel() : model.BlackLabel());
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
-        PaintText(p, label, Qt::AlignVCenter | Qt::AlignRight,
-                  QStringLiteral("на доске: %1").arg(model.OnBoard(static_cast<proc::Side>(side))));
+        const auto s = static_cast<proc::Side>(side);
+        const double line = label.height() / 2;
+        PaintText(p, label.adjusted(0, 4, 0, -line), Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("пипы: %1").arg(PipCount(model.Board(), s)));
+        PaintText(p, label.adjusted(0, line, 0, -4), Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("на доске: %1").arg(model.OnBoard(s)));
     }
 }
 
@@ -469,14 +474,22 @@ void BoardRenderer::PaintDice(QPainter& p, const BoardModel& model) {
         return;
     }
     // Each side rolls on its own half: white on the right, black on the left.
+    // Doubles show four dice, one per move; a die that was played is dimmed.
     const QRectF felt = *side == proc::White ? g::RightFelt() : g::LeftFelt();
-    const double size = 46;
-    const QPointF centre(felt.center().x(), g::MiddleY());
-    PaintDie(p, QRectF(centre.x() - size - 6, centre.y() - size / 2, size, size),
-             proc::FirstDie(model.CurrentDice()), *side);
-    PaintDie(p, QRectF(centre.x() + 6, centre.y() - size / 2, size, size),
-             proc::SecondDie(model.CurrentDice()), *side);
-    record_.dice = 2;
+    const auto& uses = model.DiceUses();
+    const double size = uses.size() > 2 ? 40 : 46;
+    const double gap = 12;
+    const double width = static_cast<double>(uses.size()) * (size + gap) - gap;
+    double x = felt.center().x() - width / 2;
+    for (const DieUse& die : uses) {
+        p.save();
+        p.setOpacity(die.used ? 0.3 : 1.0);
+        PaintDie(p, QRectF(x, g::MiddleY() - size / 2, size, size), die.face, *side);
+        p.restore();
+        x += size + gap;
+        ++record_.dice;
+        record_.diceUsed += die.used ? 1 : 0;
+    }
 }
 
 void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
@@ -502,6 +515,31 @@ void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
                             : QBrush(Qt::NoBrush));
         p.drawEllipse(landing, g::Checker / 2 - 1, g::Checker / 2 - 1);
     }
+    PaintFocus(p, model);
+}
+
+void BoardRenderer::PaintFocus(QPainter& p, const BoardModel& model) {
+    // The keyboard's cell, drawn as plainly as the pointer's: a bright double ring.
+    const auto focused = model.Focused();
+    if (!focused) {
+        return;
+    }
+    record_.focused = focused;
+    p.setBrush(Qt::NoBrush);
+    if (*focused == proc::BearOff) {
+        const QRectF tray = g::TrayRect(model.ListSide());
+        p.setPen(QPen(Qt::white, 4));
+        p.drawRoundedRect(tray.adjusted(-2, -2, 2, 2), 8, 8);
+        return;
+    }
+    const int own = proc::Cell(model.Board(), *focused) * model.ListSide();
+    // A source is its top checker; a target is where the checker would land.
+    const int slot = model.Selected() ? std::max(own, 0) : std::max(own - 1, 0);
+    const QPointF centre = g::SlotCenter(*focused, slot);
+    p.setPen(QPen(QColor(0, 0, 0, 160), 7));
+    p.drawEllipse(centre, g::Checker / 2 + 5, g::Checker / 2 + 5);
+    p.setPen(QPen(Qt::white, 4));
+    p.drawEllipse(centre, g::Checker / 2 + 5, g::Checker / 2 + 5);
 }
 
 void BoardRenderer::PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight) {

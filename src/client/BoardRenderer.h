@@ -40,6 +40,8 @@ struct RenderRecord {
     std::vector<int32_t> traces; // sources of the last turn's moves, outlined
     bool flying = false;         // a checker drawn in flight
     int dice = 0;                // dice faces painted
+    int diceUsed = 0;            // of them dimmed as played
+    std::optional<int32_t> focused; // the keyboard's cell, ringed
 };
 
 class BoardRenderer {
@@ -63,6 +65,7 @@ class BoardRenderer {
     void PaintTraces(QPainter& p, const BoardModel& model);
     void PaintRings(QPainter& p, const BoardModel& model);
     void PaintDice(QPainter& p, const BoardModel& model);
+    void PaintFocus(QPainter& p, const BoardModel& model);
     void PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight);
     void PaintChecker(QPainter& p, QPointF centre, int side, double alpha = 1);
     void PaintText(QPainter& p, const QRectF& box, int flags, const QString& text);

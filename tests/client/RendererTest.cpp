@@ -88,7 +88,7 @@ TEST_P(RendererSizes, MidGameCountsBarsTraysAndTallStacks) {
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Анна (белые)")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Розыгрыш цвета: 6 : 3")));
-    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите шашку")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите фишку")));
     EXPECT_EQ(record.dice, 2);
     EXPECT_EQ(record.movable, (std::vector<int32_t>{26}));
     EXPECT_TRUE(record.targets.empty());
