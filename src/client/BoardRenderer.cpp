@@ -17,6 +17,8 @@ namespace {
 const QColor Ink(0xf6, 0xe7, 0xc8);
 const QColor Gold(0xf2, 0xc1, 0x4e);
 const QColor TargetGlow(0x9c, 0xf0, 0x7a);
+// A checker with its shadow fits in this square (design units), centred.
+constexpr double CheckerBox = geometry::Checker + 10;
 
 QFont Font(int pixels, bool bold = true) {
     QFont font(QStringLiteral("Comfortaa"));
@@ -215,10 +217,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.save();
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
-    PaintTable(painter, area);
+    PaintStill(painter, area);
     painter.setWorldTransform(g::DesignToDevice(area));
-    PaintBoard(painter);
-    PaintPointNumbers(painter);
     PaintHeader(painter, model);
     if (model.Started()) {
         PaintTrays(painter, model, extras);
@@ -233,6 +233,26 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     }
     PaintFooter(painter, model, extras);
     painter.restore();
+}
+
+void BoardRenderer::PaintStill(QPainter& painter, QSize area) {
+    // The table, the wood, the felt and the point numbers never change with
+    // the game: drawn once per size and copied onto every frame, which keeps
+    // a frame in flight cheap.
+    const QPaintDevice* device = painter.device();
+    const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(area) * ratio).toSize();
+    if (still_.size() != pixels || still_.devicePixelRatioF() != ratio) {
+        still_ = QImage(pixels, QImage::Format_RGB32);
+        still_.setDevicePixelRatio(ratio);
+        QPainter p(&still_);
+        p.setRenderHints(painter.renderHints());
+        PaintTable(p, area);
+        p.setWorldTransform(g::DesignToDevice(area));
+        PaintBoard(p);
+        PaintPointNumbers(p);
+    }
+    painter.drawImage(QPointF(0, 0), still_);
 }
 
 void BoardRenderer::PaintTable(QPainter& p, QSize area) {
@@ -564,9 +584,38 @@ void BoardRenderer::PaintFlight(QPainter& p, const BoardModel& model, const Flig
 }
 
 void BoardRenderer::PaintChecker(QPainter& p, QPointF c, int side, double alpha) {
+    // Gradients are the dearest thing on a frame: each side's checker is drawn
+    // once per scale and copied pixel for pixel, without resampling.
+    const QTransform t = p.worldTransform();
+    const QPaintDevice* device = p.device();
+    const double ratio = device ? device->devicePixelRatioF() : 1.0;
+    const double scale = t.m11();
+    Sprite& sprite = sprites_[side > 0 ? 0 : 1];
+    if (sprite.scale != scale || sprite.image.devicePixelRatioF() != ratio ||
+        sprite.image.isNull()) {
+        sprite.scale = scale;
+        const int pixels = static_cast<int>(std::ceil(CheckerBox * scale * ratio));
+        sprite.image = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        sprite.image.setDevicePixelRatio(ratio);
+        sprite.image.fill(Qt::transparent);
+        QPainter sp(&sprite.image);
+        sp.setRenderHints(p.renderHints());
+        sp.scale(scale, scale);
+        DrawChecker(sp, QPointF(CheckerBox / 2, CheckerBox / 2), side);
+    }
+    const double half = sprite.image.width() / ratio / 2;
+    const QPointF at = t.map(c) - QPointF(half, half);
+    p.save();
+    p.resetTransform();
+    p.setOpacity(alpha);
+    p.drawImage(QPointF(std::round(at.x() * ratio) / ratio, std::round(at.y() * ratio) / ratio),
+                sprite.image);
+    p.restore();
+}
+
+void BoardRenderer::DrawChecker(QPainter& p, QPointF c, int side) {
     const double r = g::Checker / 2 - 1;
     p.save();
-    p.setOpacity(alpha);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 100));
     p.drawEllipse(c + QPointF(2, 3), r, r);

@@ -4,6 +4,7 @@
 
 #include "client/BoardModel.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QSize>
 #include <QStringList>
@@ -54,6 +55,7 @@ class BoardRenderer {
     static QString StatusText(const BoardModel& model);
 
   private:
+    void PaintStill(QPainter& painter, QSize area);
     void PaintTable(QPainter& p, QSize area);
     void PaintBoard(QPainter& p);
     void PaintPointNumbers(QPainter& p);
@@ -68,9 +70,16 @@ class BoardRenderer {
     void PaintFocus(QPainter& p, const BoardModel& model);
     void PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight);
     void PaintChecker(QPainter& p, QPointF centre, int side, double alpha = 1);
+    static void DrawChecker(QPainter& p, QPointF centre, int side);
     void PaintText(QPainter& p, const QRectF& box, int flags, const QString& text);
 
     RenderRecord record_;
+    QImage still_; // the unchanging layer at the last size
+    struct Sprite {
+        double scale = 0;
+        QImage image;
+    };
+    std::array<Sprite, 2> sprites_; // a checker of each side at the last scale
 };
 
 } // namespace client
