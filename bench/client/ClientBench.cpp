@@ -12,9 +12,9 @@ namespace {
 
 client::BoardModel Crowded() {
     proc::Board board{};
-    const std::pair<int32_t, int32_t> cells[] = {
-        {1, -2}, {3, 2}, {4, 2}, {5, 3}, {6, 6}, {12, -3}, {13, 1}, {17, -2},
-        {19, -4}, {20, -2}, {23, 1}, {26, 1}, {25, -1}};
+    const std::pair<int32_t, int32_t> cells[] = {{1, -2},  {3, 2},  {4, 2},   {5, 3},   {6, 6},
+                                                 {12, -3}, {13, 1}, {17, -2}, {19, -4}, {20, -2},
+                                                 {23, 1},  {26, 1}, {25, -1}};
     for (auto [cell, count] : cells) {
         proc::Cell(board, cell) = count;
     }

@@ -212,7 +212,8 @@ bool BoardModel::MoveFocus(int step) {
     const auto current = Focused();
     int index = step > 0 ? 0 : n - 1;
     if (current) {
-        const auto at = static_cast<int>(std::find(cycle.begin(), cycle.end(), *current) - cycle.begin());
+        const auto at =
+            static_cast<int>(std::find(cycle.begin(), cycle.end(), *current) - cycle.begin());
         index = ((at + step) % n + n) % n;
     }
     focus_ = cycle[static_cast<size_t>(index)];

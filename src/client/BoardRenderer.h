@@ -38,10 +38,10 @@ struct RenderRecord {
     std::vector<int32_t> movable; // sources ringed as movable
     std::vector<int32_t> targets; // cells lit as targets (27: the tray)
     std::optional<int32_t> selected;
-    std::vector<int32_t> traces; // sources of the last turn's moves, outlined
-    bool flying = false;         // a checker drawn in flight
-    int dice = 0;                // dice faces painted
-    int diceUsed = 0;            // of them dimmed as played
+    std::vector<int32_t> traces;    // sources of the last turn's moves, outlined
+    bool flying = false;            // a checker drawn in flight
+    int dice = 0;                   // dice faces painted
+    int diceUsed = 0;               // of them dimmed as played
     std::optional<int32_t> focused; // the keyboard's cell, ringed
 };
 

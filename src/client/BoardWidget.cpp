@@ -92,7 +92,8 @@ void BoardWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
-    const bool live = !shown_ && session_.Model().Clickable(geometry::CellAt(size(), event->position()));
+    const bool live =
+        !shown_ && session_.Model().Clickable(geometry::CellAt(size(), event->position()));
     setCursor(live ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 

@@ -60,8 +60,8 @@ void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
     });
 }
 
-QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text,
-                                     const QKeySequence& key, void (ClientWindow::*slot)()) {
+QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
+                                     void (ClientWindow::*slot)()) {
     // Buttons take no focus, so the arrows and Tab stay with the board; each
     // has its key instead.
     auto* button = new QPushButton(text);
@@ -114,8 +114,8 @@ void ClientWindow::BuildLayout() {
     saveButton_ = AddButton(bar, QStringLiteral("Сохранить партию"),
                             QKeySequence(Qt::CTRL | Qt::Key_S), &ClientWindow::SaveGame);
     saveButton_->setEnabled(false);
-    historyButton_ = AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H),
-                               nullptr);
+    historyButton_ =
+        AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H), nullptr);
     historyButton_->setCheckable(true);
     historyButton_->setChecked(true);
     connect(historyButton_, &QPushButton::toggled, this, &ClientWindow::SetHistoryShown);
@@ -175,8 +175,9 @@ void ClientWindow::ReplayMoved() {
     const int steps = replay_->Steps();
     replayStep_.setText(QStringLiteral("Ход %1 из %2").arg(at).arg(steps));
     // The last step leaves the board's own status: the result.
-    board_.SetNotice(at == steps ? QString()
-                                 : QStringLiteral("Просмотр партии: ход %1 из %2").arg(at).arg(steps));
+    board_.SetNotice(at == steps
+                         ? QString()
+                         : QStringLiteral("Просмотр партии: ход %1 из %2").arg(at).arg(steps));
     // The history row of the turn the last shown move belongs to.
     int row = -1;
     int moves = 0;

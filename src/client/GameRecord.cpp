@@ -29,7 +29,8 @@ QString DiceText(proc::Dice dice) {
 
 QString PositionText(const proc::Board& board) {
     // The bars only when the start has checkers there.
-    const bool bars = proc::Cell(board, proc::BlackBar) != 0 || proc::Cell(board, proc::WhiteBar) != 0;
+    const bool bars =
+        proc::Cell(board, proc::BlackBar) != 0 || proc::Cell(board, proc::WhiteBar) != 0;
     QStringList cells;
     for (int32_t k = 1; k <= (bars ? 26 : 24); ++k) {
         cells << QString::number(proc::Cell(board, k));
@@ -251,10 +252,10 @@ QString RecordText(const GameRecord& record, const QDateTime& date) {
         lines << StartKey + PositionText(record.Start().board);
     }
     const proc::Dice opening = record.Start().opening;
-    lines << OpeningKey + QStringLiteral("%1 : %2")
-                              .arg(proc::FirstDie(opening))
-                              .arg(proc::SecondDie(opening))
-          << QString();
+    lines
+        << OpeningKey +
+               QStringLiteral("%1 : %2").arg(proc::FirstDie(opening)).arg(proc::SecondDie(opening))
+        << QString();
     int number = 0;
     for (const Turn& turn : record.Turns()) {
         // A turn still waiting for its first move is not part of the game.

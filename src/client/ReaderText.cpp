@@ -21,7 +21,8 @@ QString DescribeForReader(const BoardModel& model, const QString& notice) {
         }
         parts << QStringLiteral("Кости %1: %2")
                      .arg(SideGenitive(*model.SideToMove()),
-                          left.isEmpty() ? QStringLiteral("сыграны") : left.join(QStringLiteral(" и ")));
+                          left.isEmpty() ? QStringLiteral("сыграны")
+                                         : left.join(QStringLiteral(" и ")));
     }
     parts << QStringLiteral("Пипы: %1 %2, %3 %4")
                  .arg(model.WhiteLabel())
@@ -30,8 +31,8 @@ QString DescribeForReader(const BoardModel& model, const QString& notice) {
                  .arg(PipCount(model.Board(), proc::Black));
     if (!model.LastTurn().empty()) {
         Turn last{model.LastTurn().front().side, 0, model.LastTurn(), false};
-        parts << QStringLiteral("Последний ход: %1 %2")
-                     .arg(SideName(last.side), TurnMovesText(last));
+        parts
+            << QStringLiteral("Последний ход: %1 %2").arg(SideName(last.side), TurnMovesText(last));
     }
     return parts.join(". ") + '.';
 }

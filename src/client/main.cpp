@@ -71,16 +71,17 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&session, &client::ClientSession::ConnectedToServer, &window,
                      [&] { window.Board().SetNotice(QString()); });
-    QObject::connect(
-        &session, &client::ClientSession::ConnectFailed, &window, [&](const QString& reason) {
-            Err(reason);
-            window.Board().SetNotice(QStringLiteral("Не удалось подключиться к игре (порт %1)").arg(port));
-            if (args->autoPlay) {
-                app.exit(3);
-            } else {
-                QTimer::singleShot(FailureMs, &window, &QWidget::close);
-            }
-        });
+    QObject::connect(&session, &client::ClientSession::ConnectFailed, &window,
+                     [&](const QString& reason) {
+                         Err(reason);
+                         window.Board().SetNotice(
+                             QStringLiteral("Не удалось подключиться к игре (порт %1)").arg(port));
+                         if (args->autoPlay) {
+                             app.exit(3);
+                         } else {
+                             QTimer::singleShot(FailureMs, &window, &QWidget::close);
+                         }
+                     });
     auto saveRecord = [&] {
         QString problem;
         if (args->record.isEmpty() ||

@@ -139,9 +139,10 @@ TEST(ClientWindow, ClosingDuringAGameAsksFirst) {
         }
         QSignalSpy gone(c.referee.client, &QTcpSocket::disconnected);
         c.window.close();
-        EXPECT_EQ(c.asked, k.asked ? QStringList{QStringLiteral(
-                                         "Прервать партию? Результат не будет записан.")}
-                                   : QStringList{});
+        EXPECT_EQ(c.asked,
+                  k.asked
+                      ? QStringList{QStringLiteral("Прервать партию? Результат не будет записан.")}
+                      : QStringList{});
         EXPECT_EQ(c.window.isVisible(), !k.closes);
         if (k.closes && !k.gameOver) {
             EXPECT_TRUE(Until([&] { return gone.size() == 1; }));
@@ -226,7 +227,8 @@ TEST(ClientWindow, AfterTheGameTheWindowStaysForTheReplayAndTheRecord) {
     QTemporaryDir dir;
     QStringList told;
     QString path = dir.filePath("game.txt");
-    c.window.SetDialogs(nullptr, [&] { return path; }, [&](const QString& t) { told << t; });
+    c.window.SetDialogs(
+        nullptr, [&] { return path; }, [&](const QString& t) { told << t; });
     c.window.SaveGame();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -29,19 +29,37 @@ proc::Board Position(std::initializer_list<std::pair<int32_t, int32_t>> cells) {
 // an entry. White's 6-6 finds 19 closed.
 std::vector<Message> Scenario() {
     return {StartInfo{StandardBoard(), "Анна (белые)", "Компьютер (чёрные)", proc::MakeDice(5, 2)},
-            DiceInfo{White, proc::MakeDice(6, 4)},  MoveInfo{White, {24, 18}},
-            MoveListInfo{White, {{13, 9}}},         MoveInfo{White, {13, 9}},
-            DiceInfo{Black, proc::MakeDice(6, 3)},  MoveInfo{Black, {12, 18}},
-            MoveInfo{Black, {1, 4}},                DiceInfo{White, proc::MakeDice(6, 6)},
-            DiceInfo{Black, proc::MakeDice(2, 2)},  MoveInfo{Black, {17, 19}},
-            MoveInfo{Black, {17, 19}},              MoveInfo{Black, {19, 21}},
-            MoveInfo{Black, {19, 21}},              DiceInfo{White, proc::MakeDice(4, 1)},
-            MoveInfo{White, {26, 24}},              MoveInfo{White, {24, 20}}};
+            DiceInfo{White, proc::MakeDice(6, 4)},
+            MoveInfo{White, {24, 18}},
+            MoveListInfo{White, {{13, 9}}},
+            MoveInfo{White, {13, 9}},
+            DiceInfo{Black, proc::MakeDice(6, 3)},
+            MoveInfo{Black, {12, 18}},
+            MoveInfo{Black, {1, 4}},
+            DiceInfo{White, proc::MakeDice(6, 6)},
+            DiceInfo{Black, proc::MakeDice(2, 2)},
+            MoveInfo{Black, {17, 19}},
+            MoveInfo{Black, {17, 19}},
+            MoveInfo{Black, {19, 21}},
+            MoveInfo{Black, {19, 21}},
+            DiceInfo{White, proc::MakeDice(4, 1)},
+            MoveInfo{White, {26, 24}},
+            MoveInfo{White, {24, 20}}};
 }
 
-const proc::Board ScenarioEnd =
-    Position({{1, -1}, {4, -1}, {6, 5}, {8, 3}, {9, 1}, {12, -4}, {13, 4}, {17, -1}, {18, -1},
-              {19, -5}, {20, 1}, {21, -2}, {24, 1}});
+const proc::Board ScenarioEnd = Position({{1, -1},
+                                          {4, -1},
+                                          {6, 5},
+                                          {8, 3},
+                                          {9, 1},
+                                          {12, -4},
+                                          {13, 4},
+                                          {17, -1},
+                                          {18, -1},
+                                          {19, -5},
+                                          {20, 1},
+                                          {21, -2},
+                                          {24, 1}});
 
 GameRecord Recorded(const std::vector<Message>& messages) {
     GameRecord record;
@@ -68,8 +86,8 @@ TEST(Notation, SingleMoves) {
         ShownMove move;
         const char* text;
     } cases[] = {
-        {{White, {24, 18}, false}, "24/18"}, {{Black, {1, 7}, false}, "1/7"},
-        {{White, {13, 11}, true}, "13/11*"}, {{Black, {12, 18}, true}, "12/18*"},
+        {{White, {24, 18}, false}, "24/18"},  {{Black, {1, 7}, false}, "1/7"},
+        {{White, {13, 11}, true}, "13/11*"},  {{Black, {12, 18}, true}, "12/18*"},
         {{White, {26, 22}, false}, "bar/22"}, {{Black, {25, 3}, true}, "bar/3*"},
         {{White, {6, 27}, false}, "6/off"},   {{Black, {19, 27}, false}, "19/off"},
     };
@@ -84,9 +102,9 @@ TEST(Notation, TurnsOfAGameBothColours) {
     for (const Turn& turn : record.Turns()) {
         texts << TurnText(turn);
     }
-    EXPECT_EQ(texts, QStringList({"Белые 6-4: 24/18 13/9", "Чёрные 6-3: 12/18* 1/4",
-                                  "Белые 6-6: пропуск", "Чёрные 2-2: 17/19(2) 19/21(2)",
-                                  "Белые 4-1: bar/24 24/20"}));
+    EXPECT_EQ(texts,
+              QStringList({"Белые 6-4: 24/18 13/9", "Чёрные 6-3: 12/18* 1/4", "Белые 6-6: пропуск",
+                           "Чёрные 2-2: 17/19(2) 19/21(2)", "Белые 4-1: bar/24 24/20"}));
     EXPECT_EQ(record.Board(), ScenarioEnd);
     EXPECT_FALSE(record.Winner());
 }
@@ -142,11 +160,13 @@ TEST(Record, TextOfAnUnfinishedGame) {
 TEST(Record, ResultLines) {
     // White bears off its last checker; black keeps two.
     const proc::Board start = Position({{1, 1}, {24, -2}});
-    std::vector<Message> won = {StartInfo{start, "Анна (белые)", "Борис (чёрные)", proc::MakeDice(3, 1)},
-                                DiceInfo{White, proc::MakeDice(2, 1)}, MoveInfo{White, {1, 27}}};
+    std::vector<Message> won = {
+        StartInfo{start, "Анна (белые)", "Борис (чёрные)", proc::MakeDice(3, 1)},
+        DiceInfo{White, proc::MakeDice(2, 1)}, MoveInfo{White, {1, 27}}};
     GameRecord record = Recorded(won);
     EXPECT_EQ(record.Winner(), White);
-    EXPECT_EQ(ResultText(record), QStringLiteral("Результат: победа белых (Анна); фишек у чёрных: 2"));
+    EXPECT_EQ(ResultText(record),
+              QStringLiteral("Результат: победа белых (Анна); фишек у чёрных: 2"));
 
     GameRecord cut = Recorded({won[0], won[1]});
     cut.Finish();
@@ -195,11 +215,11 @@ TEST(Record, SavedAsUtf8AndUnreadableLinesRefused) {
 
     const QString good = RecordText(record, QDateTime::currentDateTime());
     for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"24/18 13/9", "25/18 13/9"},      // a point the board does not have
-             {"24/18 13/9", "off/18 13/9"},     // off is no source
-             {"Розыгрыш цвета: 5 : 2", "x"},    // no opening roll
-             {"1/4", "1/4 bar"},                // a word that is no move
-             {"Белые 4-1", "Белые 7-1"}}) {      // no such die
+             {"24/18 13/9", "25/18 13/9"},   // a point the board does not have
+             {"24/18 13/9", "off/18 13/9"},  // off is no source
+             {"Розыгрыш цвета: 5 : 2", "x"}, // no opening roll
+             {"1/4", "1/4 bar"},             // a word that is no move
+             {"Белые 4-1", "Белые 7-1"}}) {  // no such die
         QString bad = good;
         bad.replace(QString::fromUtf8(from), QString::fromUtf8(to));
         EXPECT_FALSE(ParseRecord(bad, error)) << to;
@@ -241,15 +261,23 @@ TEST(Dice, PlayedDiceAreMarked) {
     } cases[] = {
         {proc::MakeDice(6, 5), StandardBoard(), {{White, {24, 18}}}, {{6, true}, {5, false}}},
         {proc::MakeDice(6, 5), StandardBoard(), {{White, {13, 8}}}, {{6, false}, {5, true}}},
-        {proc::MakeDice(3, 3), StandardBoard(), {{White, {8, 5}}, {White, {8, 5}}},
+        {proc::MakeDice(3, 3),
+         StandardBoard(),
+         {{White, {8, 5}}, {White, {8, 5}}},
          {{3, true}, {3, true}, {3, false}, {3, false}}},
         // Bearing off from 4 with 6-2 takes the 6; from 2 the 2.
-        {proc::MakeDice(2, 6), Position({{4, 1}, {2, 1}, {20, -1}}), {{White, {4, 27}}},
+        {proc::MakeDice(2, 6),
+         Position({{4, 1}, {2, 1}, {20, -1}}),
+         {{White, {4, 27}}},
          {{2, false}, {6, true}}},
-        {proc::MakeDice(6, 2), Position({{4, 1}, {2, 1}, {20, -1}}), {{White, {2, 27}}},
+        {proc::MakeDice(6, 2),
+         Position({{4, 1}, {2, 1}, {20, -1}}),
+         {{White, {2, 27}}},
          {{6, false}, {2, true}}},
         // Black enters from its bar on 3; the other side's echo uses nothing.
-        {proc::MakeDice(1, 3), Position({{25, -1}, {6, 2}}), {{Black, {25, 3}}},
+        {proc::MakeDice(1, 3),
+         Position({{25, -1}, {6, 2}}),
+         {{Black, {25, 3}}},
          {{1, false}, {3, true}}},
     };
     for (const auto& c : cases) {

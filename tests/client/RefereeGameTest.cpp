@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,6 +59,29 @@ quint16 StartReferee(QProcess& referee, const QString& first, const QString& sec
         out += referee.readAllStandardOutput();
     }
     return static_cast<quint16>(match.captured(1).toUInt());
+}
+
+// Plays a person's side until the game ends: play makes one listed move
+// through the window. Returns the number of moves, or -1 when a list never
+// came or a move was not sent.
+int PlayPersonSide(const client::BoardModel& model, uint32_t seed,
+                   const std::function<void(proc::Move)>& play) {
+    client::MovePicker picker(seed);
+    int moves = 0;
+    while (!model.GameOver()) {
+        if (!QTest::qWaitFor([&] { return model.AwaitingPerson() || model.GameOver(); }, 60000)) {
+            return -1;
+        }
+        if (model.GameOver()) {
+            break;
+        }
+        play(*picker.Pick(model.LegalMoves()));
+        if (model.AwaitingPerson()) {
+            return -1; // the move was not sent
+        }
+        ++moves;
+    }
+    return moves;
 }
 
 } // namespace
@@ -196,21 +220,11 @@ TEST(RefereeGame, APersonClicksThroughAWholeGame) {
                                    : client::geometry::SlotCenter(cell, 0);
         QTest::mouseClick(&window, Qt::LeftButton, {}, toDevice.map(design).toPoint());
     };
-    client::MovePicker picker(4);
-    int clicks = 0;
-    while (!session.Model().GameOver()) {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return session.Model().AwaitingPerson() || session.Model().GameOver(); }, 60000));
-        if (session.Model().GameOver()) {
-            break;
-        }
-        const proc::Move move = *picker.Pick(session.Model().LegalMoves());
+    const int clicks = PlayPersonSide(session.Model(), 4, [&](proc::Move move) {
         clickCell(move.from);
-        ASSERT_EQ(session.Model().Selected(), move.from);
+        EXPECT_EQ(session.Model().Selected(), move.from);
         clickCell(move.to);
-        ASSERT_FALSE(session.Model().AwaitingPerson()) << "the move was not sent";
-        ++clicks;
-    }
+    });
     ASSERT_TRUE(Finished(referee));
     refereeOut += referee.readAllStandardOutput();
     EXPECT_EQ(referee.exitCode(), 0) << refereeOut.toStdString();
@@ -251,20 +265,10 @@ TEST(RefereeGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
         ASSERT_EQ(model.Focused(), cell);
         press(Qt::Key_Return);
     };
-    client::MovePicker picker(9);
-    int moves = 0;
-    while (!model.GameOver()) {
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return model.AwaitingPerson() || model.GameOver(); }, 60000));
-        if (model.GameOver()) {
-            break;
-        }
-        const proc::Move move = *picker.Pick(model.LegalMoves());
+    const int moves = PlayPersonSide(model, 9, [&](proc::Move move) {
         choose(move.from);
         choose(move.to);
-        ASSERT_FALSE(model.AwaitingPerson()) << "the move was not sent";
-        ++moves;
-    }
+    });
     ASSERT_TRUE(Finished(referee));
     EXPECT_GT(moves, 10);
     ASSERT_TRUE(model.Winner());
@@ -273,7 +277,8 @@ TEST(RefereeGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Replay() != nullptr; }, 5000));
     EXPECT_TRUE(window.isVisible());
     const QListWidget& history = window.History();
-    EXPECT_TRUE(history.item(history.count() - 1)->text().startsWith(QStringLiteral("Результат: победа")));
+    EXPECT_TRUE(
+        history.item(history.count() - 1)->text().startsWith(QStringLiteral("Результат: победа")));
     press(Qt::Key_Home);
     EXPECT_EQ(window.Board().Shown().Board(), session.Record().Start().board);
     for (int i = 0; i < window.Replay()->Steps(); ++i) {

@@ -219,3 +219,28 @@ TEST(Renderer, MidGameScreenshotForPeopleToLookAt) {
     // Felt, wood and checkers: far from one flat colour.
     EXPECT_NE(back.pixel(512, 30), back.pixel(512, 384));
 }
+
+TEST(Renderer, DiceShowWhatIsLeftAndPipsStandByTheNames) {
+    const struct {
+        proc::Dice dice;
+        std::vector<proc::Move> played;
+        int faces, dimmed;
+    } cases[] = {
+        {proc::MakeDice(6, 5), {}, 2, 0},
+        {proc::MakeDice(6, 5), {{24, 18}}, 2, 1},
+        {proc::MakeDice(3, 3), {{8, 5}, {8, 5}}, 4, 2},
+        {proc::MakeDice(3, 3), {{8, 5}, {8, 5}, {6, 3}, {6, 3}}, 4, 4},
+    };
+    for (const auto& c : cases) {
+        BoardModel model;
+        model.Apply(StartInfo{StandardBoard(), "w", "b", proc::MakeDice(4, 1)});
+        model.Apply(DiceInfo{White, c.dice});
+        for (const proc::Move& move : c.played) {
+            model.Apply(MoveInfo{White, move});
+        }
+        const RenderRecord record = Render(model, QSize(800, 600));
+        EXPECT_EQ(record.dice, c.faces);
+        EXPECT_EQ(record.diceUsed, c.dimmed);
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("пипы: 167"))); // black's, untouched
+    }
+}
