@@ -1,6 +1,7 @@
 #include "client/BoardModel.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace client {
 
@@ -25,6 +26,10 @@ std::optional<ShownMove> BoardModel::Apply(const Message& message) {
         sideToMove_ = dice->side;
         dice_ = dice->dice;
         movedSinceDice_ = false;
+        const int first = proc::FirstDie(dice_);
+        const int second = proc::SecondDie(dice_);
+        uses_ = first == second ? std::vector<DieUse>(4, DieUse{first, false})
+                                : std::vector<DieUse>{{first, false}, {second, false}};
         EndPersonTurn();
         return std::nullopt;
     }
@@ -33,6 +38,7 @@ std::optional<ShownMove> BoardModel::Apply(const Message& message) {
         listSide_ = list->side;
         awaiting_ = !legal_.empty();
         selected_.reset();
+        focus_.reset();
         return std::nullopt;
     }
     const auto& echo = std::get<MoveInfo>(message);
@@ -43,6 +49,9 @@ std::optional<ShownMove> BoardModel::Apply(const Message& message) {
         (echo.side == proc::White ? whiteOff_ : blackOff_) += 1;
     }
     proc::ApplyMove(board_, echo.side, echo.move);
+    if (sideToMove_ == echo.side) {
+        UseDie(echo.move);
+    }
     if (!lastTurn_.empty() && lastTurn_.back().side != echo.side) {
         lastTurn_.clear();
     }
@@ -150,6 +159,86 @@ void BoardModel::EndPersonTurn() {
     awaiting_ = false;
     legal_.clear();
     selected_.reset();
+    focus_.reset();
+}
+
+void BoardModel::UseDie(const proc::Move& move) {
+    int distance = 0;
+    if (move.to == proc::BearOff) {
+        distance = move.from <= 12 ? move.from : 25 - move.from;
+    } else if (move.from == proc::BlackBar) {
+        distance = move.to;
+    } else if (move.from == proc::WhiteBar) {
+        distance = 25 - move.to;
+    } else {
+        distance = std::abs(move.to - move.from);
+    }
+    // The die of that distance; bearing off may take a larger one, the
+    // smallest that does.
+    DieUse* best = nullptr;
+    for (DieUse& die : uses_) {
+        if (!die.used && die.face == distance) {
+            best = &die;
+            break;
+        }
+        if (!die.used && move.to == proc::BearOff && die.face > distance &&
+            (!best || die.face < best->face)) {
+            best = &die;
+        }
+    }
+    if (best) {
+        best->used = true;
+    }
+}
+
+std::vector<int32_t> BoardModel::FocusCycle() const {
+    return selected_ ? TargetsFrom(*selected_) : MovableSources();
+}
+
+std::optional<int32_t> BoardModel::Focused() const {
+    const auto cycle = FocusCycle();
+    if (focus_ && std::find(cycle.begin(), cycle.end(), *focus_) != cycle.end()) {
+        return focus_;
+    }
+    return std::nullopt;
+}
+
+bool BoardModel::MoveFocus(int step) {
+    const auto cycle = FocusCycle();
+    if (cycle.empty()) {
+        return false;
+    }
+    const auto n = static_cast<int>(cycle.size());
+    const auto current = Focused();
+    int index = step > 0 ? 0 : n - 1;
+    if (current) {
+        const auto at =
+            static_cast<int>(std::find(cycle.begin(), cycle.end(), *current) - cycle.begin());
+        index = ((at + step) % n + n) % n;
+    }
+    focus_ = cycle[static_cast<size_t>(index)];
+    return true;
+}
+
+ClickResult BoardModel::PickFocused() {
+    const auto focused = Focused();
+    if (!focused) {
+        return {};
+    }
+    ClickResult result = Click(*focused);
+    if (selected_) {
+        focus_ = TargetsFrom(*selected_).front();
+    }
+    return result;
+}
+
+bool BoardModel::CancelPick() {
+    if (!selected_) {
+        return false;
+    }
+    focus_ = selected_;
+    selected_.reset();
+    return true;
 }
 
 } // namespace client

@@ -19,6 +19,13 @@ struct ShownMove {
     bool hit = false;
 };
 
+/*! One die of the roll on show; doubles give four. */
+struct DieUse {
+    int face = 0;
+    bool used = false;
+    bool operator==(const DieUse&) const = default;
+};
+
 /*! What a click did. */
 struct ClickResult {
     bool changed = false;           // selection changed: redraw
@@ -46,6 +53,9 @@ class BoardModel {
     /*! The side of the last dice message and its dice, before any dice: nothing. */
     std::optional<proc::Side> SideToMove() const { return sideToMove_; }
     proc::Dice CurrentDice() const { return dice_; }
+    /*! The dice of the current roll, each marked once a move of the side to
+        play has used it. */
+    const std::vector<DieUse>& DiceUses() const { return uses_; }
     /*! The side that passed: a dice message came while the side of the one
         before had not moved. Cleared by the next move. */
     std::optional<proc::Side> PassedSide() const { return passed_; }
@@ -75,6 +85,22 @@ class BoardModel {
     /*! Whether a click on cell would pick a source or complete a move. */
     bool Clickable(int32_t cell) const;
 
+    /*! Keyboard play: the cells the focus cycles through, the targets of the
+        picked checker or else the movable checkers. */
+    std::vector<int32_t> FocusCycle() const;
+    /*! The focused cell, while it is in the cycle. */
+    std::optional<int32_t> Focused() const;
+    /*! Moves the focus step places along the cycle, wrapping round; from no
+        focus, +1 goes to the first and -1 to the last. False with nothing to
+        focus. */
+    bool MoveFocus(int step);
+    /*! Enter: the click on the focused cell. Picking a checker focuses its
+        first target. */
+    ClickResult PickFocused();
+    /*! Escape: drops the picked checker and focuses it again. False when
+        nothing was picked. */
+    bool CancelPick();
+
     /*! The connection is over. */
     void SetGameOver() { gameOver_ = true, awaiting_ = false, selected_.reset(); }
     bool GameOver() const { return gameOver_; }
@@ -84,6 +110,7 @@ class BoardModel {
     int32_t OwnBar(int32_t cell) const;
     bool IsTargetOfSelected(int32_t cell) const;
     bool IsSource(int32_t cell) const;
+    void UseDie(const proc::Move& move);
 
     bool started_ = false;
     bool gameOver_ = false;
@@ -102,6 +129,8 @@ class BoardModel {
     proc::Side listSide_ = proc::White;
     std::vector<proc::Move> legal_;
     std::optional<int32_t> selected_;
+    std::optional<int32_t> focus_;
+    std::vector<DieUse> uses_;
 };
 
 } // namespace client

@@ -1,6 +1,7 @@
 #include "client/BoardRenderer.h"
 
 #include "client/BoardGeometry.h"
+#include "client/GameRecord.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -16,6 +17,8 @@ namespace {
 const QColor Ink(0xf6, 0xe7, 0xc8);
 const QColor Gold(0xf2, 0xc1, 0x4e);
 const QColor TargetGlow(0x9c, 0xf0, 0x7a);
+// A checker with its shadow fits in this square (design units), centred.
+constexpr double CheckerBox = geometry::Checker + 10;
 
 QFont Font(int pixels, bool bold = true) {
     QFont font(QStringLiteral("Comfortaa"));
@@ -201,7 +204,7 @@ QString BoardRenderer::StatusText(const BoardModel& model) {
     }
     if (model.AwaitingPerson()) {
         status += model.Selected() ? QStringLiteral("Ваш ход: выберите, куда пойти")
-                                   : QStringLiteral("Ваш ход: выберите шашку");
+                                   : QStringLiteral("Ваш ход: выберите фишку");
     } else {
         status += QStringLiteral("Ход %1").arg(SideWord(*side, false));
     }
@@ -214,10 +217,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.save();
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
-    PaintTable(painter, area);
+    PaintStill(painter, area);
     painter.setWorldTransform(g::DesignToDevice(area));
-    PaintBoard(painter);
-    PaintPointNumbers(painter);
     PaintHeader(painter, model);
     if (model.Started()) {
         PaintTrays(painter, model, extras);
@@ -232,6 +233,26 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     }
     PaintFooter(painter, model, extras);
     painter.restore();
+}
+
+void BoardRenderer::PaintStill(QPainter& painter, QSize area) {
+    // The table, the wood, the felt and the point numbers never change with
+    // the game: drawn once per size and copied onto every frame, which keeps
+    // a frame in flight cheap.
+    const QPaintDevice* device = painter.device();
+    const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(area) * ratio).toSize();
+    if (still_.size() != pixels || still_.devicePixelRatioF() != ratio) {
+        still_ = QImage(pixels, QImage::Format_RGB32);
+        still_.setDevicePixelRatio(ratio);
+        QPainter p(&still_);
+        p.setRenderHints(painter.renderHints());
+        PaintTable(p, area);
+        p.setWorldTransform(g::DesignToDevice(area));
+        PaintBoard(p);
+        PaintPointNumbers(p);
+    }
+    painter.drawImage(QPointF(0, 0), still_);
 }
 
 void BoardRenderer::PaintTable(QPainter& p, QSize area) {
@@ -344,8 +365,12 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
                   side > 0 ? model.WhiteLabel() : model.BlackLabel());
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
-        PaintText(p, label, Qt::AlignVCenter | Qt::AlignRight,
-                  QStringLiteral("на доске: %1").arg(model.OnBoard(static_cast<proc::Side>(side))));
+        const auto s = static_cast<proc::Side>(side);
+        const double line = label.height() / 2;
+        PaintText(p, label.adjusted(0, 4, 0, -line), Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("пипы: %1").arg(PipCount(model.Board(), s)));
+        PaintText(p, label.adjusted(0, line, 0, -4), Qt::AlignVCenter | Qt::AlignRight,
+                  QStringLiteral("на доске: %1").arg(model.OnBoard(s)));
     }
 }
 
@@ -469,14 +494,22 @@ void BoardRenderer::PaintDice(QPainter& p, const BoardModel& model) {
         return;
     }
     // Each side rolls on its own half: white on the right, black on the left.
+    // Doubles show four dice, one per move; a die that was played is dimmed.
     const QRectF felt = *side == proc::White ? g::RightFelt() : g::LeftFelt();
-    const double size = 46;
-    const QPointF centre(felt.center().x(), g::MiddleY());
-    PaintDie(p, QRectF(centre.x() - size - 6, centre.y() - size / 2, size, size),
-             proc::FirstDie(model.CurrentDice()), *side);
-    PaintDie(p, QRectF(centre.x() + 6, centre.y() - size / 2, size, size),
-             proc::SecondDie(model.CurrentDice()), *side);
-    record_.dice = 2;
+    const auto& uses = model.DiceUses();
+    const double size = uses.size() > 2 ? 40 : 46;
+    const double gap = 12;
+    const double width = static_cast<double>(uses.size()) * (size + gap) - gap;
+    double x = felt.center().x() - width / 2;
+    for (const DieUse& die : uses) {
+        p.save();
+        p.setOpacity(die.used ? 0.3 : 1.0);
+        PaintDie(p, QRectF(x, g::MiddleY() - size / 2, size, size), die.face, *side);
+        p.restore();
+        x += size + gap;
+        ++record_.dice;
+        record_.diceUsed += die.used ? 1 : 0;
+    }
 }
 
 void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
@@ -502,6 +535,31 @@ void BoardRenderer::PaintRings(QPainter& p, const BoardModel& model) {
                             : QBrush(Qt::NoBrush));
         p.drawEllipse(landing, g::Checker / 2 - 1, g::Checker / 2 - 1);
     }
+    PaintFocus(p, model);
+}
+
+void BoardRenderer::PaintFocus(QPainter& p, const BoardModel& model) {
+    // The keyboard's cell, drawn as plainly as the pointer's: a bright double ring.
+    const auto focused = model.Focused();
+    if (!focused) {
+        return;
+    }
+    record_.focused = focused;
+    p.setBrush(Qt::NoBrush);
+    if (*focused == proc::BearOff) {
+        const QRectF tray = g::TrayRect(model.ListSide());
+        p.setPen(QPen(Qt::white, 4));
+        p.drawRoundedRect(tray.adjusted(-2, -2, 2, 2), 8, 8);
+        return;
+    }
+    const int own = proc::Cell(model.Board(), *focused) * model.ListSide();
+    // A source is its top checker; a target is where the checker would land.
+    const int slot = model.Selected() ? std::max(own, 0) : std::max(own - 1, 0);
+    const QPointF centre = g::SlotCenter(*focused, slot);
+    p.setPen(QPen(QColor(0, 0, 0, 160), 7));
+    p.drawEllipse(centre, g::Checker / 2 + 5, g::Checker / 2 + 5);
+    p.setPen(QPen(Qt::white, 4));
+    p.drawEllipse(centre, g::Checker / 2 + 5, g::Checker / 2 + 5);
 }
 
 void BoardRenderer::PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight) {
@@ -526,9 +584,38 @@ void BoardRenderer::PaintFlight(QPainter& p, const BoardModel& model, const Flig
 }
 
 void BoardRenderer::PaintChecker(QPainter& p, QPointF c, int side, double alpha) {
+    // Gradients are the dearest thing on a frame: each side's checker is drawn
+    // once per scale and copied pixel for pixel, without resampling.
+    const QTransform t = p.worldTransform();
+    const QPaintDevice* device = p.device();
+    const double ratio = device ? device->devicePixelRatioF() : 1.0;
+    const double scale = t.m11();
+    Sprite& sprite = sprites_[side > 0 ? 0 : 1];
+    if (sprite.scale != scale || sprite.image.devicePixelRatioF() != ratio ||
+        sprite.image.isNull()) {
+        sprite.scale = scale;
+        const int pixels = static_cast<int>(std::ceil(CheckerBox * scale * ratio));
+        sprite.image = QImage(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        sprite.image.setDevicePixelRatio(ratio);
+        sprite.image.fill(Qt::transparent);
+        QPainter sp(&sprite.image);
+        sp.setRenderHints(p.renderHints());
+        sp.scale(scale, scale);
+        DrawChecker(sp, QPointF(CheckerBox / 2, CheckerBox / 2), side);
+    }
+    const double half = sprite.image.width() / ratio / 2;
+    const QPointF at = t.map(c) - QPointF(half, half);
+    p.save();
+    p.resetTransform();
+    p.setOpacity(alpha);
+    p.drawImage(QPointF(std::round(at.x() * ratio) / ratio, std::round(at.y() * ratio) / ratio),
+                sprite.image);
+    p.restore();
+}
+
+void BoardRenderer::DrawChecker(QPainter& p, QPointF c, int side) {
     const double r = g::Checker / 2 - 1;
     p.save();
-    p.setOpacity(alpha);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 100));
     p.drawEllipse(c + QPointF(2, 3), r, r);

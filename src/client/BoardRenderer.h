@@ -4,6 +4,7 @@
 
 #include "client/BoardModel.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QSize>
 #include <QStringList>
@@ -37,9 +38,11 @@ struct RenderRecord {
     std::vector<int32_t> movable; // sources ringed as movable
     std::vector<int32_t> targets; // cells lit as targets (27: the tray)
     std::optional<int32_t> selected;
-    std::vector<int32_t> traces; // sources of the last turn's moves, outlined
-    bool flying = false;         // a checker drawn in flight
-    int dice = 0;                // dice faces painted
+    std::vector<int32_t> traces;    // sources of the last turn's moves, outlined
+    bool flying = false;            // a checker drawn in flight
+    int dice = 0;                   // dice faces painted
+    int diceUsed = 0;               // of them dimmed as played
+    std::optional<int32_t> focused; // the keyboard's cell, ringed
 };
 
 class BoardRenderer {
@@ -52,6 +55,7 @@ class BoardRenderer {
     static QString StatusText(const BoardModel& model);
 
   private:
+    void PaintStill(QPainter& painter, QSize area);
     void PaintTable(QPainter& p, QSize area);
     void PaintBoard(QPainter& p);
     void PaintPointNumbers(QPainter& p);
@@ -63,11 +67,19 @@ class BoardRenderer {
     void PaintTraces(QPainter& p, const BoardModel& model);
     void PaintRings(QPainter& p, const BoardModel& model);
     void PaintDice(QPainter& p, const BoardModel& model);
+    void PaintFocus(QPainter& p, const BoardModel& model);
     void PaintFlight(QPainter& p, const BoardModel& model, const Flight& flight);
     void PaintChecker(QPainter& p, QPointF centre, int side, double alpha = 1);
+    static void DrawChecker(QPainter& p, QPointF centre, int side);
     void PaintText(QPainter& p, const QRectF& box, int flags, const QString& text);
 
     RenderRecord record_;
+    QImage still_; // the unchanging layer at the last size
+    struct Sprite {
+        double scale = 0;
+        QImage image;
+    };
+    std::array<Sprite, 2> sprites_; // a checker of each side at the last scale
 };
 
 } // namespace client

@@ -1,6 +1,7 @@
 #include "client/BoardWidget.h"
 
 #include "client/BoardGeometry.h"
+#include "client/ReaderText.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -13,6 +14,8 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
     : QWidget(parent), session_(session) {
     setWindowTitle(QStringLiteral("Нарды"));
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Доска"));
     setMinimumSize(320, 240);
     flight_.setStartValue(0.0);
     flight_.setEndValue(1.0);
@@ -27,20 +30,35 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
         extras_.flight.reset();
         update();
     });
-    connect(&session_, &ClientSession::Changed, this, [this] {
-        const BoardModel& model = session_.Model();
-        if (model.Started()) {
-            setWindowTitle(
-                QStringLiteral("Нарды: %1 — %2").arg(model.WhiteLabel(), model.BlackLabel()));
+    connect(&session_, &ClientSession::Changed, this, &BoardWidget::Refresh);
+    connect(&session_, &ClientSession::MoveShown, this, [this](const ShownMove& shown) {
+        if (!shown_) {
+            StartFlight(shown);
         }
-        update();
     });
-    connect(&session_, &ClientSession::MoveShown, this, &BoardWidget::StartFlight);
+    Refresh();
+}
+
+void BoardWidget::Refresh() {
+    const BoardModel& model = Shown();
+    if (model.Started()) {
+        setWindowTitle(
+            QStringLiteral("Нарды: %1 — %2").arg(model.WhiteLabel(), model.BlackLabel()));
+    }
+    setAccessibleDescription(DescribeForReader(model, extras_.notice));
+    update();
+}
+
+void BoardWidget::ShowModel(const BoardModel* model) {
+    flight_.stop();
+    extras_.flight.reset();
+    shown_ = model;
+    Refresh();
 }
 
 void BoardWidget::SetNotice(const QString& notice) {
     extras_.notice = notice;
-    update();
+    Refresh();
 }
 
 QImage BoardWidget::Snapshot(QSize size) const {
@@ -50,7 +68,7 @@ QImage BoardWidget::Snapshot(QSize size) const {
     ViewExtras still = extras_;
     still.flight.reset();
     BoardRenderer renderer;
-    renderer.Paint(painter, size, session_.Model(), still);
+    renderer.Paint(painter, size, Shown(), still);
     return image;
 }
 
@@ -64,27 +82,73 @@ void BoardWidget::StartFlight(const ShownMove& shown) {
 
 void BoardWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    renderer_.Paint(painter, size(), session_.Model(), extras_);
+    renderer_.Paint(painter, size(), Shown(), extras_);
 }
 
 void BoardWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && !shown_) {
         session_.ClickCell(geometry::CellAt(size(), event->position()));
     }
 }
 
 void BoardWidget::mouseMoveEvent(QMouseEvent* event) {
-    const bool live = session_.Model().Clickable(geometry::CellAt(size(), event->position()));
+    const bool live =
+        !shown_ && session_.Model().Clickable(geometry::CellAt(size(), event->position()));
     setCursor(live ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* event) {
-    // Full screen has no frame to close: Escape gives the window back.
-    if (event->key() == Qt::Key_Escape && isFullScreen()) {
-        showNormal();
-        return;
+    const bool playing = Playing();
+    switch (event->key()) {
+    case Qt::Key_Tab:
+        if (playing) {
+            session_.MoveFocus(event->modifiers() & Qt::ShiftModifier ? -1 : +1);
+            return;
+        }
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        if (playing) {
+            session_.MoveFocus(+1);
+            return;
+        }
+        break;
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        if (playing) {
+            session_.MoveFocus(-1);
+            return;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (playing) {
+            session_.PickFocused();
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        if (playing && session_.Model().Selected()) {
+            session_.CancelPick();
+            return;
+        }
+        // Full screen has no frame to close: Escape gives the window back.
+        if (window()->isFullScreen()) {
+            window()->showNormal();
+            return;
+        }
+        break;
+    default:
+        break;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool BoardWidget::focusNextPrevChild(bool next) {
+    // During the person's turn Tab walks the checkers, not the widgets.
+    return Playing() ? false : QWidget::focusNextPrevChild(next);
 }
 
 void BoardWidget::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,5 @@
-// The client's window: paints the session's board, animates each echoed move
-// and turns clicks into cells for the session.
+// The board: paints the session's board (or a replay's), animates each echoed
+// move and turns clicks and keys into cells for the session.
 #pragma once
 
 #include "client/BoardRenderer.h"
@@ -21,6 +21,14 @@ class BoardWidget : public QWidget {
     /*! The board as it stands, without a checker in flight. */
     QImage Snapshot(QSize size) const;
     const BoardRenderer& Renderer() const { return renderer_; }
+    /*! Shows another model (a replay); nullptr: the session's again. Clicks
+        and keys play only on the session's. */
+    void ShowModel(const BoardModel* model);
+    const BoardModel& Shown() const { return shown_ ? *shown_ : session_.Model(); }
+    /*! Redraws and retells the shown model. */
+    void Refresh();
+    /*! Animates a move of the shown model. */
+    void StartFlight(const ShownMove& shown);
     bool Animating() const { return extras_.flight.has_value(); }
 
     /*! How long a checker takes from source to target. */
@@ -32,14 +40,16 @@ class BoardWidget : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
-    void StartFlight(const ShownMove& shown);
+    bool Playing() const { return !shown_ && session_.Model().AwaitingPerson(); }
 
     ClientSession& session_;
     BoardRenderer renderer_;
     ViewExtras extras_;
     QVariantAnimation flight_;
+    const BoardModel* shown_ = nullptr;
 };
 
 } // namespace client

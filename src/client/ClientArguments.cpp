@@ -44,6 +44,13 @@ std::optional<ClientArguments> ParseClientArguments(const QStringList& args, QSt
                 return std::nullopt;
             }
             parsed.screenshot = *v;
+        } else if (arg == QLatin1String("--record")) {
+            const auto v = value();
+            if (!v || v->isEmpty()) {
+                error = error.isEmpty() ? QStringLiteral("bad record file") : error;
+                return std::nullopt;
+            }
+            parsed.record = *v;
         } else {
             error = QStringLiteral("unknown option %1").arg(arg);
             return std::nullopt;

@@ -14,6 +14,7 @@ struct ClientArguments {
     uint32_t seed = 1;            // --seed S
     std::optional<uint16_t> port; // --port P: overrides Config.cfg
     QString screenshot;           // --screenshot FILE: the final board as PNG
+    QString record;               // --record FILE: the game record, written at the end
     bool quitOnClose = false;     // --quit-on-close (always on with --auto)
 };
 

@@ -15,6 +15,7 @@ ClientSession::ClientSession(SessionOptions options, LogSink log, QObject* paren
     connect(&link_, &ServerLink::BytesArrived, this, &ClientSession::OnBytes);
     connect(&link_, &ServerLink::ClosedByServer, this, [this] {
         model_.SetGameOver();
+        record_.Finish();
         Log(QStringLiteral("closed"));
         emit Changed();
         emit GameOver();
@@ -26,7 +27,26 @@ void ClientSession::Start(quint16 port, int windowMs) {
 }
 
 void ClientSession::ClickCell(int32_t cell) {
-    const ClickResult result = model_.Click(cell);
+    Act(model_.Click(cell));
+}
+
+void ClientSession::MoveFocus(int step) {
+    if (model_.MoveFocus(step)) {
+        emit Changed();
+    }
+}
+
+void ClientSession::PickFocused() {
+    Act(model_.PickFocused());
+}
+
+void ClientSession::CancelPick() {
+    if (model_.CancelPick()) {
+        emit Changed();
+    }
+}
+
+void ClientSession::Act(const ClickResult& result) {
     if (result.send) {
         SendMove(*result.send);
     }
@@ -47,6 +67,7 @@ void ClientSession::OnBytes(const QByteArray& bytes) {
     }
     for (const Message& message : messages) {
         Log(DescribeMessage(message));
+        record_.Add(message);
         const auto shown = model_.Apply(message);
         if (shown) {
             emit MoveShown(*shown);

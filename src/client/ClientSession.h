@@ -4,6 +4,7 @@
 #pragma once
 
 #include "client/BoardModel.h"
+#include "client/GameRecord.h"
 #include "client/MessageDecoder.h"
 #include "client/MovePicker.h"
 #include "client/ServerLink.h"
@@ -30,10 +31,18 @@ class ClientSession : public QObject {
     void Start(quint16 port, int windowMs = 10000);
     /*! The person's click (see BoardModel::Click); a listed move is sent. */
     void ClickCell(int32_t cell);
+    /*! Keyboard play (see BoardModel): focus step, pick the focused cell, cancel. */
+    void MoveFocus(int step);
+    void PickFocused();
+    void CancelPick();
     /*! The window is closing: closes the connection from our side. */
     void Close();
 
     const BoardModel& Model() const { return model_; }
+    /*! The game so far, turn by turn. */
+    const GameRecord& Record() const { return record_; }
+    /*! A game began and the referee has not ended it. */
+    bool GameRunning() const { return Connected() && model_.Started() && !model_.GameOver(); }
     bool Connected() const { return link_.IsConnected(); }
     ServerLink& Link() { return link_; }
 
@@ -50,6 +59,7 @@ class ClientSession : public QObject {
   private:
     void OnBytes(const QByteArray& bytes);
     void SendMove(proc::Move move);
+    void Act(const ClickResult& result);
     void Log(const QString& line) const;
 
     SessionOptions options_;
@@ -57,6 +67,7 @@ class ClientSession : public QObject {
     ServerLink link_;
     MessageDecoder decoder_;
     BoardModel model_;
+    GameRecord record_;
     MovePicker picker_;
 };
 

@@ -1,9 +1,10 @@
 // tolvaner: the board client. Started by the launcher with no arguments in the
 // program folder; connects to the referee and shows the game.
-#include "client/BoardWidget.h"
+#include "client/ClientWindow.h"
 #include "client/ClientArguments.h"
 #include "client/ClientSession.h"
 #include "client/ClientSettings.h"
+#include "client/GameRecord.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,8 +14,6 @@
 
 namespace {
 
-// After the referee closes the connection the final position stays this long.
-constexpr int FarewellMs = 5000;
 // A failed connection stays on screen this long.
 constexpr int FailureMs = 10000;
 
@@ -42,7 +41,7 @@ int main(int argc, char** argv) {
     if (!args) {
         Err(error);
         Err(QStringLiteral("usage: tolvaner [--auto [--seed S]] [--port P] [--screenshot FILE] "
-                           "[--quit-on-close]"));
+                           "[--record FILE] [--quit-on-close]"));
         return 2;
     }
     QStringList problems;
@@ -55,38 +54,50 @@ int main(int argc, char** argv) {
 
     client::ClientSession session({args->autoPlay, args->seed},
                                   args->autoPlay ? client::ClientSession::LogSink(Out) : nullptr);
-    client::BoardWidget window(session);
-    window.resize(settings.width, settings.height);
-    window.SetNotice(QStringLiteral("Подключение к игре…"));
+    client::ClientWindow window(session);
+    window.SetAskOnClose(!args->autoPlay);
+    window.ResizeBoardTo(QSize(settings.width, settings.height));
+    window.Board().SetNotice(QStringLiteral("Подключение к игре…"));
 
     auto saveScreenshot = [&] {
         if (args->screenshot.isEmpty()) {
             return true;
         }
-        if (!window.Snapshot(window.size()).save(args->screenshot, "PNG")) {
+        if (!window.Board().Snapshot(window.Board().size()).save(args->screenshot, "PNG")) {
             Err(QStringLiteral("cannot write %1").arg(args->screenshot));
             return false;
         }
         return true;
     };
     QObject::connect(&session, &client::ClientSession::ConnectedToServer, &window,
-                     [&] { window.SetNotice(QString()); });
-    QObject::connect(
-        &session, &client::ClientSession::ConnectFailed, &window, [&](const QString& reason) {
-            Err(reason);
-            window.SetNotice(QStringLiteral("Не удалось подключиться к игре (порт %1)").arg(port));
-            if (args->autoPlay) {
-                app.exit(3);
-            } else {
-                QTimer::singleShot(FailureMs, &window, &QWidget::close);
-            }
-        });
+                     [&] { window.Board().SetNotice(QString()); });
+    QObject::connect(&session, &client::ClientSession::ConnectFailed, &window,
+                     [&](const QString& reason) {
+                         Err(reason);
+                         window.Board().SetNotice(
+                             QStringLiteral("Не удалось подключиться к игре (порт %1)").arg(port));
+                         if (args->autoPlay) {
+                             app.exit(3);
+                         } else {
+                             QTimer::singleShot(FailureMs, &window, &QWidget::close);
+                         }
+                     });
+    auto saveRecord = [&] {
+        QString problem;
+        if (args->record.isEmpty() ||
+            client::SaveRecord(session.Record(), session.Record().StartTime(), args->record,
+                               problem)) {
+            return true;
+        }
+        Err(QStringLiteral("cannot write %1: %2").arg(args->record, problem));
+        return false;
+    };
+    // The window stays with the result and the replay until the person closes it.
     QObject::connect(&session, &client::ClientSession::GameOver, &window, [&] {
+        const bool recorded = saveRecord();
+        const bool shot = saveScreenshot();
         if (args->quitOnClose) {
-            app.exit(saveScreenshot() ? 0 : 4);
-        } else {
-            saveScreenshot();
-            QTimer::singleShot(FarewellMs, &window, &QWidget::close);
+            app.exit(recorded && shot ? 0 : 4);
         }
     });
 

@@ -3,6 +3,8 @@
 // log must replay into the referee's result.
 #include "client/BoardGeometry.h"
 #include "client/BoardWidget.h"
+#include "client/ClientWindow.h"
+#include "client/GameRecord.h"
 #include "client/MovePicker.h"
 #include "proc/proc.h"
 
@@ -11,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,6 +61,29 @@ quint16 StartReferee(QProcess& referee, const QString& first, const QString& sec
     return static_cast<quint16>(match.captured(1).toUInt());
 }
 
+// Plays a person's side until the game ends: play makes one listed move
+// through the window. Returns the number of moves, or -1 when a list never
+// came or a move was not sent.
+int PlayPersonSide(const client::BoardModel& model, uint32_t seed,
+                   const std::function<void(proc::Move)>& play) {
+    client::MovePicker picker(seed);
+    int moves = 0;
+    while (!model.GameOver()) {
+        if (!QTest::qWaitFor([&] { return model.AwaitingPerson() || model.GameOver(); }, 60000)) {
+            return -1;
+        }
+        if (model.GameOver()) {
+            break;
+        }
+        play(*picker.Pick(model.LegalMoves()));
+        if (model.AwaitingPerson()) {
+            return -1; // the move was not sent
+        }
+        ++moves;
+    }
+    return moves;
+}
+
 } // namespace
 
 TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
@@ -76,14 +102,16 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR "/screenshots");
     QDir().mkpath(shots);
     const QString screenshot = shots + "/client-auto-game.png";
+    const QString recordFile = shots + "/client-auto-game.txt";
     QFile::remove(screenshot);
+    QFile::remove(recordFile);
     QProcess client;
     client.setWorkingDirectory(shots); // no Config.cfg there: defaults, port from the option
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     client.setProcessEnvironment(env);
     client.start(clientPath, {"--auto", "--seed", "11", "--port", QString::number(port),
-                              "--screenshot", screenshot});
+                              "--screenshot", screenshot, "--record", recordFile});
     ASSERT_TRUE(Finished(client));
     ASSERT_TRUE(Finished(referee));
     refereeOut += referee.readAllStandardOutput();
@@ -149,6 +177,26 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
                     .contains(QRegularExpression("winner: \\S+ " +
                                                  QRegularExpression::escape(winnerColour))))
         << refereeOut.toStdString();
+
+    // The record written at the end replays through the rules engine to the
+    // board the referee's echoes made.
+    QFile recordIn(recordFile);
+    ASSERT_TRUE(recordIn.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(recordIn.readAll());
+    QString error;
+    const auto parsed = client::ParseRecord(text, error);
+    ASSERT_TRUE(parsed) << error.toStdString();
+    proc::Board replayed = parsed->start;
+    for (const client::Turn& turn : parsed->turns) {
+        for (const client::ShownMove& shown : turn.moves) {
+            proc::ApplyMove(replayed, turn.side, shown.move);
+        }
+    }
+    EXPECT_EQ(replayed, board);
+    EXPECT_TRUE(text.contains(end < 0 ? QStringLiteral("Результат: победа белых")
+                                      : QStringLiteral("Результат: победа чёрных")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Тест")));
 }
 
 TEST(RefereeGame, APersonClicksThroughAWholeGame) {
@@ -172,21 +220,11 @@ TEST(RefereeGame, APersonClicksThroughAWholeGame) {
                                    : client::geometry::SlotCenter(cell, 0);
         QTest::mouseClick(&window, Qt::LeftButton, {}, toDevice.map(design).toPoint());
     };
-    client::MovePicker picker(4);
-    int clicks = 0;
-    while (!session.Model().GameOver()) {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return session.Model().AwaitingPerson() || session.Model().GameOver(); }, 60000));
-        if (session.Model().GameOver()) {
-            break;
-        }
-        const proc::Move move = *picker.Pick(session.Model().LegalMoves());
+    const int clicks = PlayPersonSide(session.Model(), 4, [&](proc::Move move) {
         clickCell(move.from);
-        ASSERT_EQ(session.Model().Selected(), move.from);
+        EXPECT_EQ(session.Model().Selected(), move.from);
         clickCell(move.to);
-        ASSERT_FALSE(session.Model().AwaitingPerson()) << "the move was not sent";
-        ++clicks;
-    }
+    });
     ASSERT_TRUE(Finished(referee));
     refereeOut += referee.readAllStandardOutput();
     EXPECT_EQ(referee.exitCode(), 0) << refereeOut.toStdString();
@@ -202,4 +240,50 @@ TEST(RefereeGame, APersonClicksThroughAWholeGame) {
                 QStringLiteral("Игра окончена"));
         },
         5000));
+}
+
+TEST(RefereeGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
+    if (!QFileInfo::exists(ProgramDir + "/referee")) {
+        GTEST_SKIP() << "no referee built";
+    }
+    QProcess referee;
+    QByteArray refereeOut;
+    const quint16 port = StartReferee(referee, "Игрок", "Компьютер", refereeOut);
+    ASSERT_NE(port, 0);
+
+    client::ClientSession session({}, nullptr);
+    client::ClientWindow window(session);
+    window.show();
+    session.Start(port);
+    const client::BoardModel& model = session.Model();
+    auto press = [&](Qt::Key key) { QTest::keyClick(&window.Board(), key); };
+    // Tab until the cell has the focus, then Enter.
+    auto choose = [&](int32_t cell) {
+        for (size_t i = 0; i <= model.FocusCycle().size() && model.Focused() != cell; ++i) {
+            press(Qt::Key_Tab);
+        }
+        ASSERT_EQ(model.Focused(), cell);
+        press(Qt::Key_Return);
+    };
+    const int moves = PlayPersonSide(model, 9, [&](proc::Move move) {
+        choose(move.from);
+        choose(move.to);
+    });
+    ASSERT_TRUE(Finished(referee));
+    EXPECT_GT(moves, 10);
+    ASSERT_TRUE(model.Winner());
+    // The window stays, with the result last in the history and a replay
+    // that ends exactly on the final board.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Replay() != nullptr; }, 5000));
+    EXPECT_TRUE(window.isVisible());
+    const QListWidget& history = window.History();
+    EXPECT_TRUE(
+        history.item(history.count() - 1)->text().startsWith(QStringLiteral("Результат: победа")));
+    press(Qt::Key_Home);
+    EXPECT_EQ(window.Board().Shown().Board(), session.Record().Start().board);
+    for (int i = 0; i < window.Replay()->Steps(); ++i) {
+        press(Qt::Key_Right);
+    }
+    EXPECT_EQ(window.Board().Shown().Board(), model.Board());
+    EXPECT_TRUE(window.Board().Shown().GameOver());
 }

@@ -88,7 +88,7 @@ TEST_P(RendererSizes, MidGameCountsBarsTraysAndTallStacks) {
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Анна (белые)")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Розыгрыш цвета: 6 : 3")));
-    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите шашку")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите фишку")));
     EXPECT_EQ(record.dice, 2);
     EXPECT_EQ(record.movable, (std::vector<int32_t>{26}));
     EXPECT_TRUE(record.targets.empty());
@@ -218,4 +218,29 @@ TEST(Renderer, MidGameScreenshotForPeopleToLookAt) {
     EXPECT_EQ(back.size(), QSize(1024, 768));
     // Felt, wood and checkers: far from one flat colour.
     EXPECT_NE(back.pixel(512, 30), back.pixel(512, 384));
+}
+
+TEST(Renderer, DiceShowWhatIsLeftAndPipsStandByTheNames) {
+    const struct {
+        proc::Dice dice;
+        std::vector<proc::Move> played;
+        int faces, dimmed;
+    } cases[] = {
+        {proc::MakeDice(6, 5), {}, 2, 0},
+        {proc::MakeDice(6, 5), {{24, 18}}, 2, 1},
+        {proc::MakeDice(3, 3), {{8, 5}, {8, 5}}, 4, 2},
+        {proc::MakeDice(3, 3), {{8, 5}, {8, 5}, {6, 3}, {6, 3}}, 4, 4},
+    };
+    for (const auto& c : cases) {
+        BoardModel model;
+        model.Apply(StartInfo{StandardBoard(), "w", "b", proc::MakeDice(4, 1)});
+        model.Apply(DiceInfo{White, c.dice});
+        for (const proc::Move& move : c.played) {
+            model.Apply(MoveInfo{White, move});
+        }
+        const RenderRecord record = Render(model, QSize(800, 600));
+        EXPECT_EQ(record.dice, c.faces);
+        EXPECT_EQ(record.diceUsed, c.dimmed);
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("пипы: 167"))); // black's, untouched
+    }
 }

@@ -1,0 +1,271 @@
+#include "client/ClientWindow.h"
+
+#include "client/GameRecord.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace client {
+namespace {
+
+constexpr int PanelWidth = 280;
+
+// The history rows: every turn played or passed, and the one under way.
+std::vector<const Turn*> HistoryTurns(const GameRecord& record) {
+    std::vector<const Turn*> rows;
+    const auto& turns = record.Turns();
+    for (size_t i = 0; i < turns.size(); ++i) {
+        if (!turns[i].moves.empty() || turns[i].passed || i + 1 == turns.size()) {
+            rows.push_back(&turns[i]);
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+const QString ClientWindow::CloseQuestion =
+    QStringLiteral("Прервать партию? Результат не будет записан.");
+
+ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
+    : QWidget(parent), session_(session), board_(session) {
+    setWindowTitle(QStringLiteral("Нарды"));
+    setAccessibleName(QStringLiteral("Нарды"));
+    SetDialogs(nullptr, nullptr, nullptr);
+    BuildLayout();
+    connect(&session_, &ClientSession::Changed, this, &ClientWindow::FillHistory);
+    connect(&session_, &ClientSession::GameOver, this, &ClientWindow::EnterReplay);
+    connect(&board_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
+    FillHistory();
+    board_.setFocus();
+}
+
+void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
+    confirm_ = confirm ? std::move(confirm) : Confirm([this](const QString& question) {
+        return QMessageBox::question(this, QStringLiteral("Confirm"), question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    });
+    askPath_ = askPath ? std::move(askPath) : AskPath([this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить партию"),
+                                            QStringLiteral("партия.txt"),
+                                            QStringLiteral("Текст (*.txt)"));
+    });
+    notify_ = notify ? std::move(notify) : Notify([this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("Error"), text);
+    });
+}
+
+QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
+                                     void (ClientWindow::*slot)()) {
+    // Buttons take no focus, so the arrows and Tab stay with the board; each
+    // has its key instead.
+    auto* button = new QPushButton(text);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolTip(key.toString(QKeySequence::NativeText));
+    layout->addWidget(button);
+    if (slot) {
+        connect(button, &QPushButton::clicked, this, slot);
+    }
+    if (key[0].keyboardModifiers() != Qt::NoModifier) {
+        // Owned by the button: live only while it is shown and enabled.
+        auto* shortcut = new QShortcut(key, button);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+    }
+    return button;
+}
+
+void ClientWindow::BuildLayout() {
+    auto* panelLayout = new QVBoxLayout(&panel_);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    auto* title = new QLabel(QStringLiteral("Ход партии"));
+    panelLayout->addWidget(title);
+    panelLayout->addWidget(&history_, 1);
+    panel_.setFixedWidth(PanelWidth);
+    panel_.setAccessibleName(QStringLiteral("История ходов"));
+    history_.setAccessibleName(QStringLiteral("Ход партии"));
+    history_.setAccessibleDescription(
+        QStringLiteral("По строке на ход: сторона, кости и ходы; в конце результат"));
+    history_.setFocusPolicy(Qt::NoFocus);
+    title->setBuddy(&history_);
+
+    auto* replayLayout = new QHBoxLayout(&replayBar_);
+    replayLayout->setContentsMargins(0, 0, 0, 0);
+    AddButton(replayLayout, QStringLiteral("◀◀ В начало"), QKeySequence(Qt::Key_Home),
+              &ClientWindow::ReplayFirst);
+    AddButton(replayLayout, QStringLiteral("◀ Назад"), QKeySequence(Qt::Key_Left),
+              &ClientWindow::ReplayBack);
+    AddButton(replayLayout, QStringLiteral("Вперёд ▶"), QKeySequence(Qt::Key_Right),
+              &ClientWindow::ReplayForward);
+    AddButton(replayLayout, QStringLiteral("В конец ▶▶"), QKeySequence(Qt::Key_End),
+              &ClientWindow::ReplayLast);
+    replayLayout->addWidget(&replayStep_);
+    replayBar_.setAccessibleName(QStringLiteral("Просмотр партии"));
+    replayBar_.hide();
+
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 0, 4, 4);
+    bar->addWidget(&replayBar_);
+    bar->addStretch(1);
+    saveButton_ = AddButton(bar, QStringLiteral("Сохранить партию"),
+                            QKeySequence(Qt::CTRL | Qt::Key_S), &ClientWindow::SaveGame);
+    saveButton_->setEnabled(false);
+    historyButton_ =
+        AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H), nullptr);
+    historyButton_->setCheckable(true);
+    historyButton_->setChecked(true);
+    connect(historyButton_, &QPushButton::toggled, this, &ClientWindow::SetHistoryShown);
+
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    top->addWidget(&board_, 1);
+    top->addWidget(&panel_);
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(0, 0, 0, 0);
+    all->setSpacing(0);
+    all->addLayout(top, 1);
+    all->addLayout(bar);
+}
+
+void ClientWindow::SetHistoryShown(bool shown) {
+    if (shown == panel_.isVisibleTo(this)) {
+        return;
+    }
+    panel_.setVisible(shown);
+    if (!isFullScreen() && !isMaximized()) {
+        resize(width() + (shown ? PanelWidth : -PanelWidth), height());
+    }
+    historyButton_->setChecked(shown); // comes back here and finds nothing to do
+}
+
+void ClientWindow::ResizeBoardTo(QSize board) {
+    const int panel = panel_.isVisibleTo(this) ? PanelWidth : 0;
+    resize(board.width() + panel, board.height() + saveButton_->sizeHint().height() + 4);
+}
+
+void ClientWindow::FillHistory() {
+    const GameRecord& record = session_.Record();
+    history_.clear();
+    for (const Turn* turn : HistoryTurns(record)) {
+        history_.addItem(TurnText(*turn));
+    }
+    if (record.Finished()) {
+        history_.addItem(ResultText(record));
+    }
+    history_.scrollToBottom();
+    setAccessibleDescription(board_.accessibleDescription());
+}
+
+void ClientWindow::EnterReplay() {
+    replay_ = std::make_unique<GameReplay>(session_.Record().Messages(), true);
+    board_.ShowModel(&replay_->Model());
+    replayBar_.show();
+    saveButton_->setEnabled(session_.Record().Started());
+    FillHistory();
+    ReplayMoved();
+}
+
+void ClientWindow::ReplayMoved() {
+    const int at = replay_->Position();
+    const int steps = replay_->Steps();
+    replayStep_.setText(QStringLiteral("Ход %1 из %2").arg(at).arg(steps));
+    // The last step leaves the board's own status: the result.
+    board_.SetNotice(at == steps
+                         ? QString()
+                         : QStringLiteral("Просмотр партии: ход %1 из %2").arg(at).arg(steps));
+    // The history row of the turn the last shown move belongs to.
+    int row = -1;
+    int moves = 0;
+    for (const Turn* turn : HistoryTurns(session_.Record())) {
+        ++row;
+        moves += static_cast<int>(turn->moves.size());
+        if (moves >= at) {
+            break;
+        }
+    }
+    history_.setCurrentRow(at == 0 ? -1 : row);
+    setAccessibleDescription(board_.accessibleDescription());
+}
+
+void ClientWindow::ReplayFirst() {
+    if (replay_) {
+        replay_->Seek(0);
+        board_.ShowModel(&replay_->Model());
+        ReplayMoved();
+    }
+}
+
+void ClientWindow::ReplayBack() {
+    if (replay_ && replay_->Back()) {
+        board_.ShowModel(&replay_->Model());
+        ReplayMoved();
+    }
+}
+
+void ClientWindow::ReplayForward() {
+    if (!replay_) {
+        return;
+    }
+    if (const auto shown = replay_->Forward()) {
+        ReplayMoved();
+        board_.StartFlight(*shown);
+    }
+}
+
+void ClientWindow::ReplayLast() {
+    if (replay_) {
+        replay_->Seek(replay_->Steps());
+        board_.ShowModel(&replay_->Model());
+        ReplayMoved();
+    }
+}
+
+void ClientWindow::SaveGame() {
+    const GameRecord& record = session_.Record();
+    if (!record.Started()) {
+        return;
+    }
+    const QString path = askPath_();
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!SaveRecord(record, record.StartTime(), path, error)) {
+        notify_(QStringLiteral("Не удалось сохранить партию: %1").arg(error));
+    }
+}
+
+void ClientWindow::keyPressEvent(QKeyEvent* event) {
+    // The board passes on the keys it does not play with.
+    if (replay_) {
+        switch (event->key()) {
+        case Qt::Key_Home:
+            return ReplayFirst();
+        case Qt::Key_Left:
+            return ReplayBack();
+        case Qt::Key_Right:
+            return ReplayForward();
+        case Qt::Key_End:
+            return ReplayLast();
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ClientWindow::closeEvent(QCloseEvent* event) {
+    if (askOnClose_ && session_.GameRunning() && !confirm_(CloseQuestion)) {
+        event->ignore();
+        return;
+    }
+    session_.Close();
+    event->accept();
+}
+
+} // namespace client

@@ -1,0 +1,82 @@
+// The client's main window: the board, the move history beside it, and after
+// the game the replay and saving of the record. Closing it during a game asks
+// first, since the game then ends without a result.
+#pragma once
+
+#include "client/BoardWidget.h"
+#include "client/ClientSession.h"
+#include "client/GameReplay.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace client {
+
+class ClientWindow : public QWidget {
+    Q_OBJECT
+  public:
+    /*! Asks a yes/no question; true for Yes. */
+    using Confirm = std::function<bool(const QString& question)>;
+    /*! Asks where to save; empty: the person cancelled. */
+    using AskPath = std::function<QString()>;
+    /*! Tells the person something went wrong. */
+    using Notify = std::function<void(const QString& text)>;
+
+    explicit ClientWindow(ClientSession& session, QWidget* parent = nullptr);
+
+    /*! The seams of the modal dialogs; the defaults show real ones. */
+    void SetDialogs(Confirm confirm, AskPath askPath, Notify notify);
+    /*! Whether closing during a game asks first (the automatic mode does not). */
+    void SetAskOnClose(bool ask) { askOnClose_ = ask; }
+    /*! Shows or hides the history; the window grows or shrinks by the panel,
+        so the board keeps its size and proportions. */
+    void SetHistoryShown(bool shown);
+    /*! Sizes the window so the board gets that size. */
+    void ResizeBoardTo(QSize board);
+
+    BoardWidget& Board() { return board_; }
+    QListWidget& History() { return history_; }
+    /*! The replay, once the game is over. */
+    const GameReplay* Replay() const { return replay_.get(); }
+    /*! Replay steps: to the start, back, forward (animated), to the end. */
+    void ReplayFirst();
+    void ReplayBack();
+    void ReplayForward();
+    void ReplayLast();
+    /*! "Сохранить партию": asks for a file and writes the record. */
+    void SaveGame();
+
+    static const QString CloseQuestion;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildLayout();
+    void FillHistory();
+    void EnterReplay();
+    void ReplayMoved();
+    QPushButton* AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
+                           void (ClientWindow::*slot)());
+
+    ClientSession& session_;
+    BoardWidget board_;
+    QWidget panel_;
+    QListWidget history_;
+    QWidget replayBar_;
+    QLabel replayStep_;
+    QPushButton* historyButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    std::unique_ptr<GameReplay> replay_;
+    bool askOnClose_ = true;
+    Confirm confirm_;
+    AskPath askPath_;
+    Notify notify_;
+};
+
+} // namespace client

@@ -1,0 +1,244 @@
+// The client's window against a loopback referee stand-in: keyboard play,
+// the history beside the board, closing during a game, and after the game
+// the replay and the saved record. Screenshots go to build/screenshots.
+#include "FakeReferee.h"
+#include "client/ClientWindow.h"
+#include "client/GameRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace client;
+using proc::Black;
+using proc::White;
+
+namespace {
+
+const QString Shots = QStringLiteral(VERTAN_BINARY_DIR "/screenshots");
+
+// A window connected to a stand-in that has sent the start and white's 6-5
+// with its list.
+struct Connected {
+    FakeReferee referee;
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    QStringList asked;
+    bool answer = false;
+
+    bool Open() {
+        window.SetDialogs(
+            [this](const QString& q) {
+                asked << q;
+                return answer;
+            },
+            nullptr, [](const QString&) {});
+        window.ResizeBoardTo(QSize(800, 600));
+        window.show();
+        if (!referee.Listen()) {
+            return false;
+        }
+        session.Start(referee.server.serverPort());
+        if (!referee.Accept()) {
+            return false;
+        }
+        referee.Send(GameStart(proc::MakeDice(6, 5)));
+        return Until([&] { return session.Model().AwaitingPerson(); });
+    }
+    void Key(Qt::Key key) { QTest::keyClick(&window.Board(), key); }
+    // Presses Tab until the cell is focused; false if the cycle has no such cell.
+    bool TabTo(int32_t cell) {
+        for (size_t i = 0; i <= session.Model().FocusCycle().size(); ++i) {
+            if (session.Model().Focused() == cell) {
+                return true;
+            }
+            Key(Qt::Key_Tab);
+        }
+        return false;
+    }
+    proc::Move Received() {
+        const QByteArray bytes = referee.Receive(4);
+        return proc::ParseClientMessage(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                        static_cast<size_t>(bytes.size()))
+            .move;
+    }
+};
+
+QStringList Rows(QListWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.count(); ++i) {
+        rows << list.item(i)->text();
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(ClientWindow, KeyboardPlaysAWholeTurn) {
+    Connected c;
+    ASSERT_TRUE(c.Open());
+    // Tab walks the movable checkers in order; the focus is ringed like a hover.
+    c.Key(Qt::Key_Tab);
+    EXPECT_EQ(c.session.Model().Focused(), 8); // 6/1 is closed: 8 is the lowest source
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.window.Board().Renderer().Record().focused == 8; }));
+    // Pick 13, change its mind with Escape, pick 24 and send it to 18.
+    ASSERT_TRUE(c.TabTo(13));
+    c.Key(Qt::Key_Return);
+    EXPECT_EQ(c.session.Model().Selected(), 13);
+    c.Key(Qt::Key_Escape);
+    EXPECT_FALSE(c.session.Model().Selected());
+    ASSERT_TRUE(c.TabTo(24));
+    c.Key(Qt::Key_Space);
+    ASSERT_TRUE(c.TabTo(18));
+    c.Key(Qt::Key_Enter);
+    EXPECT_EQ(c.Received(), (proc::Move{24, 18}));
+
+    // The echo and the list for the 5 that is left: arrows work as Tab does.
+    proc::Board board = StandardBoard();
+    proc::ApplyMove(board, White, {24, 18});
+    const proc::Dice left = proc::RemainingDice({24, 18}, proc::MakeDice(6, 5));
+    c.referee.Send(Bytes(proc::BuildMoveMessage(White, {24, 18})) +
+                   Bytes(proc::BuildMoveListMessage(board, left, White)));
+    ASSERT_TRUE(Until([&] { return c.session.Model().AwaitingPerson(); }));
+    EXPECT_EQ(c.session.Model().DiceUses(), (std::vector<DieUse>{{6, true}, {5, false}}));
+    // Sources 8, 13, 18 (24/19 and 6/1 are closed).
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        c.Key(key);
+    }
+    EXPECT_EQ(c.session.Model().Focused(), 18);
+    c.Key(Qt::Key_Return);
+    c.Key(Qt::Key_Return);
+    EXPECT_EQ(c.Received(), (proc::Move{18, 13}));
+    EXPECT_TRUE(c.referee.NothingArrived());
+}
+
+TEST(ClientWindow, ClosingDuringAGameAsksFirst) {
+    const struct {
+        const char* name;
+        bool ask;      // false: the automatic mode
+        bool answer;   // Yes ends the game
+        bool gameOver; // the referee ended it first
+        bool asked, closes;
+    } cases[] = {
+        {"No keeps playing", true, false, false, true, false},
+        {"Yes ends the game", true, true, false, true, true},
+        {"automatic mode", false, false, false, false, true},
+        {"after the end", true, false, true, false, true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Connected c;
+        ASSERT_TRUE(c.Open());
+        c.window.SetAskOnClose(k.ask);
+        c.answer = k.answer;
+        if (k.gameOver) {
+            c.referee.client->disconnectFromHost();
+            ASSERT_TRUE(Until([&] { return c.session.Model().GameOver(); }));
+        }
+        QSignalSpy gone(c.referee.client, &QTcpSocket::disconnected);
+        c.window.close();
+        EXPECT_EQ(c.asked,
+                  k.asked
+                      ? QStringList{QStringLiteral("Прервать партию? Результат не будет записан.")}
+                      : QStringList{});
+        EXPECT_EQ(c.window.isVisible(), !k.closes);
+        if (k.closes && !k.gameOver) {
+            EXPECT_TRUE(Until([&] { return gone.size() == 1; }));
+        }
+        if (!k.closes) {
+            EXPECT_TRUE(c.session.Connected());
+        }
+    }
+}
+
+TEST(ClientWindow, HistoryFollowsTheGameAndHidesWithoutBendingTheBoard) {
+    Connected c;
+    ASSERT_TRUE(c.Open());
+    c.referee.Send(Bytes(proc::BuildMoveMessage(White, {24, 18})) +
+                   Bytes(proc::BuildMoveMessage(White, {13, 8})) +
+                   Bytes(proc::BuildDiceMessage(proc::MakeDice(6, 6), Black)) +
+                   Bytes(proc::BuildMoveMessage(Black, {12, 18})) +
+                   Bytes(proc::BuildMoveMessage(Black, {12, 18})) +
+                   Bytes(proc::BuildDiceMessage(proc::MakeDice(1, 1), White)));
+    ASSERT_TRUE(Until([&] { return c.window.History().count() == 3; }));
+    EXPECT_EQ(Rows(c.window.History()),
+              QStringList({"Белые 6-5: 24/18 13/8", "Чёрные 6-6: 12/18* 12/18", "Белые 1-1:"}));
+    c.referee.Send(Bytes(proc::BuildDiceMessage(proc::MakeDice(3, 2), Black)));
+    ASSERT_TRUE(Until([&] { return c.window.History().count() == 4; }));
+    EXPECT_EQ(c.window.History().item(2)->text(), QStringLiteral("Белые 1-1: пропуск"));
+    // The pieces of the game a screen reader follows. White: 167 - 11, and the
+    // checker hit on 18 starts again from 25: 163. Black: 167 - 12.
+    const QString said = c.window.Board().accessibleDescription();
+    for (const char* part : {"Ход чёрных", "Кости чёрных: 3 и 2", "P (white) 163", "C (black) 155",
+                             "Последний ход: чёрные 12/18* 12/18"}) {
+        EXPECT_TRUE(said.contains(QString::fromUtf8(part))) << said.toStdString();
+    }
+    ASSERT_TRUE(Until([&] {
+        return c.window.Board().Renderer().Record().texts.contains(QStringLiteral("пипы: 163"));
+    }));
+    EXPECT_FALSE(c.window.History().accessibleName().isEmpty());
+    EXPECT_EQ(c.window.accessibleName(), QStringLiteral("Нарды"));
+
+    QDir().mkpath(Shots);
+    EXPECT_TRUE(c.window.grab().save(Shots + "/client-history.png"));
+    const QSize board = c.window.Board().size();
+    const int wide = c.window.width();
+    c.window.SetHistoryShown(false);
+    ASSERT_TRUE(Until([&] { return c.window.width() < wide; }));
+    EXPECT_TRUE(Until([&] { return c.window.Board().size() == board; }));
+    c.window.SetHistoryShown(true);
+    EXPECT_TRUE(Until([&] { return c.window.width() == wide; }));
+}
+
+TEST(ClientWindow, AfterTheGameTheWindowStaysForTheReplayAndTheRecord) {
+    Connected c;
+    ASSERT_TRUE(c.Open());
+    // White bears off nothing yet; the game simply stops here with moves made.
+    c.referee.Send(Bytes(proc::BuildMoveMessage(White, {24, 18})) +
+                   Bytes(proc::BuildMoveMessage(White, {13, 8})) +
+                   Bytes(proc::BuildDiceMessage(proc::MakeDice(4, 2), Black)) +
+                   Bytes(proc::BuildMoveMessage(Black, {1, 5})) +
+                   Bytes(proc::BuildMoveMessage(Black, {5, 7})));
+    c.referee.client->disconnectFromHost();
+    ASSERT_TRUE(Until([&] { return c.window.Replay() != nullptr; }));
+    EXPECT_TRUE(c.window.isVisible());
+    EXPECT_EQ(Rows(c.window.History()).last(), QStringLiteral("Результат: партия прервана"));
+    const proc::Board end = c.session.Model().Board();
+    EXPECT_EQ(c.window.Board().Shown().Board(), end);
+
+    QTest::keyClick(&c.window.Board(), Qt::Key_Home);
+    EXPECT_EQ(c.window.Board().Shown().Board(), StandardBoard());
+    QTest::keyClick(&c.window.Board(), Qt::Key_Right);
+    EXPECT_EQ(c.window.Replay()->Position(), 1);
+    EXPECT_TRUE(c.window.Board().Animating()); // the same flight as in the game
+    EXPECT_EQ(c.window.History().currentRow(), 0);
+    QTest::keyClick(&c.window.Board(), Qt::Key_Right);
+    QTest::keyClick(&c.window.Board(), Qt::Key_Right);
+    EXPECT_EQ(c.window.History().currentRow(), 1);
+    ASSERT_TRUE(Until([&] { return !c.window.Board().Animating(); }));
+    EXPECT_TRUE(c.window.grab().save(Shots + "/client-replay.png"));
+    QTest::keyClick(&c.window.Board(), Qt::Key_Left);
+    EXPECT_EQ(c.window.Replay()->Position(), 2);
+    QTest::keyClick(&c.window.Board(), Qt::Key_End);
+    EXPECT_EQ(c.window.Board().Shown().Board(), end);
+
+    QTemporaryDir dir;
+    QStringList told;
+    QString path = dir.filePath("game.txt");
+    c.window.SetDialogs(
+        nullptr, [&] { return path; }, [&](const QString& t) { told << t; });
+    c.window.SaveGame();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    const auto parsed = ParseRecord(QString::fromUtf8(file.readAll()), error);
+    ASSERT_TRUE(parsed) << error.toStdString();
+    EXPECT_EQ(parsed->turns.size(), 2u);
+    EXPECT_TRUE(told.isEmpty());
+    path = dir.filePath("missing/game.txt");
+    c.window.SaveGame();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("Не удалось сохранить партию")));
+}
