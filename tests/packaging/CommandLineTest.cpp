@@ -11,7 +11,7 @@ struct Answer {
 };
 
 // A platform that cannot start: none of these answers may need a display.
-Answer Run(const QString& program, const QStringList& args) {
+Answer Ask(const QString& program, const QStringList& args) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
@@ -42,14 +42,16 @@ TEST(CommandLine, StandardOptionsAndWrongArgumentsNeedNoDisplay) {
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.args.join(' ').toStdString());
-            const Answer answer = Run(program, c.args);
+            const Answer answer = Ask(program, c.args);
             EXPECT_EQ(answer.code, c.code);
-            EXPECT_TRUE(answer.out.startsWith(c.out)) << answer.out.toStdString();
-            EXPECT_TRUE(answer.err.startsWith(c.err)) << answer.err.toStdString();
-            if (c.code == 2)
+            // (A null text starts with no empty one.)
+            EXPECT_TRUE(c.out.isEmpty() || answer.out.startsWith(c.out)) << answer.out.toStdString();
+            EXPECT_TRUE(c.err.isEmpty() || answer.err.startsWith(c.err)) << answer.err.toStdString();
+            if (c.code == 2) {
                 EXPECT_TRUE(answer.err.contains("\nusage: " + program + ' '));
-            if (c.code == 0)
+            } else {
                 EXPECT_TRUE(answer.err.isEmpty()) << answer.err.toStdString();
+            }
         }
     }
 }

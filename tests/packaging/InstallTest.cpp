@@ -36,7 +36,7 @@ bool SetModified(const QString& path, const QDateTime& time) {
     return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
 }
 
-struct Run {
+struct Outcome {
     int code = -1;
     QString out;
     QString err;
@@ -76,7 +76,7 @@ class Installation {
 
     /*! bin/vertan with these arguments, HOME set, XDG_DATA_HOME as given
         (unset when null), offscreen. */
-    Run Launch(const QStringList& args, const QString& dataHome = QString()) const {
+    Outcome Launch(const QStringList& args, const QString& dataHome = QString()) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), Home());
@@ -94,10 +94,10 @@ class Installation {
     }
     /*! The preparation alone: the launcher makes the folder, the program
         refuses the argument. */
-    Run Prepare(const QString& dataHome = QString()) const {
+    Outcome Prepare(const QString& dataHome = QString()) const {
         return Launch({QStringLiteral("--no-such-option")}, dataHome);
     }
-    Run Demo() const {
+    Outcome Demo() const {
         return Launch({QStringLiteral("--demo"), QStringLiteral("shots"),
                        QStringLiteral("--pause-scale"), QStringLiteral("0")});
     }
@@ -143,7 +143,7 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
     ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
 
     // First start: every shipped file copied, the client linked.
-    const Run first = installed.Prepare();
+    const Outcome first = installed.Prepare();
     EXPECT_EQ(first.code, 2) << first.err.toStdString();
     for (const QString& file : ShippedFiles) {
         SCOPED_TRACE(file.toStdString());
@@ -162,7 +162,7 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
     ASSERT_TRUE(Write(installed.User("Data/Options.cfg"), options));
 
     // Second start: a whole game through the installed client.
-    const Run second = installed.Demo();
+    const Outcome second = installed.Demo();
     ASSERT_EQ(second.code, 0) << second.out.toStdString() << second.err.toStdString();
     EXPECT_TRUE(QFile::exists(installed.Root("start/shots/final-board.png"))) << second.out.toStdString();
     EXPECT_TRUE(Read(installed.User("Config.cfg")).contains("server_port " + port));
@@ -199,15 +199,17 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
     QMap<QString, QByteArray> before;
     for (const Case& c : cases) {
         before[c.file] = Read(installed.User(c.file));
-        if (!c.packageBytes.isEmpty())
+        if (!c.packageBytes.isEmpty()) {
             ASSERT_TRUE(Write(installed.Shipped(c.file), c.packageBytes));
+        }
         const QFileInfo userCopy(installed.User(c.file));
-        if (userCopy.exists())
+        if (userCopy.exists()) {
             ASSERT_TRUE(SetModified(installed.Shipped(c.file),
                                     userCopy.lastModified().addDays(c.packageAgeDays)));
+        }
     }
 
-    const Run third = installed.Demo();
+    const Outcome third = installed.Demo();
     ASSERT_EQ(third.code, 0) << third.out.toStdString() << third.err.toStdString();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -242,7 +244,7 @@ TEST(Install, AnyPrefixAndTheUsersDataFolder) {
         ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
         QString dataHome = c.dataHome;
         dataHome.replace('@', installed.Root(QString()));
-        const Run run = installed.Prepare(dataHome);
+        const Outcome run = installed.Prepare(dataHome);
         EXPECT_EQ(run.code, 2) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("usage: vertan")) << run.err.toStdString();
         const QString folder = installed.Root(c.folder);
@@ -257,7 +259,7 @@ TEST(Install, StandardOptionsMakeNoFolder) {
     const Installation installed;
     ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
     for (const QString option : {"--help", "--version"}) {
-        const Run run = installed.Launch({option});
+        const Outcome run = installed.Launch({option});
         EXPECT_EQ(run.code, 0) << run.err.toStdString();
         EXPECT_TRUE(run.out.startsWith(option == "--help" ? "usage: vertan" : "vertan "));
     }
