@@ -11,12 +11,13 @@ void PrepareDesktopIdentity() {
     qputenv("RESOURCE_NAME", DesktopId);
 }
 
-void ApplyDesktopIdentity() {
+void ApplyDesktopIdentity(const QString& programFolder) {
     const QString id = QString::fromLatin1(DesktopId);
     QGuiApplication::setDesktopFileName(id);
     // Installed layout: <prefix>/lib/vertan/<program>, icons under <prefix>/share.
-    const QDir icons(QCoreApplication::applicationDirPath() +
-                     QStringLiteral("/../../share/icons/hicolor"));
+    const QString programs =
+        programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    const QDir icons(programs + QStringLiteral("/../../share/icons/hicolor"));
     QIcon fallback;
     for (const QString& size : icons.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString file = icons.filePath(size + QStringLiteral("/apps/") + id + ".png");

@@ -2,20 +2,25 @@
 // shows them under the menu entry "Вертан" with its icon.
 #pragma once
 
+#include <QString>
+
 namespace desktop {
 
 /*! The desktop entry's name without ".desktop"; also the X11 instance name
     (WM_CLASS) that its StartupWMClass names, and the icon's theme name. */
 inline constexpr char DesktopId[] = "vertan";
 
-/*! Call before the application object exists: the X11 instance name is
-    fixed here, whatever the executable is called. */
+/*! For a program not called "vertan" (the board client): before the
+    application object exists, makes its X11 instance name the launcher's, so
+    its windows join the launcher's entry. Through the environment, which
+    whatever the program starts inherits: only for programs that start none. */
 void PrepareDesktopIdentity();
 
 /*! Call once the application object exists: the desktop file name (the
     Wayland app id) and the window icon, from the icon theme or, for a
-    program installed under any prefix, from the icon folder beside it.
-    Without an installed icon the windows keep the platform's default. */
-void ApplyDesktopIdentity();
+    program installed under any prefix, from the icon folder beside
+    programFolder (default: the executable's folder). Without an installed
+    icon the windows keep the platform's default. */
+void ApplyDesktopIdentity(const QString& programFolder = QString());
 
 } // namespace desktop

@@ -28,7 +28,6 @@ int main(int argc, char** argv) {
     const auto demo = shell::ParseDemoArguments(args, error);
     if (!error.isEmpty())
         return desktop::RejectArguments("vertan", error.toStdString(), Usage);
-    desktop::PrepareDesktopIdentity();
     shell::SinkApplication app(argc, argv);
     desktop::ApplyDesktopIdentity();
     return demo ? shell::RunDemo(*demo) : shell::RunProgram();

@@ -3,11 +3,14 @@
 // game runs in it through the installed board client, and a newer package
 // refreshes the package's own untouched files and nothing of the user's.
 #include "WholeGame.h" // FreePort
+#include "desktop/DesktopIdentity.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -270,6 +273,23 @@ TEST(Install, StandardOptionsMakeNoFolder) {
     ASSERT_TRUE(client.waitForFinished(60000));
     EXPECT_EQ(client.exitCode(), 0);
     EXPECT_TRUE(client.readAllStandardOutput().startsWith("tolvaner "));
+}
+
+TEST(Install, WindowsTakeTheInstalledIconAndDesktopEntry) {
+    const Installation installed(QStringLiteral("/opt/games"));
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    desktop::ApplyDesktopIdentity(installed.Prefixed("lib/vertan"));
+    const QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
+    const QString desktopFile = QGuiApplication::desktopFileName();
+    QGuiApplication::setWindowIcon(QIcon());
+    QGuiApplication::setDesktopFileName(QString());
+    for (const int size : {16, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    // The menu entry that the windows name, with the same icon and class.
+    const QByteArray entry = Read(installed.Prefixed("share/applications/" + desktopFile + ".desktop"));
+    EXPECT_TRUE(entry.contains("\nIcon=" + desktopFile.toUtf8() + '\n')) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nStartupWMClass=" + desktopFile.toUtf8() + '\n'));
+    EXPECT_TRUE(entry.contains("\nExec=vertan\n"));
 }
 
 } // namespace
