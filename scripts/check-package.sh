@@ -2,13 +2,13 @@
 # Builds the Debian package (scripts/package.sh) and checks it: lintian
 # without errors, the menu entry and the AppStream metainfo as installed.
 # Lintian's warnings are printed; the ones that remain are explained in
-# packaging/lintian-notes.md.
+# docs/packaging.md.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$top/${1:-build-deb}
 deb=$("$top/scripts/package.sh" "${1:-build-deb}" | tail -n 1)
 echo "== $deb"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 rm -rf "$dir/unpacked"
 dpkg-deb -x "$deb" "$dir/unpacked"
 desktop-file-validate "$dir/unpacked/usr/share/applications/vertan.desktop"

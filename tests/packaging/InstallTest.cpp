@@ -269,7 +269,7 @@ TEST(Install, StandardOptionsMakeNoFolder) {
     EXPECT_FALSE(QFileInfo::exists(installed.UserFolder()));
     // The board client's command too.
     QProcess client;
-    client.start(installed.Prefixed("bin/tolvaner"), {QStringLiteral("--version")});
+    client.start(installed.Prefixed("games/tolvaner"), {QStringLiteral("--version")});
     ASSERT_TRUE(client.waitForFinished(60000));
     EXPECT_EQ(client.exitCode(), 0);
     EXPECT_TRUE(client.readAllStandardOutput().startsWith("tolvaner "));
