@@ -112,33 +112,20 @@ class Installation {
     QByteArray log_;
 };
 
-QString PlayerCount(const QString& database, const QString& name) {
+/*! Runs one statement on the database file; the first value of its first
+    row, "done" for a statement without rows, empty on failure. */
+QString Sql(const QString& database, const QString& statement) {
     QString result;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("count"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sql"));
         db.setDatabaseName(database);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         QSqlQuery query(db);
-        if (db.open() && query.exec("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = '" + name + "'") &&
-            query.next())
-            result = query.value(0).toString();
+        if (db.open() && query.exec(statement))
+            result = query.next() ? query.value(0).toString() : QStringLiteral("done");
         db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("count"));
+    QSqlDatabase::removeDatabase(QStringLiteral("sql"));
     return result;
-}
-
-bool Register(const QString& database, const QString& name) {
-    bool done = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("add"));
-        db.setDatabaseName(database);
-        QSqlQuery query(db);
-        done = db.open() && query.exec("INSERT INTO PLAYERS VALUES (777, '" + name + "', 0)");
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("add"));
-    return done;
 }
 
 TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
@@ -173,7 +160,9 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
     // Between starts: a player registered, the user's own dialog picture,
     // a deleted board file, and a newer package.
     const QString player = QStringLiteral("Ольга Петровна");
-    ASSERT_TRUE(Register(installed.User("Data/Ratings.mdb"), player));
+    ASSERT_EQ(Sql(installed.User("Data/Ratings.mdb"),
+                  "INSERT INTO PLAYERS VALUES (777, '" + player + "', 0)"),
+              "done");
     QImage dialog(40, 30, QImage::Format_RGB32);
     dialog.fill(Qt::darkBlue);
     ASSERT_TRUE(dialog.save(installed.User("Data/Dialog.bmp"), "BMP"));
@@ -224,7 +213,9 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
         case NotPackage: EXPECT_NE(now, package); break;
         }
     }
-    EXPECT_EQ(PlayerCount(installed.User("Data/Ratings.mdb"), player), "1");
+    EXPECT_EQ(Sql(installed.User("Data/Ratings.mdb"),
+                  "SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = '" + player + "'"),
+              "1");
     EXPECT_TRUE(Read(installed.User("Config.cfg")).contains("server_port " + port));
 }
 
