@@ -5,6 +5,8 @@
 #include "client/ClientSession.h"
 #include "client/ClientSettings.h"
 #include "client/GameRecord.h"
+#include "desktop/CommandLine.h"
+#include "desktop/DesktopIdentity.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +18,13 @@ namespace {
 
 // A failed connection stays on screen this long.
 constexpr int FailureMs = 10000;
+
+constexpr char Usage[] = "tolvaner [--auto [--seed S]] [--port P] [--screenshot FILE] [--record FILE]"
+                       " [--quit-on-close]";
+constexpr char Summary[] =
+    "Backgammon board client. Reads Config.cfg in the current directory and\n"
+    "connects to the referee on 127.0.0.1. Without arguments it takes its options\n"
+    "from the TOLVANER_ARGS environment variable.";
 
 void Err(const QString& line) {
     std::fprintf(stderr, "tolvaner: %s\n", line.toLocal8Bit().constData());
@@ -30,20 +39,24 @@ void Out(const QString& line) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    if (const auto answered =
+            desktop::AnswerStandardOptions(argc, argv, "tolvaner", Usage, Summary))
+        return *answered;
     QString error;
     // The launcher starts the client without arguments; a demo run passes its
-    // options through the environment instead.
-    QStringList given = app.arguments().mid(1);
+    // options through the environment instead. A wrong command line is
+    // refused before any window system starts.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
     if (given.isEmpty())
         given = QProcess::splitCommand(qEnvironmentVariable("TOLVANER_ARGS"));
     const auto args = client::ParseClientArguments(given, error);
-    if (!args) {
-        Err(error);
-        Err(QStringLiteral("usage: tolvaner [--auto [--seed S]] [--port P] [--screenshot FILE] "
-                           "[--record FILE] [--quit-on-close]"));
-        return 2;
-    }
+    if (!args)
+        return desktop::RejectArguments("tolvaner", error.toStdString(), Usage);
+    desktop::PrepareDesktopIdentity();
+    QApplication app(argc, argv);
+    desktop::ApplyDesktopIdentity();
     QStringList problems;
     const client::ClientSettings settings = client::LoadClientSettings(
         QDir::current().filePath(QStringLiteral("Config.cfg")), problems);

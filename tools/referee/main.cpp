@@ -1,5 +1,6 @@
 // referee: referees one game over the board client protocol, without windows.
 #include "Referee.h"
+#include "desktop/CommandLine.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -20,6 +21,11 @@ class RefereeApplication : public QCoreApplication {
     }
 };
 
+constexpr char Usage[] = "referee --port P --first NAME --second NAME [--program-folder DIR] "
+                        "[--pause-scale X] [--tick MS]";
+constexpr char Summary[] = "Referees one game over the board client protocol, without windows.\n"
+                           "\"Компьютер\" as a name plays the computer's side.";
+
 void PrintLine(const QString& line) {
     std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
@@ -28,16 +34,14 @@ void PrintLine(const QString& line) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const auto answered =
+            desktop::AnswerStandardOptions(argc, argv, "referee", Usage, Summary))
+        return *answered;
     RefereeApplication app(argc, argv);
     referee::RefereeOptions options;
     QString error;
-    if (!referee::ParseRefereeArguments(app.arguments().mid(1), options, error)) {
-        std::fprintf(stderr,
-                     "referee: %s\nusage: referee --port P --first NAME --second NAME "
-                     "[--program-folder DIR] [--pause-scale X] [--tick MS]\n",
-                     error.toLocal8Bit().constData());
-        return 2;
-    }
+    if (!referee::ParseRefereeArguments(app.arguments().mid(1), options, error))
+        return desktop::RejectArguments("referee", error.toStdString(), Usage);
     referee::Referee referee(options);
     QObject::connect(&referee, &referee::Referee::Finished, &app,
                      [&app](int code, const QString& line) {

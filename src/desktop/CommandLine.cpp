@@ -1,0 +1,33 @@
+#include "desktop/CommandLine.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace desktop {
+
+const char* Version() { return VERTAN_VERSION; }
+
+std::optional<int> AnswerStandardOptions(int argc, char** argv, const std::string& name,
+                                         const std::string& usage, const std::string& summary) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("usage: %s\n%s\n", usage.c_str(), summary.c_str());
+            std::fflush(stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s\n", name.c_str(), Version());
+            std::fflush(stdout);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+int RejectArguments(const std::string& name, const std::string& error, const std::string& usage) {
+    std::fprintf(stderr, "%s: %s\nusage: %s\n", name.c_str(), error.c_str(), usage.c_str());
+    std::fflush(stderr);
+    return 2;
+}
+
+} // namespace desktop

@@ -1,0 +1,22 @@
+// The options every program of the project answers the same way.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace desktop {
+
+/*! The project's version, as the package carries it. */
+const char* Version();
+
+/*! "--help" or "--version" among argv[1..]: prints the usage text (with the
+    summary) or "name version" to stdout and returns 0, the exit status.
+    Nothing for any other command line, which the program parses itself.
+    Checked before any window system is touched, so it works without one. */
+std::optional<int> AnswerStandardOptions(int argc, char** argv, const std::string& name,
+                                         const std::string& usage, const std::string& summary);
+
+/*! "name: error" and the usage text on stderr; returns 2, the exit status. */
+int RejectArguments(const std::string& name, const std::string& error, const std::string& usage);
+
+} // namespace desktop

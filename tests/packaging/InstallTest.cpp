@@ -1,0 +1,286 @@
+// The program installed into a temporary DESTDIR and started the way a user
+// starts it: the launcher with a fresh HOME makes the user's folder, the demo
+// game runs in it through the installed board client, and a newer package
+// refreshes the package's own untouched files and nothing of the user's.
+#include "WholeGame.h" // FreePort
+#include "desktop/DesktopIdentity.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QStringList ShippedFiles = {"Config.cfg",        "Data/Options.cfg", "Data/Board.cfg",
+                                  "Data/About.rtf",    "Data/Help.htm",    "Data/Menu.jpg",
+                                  "Data/Dialog.bmp",   "Data/Ratings.mdb"};
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+bool SetModified(const QString& path, const QDateTime& time) {
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+/*! A temporary DESTDIR with the build installed under prefix, a fresh HOME
+    and a directory to start commands in. */
+class Installation {
+  public:
+    explicit Installation(const QString& prefix = QStringLiteral("/usr")) : prefix_(prefix) {
+        QDir(dir_.path()).mkpath(QStringLiteral("home"));
+        QDir(dir_.path()).mkpath(QStringLiteral("start"));
+        QProcess install;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DESTDIR"), Root(QStringLiteral("stage")));
+        install.setProcessEnvironment(env);
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(QStringLiteral(VERTAN_CMAKE),
+                      {QStringLiteral("--install"), QStringLiteral(VERTAN_BINARY_DIR),
+                       QStringLiteral("--prefix"), prefix});
+        installed_ = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
+                     install.exitCode() == 0;
+        log_ = install.readAll();
+    }
+    bool Installed() const { return installed_; }
+    QByteArray Log() const { return log_; }
+    QString Root(const QString& relative) const { return dir_.filePath(relative); }
+    QString Prefixed(const QString& relative) const {
+        return Root(QStringLiteral("stage")) + prefix_ + '/' + relative;
+    }
+    QString Shipped(const QString& file) const {
+        return Prefixed(QStringLiteral("share/vertan/") + file);
+    }
+    QString Home() const { return Root(QStringLiteral("home")); }
+    QString UserFolder() const { return Home() + QStringLiteral("/.local/share/vertan"); }
+    QString User(const QString& file) const { return UserFolder() + '/' + file; }
+
+    /*! bin/vertan with these arguments, HOME set, XDG_DATA_HOME as given
+        (unset when null), offscreen. */
+    Outcome Launch(const QStringList& args, const QString& dataHome = QString()) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), Home());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+        if (!dataHome.isNull())
+            env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(Root(QStringLiteral("start")));
+        process.start(Prefixed(QStringLiteral("bin/vertan")), args);
+        process.waitForFinished(10 * 60 * 1000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    /*! The preparation alone: the launcher makes the folder, the program
+        refuses the argument. */
+    Outcome Prepare(const QString& dataHome = QString()) const {
+        return Launch({QStringLiteral("--no-such-option")}, dataHome);
+    }
+    Outcome Demo() const {
+        return Launch({QStringLiteral("--demo"), QStringLiteral("shots"),
+                       QStringLiteral("--pause-scale"), QStringLiteral("0")});
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QString prefix_;
+    bool installed_ = false;
+    QByteArray log_;
+};
+
+/*! Runs one statement on the database file; the first value of its first
+    row, "done" for a statement without rows, empty on failure. */
+QString Sql(const QString& database, const QString& statement) {
+    QString result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sql"));
+        db.setDatabaseName(database);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(statement))
+            result = query.next() ? query.value(0).toString() : QStringLiteral("done");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("sql"));
+    return result;
+}
+
+TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+
+    // First start: every shipped file copied, the client linked.
+    const Outcome first = installed.Prepare();
+    EXPECT_EQ(first.code, 2) << first.err.toStdString();
+    for (const QString& file : ShippedFiles) {
+        SCOPED_TRACE(file.toStdString());
+        const QByteArray shipped = Read(installed.Shipped(file));
+        EXPECT_FALSE(shipped.isEmpty());
+        EXPECT_EQ(Read(installed.User(file)), shipped);
+    }
+    EXPECT_EQ(QFileInfo(installed.User("tolvaner")).canonicalFilePath(),
+              QFileInfo(installed.Prefixed("lib/vertan/tolvaner")).canonicalFilePath());
+
+    // The user's own port, so the game cannot meet anyone else's.
+    const QByteArray port = QByteArray::number(apptest::FreePort());
+    QByteArray options = Read(installed.User("Data/Options.cfg"));
+    ASSERT_EQ(options.count("\n4000\r\n"), 1);
+    options.replace("\n4000\r\n", "\n" + port + "\r\n");
+    ASSERT_TRUE(Write(installed.User("Data/Options.cfg"), options));
+
+    // Second start: a whole game through the installed client.
+    const Outcome second = installed.Demo();
+    ASSERT_EQ(second.code, 0) << second.out.toStdString() << second.err.toStdString();
+    EXPECT_TRUE(QFile::exists(installed.Root("start/shots/final-board.png"))) << second.out.toStdString();
+    EXPECT_TRUE(Read(installed.User("Config.cfg")).contains("server_port " + port));
+
+    // Between starts: a player registered, the user's own dialog picture,
+    // a deleted board file, and a newer package.
+    const QString player = QStringLiteral("Ольга Петровна");
+    ASSERT_EQ(Sql(installed.User("Data/Ratings.mdb"),
+                  "INSERT INTO PLAYERS VALUES (777, '" + player + "', 0)"),
+              "done");
+    QImage dialog(40, 30, QImage::Format_RGB32);
+    dialog.fill(Qt::darkBlue);
+    ASSERT_TRUE(dialog.save(installed.User("Data/Dialog.bmp"), "BMP"));
+    ASSERT_TRUE(QFile::remove(installed.User("Data/Board.cfg")));
+    QImage menu(QStringLiteral(VERTAN_PROGRAM_DIR "/Data/Menu.jpg"));
+    menu.fill(Qt::darkRed);
+    ASSERT_TRUE(menu.save(installed.Shipped("Data/Menu.jpg"), "JPG"));
+
+    enum Expect { Package, KeptAsBefore, NotPackage };
+    struct Case {
+        QString file;
+        QByteArray packageBytes; // empty: the package keeps its copy
+        int packageAgeDays;      // package copy's time against the user's copy
+        Expect expect;
+    };
+    const Case cases[] = {
+        {"Data/Menu.jpg", {}, 1, Package},              // picture, untouched by the user
+        {"Data/Help.htm", "<html>new help</html>", 1, Package},
+        {"Data/Dialog.bmp", "new dialog", 1, KeptAsBefore}, // the user's own picture
+        {"Data/About.rtf", "{\\rtf1 older}", -1, KeptAsBefore}, // the package's is older
+        {"Data/Options.cfg", "clRed\r\n", 1, KeptAsBefore},
+        {"Config.cfg", "[net]\nserver_port 1\n", 1, NotPackage},
+        {"Data/Ratings.mdb", "not a database", 1, NotPackage},
+        {"Data/Board.cfg", {}, 0, Package}, // deleted by the user: copied again
+    };
+    QMap<QString, QByteArray> before;
+    for (const Case& c : cases) {
+        before[c.file] = Read(installed.User(c.file));
+        if (!c.packageBytes.isEmpty()) {
+            ASSERT_TRUE(Write(installed.Shipped(c.file), c.packageBytes));
+        }
+        const QFileInfo userCopy(installed.User(c.file));
+        if (userCopy.exists()) {
+            ASSERT_TRUE(SetModified(installed.Shipped(c.file),
+                                    userCopy.lastModified().addDays(c.packageAgeDays)));
+        }
+    }
+
+    const Outcome third = installed.Demo();
+    ASSERT_EQ(third.code, 0) << third.out.toStdString() << third.err.toStdString();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QByteArray now = Read(installed.User(c.file));
+        const QByteArray package = Read(installed.Shipped(c.file));
+        switch (c.expect) {
+        case Package: EXPECT_EQ(now, package); break;
+        case KeptAsBefore: EXPECT_EQ(now, before[c.file]); break;
+        case NotPackage: EXPECT_NE(now, package); break;
+        }
+    }
+    EXPECT_EQ(Sql(installed.User("Data/Ratings.mdb"),
+                  "SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = '" + player + "'"),
+              "1");
+    EXPECT_TRUE(Read(installed.User("Config.cfg")).contains("server_port " + port));
+}
+
+TEST(Install, AnyPrefixAndTheUsersDataFolder) {
+    struct Case {
+        QString prefix;
+        QString dataHome; // XDG_DATA_HOME; null: unset
+        QString folder;   // expected, below the temporary root
+    };
+    const Case cases[] = {
+        {"/usr", {}, "home/.local/share/vertan"},
+        {"/opt/games", {}, "home/.local/share/vertan"},
+        {"/usr", "@/data", "data/vertan"},
+        {"/usr", "", "home/.local/share/vertan"},        // empty: the default
+        {"/usr", "relative", "home/.local/share/vertan"}, // not absolute: ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.prefix + ' ' + c.dataHome).toStdString());
+        const Installation installed(c.prefix);
+        ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+        QString dataHome = c.dataHome;
+        dataHome.replace('@', installed.Root(QString()));
+        const Outcome run = installed.Prepare(dataHome);
+        EXPECT_EQ(run.code, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("usage: vertan")) << run.err.toStdString();
+        const QString folder = installed.Root(c.folder);
+        EXPECT_EQ(Read(folder + "/Data/Ratings.mdb"), Read(installed.Shipped("Data/Ratings.mdb")));
+        EXPECT_EQ(QFileInfo(folder + "/tolvaner").canonicalFilePath(),
+                  QFileInfo(installed.Prefixed("lib/vertan/tolvaner")).canonicalFilePath());
+        EXPECT_FALSE(QFile::exists(installed.Root("start/relative")));
+    }
+}
+
+TEST(Install, StandardOptionsMakeNoFolder) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    for (const QString option : {"--help", "--version"}) {
+        const Outcome run = installed.Launch({option});
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(option == "--help" ? "usage: vertan" : "vertan "));
+    }
+    EXPECT_FALSE(QFileInfo::exists(installed.UserFolder()));
+    // The board client's command too.
+    QProcess client;
+    client.start(installed.Prefixed("games/tolvaner"), {QStringLiteral("--version")});
+    ASSERT_TRUE(client.waitForFinished(60000));
+    EXPECT_EQ(client.exitCode(), 0);
+    EXPECT_TRUE(client.readAllStandardOutput().startsWith("tolvaner "));
+}
+
+TEST(Install, WindowsTakeTheInstalledIconAndDesktopEntry) {
+    const Installation installed(QStringLiteral("/opt/games"));
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    desktop::ApplyDesktopIdentity(installed.Prefixed("lib/vertan"));
+    const QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
+    const QString desktopFile = QGuiApplication::desktopFileName();
+    QGuiApplication::setWindowIcon(QIcon());
+    QGuiApplication::setDesktopFileName(QString());
+    for (const int size : {16, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    // The menu entry that the windows name, with the same icon and class.
+    const QByteArray entry = Read(installed.Prefixed("share/applications/" + desktopFile + ".desktop"));
+    EXPECT_TRUE(entry.contains("\nIcon=" + desktopFile.toUtf8() + '\n')) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nStartupWMClass=" + desktopFile.toUtf8() + '\n'));
+    EXPECT_TRUE(entry.contains("\nExec=vertan\n"));
+}
+
+} // namespace
