@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace shell {
@@ -24,5 +25,16 @@ constexpr int ShellSuccess = 42;
     arguments, and onExit (if given) runs on the GUI thread when it ends.
     Documents, folders and links go to the desktop's default handler. */
 int ShellOpen(const QString& target, std::function<void()> onExit = {});
+
+/*! What ShellOpen decides for a target, before it opens or starts anything:
+    a result to return at once, a link or document for the desktop, or a
+    program to start. Reads the file system only. */
+struct ShellPlan {
+    enum Kind { Result, Open, Start } kind = Result;
+    int result = ShellFileNotFound; // for Result
+    QUrl url;                       // for Open
+    QString program;                // for Start: absolute path
+};
+ShellPlan PlanShellOpen(const QString& target);
 
 } // namespace shell
