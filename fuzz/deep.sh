@@ -33,6 +33,6 @@ for target in "${targets[@]}"; do
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$dir/fuzz-deep/$target.log")
   rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$dir/fuzz-deep/$target.log")
   cov=$(grep -o 'cov: [0-9]*' "$dir/fuzz-deep/$target.log" | tail -n 1)
-  findings=$(ls "$dir/fuzz-bin/$target-"* 2>/dev/null | wc -l)
+  findings=$(find "$dir/fuzz-bin" -name "$target-*" | wc -l)
   echo "fuzz_$target: ${execs:-?} executions, ${speed:-?}/s, ${cov:-cov: ?} edges, peak rss ${rss:-?} MB, corpus $(ls "$top/fuzz/corpus/$target" | wc -l) files, findings $findings"
 done

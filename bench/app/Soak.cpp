@@ -63,7 +63,7 @@ int Children() {
 Figures Measure() {
     Figures f;
     f.rssKiB = RssKiB();
-    f.descriptors = static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+    f.descriptors = static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
     f.timers = CountTimers(qApp);
     for (QWidget* w : QApplication::topLevelWidgets())
         f.timers += CountTimers(w);

@@ -17,16 +17,21 @@ cp "$prog/Data/Board.cfg" "$work/Data/"
 crashes=0 failed=0
 start=$(date +%s)
 for ((i = 1; i <= games; i++)); do
-  coproc REF { exec nice -n 19 "$prog/referee" --port 0 --first Иван --second Пётр \
-    --program-folder "$work" --pause-scale 0 --tick 0; }
-  refpid=$REF_PID
-  read -r line <&"${REF[0]}"
+  nice -n 19 "$prog/referee" --port 0 --first Иван --second Пётр --program-folder "$work" \
+    --pause-scale 0 --tick 0 > "$work/referee.out" &
+  refpid=$!
+  line=
+  for ((t = 0; t < 3000; t++)); do
+    line=$(head -n 1 "$work/referee.out")
+    [[ $line == listening* ]] && break
+    sleep 0.01
+  done
   port=${line##* }
   (cd "$work" && nice -n 19 "$prog/tolvaner" --auto --seed "$i" --port "$port" >/dev/null 2>&1)
   client=$?
-  result=$(cat <&"${REF[0]}")
   wait "$refpid"
   referee=$?
+  result=$(tail -n 1 "$work/referee.out")
   if ((client >= 128 || referee >= 128)); then
     crashes=$((crashes + 1))
     echo "game $i: crash (client $client, referee $referee)"
