@@ -12,14 +12,16 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace {
+// A program folder of its own with the help page in place.
+const QString Folder = QDir::tempPath() + QStringLiteral("/vertan-fuzz-help");
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
-    // A program folder of its own with the help page in place.
-    const QString folder = QDir::tempPath() + QStringLiteral("/vertan-fuzz-help");
-    QDir().mkpath(folder + QStringLiteral("/Data"));
-    QFile help(folder + QStringLiteral("/Data/Help.htm"));
+    QDir().mkpath(Folder + QStringLiteral("/Data"));
+    QFile help(Folder + QStringLiteral("/Data/Help.htm"));
     help.open(QIODevice::WriteOnly);
-    QDir::setCurrent(folder);
     return 0;
 }
 
@@ -32,9 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (joined.contains(QLatin1Char('\\')) && !shell::ProgramFolder.contains(QLatin1Char('\\')))
         std::abort();
     const QString target = text::FromWin1251(bytes.mid(cut));
+    // The help button opens from the program folder; the fuzzer's own
+    // folders are relative to where it started, so come back after.
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(Folder);
     const shell::ShellPlan plan = shell::PlanShellOpen(target);
+    const shell::ShellPlan help = shell::PlanShellOpen(QStringLiteral("Data\\Help.htm"));
+    QDir::setCurrent(started);
     if (plan.kind == shell::ShellPlan::Start && !QFileInfo(plan.program).isExecutable())
         std::abort();
-    shell::PlanShellOpen(QStringLiteral("Data\\Help.htm"));
+    if (help.kind != shell::ShellPlan::Open)
+        std::abort(); // the page is there: it goes to the desktop
     return 0;
 }

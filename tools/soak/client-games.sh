@@ -17,17 +17,19 @@ cp "$prog/Data/Board.cfg" "$work/Data/"
 crashes=0 failed=0
 start=$(date +%s)
 for ((i = 1; i <= games; i++)); do
-  nice -n 19 "$prog/referee" --port 0 --first Иван --second Пётр --program-folder "$work" \
+  rm -f "$work/referee.out" # a line of the last game must not pass for this one's
+  # A referee left waiting for a client that never came is ended after 2 minutes.
+  timeout 120 nice -n 19 "$prog/referee" --port 0 --first Иван --second Пётр --program-folder "$work" \
     --pause-scale 0 --tick 0 > "$work/referee.out" &
   refpid=$!
   line=
   for ((t = 0; t < 3000; t++)); do
-    line=$(head -n 1 "$work/referee.out")
+    line=$(head -n 1 "$work/referee.out" 2>/dev/null)
     [[ $line == listening* ]] && break
     sleep 0.01
   done
   port=${line##* }
-  (cd "$work" && nice -n 19 "$prog/tolvaner" --auto --seed "$i" --port "$port" >/dev/null 2>&1)
+  (cd "$work" && nice -n 19 "$prog/tolvaner" --auto --seed "$i" --port "$port" >"$work/client.out" 2>&1)
   client=$?
   wait "$refpid"
   referee=$?
@@ -37,7 +39,8 @@ for ((i = 1; i <= games; i++)); do
     echo "game $i: crash (client $client, referee $referee)"
   elif ((client != 0 || referee != 0)) || [[ $result != winner:* ]]; then
     failed=$((failed + 1))
-    echo "game $i: client $client, referee $referee: $result"
+    echo "game $i: client $client, referee $referee: $result; client's last lines:"
+    tail -n 3 "$work/client.out"
   fi
   if ((i % 100 == 0)); then echo "games $i: crashes $crashes, failed $failed, $(($(date +%s) - start)) s"; fi
 done
