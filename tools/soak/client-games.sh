@@ -16,6 +16,10 @@ mkdir -p "$work/Data"
 cp "$prog/Data/Board.cfg" "$work/Data/"
 crashes=0 failed=0
 start=$(date +%s)
+summary() {
+  left=$(ps -o comm= --ppid $$ | grep -cE "referee|tolvaner")
+  echo "games $1: crashes $crashes, failed $failed, processes left $left, $(($(date +%s) - start)) s"
+}
 for ((i = 1; i <= games; i++)); do
   rm -f "$work/referee.out" # a line of the last game must not pass for this one's
   # A referee left waiting for a client that never came is ended after 2 minutes.
@@ -44,6 +48,5 @@ for ((i = 1; i <= games; i++)); do
   fi
   if ((i % 100 == 0)); then echo "games $i: crashes $crashes, failed $failed, $(($(date +%s) - start)) s"; fi
 done
-left=$(ps -o comm= --ppid $$ | grep -cE "referee|tolvaner")
-echo "games $games: crashes $crashes, failed $failed, processes left $left, $(($(date +%s) - start)) s"
+summary $((i - 1))
 ((crashes == 0 && failed == 0 && left == 0))
