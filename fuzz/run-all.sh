@@ -11,10 +11,17 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$dir" --target fuzz_all -j2
 export QT_QPA_PLATFORM=offscreen
-for target in rtf options settings client; do
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=5}
+# New inputs go to a scratch folder; the kept minimized corpus
+# (fuzz/corpus/<target>) and the hand-made seeds are read as they are.
+for target in rtf options settings client board picture helppath; do
   corpus="$dir/fuzz-corpus/$target"
   mkdir -p "$corpus"
+  inputs=("$corpus")
+  for kept in "$top/fuzz/corpus/$target" "$top/fuzz/seeds/$target"; do
+    [ -d "$kept" ] && inputs+=("$kept")
+  done
   echo "== fuzz_$target for ${seconds}s"
   "$dir/fuzz-bin/fuzz_$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-    -artifact_prefix="$dir/fuzz-bin/$target-" "$corpus" "$top/fuzz/seeds/$target"
+    -rss_limit_mb=1024 -artifact_prefix="$dir/fuzz-bin/$target-" "${inputs[@]}"
 done

@@ -22,6 +22,9 @@ class Announcer {
 /*! A date as journal text: the locale's short date format; where the
     locale is C or POSIX (no locale set) the Russian short date, dd.MM.yyyy. */
 QString JournalDate(const QLocale& locale, QDate date);
+/*! The text that tells the user a finished game could not be recorded. */
+QString RecordingFailedText(const QString& reason);
+
 /*! Today's date as journal text in the system locale (JournalDate). */
 QString TodayShortDate();
 
@@ -39,9 +42,10 @@ QString AnnouncementText(const QString& winner, const QString& loser, int64_t ma
 int64_t PersonGain(int64_t loserPoints);
 
 /*! The rest of EndOfGame for result r (negative: white won; positive: black
-    won; the magnitude is the margin). Announces the result first, then, when
-    at least one person played, changes the points and adds the journal row in
-    one write transaction: all of it or nothing. Throws DbError (nothing is
+    won; the magnitude is the margin). When at least one person played, changes
+    the points and adds the journal row in one write transaction (all of it or
+    nothing, committed durably), then announces the result. When the recording
+    failed the announcement still comes, and then DbError is thrown (nothing is
     changed), also when a person's name has no row. today gives the date text. */
 void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                   const QString& blackName, bool whiteHuman, bool blackHuman,

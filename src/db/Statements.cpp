@@ -97,6 +97,10 @@ Statement Opponents(const QString& name) {
             {name}};
 }
 
+Statement DurableCommits() {
+    return {QStringLiteral("PRAGMA synchronous = FULL"), {}};
+}
+
 Statement BeginImmediate() {
     return {QStringLiteral("BEGIN IMMEDIATE"), {}};
 }

@@ -51,6 +51,10 @@ Statement PlayerByNameOrdered(const QString& name);
 /*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
 Statement Opponents(const QString& name);
 
+/*! Run on every connection as it opens: a commit returns only once it is
+    on disk (in WAL mode the default lets a power cut undo the last ones). */
+Statement DurableCommits();
+
 // Transaction control of the result recording.
 Statement BeginImmediate();
 Statement Commit();

@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/NameCollation.h"
+#include "db/Statements.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -80,6 +81,12 @@ QSqlDatabase TDModule::Connection(const QString& name) {
         throw DbError("cannot open " + path_.toStdString() + ": " +
                       connection.lastError().text().toStdString());
     RegisterNameCollation(connection);
+    QSqlQuery durable(connection);
+    if (!durable.exec(sql::DurableCommits().text)) {
+        connection.close();
+        throw DbError("cannot set up " + path_.toStdString() + ": " +
+                      durable.lastError().text().toStdString());
+    }
     if (name == connectionName_) {
         QSqlQuery mode(connection);
         walMode_ = mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next() &&

@@ -57,26 +57,38 @@ int StartProgram(const QString& path, std::function<void(bool)> onExit) {
 
 } // namespace
 
-int ShellOpen(const QString& target, std::function<void(bool)> onExit) {
+ShellPlan PlanShellOpen(const QString& target) {
     if (HasScheme(target))
-        return OpenUrl(QUrl(target));
+        return {ShellPlan::Open, 0, QUrl(target), {}};
     // A bare host name the way the desktop shell takes it.
     if (target.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-        return OpenUrl(QUrl(QStringLiteral("http://") + target));
+        return {ShellPlan::Open, 0, QUrl(QStringLiteral("http://") + target), {}};
 
     const QString path = LocalPath(target);
     if (path.isEmpty())
-        return ShellFileNotFound;
+        return {ShellPlan::Result, ShellFileNotFound, {}, {}};
     const QFileInfo info(QDir::current(), path);
     if (!info.exists())
-        return info.dir().exists() ? ShellFileNotFound : ShellPathNotFound;
-    if (info.isDir())
-        return OpenUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
-    if (!IsProgram(info))
-        return OpenUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+        return {ShellPlan::Result, info.dir().exists() ? ShellFileNotFound : ShellPathNotFound,
+                {}, {}};
+    if (info.isDir() || !IsProgram(info))
+        return {ShellPlan::Open, 0, QUrl::fromLocalFile(info.absoluteFilePath()), {}};
     if (!info.isExecutable())
-        return ShellAccessDenied;
-    return StartProgram(info.absoluteFilePath(), std::move(onExit));
+        return {ShellPlan::Result, ShellAccessDenied, {}, {}};
+    return {ShellPlan::Start, 0, {}, info.absoluteFilePath()};
+}
+
+int ShellOpen(const QString& target, std::function<void(bool)> onExit) {
+    const ShellPlan plan = PlanShellOpen(target);
+    switch (plan.kind) {
+    case ShellPlan::Open:
+        return OpenUrl(plan.url);
+    case ShellPlan::Start:
+        return StartProgram(plan.program, std::move(onExit));
+    case ShellPlan::Result:
+        break;
+    }
+    return plan.result;
 }
 
 int OpenWebAddress(const QString& address) {

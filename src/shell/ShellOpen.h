@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace shell {
@@ -29,5 +30,16 @@ int ShellOpen(const QString& target, std::function<void(bool cleanExit)> onExit 
 /*! Opens a web address as a link, whatever its host name: an address
     without a scheme is a host name (and path) reached over http. */
 int OpenWebAddress(const QString& address);
+
+/*! What ShellOpen decides for a target, before it opens or starts anything:
+    a result to return at once, a link or document for the desktop, or a
+    program to start. Reads the file system only. */
+struct ShellPlan {
+    enum Kind { Result, Open, Start } kind = Result;
+    int result = ShellFileNotFound; // for Result
+    QUrl url;                       // for Open
+    QString program;                // for Start: absolute path
+};
+ShellPlan PlanShellOpen(const QString& target);
 
 } // namespace shell

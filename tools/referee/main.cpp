@@ -22,7 +22,7 @@ class RefereeApplication : public QCoreApplication {
 };
 
 constexpr char Usage[] = "referee --port P --first NAME --second NAME [--program-folder DIR] "
-                        "[--pause-scale X] [--tick MS]";
+                        "[--pause-scale X] [--tick MS] [--record]";
 constexpr char Summary[] = "Referees one game over the board client protocol, without windows.\n"
                            "\"Компьютер\" as a name plays the computer's side.";
 
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     if (!referee::ParseRefereeArguments(app.arguments().mid(1), options, error))
         return desktop::RejectArguments("referee", error.toStdString(), Usage);
     referee::Referee referee(options);
+    referee.Print = PrintLine;
     QObject::connect(&referee, &referee::Referee::Finished, &app,
                      [&app](int code, const QString& line) {
                          PrintLine(line);
