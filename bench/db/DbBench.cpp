@@ -1,6 +1,9 @@
 // The database views and steps on 100,000 players and 1,000,000 games:
 // opening the ratings, the all-games journal, one player's games, one
-// registration check and one whole result recording.
+// registration check and one whole result recording. With
+// VERTAN_BENCH_SERVER set to a libpq connection string, the same on that
+// PostgreSQL database, filled once by copying the SQLite file.
+#include "RatingsCopy.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
@@ -9,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -34,10 +39,42 @@ void MakeDatabase() {
     QFile::rename(file + ".tmp", file);
 }
 
+// A program folder whose Database.cfg names the server, the tables made and
+// filled from the SQLite file unless they already hold its players.
+QString ServerFolder(const QString& server) {
+    const QString folder = Folder + "-server";
+    QDir().mkpath(folder + "/Data");
+    QFile config(folder + "/Data/Database.cfg");
+    config.open(QIODevice::WriteOnly);
+    config.write("postgresql\n" + server.toUtf8() + "\n");
+    config.close();
+    QSqlDatabase connection = QSqlDatabase::addDatabase("QPSQL", "bench-fill");
+    connection.setConnectOptions(server);
+    if (!connection.open()) {
+        std::fprintf(stderr, "%s\n", connection.lastError().text().toUtf8().constData());
+        std::abort();
+    }
+    try {
+        QSqlQuery count(connection);
+        if (!count.exec("SELECT COUNT(*) FROM PLAYERS"))
+            ratingsdb::CreateSchema(connection);
+        else if (count.next() && count.value(0).toInt() > 100000)
+            return folder;
+        std::fprintf(stderr, "copying the benchmark database to the server...\n");
+        ratingsdb::CopyRatings(Folder + "/Data/Ratings.mdb", connection, true);
+        QSqlQuery(connection).exec("ANALYZE");
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        std::abort();
+    }
+    return folder;
+}
+
 db::TDModule& Module() {
     static db::TDModule* module = [] {
         MakeDatabase();
-        auto* m = new db::TDModule(Folder);
+        const QString server = qEnvironmentVariable("VERTAN_BENCH_SERVER");
+        auto* m = new db::TDModule(server.isEmpty() ? Folder : ServerFolder(server));
         m->DataModuleCreate();
         return m;
     }();

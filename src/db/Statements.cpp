@@ -1,6 +1,7 @@
 #include "db/Statements.h"
 
 #include "db/DbError.h"
+#include "db/SchemaScripts.h"
 
 namespace db::sql {
 
@@ -16,6 +17,17 @@ QVariant CodeValue(const QString& code) {
 const QString JournalColumns =
     QStringLiteral("SELECT G_CODE,G_GAMEDATE,P1.P_NAME AS P_NAME,P2.P_NAME AS P_NAME1,"
                    "G_SUPER,G_POINTS FROM GAMES,PLAYERS P1, PLAYERS P2 WHERE ");
+
+// The name order of the lists. PostgreSQL's names column compares bytes (names
+// are unique exactly); the ordering uses the schema's Russian collation, which
+// ignores letter case, puts Ё beside Е and, being deterministic, breaks ties
+// by the exact text.
+const QString PostgresNameOrder = QStringLiteral("P_NAME COLLATE RU_NAMES");
+
+// The same statement with the name order of each engine put in for %1.
+Statement WithNameOrder(const QString& text, QVariantList values = {}) {
+    return {text.arg(QStringLiteral("P_NAME")), std::move(values), text.arg(PostgresNameOrder)};
+}
 
 } // namespace
 
@@ -37,9 +49,8 @@ Statement PlayerGames(const QString& code) {
 }
 
 Statement Ratings() {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
-                           "ORDER BY P_POINTS DESC, P_NAME"),
-            {}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
+                                        "ORDER BY P_POINTS DESC, %1"));
 }
 
 Statement MaxCode(const QString& table) {
@@ -83,11 +94,12 @@ Statement ClearPlayerGames(const QString& code) {
 }
 
 Statement PlayersByName() {
-    return {QStringLiteral("SELECT * FROM PLAYERS ORDER BY P_NAME"), {}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS ORDER BY %1"));
 }
 
 Statement PlayerByNameOrdered(const QString& name) {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME"), {name}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY %1"),
+                         {name});
 }
 
 Statement Opponents(const QString& name) {
@@ -95,8 +107,14 @@ Statement Opponents(const QString& name) {
             {name}};
 }
 
-Statement BeginImmediate() {
-    return {QStringLiteral("BEGIN IMMEDIATE"), {}};
+Statement BeginWrite() {
+    return {QStringLiteral("BEGIN IMMEDIATE"), {}, QStringLiteral("BEGIN")};
+}
+
+Statement LockWriters() {
+    // SQLite's BEGIN IMMEDIATE already took the write lock. EXCLUSIVE mode
+    // lets plain reads through and queues every other writer.
+    return {QString(""), {}, QStringLiteral("LOCK TABLE PLAYERS, GAMES IN EXCLUSIVE MODE")};
 }
 
 Statement Commit() {
@@ -105,6 +123,25 @@ Statement Commit() {
 
 Statement Rollback() {
     return {QStringLiteral("ROLLBACK"), {}};
+}
+
+QStringList Schema(Dialect dialect) {
+    const QString script =
+        dialect == Dialect::PostgreSQL ? PostgresSchemaScript() : SqliteSchemaScript();
+    QStringList statements;
+    QString current;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QLatin1String("--")))
+            continue;
+        current += line + QLatin1Char('\n');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            statements << current.trimmed().chopped(1);
+            current.clear();
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
 }
 
 } // namespace db::sql

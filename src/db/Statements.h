@@ -3,15 +3,26 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <cstdint>
 
 namespace db {
 
-/*! Statement text with "?" placeholders and the values bound to them in order. */
+/*! The SQL dialect of the engine behind a connection. */
+enum class Dialect { SQLite, PostgreSQL };
+
+/*! Statement text with "?" placeholders and the values bound to them in order.
+    postgresText is PostgreSQL's form where the dialects differ (empty: text
+    serves both). An empty text for the engine means there is nothing to run. */
 struct Statement {
     QString text;
     QVariantList values;
+    QString postgresText;
+
+    const QString& Text(Dialect dialect) const {
+        return dialect == Dialect::PostgreSQL && !postgresText.isNull() ? postgresText : text;
+    }
 };
 
 namespace sql {
@@ -51,10 +62,17 @@ Statement PlayerByNameOrdered(const QString& name);
 /*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
 Statement Opponents(const QString& name);
 
-// Transaction control of the result recording.
-Statement BeginImmediate();
+// Transaction control of recordings and registrations. BeginWrite and then
+// LockWriters make every other writer wait until Commit or Rollback; readers
+// are never blocked.
+Statement BeginWrite();
+Statement LockWriters();
 Statement Commit();
 Statement Rollback();
+
+/*! The statements that create the two tables, their indexes and the
+    computer's row on an empty database of that engine, in order. */
+QStringList Schema(Dialect dialect);
 
 } // namespace sql
 } // namespace db

@@ -121,9 +121,12 @@ void TForm5::Edit1Change() {
 }
 
 void TForm5::Button2Click() {
+    // Another launcher registering at the same moment waits, so no code is given twice.
+    db::TDModule::Transaction transaction(module_);
     const QString code = module_.GenID(QStringLiteral("PLAYERS"));
     module_.IBPlayers.SetSQL(db::sql::InsertPlayer(code, Edit1->text()));
     module_.IBPlayers.ExecSQL();
+    transaction.Commit();
     ShowNotice(QStringLiteral(
         "Новому игроку для участия в турнире необходимо победить компьютер 3 раза подрят!"));
     hide();
