@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <cstdint>
+#include <utility>
 
 namespace db {
 
@@ -16,6 +17,10 @@ enum class Dialect { SQLite, PostgreSQL };
     postgresText is PostgreSQL's form where the dialects differ (empty: text
     serves both). An empty text for the engine means there is nothing to run. */
 struct Statement {
+    Statement() = default;
+    Statement(QString text, QVariantList values = {}, QString postgresText = QString())
+        : text(std::move(text)), values(std::move(values)), postgresText(std::move(postgresText)) {}
+
     QString text;
     QVariantList values;
     QString postgresText;
