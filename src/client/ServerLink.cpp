@@ -10,6 +10,7 @@ ServerLink::ServerLink(QObject* parent) : QObject(parent) {
     retry_.setSingleShot(true);
     stall_.setSingleShot(true);
     stall_.setInterval(StallMs);
+    socket_.setReadBufferSize(ServerReadBufferBytes);
     connect(&retry_, &QTimer::timeout, this, &ServerLink::Attempt);
     connect(&stall_, &QTimer::timeout, this, [this] {
         lastError_ = QStringLiteral("no answer");

@@ -12,6 +12,10 @@
 
 namespace client {
 
+/*! Most bytes taken from the referee per arrival: a referee that floods the
+    client is held back by TCP flow control instead of growing its memory. */
+inline constexpr qint64 ServerReadBufferBytes = 64 * 1024;
+
 class ServerLink : public QObject {
     Q_OBJECT
   public:

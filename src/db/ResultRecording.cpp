@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <exception>
 
 namespace db {
 
@@ -41,6 +42,10 @@ void InsertGame(TDModule& module, const QString& date, const QString& winnerCode
 
 } // namespace
 
+QString RecordingFailedText(const QString& reason) {
+    return QStringLiteral("Результат игры не записан в базу данных!\n") + reason;
+}
+
 QString TodayShortDate() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
@@ -68,29 +73,37 @@ void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QStri
         announcer.Announce(TwoComputersText);
         return;
     }
-    announcer.Announce(AnnouncementText(winner, loser, margin));
-
-    TDModule::Transaction transaction(module);
-    if (whiteHuman && blackHuman) {
-        const PlayerRow w = ReadPlayer(module, winner);
-        const PlayerRow l = ReadPlayer(module, loser);
-        const int64_t gain = PersonGain(l.points);
-        UpdatePoints(module, w.points + gain, w.code);
-        InsertGame(module, today(), w.code, l.code, margin, gain);
-    } else {
-        const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
-        const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
-        const QString computerCode = QStringLiteral("1");
-        if (computerWon) {
-            if (person.points > 0)
-                UpdatePoints(module, person.points - 1, person.code);
-            InsertGame(module, today(), computerCode, person.code, margin, 1);
+    // The result is committed before the announcement waits for the user: a
+    // program killed while the message is up must not lose the game.
+    std::exception_ptr failure;
+    try {
+        TDModule::Transaction transaction(module);
+        if (whiteHuman && blackHuman) {
+            const PlayerRow w = ReadPlayer(module, winner);
+            const PlayerRow l = ReadPlayer(module, loser);
+            const int64_t gain = PersonGain(l.points);
+            UpdatePoints(module, w.points + gain, w.code);
+            InsertGame(module, today(), w.code, l.code, margin, gain);
         } else {
-            UpdatePoints(module, person.points + 1, person.code);
-            InsertGame(module, today(), person.code, computerCode, margin, 1);
+            const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
+            const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
+            const QString computerCode = QStringLiteral("1");
+            if (computerWon) {
+                if (person.points > 0)
+                    UpdatePoints(module, person.points - 1, person.code);
+                InsertGame(module, today(), computerCode, person.code, margin, 1);
+            } else {
+                UpdatePoints(module, person.points + 1, person.code);
+                InsertGame(module, today(), person.code, computerCode, margin, 1);
+            }
         }
+        transaction.Commit();
+    } catch (const DbError&) {
+        failure = std::current_exception();
     }
-    transaction.Commit();
+    announcer.Announce(AnnouncementText(winner, loser, margin));
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace db

@@ -17,6 +17,9 @@ class Announcer {
     virtual void Announce(const QString& text) = 0;
 };
 
+/*! The text that tells the user a finished game could not be recorded. */
+QString RecordingFailedText(const QString& reason);
+
 /*! Today's date as journal text: the system's short date format. */
 QString TodayShortDate();
 
@@ -34,9 +37,10 @@ QString AnnouncementText(const QString& winner, const QString& loser, int64_t ma
 int64_t PersonGain(int64_t loserPoints);
 
 /*! The rest of EndOfGame for result r (negative: white won; positive: black
-    won; the magnitude is the margin). Announces the result first, then, when
-    at least one person played, changes the points and adds the journal row in
-    one write transaction: all of it or nothing. Throws DbError (nothing is
+    won; the magnitude is the margin). When at least one person played, changes
+    the points and adds the journal row in one write transaction (all of it or
+    nothing, committed durably), then announces the result. When the recording
+    failed the announcement still comes, and then DbError is thrown (nothing is
     changed), also when a person's name has no row. today gives the date text. */
 void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                   const QString& blackName, bool whiteHuman, bool blackHuman,

@@ -107,6 +107,11 @@ Statement Opponents(const QString& name) {
             {name}};
 }
 
+Statement DurableCommits() {
+    // A server's commits are durable by its own settings.
+    return {QStringLiteral("PRAGMA synchronous = FULL"), {}, QString("")};
+}
+
 Statement BeginWrite() {
     return {QStringLiteral("BEGIN IMMEDIATE"), {}, QStringLiteral("BEGIN")};
 }

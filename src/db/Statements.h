@@ -67,6 +67,10 @@ Statement PlayerByNameOrdered(const QString& name);
 /*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
 Statement Opponents(const QString& name);
 
+/*! Run on every connection as it opens: a commit returns only once it is
+    on disk (in WAL mode the default lets a power cut undo the last ones). */
+Statement DurableCommits();
+
 // Transaction control of recordings and registrations. BeginWrite and then
 // LockWriters make every other writer wait until Commit or Rollback; readers
 // are never blocked.

@@ -1,6 +1,7 @@
 #include "db/Unit6.h"
 
 #include "db/DbError.h"
+#include "db/Statements.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,6 +105,12 @@ QSqlDatabase TDModule::OpenFile(QSqlDatabase connection, const QString& name) {
     if (!connection.open())
         throw DbError("cannot open " + path.toStdString() + ": " +
                       connection.lastError().text().toStdString());
+    QSqlQuery durable(connection);
+    if (!durable.exec(sql::DurableCommits().text)) {
+        connection.close();
+        throw DbError("cannot set up " + path.toStdString() + ": " +
+                      durable.lastError().text().toStdString());
+    }
     if (name == connectionName_) {
         QSqlQuery mode(connection);
         walMode_ = mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next() &&

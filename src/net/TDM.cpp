@@ -98,6 +98,8 @@ void TDM::ServerSocketAccept() {
         // Messages are a few bytes each and go out one by one: without this,
         // Nagle's algorithm holds one back until the previous one is acknowledged.
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        // Bounded: see ClientReadBufferBytes.
+        socket->setReadBufferSize(ClientReadBufferBytes);
         const uint64_t serial = ++clientSerial_;
         // Qt announces every arrival of bytes, read or not, which the read
         // gate needs: a notification cleared by a send is followed by a new one.

@@ -12,6 +12,15 @@ class QTcpSocket;
 
 namespace net {
 
+/*! Most bytes of the client's that wait unread in this process: one
+    receive's worth (the referee receives up to 2000 bytes at a time). The
+    rest stays in the kernel, and TCP flow control holds the sender back, so
+    a client that floods the referee cannot grow its memory. Qt reads on
+    from the kernel only once a read has emptied its buffer; a buffer no
+    larger than one receive is emptied by every receive, so a flood is read
+    through, one notification per receive, and a move after it still comes. */
+inline constexpr int64_t ClientReadBufferBytes = 2000;
+
 class TDM : public QObject {
     Q_OBJECT
   public:
@@ -53,7 +62,8 @@ class TDM : public QObject {
 
     /*! The port the socket listens on, 0 when closed. */
     uint16_t ListeningPort() const;
-    /*! Bytes that have arrived from the client and are not read yet. */
+    /*! Bytes taken from the client's connection into this process and not
+        received yet: at most ClientReadBufferBytes; more may wait in the kernel. */
     int64_t BytesWaiting() const;
 
     /*! Takes every pending connection: the first one while no client is

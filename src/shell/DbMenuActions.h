@@ -28,7 +28,7 @@ class NoticeAnnouncer : public db::Announcer {
 };
 
 /*! The rest of EndOfGame on the program's database module, announcing through
-    notices. Throws db::DbError (nothing recorded). */
+    notices. A failed recording (nothing recorded) is told in an error box. */
 void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
                       bool whiteHuman, bool blackHuman);
 

@@ -11,6 +11,9 @@
 #include "shell/Unit1.h"
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
+#include "shell/Unit4.h"
+#include "shell/Unit5.h"
+#include "shell/Unit7.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,6 +22,7 @@
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -355,3 +359,37 @@ TEST_F(NewGame, BackReturnsToTheMenuWithoutTouchingTheSocket) {
 }
 
 } // namespace
+
+TEST_F(NewGame, SilentClientLeavesTheGameWaitingAndTheWindowsUsable) {
+    AddPlayer(2, QStringLiteral("Гость"), 1);
+    folder.WriteClient("--watch"); // connects, reads, never answers
+    FirstListPlaysWhite(true);
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    Form2->Button1->click();
+    ASSERT_TRUE(WaitFor([] { return Form2->Game().GameRunning; }));
+    const proc::Board start = Form2->Game().GameBoard;
+    int ticks = 0;
+    QObject::connect(Form2->Timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    ASSERT_TRUE(WaitFor([&] { return ticks >= 300; }));
+    // The person's turn waits for a move that never comes.
+    EXPECT_EQ(Form2->Game().GameBoard, start);
+    EXPECT_EQ(Form2->Game().SideToMove, proc::White);
+    EXPECT_TRUE(Form2->Game().GameRunning);
+    // Every other window of the menu still opens and closes meanwhile.
+    const std::vector<std::pair<std::function<void()>, QWidget*>> windows = {
+        {[] { Form1->Label3Click(); }, Form5},
+        {[] { Form1->Label4Click(); }, Form7},
+        {[] { Form1->Label5Click(); }, Form3},
+        {[] { Form1->Label6Click(); }, Form4},
+    };
+    for (const auto& [open, window] : windows) {
+        open();
+        EXPECT_TRUE(WaitFor([w = window] { return w->isVisible(); })) << window->objectName().toStdString();
+        window->close();
+        EXPECT_TRUE(WaitFor([w = window] { return !w->isVisible(); }));
+    }
+    EXPECT_TRUE(Form2->Game().GameRunning);
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+}

@@ -213,13 +213,15 @@ TEST_F(WindowsTest, FirstPlayerOfAnEmptyDatabaseGetsCodeTwo) {
     EXPECT_EQ(form7->GenID("PLAYERS"), "3");
 }
 
-TEST_F(WindowsTest, FailedRegistrationShowsNothingAndStaysOpen) {
+TEST_F(WindowsTest, FailedRegistrationIsToldAndStaysOpen) {
     form5->OpenRegistration();
     Type(form5->Edit1, "Глеб");
     folder.Exec("CREATE TRIGGER NO_PLAYERS BEFORE INSERT ON PLAYERS "
                 "BEGIN SELECT RAISE(ABORT, 'no'); END");
-    form5->Button2->click(); // the error goes to the sink
-    EXPECT_TRUE(boxes.isEmpty());
+    form5->Button2->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+    EXPECT_TRUE(boxes[0].text.startsWith("Игрок не зарегистрирован!\n")) << qPrintable(boxes[0].text);
     EXPECT_TRUE(form5->isVisible());
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
 }

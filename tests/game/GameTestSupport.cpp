@@ -4,6 +4,7 @@
 #include "text/Win1251.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -228,6 +229,17 @@ std::string Types(const std::vector<clientproto::Message>& messages) {
         types += std::to_string(m.type);
     }
     return types;
+}
+
+uint16_t StartRefereeProcess(QProcess& referee, const QStringList& args) {
+    referee.setProgram(QStringLiteral(VERTAN_PROGRAM_DIR "/referee"));
+    referee.setArguments(args + QStringList{"--port", "0", "--pause-scale", "0"});
+    referee.start();
+    if (!referee.waitForStarted(10000) || !referee.waitForReadyRead(10000))
+        return 0;
+    const QRegularExpressionMatch m = QRegularExpression("^listening on port (\\d+)$")
+                                          .match(QString::fromUtf8(referee.readLine()).trimmed());
+    return m.hasMatch() ? static_cast<uint16_t>(m.captured(1).toUInt()) : 0;
 }
 
 } // namespace gametest

@@ -9,6 +9,7 @@
 #include "game/TurnController.h"
 #include "net/TDM.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
 #include <optional>
@@ -156,6 +157,10 @@ class Rig {
   private:
     size_t taken_ = 0;
 };
+
+/*! Starts the referee program with args plus a free port and no pauses;
+    returns the port it reports, 0 when it did not come up. */
+uint16_t StartRefereeProcess(QProcess& referee, const QStringList& args);
 
 /*! The types of a run of messages, e.g. "1 2 3". */
 std::string Types(const std::vector<clientproto::Message>& messages);

@@ -6,8 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace shelltest {
 
@@ -68,23 +66,6 @@ void DialogFolderTest::SetUp() {
     folder.WriteStandard();
     shell::ProgramFolder = folder.Path();
     shell::DialogBackground = QStringLiteral("Data/Dialog.bmp");
-}
-
-FileSizeLimit::FileSizeLimit(unsigned long bytes) {
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    previousSoft_ = limit.rlim_cur;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = previousSoft_;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler_);
 }
 
 QByteArray EncodedPicture(const char* format, QSize size) {

@@ -2,6 +2,8 @@
 // boxes, and pictures made on the fly.
 #pragma once
 
+#include "common/FileSizeLimit.h"
+
 #include "shell/MessageBoxes.h"
 
 #include <QByteArray>
@@ -57,17 +59,7 @@ class DialogFolderTest : public ::testing::Test {
     BoxRecorder boxes;
 };
 
-/*! While it lives, files this process writes cannot grow beyond `bytes`:
-    a way to make saves fail even with rights that ignore permissions. */
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(unsigned long bytes);
-    ~FileSizeLimit();
-
-  private:
-    unsigned long previousSoft_;
-    void (*previousHandler_)(int);
-};
+using testcommon::FileSizeLimit;
 
 /*! A small picture encoded by Qt in the given format ("BMP", "JPG", "ICO", "PNG"). */
 QByteArray EncodedPicture(const char* format, QSize size = QSize(40, 30));

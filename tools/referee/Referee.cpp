@@ -1,5 +1,9 @@
 #include "Referee.h"
 
+#include "db/DbError.h"
+#include "db/ResultRecording.h"
+#include "db/Unit6.h"
+
 #include <QTimer>
 
 namespace referee {
@@ -13,12 +17,29 @@ game::IPause& PauseOf(game::IPause* given, std::unique_ptr<game::IPause>& own, d
     return *own;
 }
 
+// The launcher shows these texts in message boxes; here they are printed.
+class PrintingAnnouncer : public db::Announcer {
+  public:
+    explicit PrintingAnnouncer(const std::function<void(const QString&)>& print) : print_(print) {}
+    void Announce(const QString& text) override {
+        if (print_)
+            print_(text);
+    }
+
+  private:
+    const std::function<void(const QString&)>& print_;
+};
+
 } // namespace
 
 bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error) {
     bool havePort = false, haveFirst = false, haveSecond = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        if (a == "--record") {
+            options.record = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = a.startsWith("--") ? a + " needs a value" : "unexpected argument " + a;
             return false;
@@ -93,7 +114,22 @@ void Referee::Start() {
 
 void Referee::GameEnded(const game::GameResult& result) {
     Result = result;
-    emit Finished(0, ResultLine(result));
+    const bool recorded = !options_.record || Record(result);
+    emit Finished(recorded ? 0 : 3, ResultLine(result));
+}
+
+bool Referee::Record(const game::GameResult& result) {
+    PrintingAnnouncer announcer(Print);
+    // The launcher's recording code on a module of this game only.
+    db::TDModule module(options_.programFolder);
+    try {
+        db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
+                         result.whiteHuman, result.blackHuman);
+        return true;
+    } catch (const db::DbError& e) {
+        announcer.Announce(db::RecordingFailedText(QString::fromUtf8(e.what())));
+        return false;
+    }
 }
 
 } // namespace referee

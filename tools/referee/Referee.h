@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -23,10 +24,11 @@ struct RefereeOptions {
     QString programFolder = QStringLiteral(".");
     double pauseScale = 1.0; // multiplies every wait; 0: none
     int tickMs = 1000;       // the turn timer; below 0: no timer (the owner ticks)
+    bool record = false;     // record the result in the program folder's database
 };
 
 /*! --port P --first NAME --second NAME [--program-folder DIR]
-    [--pause-scale X] [--tick MS]. False with a message on error. */
+    [--pause-scale X] [--tick MS] [--record]. False with a message on error. */
 bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error);
 
 /*! "winner: NAME (white); loser: NAME (black); margin: N". */
@@ -46,15 +48,20 @@ class Referee : public QObject, private game::IGameEndSink {
     void Start();
     uint16_t Port() const { return DM.ListeningPort(); }
 
+    /*! Where --record prints the announcement and its notices (one call per text). */
+    std::function<void(const QString&)> Print;
+
     net::TDM DM;
     std::optional<game::GameResult> Result;
 
   signals:
-    /*! The game is over: 0 with the result line, or 1 when the client left first. */
+    /*! The game is over: 0 with the result line, 1 when the client left first,
+        3 when --record was given and the recording failed (nothing recorded). */
     void Finished(int exitCode, const QString& line);
 
   private:
     void GameEnded(const game::GameResult& result) override;
+    bool Record(const game::GameResult& result);
 
     RefereeOptions options_;
     std::unique_ptr<game::IPause> ownPause_;

@@ -34,11 +34,12 @@ int main(int argc, char** argv) {
     if (!referee::ParseRefereeArguments(app.arguments().mid(1), options, error)) {
         std::fprintf(stderr,
                      "referee: %s\nusage: referee --port P --first NAME --second NAME "
-                     "[--program-folder DIR] [--pause-scale X] [--tick MS]\n",
+                     "[--program-folder DIR] [--pause-scale X] [--tick MS] [--record]\n",
                      error.toLocal8Bit().constData());
         return 2;
     }
     referee::Referee referee(options);
+    referee.Print = PrintLine;
     QObject::connect(&referee, &referee::Referee::Finished, &app,
                      [&app](int code, const QString& line) {
                          PrintLine(line);

@@ -1,0 +1,75 @@
+// The kill harness's judgement of one round: unchanged, one whole game, or a
+// half-written or otherwise wrong database.
+#include "Ledger.h"
+
+#include <gtest/gtest.h>
+
+using namespace killharness;
+
+namespace {
+
+// Anna (2) has 30 points, Boris (3) 61; one game in the journal.
+Ledger Start() {
+    Ledger l;
+    l.points = {{1, 0}, {2, 30}, {3, 61}};
+    l.games = {{1, 3, 2, 2, 10}};
+    return l;
+}
+
+Ledger With(std::initializer_list<std::pair<int64_t, int64_t>> points, GameRow row) {
+    Ledger l = Start();
+    for (auto [code, value] : points)
+        l.points[code] = value;
+    if (row.code != 0)
+        l.games.push_back(row);
+    return l;
+}
+
+struct RoundCase {
+    const char* what;
+    Ledger after;
+    bool oneGame;
+    bool accepted;
+};
+
+TEST(KillHarnessLedger, JudgesEachRound) {
+    const RoundCase cases[] = {
+        {"unchanged", Start(), false, true},
+        {"person beats person: +loser/3", With({{2, 50}}, {2, 2, 3, 1, 20}), true, true},
+        {"gain of the wrong rounding", With({{2, 51}}, {2, 2, 3, 1, 21}), false, false},
+        {"person beats the computer", With({{3, 62}}, {2, 3, 1, 4, 1}), true, true},
+        {"the computer beats a person", With({{2, 29}}, {2, 1, 2, 4, 1}), true, true},
+        {"points changed, no journal row", With({{2, 31}}, {}), false, false},
+        {"journal row, points unchanged", With({}, {2, 3, 1, 4, 1}), false, false},
+        {"a second player changed too", With({{3, 62}, {2, 31}}, {2, 3, 1, 4, 1}), false, false},
+        {"code skips one", With({{3, 62}}, {3, 3, 1, 4, 1}), false, false},
+        {"two games at once", [] {
+             Ledger l = With({{3, 64}}, {2, 3, 1, 4, 1});
+             l.games.push_back({3, 3, 1, 4, 1});
+             return l;
+         }(), false, false},
+        {"an old row rewritten", [] {
+             Ledger l = Start();
+             l.games[0].margin = 5;
+             return l;
+         }(), false, false},
+    };
+    for (const RoundCase& c : cases) {
+        bool oneGame = true;
+        const QString verdict = CompareRounds(Start(), c.after, oneGame);
+        EXPECT_EQ(oneGame, c.oneGame) << c.what;
+        EXPECT_EQ(verdict.isEmpty() || oneGame, c.accepted) << c.what << ": " << qPrintable(verdict);
+    }
+}
+
+TEST(KillHarnessLedger, ComputerAtZeroKeepsThePersonAtZero) {
+    Ledger before = Start();
+    before.points[2] = 0;
+    Ledger after = before;
+    after.games.push_back({2, 1, 2, 3, 1});
+    bool oneGame = false;
+    CompareRounds(before, after, oneGame);
+    EXPECT_TRUE(oneGame);
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#include "Ledger.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace killharness {
+
+namespace {
+
+bool Fill(QSqlDatabase& db, Ledger& ledger, QString& problem) {
+    QSqlQuery q(db);
+    if (!q.exec("PRAGMA integrity_check") || !q.next()) {
+        problem = "integrity_check did not run: " + q.lastError().text();
+        return false;
+    }
+    if (q.value(0).toString() != "ok") {
+        problem = "integrity_check: " + q.value(0).toString();
+        return false;
+    }
+    if (!q.exec("SELECT P_CODE, P_POINTS FROM PLAYERS")) {
+        problem = q.lastError().text();
+        return false;
+    }
+    while (q.next())
+        ledger.points[q.value(0).toLongLong()] = q.value(1).toLongLong();
+    if (!q.exec("SELECT G_CODE, G_WINPLAYER, G_LOSEPLAYER, G_SUPER, G_POINTS FROM GAMES "
+                "ORDER BY G_CODE")) {
+        problem = q.lastError().text();
+        return false;
+    }
+    while (q.next())
+        ledger.games.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(),
+                                q.value(2).toLongLong(), q.value(3).toLongLong(),
+                                q.value(4).toLongLong()});
+    return true;
+}
+
+// The winner's gain against a person with these points: a third, rounded.
+int64_t Gain(int64_t loserPoints) {
+    return loserPoints >= 0 ? (loserPoints + 1) / 3 : -((-loserPoints + 1) / 3);
+}
+
+} // namespace
+
+bool ReadLedger(const QString& databaseFile, Ledger& ledger, QString& problem) {
+    ledger = {};
+    const QString name = QUuid::createUuid().toString();
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(databaseFile);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=10000");
+        if (!db.open())
+            problem = "cannot open: " + db.lastError().text();
+        else
+            ok = Fill(db, ledger, problem);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame) {
+    oneGame = false;
+    if (after == before)
+        return {};
+    if (after.games.size() != before.games.size() + 1)
+        return QString("journal went from %1 to %2 rows").arg(before.games.size()).arg(after.games.size());
+    for (qsizetype i = 0; i < before.games.size(); ++i)
+        if (!(after.games[i] == before.games[i]))
+            return QString("journal row %1 changed").arg(before.games[i].code);
+    const GameRow& g = after.games.last();
+    const int64_t nextCode = before.games.isEmpty() ? 1 : before.games.last().code + 1;
+    if (g.code != nextCode)
+        return QString("new game code %1, expected %2").arg(g.code).arg(nextCode);
+    Ledger expected = before;
+    expected.games.push_back(g);
+    if (g.loser == ComputerCode) {
+        if (g.award != 1)
+            return "award against the computer is not 1";
+        expected.points[g.winner] += 1;
+    } else if (g.winner == ComputerCode) {
+        if (g.award != 1)
+            return "award of the computer is not 1";
+        if (expected.points[g.loser] > 0)
+            expected.points[g.loser] -= 1;
+    } else {
+        if (g.award != Gain(before.points.value(g.loser)))
+            return QString("gain %1 for a loser with %2 points")
+                .arg(g.award)
+                .arg(before.points.value(g.loser));
+        expected.points[g.winner] += g.award;
+    }
+    if (!(after.points == expected.points))
+        return QString("points do not match journal row %1").arg(g.code);
+    oneGame = true;
+    return QStringLiteral("one game");
+}
+
+} // namespace killharness

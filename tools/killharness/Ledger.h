@@ -1,0 +1,40 @@
+// What a ratings database holds, as the kill harness compares it from one
+// round to the next: every player's points and every journal row.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+namespace killharness {
+
+struct GameRow {
+    int64_t code = 0;
+    int64_t winner = 0;
+    int64_t loser = 0;
+    int64_t margin = 0;
+    int64_t award = 0;
+    bool operator==(const GameRow&) const = default;
+};
+
+struct Ledger {
+    QMap<int64_t, int64_t> points; // player code -> points
+    QVector<GameRow> games;        // in code order
+    bool operator==(const Ledger&) const = default;
+};
+
+/*! Reads the file on a connection of its own (closed again before it
+    returns). False with a reason when it cannot be read, or when
+    PRAGMA integrity_check is not "ok". */
+bool ReadLedger(const QString& databaseFile, Ledger& ledger, QString& problem);
+
+/*! The computer's row: its points never change. */
+inline constexpr int64_t ComputerCode = 1;
+
+/*! How after differs from before: "" when unchanged; "one game" when exactly
+    one journal row was added, with the next code, and the points changed as
+    the rating rules say for that row and nowhere else; otherwise a reason. */
+QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame);
+
+} // namespace killharness
