@@ -1,6 +1,9 @@
 // The database views and steps on 100,000 players and 1,000,000 games:
 // opening the ratings, the new-game list, the all-games journal, one player's games, one
-// registration check and one whole result recording.
+// registration check and one whole result recording. With
+// VERTAN_BENCH_SERVER set to a libpq connection string, the same on that
+// PostgreSQL database, filled once by copying the SQLite file.
+#include "RatingsCopy.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
@@ -9,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -34,10 +39,42 @@ void MakeDatabase() {
     QFile::rename(file + ".tmp", file);
 }
 
+// A program folder whose Database.cfg names the server, the tables made and
+// filled from the SQLite file unless they already hold its players.
+QString ServerFolder(const QString& server) {
+    const QString folder = Folder + "-server";
+    QDir().mkpath(folder + "/Data");
+    QFile config(folder + "/Data/Database.cfg");
+    config.open(QIODevice::WriteOnly);
+    config.write("postgresql\n" + server.toUtf8() + "\n");
+    config.close();
+    QSqlDatabase connection = QSqlDatabase::addDatabase("QPSQL", "bench-fill");
+    connection.setConnectOptions(server);
+    if (!connection.open()) {
+        std::fprintf(stderr, "%s\n", connection.lastError().text().toUtf8().constData());
+        std::abort();
+    }
+    try {
+        QSqlQuery count(connection);
+        if (!count.exec("SELECT COUNT(*) FROM PLAYERS"))
+            ratingsdb::CreateSchema(connection);
+        else if (count.next() && count.value(0).toInt() > 100000)
+            return folder;
+        std::fprintf(stderr, "copying the benchmark database to the server...\n");
+        ratingsdb::CopyRatings(Folder + "/Data/Ratings.mdb", connection, true);
+        QSqlQuery(connection).exec("ANALYZE");
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        std::abort();
+    }
+    return folder;
+}
+
 db::TDModule& Module() {
     static db::TDModule* module = [] {
         MakeDatabase();
-        auto* m = new db::TDModule(Folder);
+        const QString server = qEnvironmentVariable("VERTAN_BENCH_SERVER");
+        auto* m = new db::TDModule(server.isEmpty() ? Folder : ServerFolder(server));
         m->DataModuleCreate();
         return m;
     }();
@@ -105,14 +142,22 @@ void BM_RegistrationCheck(benchmark::State& state) {
 }
 BENCHMARK(BM_RegistrationCheck)->Unit(benchmark::kMillisecond);
 
+// Commits that wait for the disk, as the program runs, or not.
+db::Statement CommitMode(bool durable) {
+    return {durable ? QStringLiteral("PRAGMA synchronous = FULL")
+                    : QStringLiteral("PRAGMA synchronous = NORMAL"),
+            {},
+            durable ? QStringLiteral("SET synchronous_commit = on")
+                    : QStringLiteral("SET synchronous_commit = off")};
+}
+
 // Argument 1: commits wait for the disk, as the program runs; 0: the WAL
-// default (synchronous = NORMAL), to show what durability costs.
+// default (synchronous = NORMAL; on a server synchronous_commit = off), to
+// show what durability costs.
 void BM_RecordResult(benchmark::State& state) {
     db::TDModule& dm = Module();
     const bool durable = state.range(0) == 1;
-    dm.QRWork.SetSQL({durable ? QStringLiteral("PRAGMA synchronous = FULL")
-                              : QStringLiteral("PRAGMA synchronous = NORMAL"),
-                      {}});
+    dm.QRWork.SetSQL(CommitMode(durable));
     dm.QRWork.ExecSQL();
     Silent announcer;
     int n = 0;
@@ -121,7 +166,7 @@ void BM_RecordResult(benchmark::State& state) {
         const QString black = QStringLiteral("Игрок%1").arg(3000 + n % 1000);
         db::RecordResult(dm, announcer, (n++ % 2) ? 3 : -3, white, black, true, true);
     }
-    dm.QRWork.SetSQL(db::sql::DurableCommits());
+    dm.QRWork.SetSQL(CommitMode(true));
     dm.QRWork.ExecSQL();
 }
 BENCHMARK(BM_RecordResult)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,4 @@
-// The one kind of error the database layer raises.
+// The kinds of error the database layer raises.
 #pragma once
 
 #include <stdexcept>
@@ -11,6 +11,14 @@ namespace db {
 class DbError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
+};
+
+/*! The database server cannot be reached, or Data/Database.cfg cannot be
+    used. what() is the server's own text (UTF-8). The SQLite file's
+    failures are plain DbErrors. */
+class ConnectionError : public DbError {
+  public:
+    using DbError::DbError;
 };
 
 } // namespace db

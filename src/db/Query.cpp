@@ -9,27 +9,29 @@
 
 namespace db {
 
-namespace {
-
-[[noreturn]] void Fail(const QString& what, const QSqlError& error, const Statement& statement) {
-    throw DbError((what + ": " + error.text() + " [" + statement.text + "]").toStdString());
+Dialect DialectOf(const QSqlDatabase& connection) {
+    return connection.driverName() == QLatin1String("QPSQL") ? Dialect::PostgreSQL
+                                                             : Dialect::SQLite;
 }
-
-QSqlQuery Run(const QSqlDatabase& connection, const Statement& statement) {
-    QSqlQuery query(connection);
-    if (!query.prepare(statement.text))
-        Fail(QStringLiteral("statement rejected"), query.lastError(), statement);
-    for (const QVariant& value : statement.values)
-        query.addBindValue(value);
-    if (!query.exec())
-        Fail(QStringLiteral("statement failed"), query.lastError(), statement);
-    return query;
-}
-
-} // namespace
 
 TQuery::TQuery(std::function<QSqlDatabase()> connection)
     : connection_(std::move(connection)), model_(std::make_unique<QSqlQueryModel>()) {}
+
+void TQuery::Fail(const QString& what, const QSqlError& error) const {
+    throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString());
+}
+
+QSqlQuery TQuery::Run() {
+    const QSqlDatabase connection = connection_();
+    QSqlQuery query(connection);
+    if (!query.prepare(statement_.Text(DialectOf(connection))))
+        Fail(QStringLiteral("statement rejected"), query.lastError());
+    for (const QVariant& value : statement_.values)
+        query.addBindValue(value);
+    if (!query.exec())
+        Fail(QStringLiteral("statement failed"), query.lastError());
+    return query;
+}
 
 TQuery::~TQuery() = default;
 
@@ -40,18 +42,16 @@ void TQuery::SetSQL(Statement statement) {
 
 void TQuery::Open() {
     Close();
-    QSqlQuery query = Run(connection_(), statement_);
-    model_->setQuery(std::move(query));
+    model_->setQuery(Run());
     if (model_->lastError().isValid())
-        Fail(QStringLiteral("reading rows failed"), model_->lastError(), statement_);
+        Fail(QStringLiteral("reading rows failed"), model_->lastError());
     active_ = true;
     row_ = 0;
 }
 
 void TQuery::ExecSQL() {
     Close();
-    QSqlQuery query = Run(connection_(), statement_);
-    query.finish();
+    Run().finish();
 }
 
 void TQuery::Close() {
@@ -66,7 +66,7 @@ bool TQuery::FetchUpTo(int row) const {
     while (row >= model_->rowCount() && model_->canFetchMore())
         model_->fetchMore();
     if (model_->lastError().isValid())
-        Fail(QStringLiteral("reading rows failed"), model_->lastError(), statement_);
+        Fail(QStringLiteral("reading rows failed"), model_->lastError());
     return row < model_->rowCount();
 }
 

@@ -10,14 +10,20 @@
 #include <functional>
 #include <memory>
 
+class QSqlError;
+class QSqlQuery;
 class QSqlQueryModel;
 
 namespace db {
 
+/*! The dialect of an open connection's engine. */
+Dialect DialectOf(const QSqlDatabase& connection);
+
 class TQuery {
   public:
     /*! connection gives the open connection or throws DbError; it is asked
-        before every statement, so a connection that failed may recover. */
+        before every statement, so a connection that failed may recover. The
+        statement's text is the form of the connection's engine. */
     explicit TQuery(std::function<QSqlDatabase()> connection);
     ~TQuery();
     TQuery(const TQuery&) = delete;
@@ -62,6 +68,9 @@ class TQuery {
   private:
     QVariant FieldValue(const QString& name) const;
     bool FetchUpTo(int row) const;
+
+    [[noreturn]] void Fail(const QString& what, const QSqlError& error) const;
+    QSqlQuery Run();
 
     std::function<QSqlDatabase()> connection_;
     Statement statement_;

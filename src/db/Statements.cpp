@@ -1,6 +1,7 @@
 #include "db/Statements.h"
 
 #include "db/DbError.h"
+#include "db/SchemaScripts.h"
 
 namespace db::sql {
 
@@ -16,6 +17,18 @@ QVariant CodeValue(const QString& code) {
 const QString JournalColumns =
     QStringLiteral("SELECT G_CODE,G_GAMEDATE,P1.P_NAME AS P_NAME,P2.P_NAME AS P_NAME1,"
                    "G_SUPER,G_POINTS FROM GAMES,PLAYERS P1, PLAYERS P2 WHERE ");
+
+// The name order of the lists. Names compare bytes (they are unique exactly);
+// the ordering uses a Russian collation that ignores letter case, puts Ё beside
+// Е and breaks ties by the exact text: on SQLite the one the program registers
+// on each connection, on PostgreSQL the schema's.
+const QString SqliteNameOrder = QStringLiteral("P_NAME COLLATE RUSSIAN");
+const QString PostgresNameOrder = QStringLiteral("P_NAME COLLATE RU_NAMES");
+
+// The same statement with the name order of each engine put in for %1.
+Statement WithNameOrder(const QString& text, QVariantList values = {}) {
+    return {text.arg(SqliteNameOrder), std::move(values), text.arg(PostgresNameOrder)};
+}
 
 } // namespace
 
@@ -37,9 +50,8 @@ Statement PlayerGames(const QString& code) {
 }
 
 Statement Ratings() {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
-                           "ORDER BY P_POINTS DESC, P_NAME COLLATE RUSSIAN"),
-            {}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
+                                        "ORDER BY P_POINTS DESC, %1"));
 }
 
 Statement MaxCode(const QString& table) {
@@ -83,13 +95,12 @@ Statement ClearPlayerGames(const QString& code) {
 }
 
 Statement PlayersByName() {
-    return {QStringLiteral("SELECT * FROM PLAYERS ORDER BY P_NAME COLLATE RUSSIAN"), {}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS ORDER BY %1"));
 }
 
 Statement PlayerByNameOrdered(const QString& name) {
-    return {
-        QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY P_NAME COLLATE RUSSIAN"),
-        {name}};
+    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME = ?) ORDER BY %1"),
+                         {name});
 }
 
 Statement Opponents(const QString& name) {
@@ -98,11 +109,18 @@ Statement Opponents(const QString& name) {
 }
 
 Statement DurableCommits() {
-    return {QStringLiteral("PRAGMA synchronous = FULL"), {}};
+    // A server's commits are durable by its own settings.
+    return {QStringLiteral("PRAGMA synchronous = FULL"), {}, QString("")};
 }
 
-Statement BeginImmediate() {
-    return {QStringLiteral("BEGIN IMMEDIATE"), {}};
+Statement BeginWrite() {
+    return {QStringLiteral("BEGIN IMMEDIATE"), {}, QStringLiteral("BEGIN")};
+}
+
+Statement LockWriters() {
+    // SQLite's BEGIN IMMEDIATE already took the write lock. EXCLUSIVE mode
+    // lets plain reads through and queues every other writer.
+    return {QString(""), {}, QStringLiteral("LOCK TABLE PLAYERS, GAMES IN EXCLUSIVE MODE")};
 }
 
 Statement Commit() {
@@ -111,6 +129,25 @@ Statement Commit() {
 
 Statement Rollback() {
     return {QStringLiteral("ROLLBACK"), {}};
+}
+
+QStringList Schema(Dialect dialect) {
+    const QString script =
+        dialect == Dialect::PostgreSQL ? PostgresSchemaScript() : SqliteSchemaScript();
+    QStringList statements;
+    QString current;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(QLatin1String("--")))
+            continue;
+        current += line + QLatin1Char('\n');
+        if (line.trimmed().endsWith(QLatin1Char(';'))) {
+            statements << current.trimmed().chopped(1);
+            current.clear();
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
 }
 
 } // namespace db::sql

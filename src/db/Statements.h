@@ -3,15 +3,31 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <cstdint>
+#include <utility>
 
 namespace db {
 
-/*! Statement text with "?" placeholders and the values bound to them in order. */
+/*! The SQL dialect of the engine behind a connection. */
+enum class Dialect { SQLite, PostgreSQL };
+
+/*! Statement text with "?" placeholders and the values bound to them in order.
+    postgresText is PostgreSQL's form where the dialects differ (empty: text
+    serves both). An empty text for the engine means there is nothing to run. */
 struct Statement {
+    Statement() = default;
+    Statement(QString text, QVariantList values = {}, QString postgresText = QString())
+        : text(std::move(text)), values(std::move(values)), postgresText(std::move(postgresText)) {}
+
     QString text;
     QVariantList values;
+    QString postgresText;
+
+    const QString& Text(Dialect dialect) const {
+        return dialect == Dialect::PostgreSQL && !postgresText.isNull() ? postgresText : text;
+    }
 };
 
 namespace sql {
@@ -55,10 +71,17 @@ Statement Opponents(const QString& name);
     on disk (in WAL mode the default lets a power cut undo the last ones). */
 Statement DurableCommits();
 
-// Transaction control of the result recording.
-Statement BeginImmediate();
+// Transaction control of recordings and registrations. BeginWrite and then
+// LockWriters make every other writer wait until Commit or Rollback; readers
+// are never blocked.
+Statement BeginWrite();
+Statement LockWriters();
 Statement Commit();
 Statement Rollback();
+
+/*! The statements that create the two tables, their indexes and the
+    computer's row on an empty database of that engine, in order. */
+QStringList Schema(Dialect dialect);
 
 } // namespace sql
 } // namespace db

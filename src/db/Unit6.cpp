@@ -11,6 +11,7 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 
 namespace db {
@@ -29,11 +30,21 @@ QString UniqueConnectionName() {
 TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
     : IBPlayers([this] { return QueryConnection(playersConnection_); }),
       IBGames([this] { return QueryConnection(gamesConnection_); }),
-      QRWork([this] { return Connection(); }), connectionName_(UniqueConnectionName()),
+      QRWork([this] { return Connection(); }),
+      connectionName_(UniqueConnectionName()),
       playersConnection_(connectionName_ + QStringLiteral("-players")),
       gamesConnection_(connectionName_ + QStringLiteral("-games")),
-      path_(QDir::cleanPath(programFolder + QStringLiteral("/Data/Ratings.mdb"))),
       busyTimeoutMs_(busyTimeoutMs) {
+    try {
+        choice_ = ChooseDatabase(programFolder);
+    } catch (const ConnectionError& error) {
+        // Reported when the module connects, like an unreachable server.
+        configError_ = error.what();
+    }
+    if (choice_.dialect == Dialect::PostgreSQL) {
+        QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
+        return;
+    }
     for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
 }
@@ -45,6 +56,8 @@ TDModule::~TDModule() {
     IBGames.Close();
     QRWork.Close();
     for (const QString& name : {connectionName_, playersConnection_, gamesConnection_}) {
+        if (!QSqlDatabase::contains(name))
+            continue;
         {
             QSqlDatabase connection = QSqlDatabase::database(name, false);
             connection.close();
@@ -66,25 +79,38 @@ QSqlDatabase TDModule::QueryConnection(const QString& name) {
 
 QSqlDatabase TDModule::Connection(const QString& name) {
     QSqlDatabase connection = QSqlDatabase::database(name, false);
+    // A server connection whose link broke reads as closed and is opened
+    // again, but never inside a transaction: the rest of it would run
+    // outside one and could be half-written.
     if (connection.isOpen())
         return connection;
+    if (inTransaction_)
+        throw DbError("the connection to the database was lost during a transaction");
+    if (!configError_.empty())
+        throw ConnectionError(configError_);
+    return choice_.dialect == Dialect::PostgreSQL ? OpenServer(connection)
+                                                  : OpenFile(connection, name);
+}
+
+QSqlDatabase TDModule::OpenFile(QSqlDatabase connection, const QString& name) {
+    const QString& path = choice_.target;
     // The program never creates the file: check first, and open it read-write
     // without create, so a file removed in between is not made empty either.
-    const QFileInfo file(path_);
+    const QFileInfo file(path);
     if (!file.exists() || !file.isFile())
-        throw DbError("database file not found: " + path_.toStdString());
-    connection.setDatabaseName(QUrl::fromLocalFile(path_).toString(QUrl::FullyEncoded) +
+        throw DbError("database file not found: " + path.toStdString());
+    connection.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?mode=rw"));
     connection.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_));
     if (!connection.open())
-        throw DbError("cannot open " + path_.toStdString() + ": " +
+        throw DbError("cannot open " + path.toStdString() + ": " +
                       connection.lastError().text().toStdString());
     RegisterNameCollation(connection);
     QSqlQuery durable(connection);
     if (!durable.exec(sql::DurableCommits().text)) {
         connection.close();
-        throw DbError("cannot set up " + path_.toStdString() + ": " +
+        throw DbError("cannot set up " + path.toStdString() + ": " +
                       durable.lastError().text().toStdString());
     }
     if (name == connectionName_) {
@@ -95,12 +121,31 @@ QSqlDatabase TDModule::Connection(const QString& name) {
     return connection;
 }
 
+QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
+    // No password here: libpq takes it from PGPASSWORD or ~/.pgpass.
+    connection.setConnectOptions(ServerConnectOptions(choice_.target));
+    if (!connection.open()) {
+        const QSqlError error = connection.lastError();
+        const QString text = error.databaseText().trimmed();
+        throw ConnectionError((text.isEmpty() ? error.text() : text).toStdString());
+    }
+    // A lock held by another launcher is waited for as long as a busy SQLite file.
+    QSqlQuery setup(connection);
+    if (!setup.exec(QStringLiteral("SET lock_timeout = %1").arg(std::max(busyTimeoutMs_, 1)))) {
+        const QString text = setup.lastError().text();
+        connection.close();
+        throw ConnectionError(text.toStdString());
+    }
+    return connection;
+}
+
 void TDModule::DataModuleCreate() {
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();
     for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
-        QSqlDatabase::database(name, false).close();
+        if (QSqlDatabase::contains(name))
+            QSqlDatabase::database(name, false).close();
     IBPlayers.SetSQL(sql::AllPlayers());
     IBPlayers.Open();
     IBGames.SetSQL(sql::AllGames());
@@ -134,26 +179,40 @@ TQuery& TDModule::OpenOpponents(const QString& name) {
 }
 
 void TDModule::Run(const Statement& statement) {
-    QSqlQuery query(Connection());
-    if (!query.exec(statement.text))
-        throw DbError((statement.text + ": " + query.lastError().text()).toStdString());
+    QSqlDatabase connection = Connection();
+    const QString& text = statement.Text(choice_.dialect);
+    if (text.isEmpty())
+        return;
+    QSqlQuery query(connection);
+    if (!query.exec(text))
+        throw DbError((text + ": " + query.lastError().text()).toStdString());
 }
 
 TDModule::Transaction::Transaction(TDModule& module) : module_(module) {
     module_.IBPlayers.Close();
     module_.IBGames.Close();
     module_.QRWork.Close();
-    module_.Run(sql::BeginImmediate());
+    module_.Run(sql::BeginWrite());
     module_.inTransaction_ = true;
+    try {
+        module_.Run(sql::LockWriters());
+    } catch (const DbError&) {
+        End();
+        throw;
+    }
 }
 
 TDModule::Transaction::~Transaction() {
-    if (!open_)
-        return;
+    if (open_)
+        End();
+}
+
+void TDModule::Transaction::End() {
+    open_ = false;
     module_.inTransaction_ = false;
     // The error that ended the transaction is already on its way to the sink;
     // a failing rollback must not replace it (SQLite ends the transaction anyway
-    // when the connection closes).
+    // when the connection closes, a server when its connection is lost).
     try {
         module_.Run(sql::Rollback());
     } catch (const DbError&) {

@@ -1,11 +1,13 @@
-// The database module: the connection to Data/Ratings.mdb, the three shared
-// queries and the code generator.
+// The database module: the connection to Data/Ratings.mdb or to the server
+// named in Data/Database.cfg, the three shared queries and the code generator.
 #pragma once
 
+#include "db/DatabaseConfig.h"
 #include "db/Query.h"
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 class QSqlQueryModel;
 
@@ -14,17 +16,20 @@ namespace db {
 /*! A component like the windows: created once at start-up, owned by the start-up. */
 class TDModule : public QObject {
   public:
-    /*! Nothing is opened yet: DataModuleCreate connects. programFolder is read
-        now; busyTimeoutMs is how long a lock held by another process is waited for. */
+    /*! Nothing is opened yet: DataModuleCreate connects. programFolder and its
+        Data/Database.cfg are read now; busyTimeoutMs is how long a lock held by
+        another process is waited for. */
     explicit TDModule(const QString& programFolder, int busyTimeoutMs = 5000);
     ~TDModule();
     TDModule(const TDModule&) = delete;
     TDModule& operator=(const TDModule&) = delete;
 
-    /*! Connects to ProgramFolder + "/Data/Ratings.mdb" and opens IBPlayers with
-        every player and IBGames with the all-games journal. Throws DbError when
-        the file is missing or unusable; then both queries stay closed, no file
-        is created, and every later step throws at its first statement. */
+    /*! Connects to ProgramFolder + "/Data/Ratings.mdb" (or the server) and
+        opens IBPlayers with every player and IBGames with the all-games
+        journal. Throws DbError when the file is missing or unusable, and
+        ConnectionError when the server cannot be reached; then both queries
+        stay closed, no file is created, and every later step throws at its
+        first statement (a server is tried again at every step). */
     void DataModuleCreate();
 
     /*! The next free code of "PLAYERS" or "GAMES" (maximum plus one, 1 for an
@@ -37,7 +42,8 @@ class TDModule : public QObject {
     TQuery& OpenPlayer(const QString& name);
     TQuery& OpenOpponents(const QString& name);
 
-    QString DatabasePath() const { return path_; }
+    /*! The SQLite file, or the server's connection string. */
+    QString DatabasePath() const { return choice_.target; }
 
     TQuery IBPlayers;
     TQuery IBGames;
@@ -46,9 +52,9 @@ class TDModule : public QObject {
     QSqlQueryModel* DataSource1() const { return IBPlayers.Model(); }
     QSqlQueryModel* DataSource2() const { return IBGames.Model(); }
 
-    /*! A write transaction (BEGIN IMMEDIATE): rolls back unless committed. The
-        shared queries are closed first so no read of this connection pins an
-        old snapshot. Throws DbError. */
+    /*! A write transaction that every other writer waits for: rolls back
+        unless committed. The shared queries are closed first so no read of
+        this connection pins an old snapshot. Throws DbError. */
     class Transaction {
       public:
         explicit Transaction(TDModule& module);
@@ -58,6 +64,7 @@ class TDModule : public QObject {
         void Commit();
 
       private:
+        void End();
         TDModule& module_;
         bool open_ = true;
     };
@@ -68,10 +75,13 @@ class TDModule : public QObject {
     // and write on connections of their own, so that the other statements see
     // (and write over) what other processes have committed. Inside a
     // Transaction every query runs on the main connection; so does every
-    // query of a database not in WAL mode.
+    // query of a database not in WAL mode. A server's rows are read whole,
+    // so there everything shares the main connection.
     QSqlDatabase Connection(const QString& name);
     QSqlDatabase Connection();
     QSqlDatabase QueryConnection(const QString& name);
+    QSqlDatabase OpenFile(QSqlDatabase connection, const QString& name);
+    QSqlDatabase OpenServer(QSqlDatabase connection);
     void Run(const Statement& statement);
 
     QString connectionName_;
@@ -79,7 +89,8 @@ class TDModule : public QObject {
     QString gamesConnection_;
     bool inTransaction_ = false;
     bool walMode_ = false;
-    QString path_;
+    DatabaseChoice choice_;
+    std::string configError_;
     int busyTimeoutMs_;
 };
 

@@ -23,7 +23,15 @@ db::TDModule& Module() {
 
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
     db::TDModule* module = Create(objects, db::DModule, ProgramFolder);
-    DropErrors([module] { module->DataModuleCreate(); });
+    DropErrors([module] {
+        try {
+            module->DataModuleCreate();
+        } catch (const db::ConnectionError& error) {
+            // A server the club relies on is out of reach: say so once, in
+            // its own words; then the program runs as without a database.
+            ShowNotice(QString::fromUtf8(error.what()));
+        }
+    });
     Create(objects, Form5, *module);
     Create(objects, Form7, *module);
     Create(objects, Form8, *module);

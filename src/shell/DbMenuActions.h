@@ -10,7 +10,8 @@
 namespace shell {
 
 /*! Creates, in start-up order, the database module (its DataModuleCreate runs
-    at once; a failure is dropped and leaves the queries closed), TForm5, TForm7
+    at once; a failure is dropped and leaves the queries closed, after one
+    notice with the error's text when a database server cannot be used), TForm5, TForm7
     and TForm8, and sets db::DModule, Form5, Form7 and Form8. Needs ProgramFolder
     and DialogBackground set. */
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects);

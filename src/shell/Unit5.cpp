@@ -130,10 +130,14 @@ void TForm5::Edit1Change() {
 void TForm5::Button2Click() {
     // A registration that did not reach the database (locked by another
     // program, a full disk) is told, and the window stays for another try.
+    // Another launcher registering at the same moment waits, so no code is
+    // given twice.
     try {
+        db::TDModule::Transaction transaction(module_);
         const QString code = module_.GenID(QStringLiteral("PLAYERS"));
         module_.IBPlayers.SetSQL(db::sql::InsertPlayer(code, Edit1->text()));
         module_.IBPlayers.ExecSQL();
+        transaction.Commit();
     } catch (const db::DbError& e) {
         ShowError(QStringLiteral("Игрок не зарегистрирован!\n") + QString::fromUtf8(e.what()));
         return;

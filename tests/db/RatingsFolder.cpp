@@ -1,6 +1,9 @@
 #include "RatingsFolder.h"
 
+#include "PgTestServer.h"
+
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,11 +11,20 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
-RatingsFolder::RatingsFolder(bool withDatabase) {
+std::string EngineName(const ::testing::TestParamInfo<db::Dialect>& info) {
+    return info.param == db::Dialect::PostgreSQL ? "PostgreSQL" : "SQLite";
+}
+
+RatingsFolder::RatingsFolder(bool withDatabase, db::Dialect engine) : engine_(engine) {
     static int counter = 0;
     name_ = QStringLiteral("ratings-folder-%1").arg(++counter);
     QDir(dir_.path()).mkpath(QStringLiteral("Data"));
-    if (withDatabase) {
+    if (engine == db::Dialect::PostgreSQL) {
+        server_ = pgtest::NewDatabase(withDatabase);
+        QFile config(dir_.path() + "/Data/Database.cfg");
+        EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("postgresql\n" + server_.toUtf8() + "\n");
+    } else if (withDatabase) {
         QProcess shell;
         shell.start(QStringLiteral("sqlite3"),
                     {QStringLiteral("-bail"), DatabaseFile(),
@@ -27,16 +39,30 @@ RatingsFolder::~RatingsFolder() {
         QSqlDatabase::database(name_, false).close();
         QSqlDatabase::removeDatabase(name_);
     }
+    if (!server_.isEmpty())
+        pgtest::DropDatabase(server_);
 }
 
 QSqlDatabase RatingsFolder::Connection() {
     if (!QSqlDatabase::contains(name_)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        db.setDatabaseName(DatabaseFile());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        const bool server = engine_ == db::Dialect::PostgreSQL;
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
+        if (server) {
+            db.setConnectOptions(server_);
+        } else {
+            db.setDatabaseName(DatabaseFile());
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        }
         EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
     }
     return QSqlDatabase::database(name_);
+}
+
+void RatingsFolder::HoldWriteLock() {
+    for (const db::Statement& s : {db::sql::BeginWrite(), db::sql::LockWriters()})
+        if (!s.Text(engine_).isEmpty())
+            Exec(s.Text(engine_));
 }
 
 void RatingsFolder::Exec(const QString& statement) {

@@ -1,21 +1,43 @@
 // A program folder in a temporary directory with Data/Ratings.mdb made from
-// the shipped schema by the sqlite3 shell, and a second connection of its own
-// for setting up and inspecting rows.
+// the shipped schema by the sqlite3 shell, or with Data/Database.cfg naming a
+// fresh database on the tests' PostgreSQL server, and a second connection of
+// its own for setting up and inspecting rows.
 #pragma once
+
+#include "db/Statements.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <string>
+
+namespace testing {
+template <typename T>
+struct TestParamInfo;
+}
+
+/*! "SQLite" or "PostgreSQL": names the cases of suites run on both engines. */
+std::string EngineName(const ::testing::TestParamInfo<db::Dialect>& info);
+
 class RatingsFolder {
   public:
-    /*! withDatabase = false leaves Data/ without the file. */
-    explicit RatingsFolder(bool withDatabase = true);
+    /*! withDatabase = false leaves Data/ without the file (SQLite) or the
+        server's database without tables. */
+    explicit RatingsFolder(bool withDatabase = true, db::Dialect engine = db::Dialect::SQLite);
     ~RatingsFolder();
 
     QString Path() const { return dir_.path(); }
     QString DatabaseFile() const { return dir_.path() + "/Data/Ratings.mdb"; }
+    db::Dialect Engine() const { return engine_; }
+    /*! The server database's connection string (PostgreSQL only). */
+    QString Server() const { return server_; }
+
+    /*! Takes the write lock that recordings and registrations wait for, as
+        another launcher in the middle of one would hold it; Exec("ROLLBACK")
+        releases it. */
+    void HoldWriteLock();
 
     /*! Runs one statement on the folder's own connection; fails the test on error. */
     void Exec(const QString& statement);
@@ -34,4 +56,6 @@ class RatingsFolder {
   private:
     QTemporaryDir dir_;
     QString name_;
+    db::Dialect engine_;
+    QString server_;
 };

@@ -1,5 +1,5 @@
-// Recording finished games: announcements, rating rules, the journal row, and
-// all-or-nothing on failure.
+// Recording finished games on both engines: announcements, rating rules, the
+// journal row, and all-or-nothing on failure.
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/ResultRecording.h"
@@ -35,8 +35,8 @@ struct FakeAnnouncer : db::Announcer {
     }
 };
 
-struct RecordingTest : ::testing::Test {
-    RatingsFolder folder;
+struct RecordingTest : ::testing::TestWithParam<db::Dialect> {
+    RatingsFolder folder{true, GetParam()};
     TDModule dm{folder.Path(), 0};
     FakeAnnouncer announcer;
     void SetUp() override {
@@ -88,7 +88,7 @@ const RuleCase RuleCases[] = {
 
 } // namespace
 
-TEST_F(RecordingTest, RatingRules) {
+TEST_P(RecordingTest, RatingRules) {
     for (const RuleCase& c : RuleCases) {
         SCOPED_TRACE(c.what);
         folder.Exec("DELETE FROM GAMES");
@@ -105,7 +105,7 @@ TEST_F(RecordingTest, RatingRules) {
     }
 }
 
-TEST_F(RecordingTest, GainTable) {
+TEST_P(RecordingTest, GainTable) {
     const int gains[] = {0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3};
     for (int loserPoints = 0; loserPoints <= 10; ++loserPoints) {
         SCOPED_TRACE(loserPoints);
@@ -122,14 +122,14 @@ TEST_F(RecordingTest, GainTable) {
     EXPECT_EQ(folder.Scalar("SELECT MAX(G_CODE) FROM GAMES").toInt(), 11);
 }
 
-TEST_F(RecordingTest, GameCodesFollowTheHighestAfterAnUnrelatedRow) {
+TEST_P(RecordingTest, GameCodesFollowTheHighestAfterAnUnrelatedRow) {
     Players(0, 0);
     folder.AddGame(41, 2, 3);
     Record(-1, "Анна", Computer, true, false);
     EXPECT_EQ(folder.Scalar("SELECT MAX(G_CODE) FROM GAMES").toInt(), 42);
 }
 
-TEST_F(RecordingTest, UnknownPlayerRecordsNothing) {
+TEST_P(RecordingTest, UnknownPlayerRecordsNothing) {
     Players(4, 4);
     EXPECT_THROW(Record(-2, "Анна", "Призрак", true, true), DbError);
     EXPECT_EQ(Points(), "0;4;4");
@@ -137,10 +137,12 @@ TEST_F(RecordingTest, UnknownPlayerRecordsNothing) {
     EXPECT_EQ(announcer.texts.size(), 1);
 }
 
-TEST_F(RecordingTest, LockedDatabaseRecordsNothing) {
+TEST_P(RecordingTest, LockedDatabaseRecordsNothing) {
     Players(3, 3);
-    folder.Exec("BEGIN IMMEDIATE"); // another connection holds the write lock
+    folder.HoldWriteLock(); // another launcher is in the middle of a recording
     EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
+    // Readers are not kept waiting by the writer.
+    EXPECT_EQ(dm.OpenPlayerList().RecordCount(), 3);
     folder.Exec("ROLLBACK");
     EXPECT_EQ(Points(), "0;3;3");
     EXPECT_EQ(Games(), "");
@@ -149,14 +151,23 @@ TEST_F(RecordingTest, LockedDatabaseRecordsNothing) {
     EXPECT_EQ(Points(), "0;4;3");
 }
 
-TEST_F(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
+TEST_P(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
     Players(3, 6);
-    folder.Exec("CREATE TRIGGER NO_GAMES BEFORE INSERT ON GAMES "
-                "BEGIN SELECT RAISE(ABORT, 'journal full'); END");
+    // A journal that refuses rows, in each engine's words.
+    const bool server = GetParam() == db::Dialect::PostgreSQL;
+    if (server) {
+        folder.Exec("CREATE FUNCTION JOURNAL_FULL() RETURNS trigger LANGUAGE plpgsql AS "
+                    "$$BEGIN RAISE EXCEPTION 'journal full'; END$$");
+        folder.Exec("CREATE TRIGGER NO_GAMES BEFORE INSERT ON GAMES "
+                    "FOR EACH ROW EXECUTE FUNCTION JOURNAL_FULL()");
+    } else {
+        folder.Exec("CREATE TRIGGER NO_GAMES BEFORE INSERT ON GAMES "
+                    "BEGIN SELECT RAISE(ABORT, 'journal full'); END");
+    }
     EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
     EXPECT_THROW(Record(-2, "Анна", Computer, true, false), DbError);
     EXPECT_EQ(Points(), "0;3;6");
-    folder.Exec("DROP TRIGGER NO_GAMES");
+    folder.Exec(server ? "DROP TRIGGER NO_GAMES ON GAMES" : "DROP TRIGGER NO_GAMES");
     announcer.folder = nullptr;                           // it counts GAMES
     folder.Exec("ALTER TABLE GAMES RENAME TO OLD_GAMES"); // GenID fails after the update
     EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
@@ -169,7 +180,7 @@ TEST_F(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
 
 // An open journal shows its current rows afterwards, whatever happened; a
 // closed one stays closed.
-TEST_F(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
+TEST_P(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
     Players(3, 3);
     folder.AddGame(1, 2, 3);
     // White, whether the journal is open, its codes afterwards ("Призрак"
@@ -196,6 +207,27 @@ TEST_F(RecordingTest, OpenJournalShowsTheCurrentRowsAfterRecording) {
     }
     EXPECT_EQ(Games().count(';'), 2) << "two of the three recordings succeeded";
 }
+
+TEST_P(RecordingTest, ServerLostMidwayRecordsNothingAndTheNextRecordingWorks) {
+    if (GetParam() != db::Dialect::PostgreSQL)
+        GTEST_SKIP() << "a file has no connection to lose";
+    Players(3, 6);
+    // The connection ends while the winner's points are being written.
+    folder.Exec("CREATE FUNCTION CUT() RETURNS trigger LANGUAGE plpgsql AS "
+                "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END$$");
+    folder.Exec("CREATE TRIGGER CUT BEFORE UPDATE ON PLAYERS FOR EACH ROW EXECUTE FUNCTION CUT()");
+    EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
+    folder.Exec("DROP TRIGGER CUT ON PLAYERS");
+    EXPECT_EQ(Points(), "0;3;6");
+    EXPECT_EQ(Games(), "");
+    Record(-2, "Анна", "Борис", true, true);
+    EXPECT_EQ(Points(), "0;5;6");
+    EXPECT_EQ(Games(), "1|07.12.2026|2|3|2|2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RecordingTest,
+                         ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
+                         EngineName);
 
 TEST(RecordingFailure, MissingDatabaseAnnouncesThenStopsWithoutAFile) {
     RatingsFolder folder(false);

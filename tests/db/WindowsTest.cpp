@@ -476,6 +476,32 @@ TEST_F(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
     EXPECT_EQ(db::DModule, nullptr);
 }
 
+TEST_F(WindowsTest, UnreachableServerAtStartUpIsOneNoticeThenNoDatabase) {
+    form8.reset();
+    form7.reset();
+    form5.reset();
+    dm.reset();
+    QFile config(folder.Path() + "/Data/Database.cfg");
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("postgresql\nhost=/nonexistent-vertan-club port=5998 dbname=club\n");
+    config.close();
+    shell::ProgramFolder = folder.Path();
+    std::vector<std::unique_ptr<QObject>> objects;
+    shell::CreateDatabaseObjects(objects);
+    ASSERT_EQ(objects.size(), 4u);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[0].caption, "Вертан");
+    EXPECT_TRUE(boxes[0].text.contains("/nonexistent-vertan-club/.s.PGSQL.5998")) << boxes[0].text.toStdString();
+    // Then as with the file missing: every step stops silently, the file is not used.
+    EXPECT_THROW(shell::OpenRatings(), db::DbError);
+    shell::OpenRegistration();
+    Type(Form5->Edit1, "Глеб");
+    EXPECT_FALSE(Form5->Button2->isEnabled());
+    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
+}
+
 TEST_F(WindowsTest, MissingBackgroundIsSilent) {
     form8.reset();
     form7.reset();

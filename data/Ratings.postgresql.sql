@@ -1,0 +1,31 @@
+-- The player database on a PostgreSQL server: the same tables, columns and
+-- rows as Ratings.sql. Columns keep their order: the program inserts rows by
+-- position. BIGINT holds every value SQLite's INTEGER holds.
+
+-- The order of names in the lists: Russian, letter case ignored, Ё beside Е.
+-- Deterministic, so names that compare equal are ordered by their bytes.
+CREATE COLLATION RU_NAMES (provider = icu, locale = 'ru-RU-u-ks-level2');
+
+CREATE TABLE PLAYERS (
+  P_CODE   BIGINT PRIMARY KEY,
+  P_NAME   TEXT   COLLATE "C" NOT NULL UNIQUE,
+  P_POINTS BIGINT NOT NULL DEFAULT 0
+);
+
+CREATE TABLE GAMES (
+  G_CODE       BIGINT PRIMARY KEY,
+  G_GAMEDATE   TEXT,
+  G_WINPLAYER  BIGINT NOT NULL,
+  G_LOSEPLAYER BIGINT NOT NULL,
+  G_SUPER      BIGINT NOT NULL,
+  G_POINTS     BIGINT NOT NULL
+);
+
+-- One player's games, and clearing them.
+CREATE INDEX GAMES_BY_WINNER ON GAMES (G_WINPLAYER);
+CREATE INDEX GAMES_BY_LOSER ON GAMES (G_LOSEPLAYER);
+-- The ratings list reads this index in order instead of sorting every player.
+CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME COLLATE RU_NAMES);
+
+-- The computer's own row: games against the computer carry code 1.
+INSERT INTO PLAYERS VALUES (1, 'Computer', 0);

@@ -1,0 +1,127 @@
+// ratings-db: the server's schema, and a club's Ratings.mdb copied onto it.
+#include "RatingsCopy.h"
+#include "RatingsFolder.h"
+#include "db/DbError.h"
+#include "db/Statements.h"
+#include "db/Unit6.h"
+
+#include <QProcess>
+#include <QSqlQueryModel>
+#include <gtest/gtest.h>
+
+namespace {
+
+using db::Dialect;
+
+// Every row of a view through the module, all fields in order.
+QString View(const RatingsFolder& folder, const db::Statement& statement) {
+    db::TDModule module(folder.Path(), 0);
+    module.IBGames.SetSQL(statement);
+    module.IBGames.Open();
+    QStringList rows;
+    QSqlQueryModel* model = module.DataSource2();
+    while (model->canFetchMore())
+        model->fetchMore();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList fields;
+        for (int c = 0; c < model->columnCount(); ++c)
+            fields << model->index(r, c).data().toString();
+        rows << fields.join('|');
+    }
+    return rows.join(';');
+}
+
+// A club's file: players with codes that have gaps, a computer row with
+// points, and a journal with a missing date.
+void FillClub(RatingsFolder& club) {
+    club.Exec("UPDATE PLAYERS SET P_POINTS = 4 WHERE P_CODE = 1");
+    club.AddPlayer(2, "Анна", 7);
+    club.AddPlayer(5, "Борис", 3);
+    club.AddPlayer(9, "Вера", 12);
+    club.AddGame(1, 2, 5, 3, 1);
+    club.AddGame(4, 9, 1, 15, 1);
+    club.AddGame(7, 1, 2, 2, 1);
+    club.Exec("INSERT INTO GAMES VALUES (8, NULL, 9, 2, 1, 2)");
+}
+
+struct CopyTest : ::testing::Test {
+    RatingsFolder club;
+    RatingsFolder server{true, Dialect::PostgreSQL};
+    void SetUp() override { FillClub(club); }
+    void ExpectSameViews() {
+        for (const db::Statement& view :
+             {db::sql::Ratings(), db::sql::AllGames(), db::sql::PlayerGames("2")}) {
+            const QString rows = View(club, view);
+            EXPECT_FALSE(rows.isEmpty());
+            EXPECT_EQ(View(server, view), rows) << view.text.toStdString();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(CopyTest, CopiedClubShowsTheSameRatingsAndJournal) {
+    const ratingsdb::Copied copied =
+        ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false);
+    EXPECT_EQ(copied.players, 4);
+    EXPECT_EQ(copied.games, 4);
+    ExpectSameViews();
+    EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"),
+              club.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"));
+    // Codes go on from the copied ones.
+    db::TDModule module(server.Path(), 0);
+    EXPECT_EQ(module.GenID("PLAYERS"), "10");
+    EXPECT_EQ(module.GenID("GAMES"), "9");
+}
+
+TEST_F(CopyTest, TargetWithPlayersIsRefusedUnlessReplaced) {
+    server.AddPlayer(2, "Глеб", 1);
+    server.AddGame(1, 2, 1);
+    EXPECT_THROW(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false),
+                 db::DbError);
+    EXPECT_EQ(server.Rows("SELECT P_NAME FROM PLAYERS ORDER BY P_CODE"), "Computer;Глеб");
+    EXPECT_EQ(server.Rows("SELECT G_CODE FROM GAMES"), "1");
+    ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), true);
+    ExpectSameViews();
+    EXPECT_EQ(server.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'Глеб'").toInt(), 0);
+}
+
+TEST_F(CopyTest, FailedCopyLeavesTheServerAsItWas) {
+    club.Exec("INSERT INTO PLAYERS VALUES (11, 'Анна ', 'not a number')");
+    EXPECT_THROW(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false),
+                 db::DbError);
+    EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS"), "1|Computer|0");
+    EXPECT_THROW(ratingsdb::CopyRatings(club.Path() + "/Data/Missing.mdb", server.Connection(), true),
+                 db::DbError);
+}
+
+TEST(RatingsDbTool, CreatesTheSchemaThenCopiesThroughTheProgramFolder) {
+    RatingsFolder club;
+    FillClub(club);
+    RatingsFolder server(false, Dialect::PostgreSQL); // an empty database
+    QProcess tool;
+    tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
+               {"--program-folder", server.Path(), "--create", "--copy", club.DatabaseFile()});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_EQ(tool.readAllStandardOutput(), "tables created\ncopied 4 players and 4 games\n");
+    EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"),
+              club.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"));
+    // Tables that exist already are not made again, and a second copy is refused.
+    tool.start(VERTAN_PROGRAM_DIR "/ratings-db", {"--program-folder", server.Path(), "--create"});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
+               {"--server", server.Server(), "--copy", club.DatabaseFile()});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_TRUE(tool.readAllStandardError().contains("--replace"));
+}
+
+TEST(RatingsDbTool, CreatedSchemaHoldsOnlyTheComputerRow) {
+    RatingsFolder server(false, Dialect::PostgreSQL);
+    ratingsdb::CreateSchema(server.Connection());
+    EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS"), "1|Computer|0");
+    EXPECT_EQ(server.Rows("SELECT * FROM GAMES"), "");
+    EXPECT_THROW(ratingsdb::CreateSchema(server.Connection()), db::DbError);
+}

@@ -1,0 +1,21 @@
+// The tests' own PostgreSQL server and a fresh database on it per test.
+#pragma once
+
+#include <QString>
+
+namespace pgtest {
+
+/*! The folder of the server that one CTest run shares (started and stopped
+    by the pg_server fixture tests), named after the build folder. */
+QString SharedServerDir();
+
+/*! A new empty database on the shared server, or, when that is not running
+    (a test binary started by hand), on a server of this process's own that is
+    stopped at exit. withSchema creates the tables from the catalogue's schema.
+    Returns its libpq connection string; fails the test on error. */
+QString NewDatabase(bool withSchema = true);
+
+/*! Drops a database made by NewDatabase, ending its other connections. */
+void DropDatabase(const QString& connectionString);
+
+} // namespace pgtest
