@@ -199,16 +199,26 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
     EXPECT_TRUE(text.contains(QStringLiteral("Тест")));
 }
 
-TEST(RefereeGame, APersonClicksThroughAWholeGame) {
-    if (!QFileInfo::exists(ProgramDir + "/referee")) {
-        GTEST_SKIP() << "no referee built";
-    }
+// A person's side played in the client against a real referee process.
+struct RefereePersonGame : ::testing::Test {
     QProcess referee;
     QByteArray refereeOut;
-    const quint16 port = StartReferee(referee, "Компьютер", "Игрок", refereeOut);
+    client::ClientSession session{{}, nullptr};
+
+    void SetUp() override {
+        if (!QFileInfo::exists(ProgramDir + "/referee")) {
+            GTEST_SKIP() << "no referee built";
+        }
+    }
+    quint16 Start(const QString& first, const QString& second) {
+        return StartReferee(referee, first, second, refereeOut);
+    }
+};
+
+TEST_F(RefereePersonGame, APersonClicksThroughAWholeGame) {
+    const quint16 port = Start("Компьютер", "Игрок");
     ASSERT_NE(port, 0);
 
-    client::ClientSession session({}, nullptr);
     client::BoardWidget window(session);
     window.resize(1024, 768);
     window.show();
@@ -242,16 +252,10 @@ TEST(RefereeGame, APersonClicksThroughAWholeGame) {
         5000));
 }
 
-TEST(RefereeGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
-    if (!QFileInfo::exists(ProgramDir + "/referee")) {
-        GTEST_SKIP() << "no referee built";
-    }
-    QProcess referee;
-    QByteArray refereeOut;
-    const quint16 port = StartReferee(referee, "Игрок", "Компьютер", refereeOut);
+TEST_F(RefereePersonGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
+    const quint16 port = Start("Игрок", "Компьютер");
     ASSERT_NE(port, 0);
 
-    client::ClientSession session({}, nullptr);
     client::ClientWindow window(session);
     window.show();
     session.Start(port);
