@@ -486,10 +486,11 @@ TEST_P(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
     EXPECT_FALSE(Form5->Button2->isEnabled());
     EXPECT_TRUE(boxes.isEmpty());
     EXPECT_FALSE(QFile::exists(folder.DatabaseFile()));
-    if (Server())
+    if (Server()) {
         EXPECT_EQ(folder.Rows("SELECT table_name FROM information_schema.tables "
                               "WHERE table_schema = 'public'"),
                   "");
+    }
     while (!objects.empty())
         objects.pop_back();
     EXPECT_EQ(Form5, nullptr);
