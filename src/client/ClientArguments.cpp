@@ -37,20 +37,13 @@ std::optional<ClientArguments> ParseClientArguments(const QStringList& args, QSt
                 return std::nullopt;
             }
             parsed.port = static_cast<uint16_t>(*n);
-        } else if (arg == QLatin1String("--screenshot")) {
+        } else if (arg == QLatin1String("--screenshot") || arg == QLatin1String("--record")) {
             const auto v = value();
             if (!v || v->isEmpty()) {
-                error = error.isEmpty() ? QStringLiteral("bad screenshot file") : error;
+                error = error.isEmpty() ? QStringLiteral("%1 needs a file").arg(arg) : error;
                 return std::nullopt;
             }
-            parsed.screenshot = *v;
-        } else if (arg == QLatin1String("--record")) {
-            const auto v = value();
-            if (!v || v->isEmpty()) {
-                error = error.isEmpty() ? QStringLiteral("bad record file") : error;
-                return std::nullopt;
-            }
-            parsed.record = *v;
+            (arg == QLatin1String("--record") ? parsed.record : parsed.screenshot) = *v;
         } else {
             error = QStringLiteral("unknown option %1").arg(arg);
             return std::nullopt;

@@ -126,18 +126,21 @@ TEST(ClientArguments, Table) {
     EXPECT_FALSE(none->port);
 
     const auto autoRun = ParseClientArguments(
-        {"--auto", "--seed", "42", "--port", "$1F90", "--screenshot", "x.png"}, error);
+        {"--auto", "--seed", "42", "--port", "$1F90", "--screenshot", "x.png", "--record", "g.txt"},
+        error);
     ASSERT_TRUE(autoRun);
     EXPECT_TRUE(autoRun->autoPlay);
     EXPECT_TRUE(autoRun->quitOnClose); // automatic mode always ends with the connection
     EXPECT_EQ(autoRun->seed, 42u);
     EXPECT_EQ(autoRun->port, 8080);
     EXPECT_EQ(autoRun->screenshot, QStringLiteral("x.png"));
+    EXPECT_EQ(autoRun->record, QStringLiteral("g.txt"));
 
     for (const QStringList& bad :
          {QStringList{"--port"}, QStringList{"--port", "0"}, QStringList{"--port", "65536"},
           QStringList{"--seed", "1"}, QStringList{"--auto", "--seed", "x"}, QStringList{"--what"},
-          QStringList{"--screenshot"}}) {
+          QStringList{"--screenshot"}, QStringList{"--screenshot", ""}, QStringList{"--record"},
+          QStringList{"--record", ""}}) {
         error.clear();
         EXPECT_FALSE(ParseClientArguments(bad, error)) << bad.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty());
