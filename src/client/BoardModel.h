@@ -12,12 +12,7 @@
 
 namespace client {
 
-/*! A move echo as applied to the board, for the view's animation. */
-struct ShownMove {
-    proc::Side side = proc::White;
-    proc::Move move{0, 0};
-    bool hit = false;
-};
+using record::ShownMove;
 
 /*! One die of the roll on show; doubles give four. */
 struct DieUse {

@@ -1,7 +1,7 @@
 #include "client/BoardRenderer.h"
 
 #include "client/BoardGeometry.h"
-#include "client/GameRecord.h"
+#include "record/GameRecord.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -325,14 +325,20 @@ void BoardRenderer::PaintBoard(QPainter& p) {
 }
 
 void BoardRenderer::PaintPointNumbers(QPainter& p) {
-    p.setFont(Font(11));
-    p.setPen(QColor(0xf3, 0xdf, 0xb8, 200));
+    // Each side counts the points from its own home, as moves are written:
+    // white's number in the light ink on the left, black's in the dark on the right.
+    p.setFont(Font(10));
     for (int32_t point = 1; point <= 24; ++point) {
         const QRectF column = g::PointRect(point);
         const double y =
             g::IsTopPoint(point) ? g::BoardRect().top() : g::BoardRect().bottom() - g::Frame;
-        p.drawText(QRectF(column.left(), y, column.width(), g::Frame), Qt::AlignCenter,
-                   QString::number(point));
+        const QRectF rail(column.left() + 6, y, column.width() - 12, g::Frame);
+        p.setPen(QColor(0xf3, 0xdf, 0xb8, 220));
+        p.drawText(rail, Qt::AlignVCenter | Qt::AlignLeft,
+                   QString::number(record::OwnPoint(proc::White, point)));
+        p.setPen(QColor(0x1e, 0x12, 0x0a, 220));
+        p.drawText(rail, Qt::AlignVCenter | Qt::AlignRight,
+                   QString::number(record::OwnPoint(proc::Black, point)));
     }
 }
 
@@ -368,7 +374,7 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
         const auto s = static_cast<proc::Side>(side);
         const double line = label.height() / 2;
         PaintText(p, label.adjusted(0, 4, 0, -line), Qt::AlignVCenter | Qt::AlignRight,
-                  QStringLiteral("пипы: %1").arg(PipCount(model.Board(), s)));
+                  QStringLiteral("пипы: %1").arg(record::PipCount(model.Board(), s)));
         PaintText(p, label.adjusted(0, line, 0, -4), Qt::AlignVCenter | Qt::AlignRight,
                   QStringLiteral("на доске: %1").arg(model.OnBoard(s)));
     }

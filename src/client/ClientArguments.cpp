@@ -37,13 +37,16 @@ std::optional<ClientArguments> ParseClientArguments(const QStringList& args, QSt
                 return std::nullopt;
             }
             parsed.port = static_cast<uint16_t>(*n);
-        } else if (arg == QLatin1String("--screenshot") || arg == QLatin1String("--record")) {
+        } else if (arg == QLatin1String("--screenshot") || arg == QLatin1String("--record") ||
+                   arg == QLatin1String("--open")) {
             const auto v = value();
             if (!v || v->isEmpty()) {
                 error = error.isEmpty() ? QStringLiteral("%1 needs a file").arg(arg) : error;
                 return std::nullopt;
             }
-            (arg == QLatin1String("--record") ? parsed.record : parsed.screenshot) = *v;
+            (arg == QLatin1String("--record")   ? parsed.record
+             : arg == QLatin1String("--open") ? parsed.open
+                                                : parsed.screenshot) = *v;
         } else {
             error = QStringLiteral("unknown option %1").arg(arg);
             return std::nullopt;
@@ -51,6 +54,11 @@ std::optional<ClientArguments> ParseClientArguments(const QStringList& args, QSt
     }
     if (seedGiven && !parsed.autoPlay) {
         error = QStringLiteral("--seed needs --auto");
+        return std::nullopt;
+    }
+    // A game from a file is only shown: nothing connects, plays or records it.
+    if (!parsed.open.isEmpty() && (parsed.autoPlay || parsed.port || !parsed.record.isEmpty())) {
+        error = QStringLiteral("--open goes with no --auto, --port or --record");
         return std::nullopt;
     }
     parsed.quitOnClose = parsed.quitOnClose || parsed.autoPlay;

@@ -15,6 +15,7 @@ struct ClientArguments {
     std::optional<uint16_t> port; // --port P: overrides Config.cfg
     QString screenshot;           // --screenshot FILE: the final board as PNG
     QString record;               // --record FILE: the game record, written at the end
+    QString open;                 // --open FILE: replays a saved record instead of playing
     bool quitOnClose = false;     // --quit-on-close (always on with --auto)
 };
 

@@ -59,6 +59,17 @@ void ClientSession::Close() {
     link_.Close();
 }
 
+void ClientSession::ShowRecord(const GameRecord& record) {
+    record_ = record;
+    model_ = BoardModel();
+    for (const Message& message : record.Messages()) {
+        model_.Apply(message);
+    }
+    model_.SetGameOver();
+    emit Changed();
+    emit GameOver();
+}
+
 void ClientSession::OnBytes(const QByteArray& bytes) {
     QStringList problems;
     const std::vector<Message> messages = decoder_.Feed(bytes, problems);

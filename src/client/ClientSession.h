@@ -4,7 +4,7 @@
 #pragma once
 
 #include "client/BoardModel.h"
-#include "client/GameRecord.h"
+#include "record/GameRecord.h"
 #include "client/MessageDecoder.h"
 #include "client/MovePicker.h"
 #include "client/ServerLink.h"
@@ -13,6 +13,15 @@
 #include <functional>
 
 namespace client {
+
+// The record and its notation are shared with the launcher.
+using record::GameRecord;
+using record::PipCount;
+using record::PlayerName;
+using record::SideGenitive;
+using record::SideName;
+using record::StandardStart;
+using record::Turn;
 
 struct SessionOptions {
     bool autoPlay = false;
@@ -35,6 +44,9 @@ class ClientSession : public QObject {
     void MoveFocus(int step);
     void PickFocused();
     void CancelPick();
+    /*! Shows a finished game instead of playing one (no connection): the
+        board and the record as at its end, then GameOver. */
+    void ShowRecord(const GameRecord& record);
     /*! The window is closing: closes the connection from our side. */
     void Close();
 

@@ -1,9 +1,11 @@
 #include "client/ClientWindow.h"
 
-#include "client/GameRecord.h"
+#include "desktop/Analysis.h"
+#include "desktop/GameFileDialog.h"
+#include "record/GameFile.h"
+#include "record/GameRecord.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -51,9 +53,7 @@ void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     });
     askPath_ = askPath ? std::move(askPath) : AskPath([this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить партию"),
-                                            QStringLiteral("партия.txt"),
-                                            QStringLiteral("Текст (*.txt)"));
+        return desktop::AskGameFile(this, session_.Record(), QStringLiteral("партия.txt"));
     });
     notify_ = notify ? std::move(notify) : Notify([this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Error"), text);
@@ -114,6 +114,9 @@ void ClientWindow::BuildLayout() {
     saveButton_ = AddButton(bar, QStringLiteral("Сохранить партию"),
                             QKeySequence(Qt::CTRL | Qt::Key_S), &ClientWindow::SaveGame);
     saveButton_->setEnabled(false);
+    analysisButton_ = AddButton(bar, desktop::AnalysisItem, QKeySequence(Qt::CTRL | Qt::Key_G),
+                                &ClientWindow::Analyse);
+    analysisButton_->hide();
     historyButton_ =
         AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H), nullptr);
     historyButton_->setCheckable(true);
@@ -166,6 +169,9 @@ void ClientWindow::EnterReplay() {
     board_.ShowModel(&replay_->Model());
     replayBar_.show();
     saveButton_->setEnabled(session_.Record().Started());
+    // Offered only where GNU Backgammon is installed.
+    analysisButton_->setVisible(session_.Record().Started() &&
+                                !desktop::AnalysisProgram().isEmpty());
     FillHistory();
     ReplayMoved();
 }
@@ -235,8 +241,15 @@ void ClientWindow::SaveGame() {
         return;
     }
     QString error;
-    if (!SaveRecord(record, record.StartTime(), path, error)) {
+    if (!record::SaveGame(record, path, error)) {
         notify_(QStringLiteral("Не удалось сохранить партию: %1").arg(error));
+    }
+}
+
+void ClientWindow::Analyse() {
+    QString error;
+    if (session_.Record().Started() && !desktop::OpenInAnalysis(session_.Record(), error)) {
+        notify_(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
     }
 }
 

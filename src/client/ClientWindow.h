@@ -47,8 +47,11 @@ class ClientWindow : public QWidget {
     void ReplayBack();
     void ReplayForward();
     void ReplayLast();
-    /*! "Сохранить партию": asks for a file and writes the record. */
+    /*! "Сохранить партию": asks for a file and writes the game in the format
+        its type names. */
     void SaveGame();
+    /*! "Анализ в GNU Backgammon": opens the game there. */
+    void Analyse();
 
     static const QString CloseQuestion;
 
@@ -72,6 +75,7 @@ class ClientWindow : public QWidget {
     QLabel replayStep_;
     QPushButton* historyButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
+    QPushButton* analysisButton_ = nullptr;
     std::unique_ptr<GameReplay> replay_;
     bool askOnClose_ = true;
     Confirm confirm_;

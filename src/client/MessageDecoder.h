@@ -4,6 +4,7 @@
 #pragma once
 
 #include "proc/proc.h"
+#include "record/GameEvents.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,25 +15,11 @@
 
 namespace client {
 
-struct StartInfo {
-    proc::Board board{};
-    QString whiteLabel;
-    QString blackLabel;
-    proc::Dice opening = 0;
-};
-struct DiceInfo {
-    proc::Side side = proc::White;
-    proc::Dice dice = 0;
-};
-struct MoveListInfo {
-    proc::Side side = proc::White;
-    std::vector<proc::Move> moves;
-};
-struct MoveInfo {
-    proc::Side side = proc::White;
-    proc::Move move{0, 0};
-};
-using Message = std::variant<StartInfo, DiceInfo, MoveListInfo, MoveInfo>;
+using record::DiceInfo;
+using record::Message;
+using record::MoveInfo;
+using record::MoveListInfo;
+using record::StartInfo;
 
 /*! Length of the message at the head of bytes: 0 when its type is unknown or
     its count byte is impossible (the stream is lost), -1 while too few bytes

@@ -1,11 +1,13 @@
 #include "client/ReaderText.h"
 
 #include "client/BoardRenderer.h"
-#include "client/GameRecord.h"
+#include "record/GameRecord.h"
 
 #include <QStringList>
 
 namespace client {
+
+using namespace record;
 
 QString DescribeForReader(const BoardModel& model, const QString& notice) {
     QStringList parts{notice.isEmpty() ? BoardRenderer::StatusText(model) : notice};

@@ -4,12 +4,14 @@
 #include "client/ClientArguments.h"
 #include "client/ClientSession.h"
 #include "client/ClientSettings.h"
-#include "client/GameRecord.h"
+#include "record/GameFile.h"
+#include "record/GameRecord.h"
 #include "desktop/CommandLine.h"
 #include "desktop/DesktopIdentity.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
@@ -20,11 +22,12 @@ namespace {
 constexpr int FailureMs = 10000;
 
 constexpr char Usage[] = "tolvaner [--auto [--seed S]] [--port P] [--screenshot FILE] [--record FILE]"
-                       " [--quit-on-close]";
+                       " [--quit-on-close] | --open FILE";
 constexpr char Summary[] =
     "Backgammon board client. Reads Config.cfg in the current directory and\n"
     "connects to the referee on 127.0.0.1. Without arguments it takes its options\n"
-    "from the TOLVANER_ARGS environment variable.";
+    "from the TOLVANER_ARGS environment variable. --open FILE replays a saved\n"
+    "game record instead.";
 
 void Err(const QString& line) {
     std::fprintf(stderr, "tolvaner: %s\n", line.toLocal8Bit().constData());
@@ -70,6 +73,21 @@ int main(int argc, char** argv) {
     client::ClientWindow window(session);
     window.SetAskOnClose(!args->autoPlay);
     window.ResizeBoardTo(QSize(settings.width, settings.height));
+    if (!args->open.isEmpty()) {
+        QString problem;
+        const auto game = record::OpenGame(args->open, problem);
+        if (!game) {
+            const QString text =
+                QStringLiteral("Не удалось открыть партию %1: %2").arg(args->open, problem);
+            Err(text);
+            QMessageBox::critical(nullptr, QStringLiteral("Вертан"), text);
+            return 2;
+        }
+        session.ShowRecord(*game);
+        window.ReplayFirst();
+        window.show();
+        return app.exec();
+    }
     window.Board().SetNotice(QStringLiteral("Подключение к игре…"));
 
     auto saveScreenshot = [&] {
@@ -96,10 +114,17 @@ int main(int argc, char** argv) {
                          }
                      });
     auto saveRecord = [&] {
+        if (args->record.isEmpty()) {
+            return true;
+        }
+        // A connection that ended before the start leaves no game to keep.
+        if (!session.Record().Started()) {
+            Err(QStringLiteral("no game was played: %1 not written").arg(args->record));
+            return false;
+        }
         QString problem;
-        if (args->record.isEmpty() ||
-            client::SaveRecord(session.Record(), session.Record().StartTime(), args->record,
-                               problem)) {
+        const auto format = record::FormatOfPath(args->record).value_or(record::GameFormat::Record);
+        if (record::WriteGame(session.Record(), format, args->record, problem)) {
             return true;
         }
         Err(QStringLiteral("cannot write %1: %2").arg(args->record, problem));
@@ -108,6 +133,10 @@ int main(int argc, char** argv) {
     // The window stays with the result and the replay until the person closes it.
     QObject::connect(&session, &client::ClientSession::GameOver, &window, [&] {
         const bool recorded = saveRecord();
+        if (!recorded && !session.Record().Started()) {
+            app.exit(4);
+            return;
+        }
         const bool shot = saveScreenshot();
         if (args->quitOnClose) {
             app.exit(recorded && shot ? 0 : 4);

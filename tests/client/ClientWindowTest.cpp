@@ -3,7 +3,7 @@
 // the replay and the saved record. Screenshots go to build/screenshots.
 #include "FakeReferee.h"
 #include "client/ClientWindow.h"
-#include "client/GameRecord.h"
+#include "record/RecordText.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,7 +164,7 @@ TEST(ClientWindow, HistoryFollowsTheGameAndHidesWithoutBendingTheBoard) {
                    Bytes(proc::BuildDiceMessage(proc::MakeDice(1, 1), White)));
     ASSERT_TRUE(Until([&] { return c.window.History().count() == 3; }));
     EXPECT_EQ(Rows(c.window.History()),
-              QStringList({"Белые 6-5: 24/18 13/8", "Чёрные 6-6: 12/18* 12/18", "Белые 1-1:"}));
+              QStringList({"Белые 6-5: 24/18 13/8", "Чёрные 6-6: 13/7* 13/7", "Белые 1-1:"}));
     c.referee.Send(Bytes(proc::BuildDiceMessage(proc::MakeDice(3, 2), Black)));
     ASSERT_TRUE(Until([&] { return c.window.History().count() == 4; }));
     EXPECT_EQ(c.window.History().item(2)->text(), QStringLiteral("Белые 1-1: пропуск"));
@@ -172,7 +172,7 @@ TEST(ClientWindow, HistoryFollowsTheGameAndHidesWithoutBendingTheBoard) {
     // checker hit on 18 starts again from 25: 163. Black: 167 - 12.
     const QString said = c.window.Board().accessibleDescription();
     for (const char* part : {"Ход чёрных", "Кости чёрных: 3 и 2", "P (white) 163", "C (black) 155",
-                             "Последний ход: чёрные 12/18* 12/18"}) {
+                             "Последний ход: чёрные 13/7* 13/7"}) {
         EXPECT_TRUE(said.contains(QString::fromUtf8(part))) << said.toStdString();
     }
     ASSERT_TRUE(Until([&] {
@@ -233,7 +233,7 @@ TEST(ClientWindow, AfterTheGameTheWindowStaysForTheReplayAndTheRecord) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QString error;
-    const auto parsed = ParseRecord(QString::fromUtf8(file.readAll()), error);
+    const auto parsed = record::ParseRecord(QString::fromUtf8(file.readAll()), error);
     ASSERT_TRUE(parsed) << error.toStdString();
     EXPECT_EQ(parsed->turns.size(), 2u);
     EXPECT_TRUE(told.isEmpty());

@@ -2,16 +2,20 @@
 // dice on show and keyboard play, all without a window. Expected texts and
 // positions are worked out by hand.
 #include "StandardBoard.h"
-#include "client/GameRecord.h"
+#include "record/GameFile.h"
+#include "record/GameRecord.h"
+#include "record/RecordText.h"
 #include "client/GameReplay.h"
 #include "client/ReaderText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 #include <gtest/gtest.h>
 
 using namespace client;
+using namespace record;
 using proc::Black;
 using proc::White;
 
@@ -86,10 +90,10 @@ TEST(Notation, SingleMoves) {
         ShownMove move;
         const char* text;
     } cases[] = {
-        {{White, {24, 18}, false}, "24/18"},  {{Black, {1, 7}, false}, "1/7"},
-        {{White, {13, 11}, true}, "13/11*"},  {{Black, {12, 18}, true}, "12/18*"},
-        {{White, {26, 22}, false}, "bar/22"}, {{Black, {25, 3}, true}, "bar/3*"},
-        {{White, {6, 27}, false}, "6/off"},   {{Black, {19, 27}, false}, "19/off"},
+        {{White, {24, 18}, false}, "24/18"},  {{Black, {1, 7}, false}, "24/18"},
+        {{White, {13, 11}, true}, "13/11*"},  {{Black, {12, 18}, true}, "13/7*"},
+        {{White, {26, 22}, false}, "bar/22"}, {{Black, {25, 3}, true}, "bar/22*"},
+        {{White, {6, 27}, false}, "6/off"},   {{Black, {19, 27}, false}, "6/off"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MoveText(c.move), QString::fromUtf8(c.text)) << c.text;
@@ -103,8 +107,8 @@ TEST(Notation, TurnsOfAGameBothColours) {
         texts << TurnText(turn);
     }
     EXPECT_EQ(texts,
-              QStringList({"Белые 6-4: 24/18 13/9", "Чёрные 6-3: 12/18* 1/4", "Белые 6-6: пропуск",
-                           "Чёрные 2-2: 17/19(2) 19/21(2)", "Белые 4-1: bar/24 24/20"}));
+              QStringList({"Белые 6-4: 24/18 13/9", "Чёрные 6-3: 13/7* 24/21", "Белые 6-6: пропуск",
+                           "Чёрные 2-2: 8/6(2) 6/4(2)", "Белые 4-1: bar/24 24/20"}));
     EXPECT_EQ(record.Board(), ScenarioEnd);
     EXPECT_FALSE(record.Winner());
 }
@@ -116,7 +120,7 @@ TEST(Notation, RepeatsJoinOnlyInARowAndKeepTheHitApart) {
     } cases[] = {
         {{{White, {8, 4}}, {White, {8, 4}}, {White, {8, 4}}, {White, {8, 4}}}, "8/4(4)"},
         {{{White, {6, 27}}, {White, {6, 27}}}, "6/off(2)"}, // 6-5 both bearing off from 6
-        {{{Black, {1, 3}, true}, {Black, {1, 3}}, {Black, {3, 5}}}, "1/3* 1/3 3/5"},
+        {{{Black, {1, 3}, true}, {Black, {1, 3}}, {Black, {3, 5}}}, "24/22* 24/22 22/20"},
         {{{White, {13, 7}}, {White, {7, 1}}, {White, {13, 7}}}, "13/7 7/1 13/7"},
     };
     for (const auto& c : cases) {
@@ -147,12 +151,13 @@ TEST(Record, TextOfAnUnfinishedGame) {
                                                        "Дата: 08.12.2026 00:30\n"
                                                        "Белые: Анна\n"
                                                        "Чёрные: Компьютер\n"
+                                                       "Нумерация пунктов: от дома каждой стороны\n"
                                                        "Розыгрыш цвета: 5 : 2\n"
                                                        "\n"
                                                        "1. Белые 6-4: 24/18 13/9\n"
-                                                       "2. Чёрные 6-3: 12/18* 1/4\n"
+                                                       "2. Чёрные 6-3: 13/7* 24/21\n"
                                                        "3. Белые 6-6: пропуск\n"
-                                                       "4. Чёрные 2-2: 17/19(2) 19/21(2)\n"
+                                                       "4. Чёрные 2-2: 8/6(2) 6/4(2)\n"
                                                        "5. Белые 4-1: bar/24 24/20\n"
                                                        "Результат: партия не окончена\n"));
 }
@@ -207,23 +212,49 @@ TEST(Record, SavedAsUtf8AndUnreadableLinesRefused) {
     const GameRecord record = Recorded(Scenario());
     QString error;
     const QString path = dir.filePath("партия.txt");
-    ASSERT_TRUE(SaveRecord(record, QDateTime::currentDateTime(), path, error));
+    ASSERT_TRUE(SaveGame(record, path, error));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("Чёрные 6-3: 12/18* 1/4"));
-    EXPECT_FALSE(SaveRecord(record, QDateTime(), dir.filePath("no/such/dir/x.txt"), error));
+    EXPECT_TRUE(file.readAll().contains("Чёрные 6-3: 13/7* 24/21"));
+    EXPECT_FALSE(SaveGame(record, dir.filePath("no/such/dir/x.txt"), error));
+    EXPECT_FALSE(SaveGame(record, dir.filePath("x.doc"), error));
 
     const QString good = RecordText(record, QDateTime::currentDateTime());
-    for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"24/18 13/9", "25/18 13/9"},   // a point the board does not have
-             {"24/18 13/9", "off/18 13/9"},  // off is no source
-             {"Розыгрыш цвета: 5 : 2", "x"}, // no opening roll
-             {"1/4", "1/4 bar"},             // a word that is no move
-             {"Белые 4-1", "Белые 7-1"}}) {  // no such die
+    ASSERT_TRUE(ReadRecord(good, error)) << error.toStdString();
+    // Each damage is refused with the line it stands on (the title is line 1).
+    for (const auto& [from, to, line] : std::initializer_list<std::tuple<const char*, const char*, int>>{
+             {"24/18 13/9", "25/18 13/9", 8},    // a point the board does not have
+             {"24/18 13/9", "off/18 13/9", 8},   // off is no source
+             {"24/21", "24/21 bar", 9},          // a word that is no move
+             {"Белые 4-1", "Белые 7-1", 12},     // no such die
+             {"13/9", "13/8", 8},                // the roll had no 5
+             {"13/7* 24/21", "13/7* 24/21 8/2", 9}, // three moves of a 6-3
+             {"Белые 6-6: пропуск", "Белые 4-4: пропуск", 10}, // a pass with a move to play
+             {"Партия в нарды", "Список покупок", 1}}) { // a foreign file
         QString bad = good;
         bad.replace(QString::fromUtf8(from), QString::fromUtf8(to));
-        EXPECT_FALSE(ParseRecord(bad, error)) << to;
+        error.clear();
+        EXPECT_FALSE(ReadRecord(bad, error)) << to;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("строка %1:").arg(line))) << error.toStdString();
     }
+    QString noOpening = good;
+    noOpening.replace(QStringLiteral("Розыгрыш цвета: 5 : 2"), QStringLiteral("x"));
+    EXPECT_FALSE(ReadRecord(noOpening, error));
+}
+
+TEST(Record, OlderRecordsWithWhitesNumbersForBlackStillRead) {
+    // Written before each side counted from its own home.
+    const QString older = QStringLiteral("Партия в нарды\nДата: 08.12.2026 00:30\nБелые: Анна\n"
+                                         "Чёрные: Компьютер\nРозыгрыш цвета: 5 : 2\n\n"
+                                         "1. Белые 6-4: 24/18 13/9\n2. Чёрные 6-3: 12/18* 1/4\n"
+                                         "3. Белые 6-6: пропуск\n4. Чёрные 2-2: 17/19(2) 19/21(2)\n"
+                                         "5. Белые 4-1: bar/24 24/20\n");
+    QString error;
+    const auto read = ReadRecord(older, error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->Board(), ScenarioEnd);
+    EXPECT_EQ(read->StartTime(), QDateTime(QDate(2026, 12, 8), QTime(0, 30)));
+    EXPECT_EQ(TurnText(read->Turns()[1]), QStringLiteral("Чёрные 6-3: 13/7* 24/21"));
 }
 
 TEST(Replay, StepsFromTheStartToExactlyTheEnd) {

@@ -4,7 +4,7 @@
 #include "client/BoardGeometry.h"
 #include "client/BoardWidget.h"
 #include "client/ClientWindow.h"
-#include "client/GameRecord.h"
+#include "record/RecordText.h"
 #include "client/MovePicker.h"
 #include "proc/proc.h"
 
@@ -184,15 +184,9 @@ TEST(RefereeGame, AutomaticClientPlaysAWholeGameAgainstTheComputer) {
     ASSERT_TRUE(recordIn.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(recordIn.readAll());
     QString error;
-    const auto parsed = client::ParseRecord(text, error);
-    ASSERT_TRUE(parsed) << error.toStdString();
-    proc::Board replayed = parsed->start;
-    for (const client::Turn& turn : parsed->turns) {
-        for (const client::ShownMove& shown : turn.moves) {
-            proc::ApplyMove(replayed, turn.side, shown.move);
-        }
-    }
-    EXPECT_EQ(replayed, board);
+    const auto read = record::ReadRecord(text, error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->Board(), board);
     EXPECT_TRUE(text.contains(end < 0 ? QStringLiteral("Результат: победа белых")
                                       : QStringLiteral("Результат: победа чёрных")))
         << text.toStdString();

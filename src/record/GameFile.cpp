@@ -1,0 +1,86 @@
+#include "record/GameFile.h"
+
+#include "record/ExchangeFormats.h"
+#include "record/RecordText.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace record {
+
+namespace {
+
+// A record is a few kilobytes; anything far larger is no record.
+constexpr qint64 MaxRecordBytes = 4 * 1024 * 1024;
+
+} // namespace
+
+std::optional<GameFormat> FormatOfPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("txt")) {
+        return GameFormat::Record;
+    }
+    if (suffix == QLatin1String("mat")) {
+        return GameFormat::Mat;
+    }
+    if (suffix == QLatin1String("sgf")) {
+        return GameFormat::Sgf;
+    }
+    return std::nullopt;
+}
+
+QString GameFileText(const GameRecord& record, GameFormat format, QString& error) {
+    const QDateTime& date = record.StartTime();
+    switch (format) {
+    case GameFormat::Record:
+        return RecordText(record, date);
+    case GameFormat::Mat:
+        error = MatProblem(record);
+        return error.isEmpty() ? MatText(record, date) : QString();
+    case GameFormat::Sgf:
+        error = SgfProblem(record);
+        return error.isEmpty() ? SgfText(record, date) : QString();
+    }
+    return QString();
+}
+
+bool WriteGame(const GameRecord& record, GameFormat format, const QString& path, QString& error) {
+    const QString text = GameFileText(record, format, error);
+    if (text.isEmpty()) {
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(text.toUtf8()) < 0 || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
+    const auto format = FormatOfPath(path);
+    if (!format) {
+        error = QStringLiteral("неизвестный формат файла %1 (нужен .txt, .mat или .sgf)")
+                    .arg(QFileInfo(path).fileName());
+        return false;
+    }
+    return WriteGame(record, *format, path, error);
+}
+
+std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(MaxRecordBytes + 1);
+    if (bytes.size() > MaxRecordBytes) {
+        error = QStringLiteral("файл слишком велик для записи партии");
+        return std::nullopt;
+    }
+    return ReadRecord(QString::fromUtf8(bytes), error);
+}
+
+} // namespace record

@@ -1,0 +1,90 @@
+#include "record/GameRecord.h"
+
+#include <cstdlib>
+
+namespace record {
+
+void GameRecord::Add(const Message& message) {
+    if (const auto* start = std::get_if<StartInfo>(&message)) {
+        *this = GameRecord();
+        started_ = true;
+        start_ = *start;
+        startTime_ = QDateTime::currentDateTime();
+        board_ = start->board;
+        messages_.push_back(message);
+        return;
+    }
+    if (!started_ || finished_ || std::holds_alternative<MoveListInfo>(message)) {
+        return;
+    }
+    if (const auto* dice = std::get_if<DiceInfo>(&message)) {
+        if (!turns_.empty() && turns_.back().moves.empty()) {
+            turns_.back().passed = true;
+        }
+        turns_.push_back(Turn{dice->side, dice->dice, {}, false});
+        messages_.push_back(message);
+        return;
+    }
+    const auto& echo = std::get<MoveInfo>(message);
+    ShownMove shown{echo.side, echo.move, false};
+    if (echo.move.to != proc::BearOff) {
+        shown.hit = proc::Cell(board_, echo.move.to) * echo.side < 0;
+    }
+    proc::ApplyMove(board_, echo.side, echo.move);
+    // An echo whose roll never came still joins a turn of its own side.
+    if (turns_.empty() || turns_.back().side != echo.side) {
+        turns_.push_back(Turn{echo.side, 0, {}, false});
+    }
+    turns_.back().moves.push_back(shown);
+    messages_.push_back(message);
+}
+
+std::vector<const Turn*> GameRecord::PlayedTurns() const {
+    std::vector<const Turn*> played;
+    for (const Turn& turn : turns_) {
+        if (!turn.moves.empty() || turn.passed) {
+            played.push_back(&turn);
+        }
+    }
+    return played;
+}
+
+std::optional<proc::Side> GameRecord::Winner() const {
+    const int32_t end = started_ ? proc::CheckGameEnd(board_) : 0;
+    if (end == 0) {
+        return std::nullopt;
+    }
+    return end < 0 ? proc::White : proc::Black;
+}
+
+int GameRecord::Margin() const {
+    return Winner() ? std::abs(proc::CheckGameEnd(board_)) : 0;
+}
+
+QString PlayerName(const QString& label) {
+    for (proc::Side side : {proc::White, proc::Black}) {
+        const QString suffix = QStringLiteral(" (%1)").arg(SideName(side));
+        if (label.endsWith(suffix)) {
+            return label.chopped(suffix.size());
+        }
+    }
+    return label;
+}
+
+QString PlayerOf(const GameRecord& record, proc::Side side) {
+    return PlayerName(side == proc::White ? record.Start().whiteLabel : record.Start().blackLabel);
+}
+
+QString ResultText(const GameRecord& record) {
+    const QString key = QStringLiteral("Результат: ");
+    if (const auto winner = record.Winner()) {
+        return key + QStringLiteral("победа %1 (%2); фишек у %3: %4")
+                         .arg(SideGenitive(*winner), PlayerOf(record, *winner),
+                              SideGenitive(static_cast<proc::Side>(-*winner)))
+                         .arg(record.Margin());
+    }
+    return key + (record.Finished() ? QStringLiteral("партия прервана")
+                                    : QStringLiteral("партия не окончена"));
+}
+
+} // namespace record

@@ -1,0 +1,59 @@
+// The record of one game, kept from the referee's messages as they come:
+// the start, every roll, every checker move and every pass.
+#pragma once
+
+#include "record/GameEvents.h"
+#include "record/Notation.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace record {
+
+class GameRecord {
+  public:
+    /*! Takes one message: a start begins a new record, a dice message a new
+        turn (the previous one passed if it has no move), an echo joins the
+        turn of its side. Lists are not part of the game and are ignored. */
+    void Add(const Message& message);
+    /*! The game is over: nothing more joins the record. */
+    void Finish() { finished_ = true; }
+
+    bool Started() const { return started_; }
+    bool Finished() const { return finished_; }
+    const StartInfo& Start() const { return start_; }
+    /*! When the start message came (the record's date). */
+    const QDateTime& StartTime() const { return startTime_; }
+    void SetStartTime(const QDateTime& time) { startTime_ = time; }
+    const std::vector<Turn>& Turns() const { return turns_; }
+    /*! The turns played or passed: a turn still waiting for its first move
+        is not part of the game. */
+    std::vector<const Turn*> PlayedTurns() const;
+    /*! Start, dice and echoes in the order they came, for a replay. */
+    const std::vector<Message>& Messages() const { return messages_; }
+    const proc::Board& Board() const { return board_; }
+    /*! The side left without checkers, once there is one. */
+    std::optional<proc::Side> Winner() const;
+    /*! The loser's checkers still on the board, once there is a winner. */
+    int Margin() const;
+
+  private:
+    bool started_ = false;
+    bool finished_ = false;
+    StartInfo start_;
+    QDateTime startTime_;
+    proc::Board board_{};
+    std::vector<Turn> turns_;
+    std::vector<Message> messages_;
+};
+
+/*! A label without the colour the launcher appends: "Анна (белые)" -> "Анна". */
+QString PlayerName(const QString& label);
+/*! The name of a side's player. */
+QString PlayerOf(const GameRecord& record, proc::Side side);
+/*! The result line: winner and margin, or that the game was cut short. */
+QString ResultText(const GameRecord& record);
+
+} // namespace record

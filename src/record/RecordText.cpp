@@ -1,0 +1,271 @@
+#include "record/RecordText.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <cstdlib>
+
+namespace record {
+namespace {
+
+const QString Title = QStringLiteral("Партия в нарды");
+const QString PassWord = QStringLiteral("пропуск");
+const QString DateFormat = QStringLiteral("dd.MM.yyyy HH:mm");
+const QString DateKey = QStringLiteral("Дата: ");
+const QString WhiteKey = QStringLiteral("Белые: ");
+const QString BlackKey = QStringLiteral("Чёрные: ");
+// Records written before this line existed number black's moves as white does.
+const QString NumberingLine = QStringLiteral("Нумерация пунктов: от дома каждой стороны");
+const QString StartKey = QStringLiteral("Начальная позиция: ");
+const QString OpeningKey = QStringLiteral("Розыгрыш цвета: ");
+
+QString PositionText(const proc::Board& board) {
+    // The bars only when the start has checkers there.
+    const bool bars =
+        proc::Cell(board, proc::BlackBar) != 0 || proc::Cell(board, proc::WhiteBar) != 0;
+    QStringList cells;
+    for (int32_t k = 1; k <= (bars ? 26 : 24); ++k) {
+        cells << QString::number(proc::Cell(board, k));
+    }
+    return cells.join(' ');
+}
+
+std::optional<proc::Board> ParsePosition(const QString& text) {
+    const QStringList cells = text.split(' ', Qt::SkipEmptyParts);
+    if (cells.size() != 24 && cells.size() != 26) {
+        return std::nullopt;
+    }
+    proc::Board board{};
+    for (int32_t k = 1; k <= cells.size(); ++k) {
+        bool ok = false;
+        proc::Cell(board, k) = cells[k - 1].toInt(&ok);
+        if (!ok || std::abs(proc::Cell(board, k)) > 15) {
+            return std::nullopt;
+        }
+    }
+    if (proc::Cell(board, proc::BlackBar) > 0 || proc::Cell(board, proc::WhiteBar) < 0) {
+        return std::nullopt;
+    }
+    return board;
+}
+
+std::optional<int32_t> ParseCell(const QString& text, proc::Side side, bool source,
+                                 bool ownNumbering) {
+    if (text == QLatin1String("bar") && source) {
+        return side == proc::White ? proc::WhiteBar : proc::BlackBar;
+    }
+    if (text == QLatin1String("off") && !source) {
+        return proc::BearOff;
+    }
+    bool ok = false;
+    const int point = text.toInt(&ok);
+    if (!ok || point < 1 || point > 24) {
+        return std::nullopt;
+    }
+    return ownNumbering ? OwnPoint(side, point) : point;
+}
+
+// "12. Белые 6-5: 24/18 13/8" -> a turn, or nothing.
+std::optional<Turn> ParseTurn(const QString& line, bool ownNumbering) {
+    static const QRegularExpression turnLine(
+        QStringLiteral("^\\d+\\. (Белые|Чёрные) (?:([1-6])-([1-6])|\\?-\\?):(.*)$"));
+    static const QRegularExpression moveToken(
+        QStringLiteral("^(bar|\\d+)/(off|\\d+)(\\*?)(?:\\(([1-4])\\))?$"));
+    const auto m = turnLine.match(line);
+    if (!m.hasMatch()) {
+        return std::nullopt;
+    }
+    Turn turn;
+    turn.side = m.captured(1) == SideName(proc::White, true) ? proc::White : proc::Black;
+    if (m.hasCaptured(2)) {
+        turn.dice = proc::MakeDice(m.captured(2).toInt(), m.captured(3).toInt());
+    }
+    const QStringList tokens = m.captured(4).split(' ', Qt::SkipEmptyParts);
+    if (tokens == QStringList{PassWord} && turn.dice != 0) {
+        turn.passed = true;
+        return turn;
+    }
+    for (const QString& token : tokens) {
+        const auto t = moveToken.match(token);
+        const auto from =
+            t.hasMatch() ? ParseCell(t.captured(1), turn.side, true, ownNumbering) : std::nullopt;
+        const auto to =
+            t.hasMatch() ? ParseCell(t.captured(2), turn.side, false, ownNumbering) : std::nullopt;
+        if (!from || !to) {
+            return std::nullopt;
+        }
+        const int times = t.captured(4).isEmpty() ? 1 : t.captured(4).toInt();
+        for (int i = 0; i < times; ++i) {
+            turn.moves.push_back(ShownMove{turn.side, {*from, *to}, !t.captured(3).isEmpty()});
+        }
+    }
+    return turn.moves.empty() ? std::nullopt : std::optional<Turn>(turn);
+}
+
+bool Listed(const proc::Board& board, proc::Dice dice, proc::Side side, proc::Move move) {
+    proc::MoveList moves;
+    const int32_t n = proc::ListMoves(board, dice, side, moves);
+    return std::find(moves.begin(), moves.begin() + n, move) != moves.begin() + n;
+}
+
+// Whether the move is one the referee could have allowed: with the dice still
+// to play, or with some die when the roll is unknown.
+bool Allowed(const proc::Board& board, proc::Dice dice, proc::Side side, proc::Move move) {
+    if (dice != 0) {
+        return Listed(board, dice, side, move);
+    }
+    for (int die = 1; die <= 6; ++die) {
+        if (Listed(board, proc::MakeDice(die, die), side, move)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Checks one turn against the rules on the board before it; empty when it is
+// allowed, else what is wrong.
+QString CheckTurn(const Turn& turn, proc::Board board) {
+    proc::Dice dice = turn.dice;
+    const bool doubles = proc::FirstDie(dice) == proc::SecondDie(dice);
+    proc::MoveList none;
+    if (turn.passed) {
+        return proc::ListMoves(board, dice, turn.side, none) == 0
+                   ? QString()
+                   : QStringLiteral("пропуск, хотя ход был");
+    }
+    if (dice != 0 && turn.moves.size() > (doubles ? 4u : 2u)) {
+        return QStringLiteral("больше ходов, чем костей");
+    }
+    for (const ShownMove& shown : turn.moves) {
+        if (!Allowed(board, dice, turn.side, shown.move)) {
+            return QStringLiteral("ход %1 невозможен").arg(MoveText(shown));
+        }
+        proc::ApplyMove(board, turn.side, shown.move);
+        if (dice != 0 && !doubles) {
+            dice = proc::RemainingDice(shown.move, dice);
+        }
+    }
+    return QString();
+}
+
+} // namespace
+
+QString RecordText(const GameRecord& record, const QDateTime& date) {
+    QStringList lines{Title, DateKey + date.toString(DateFormat),
+                      WhiteKey + PlayerOf(record, proc::White),
+                      BlackKey + PlayerOf(record, proc::Black), NumberingLine};
+    if (record.Start().board != StandardStart()) {
+        lines << StartKey + PositionText(record.Start().board);
+    }
+    const proc::Dice opening = record.Start().opening;
+    lines
+        << OpeningKey +
+               QStringLiteral("%1 : %2").arg(proc::FirstDie(opening)).arg(proc::SecondDie(opening))
+        << QString();
+    int number = 0;
+    for (const Turn* turn : record.PlayedTurns()) {
+        lines << QStringLiteral("%1. ").arg(++number) + TurnText(*turn);
+    }
+    lines << ResultText(record);
+    return lines.join('\n') + '\n';
+}
+
+std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
+    ParsedRecord parsed;
+    parsed.start = StandardStart();
+    bool titled = false;
+    bool opening = false;
+    bool ownNumbering = false;
+    const QStringList lines = text.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        // A byte-order mark, and the line ends of another system, are not part of a line.
+        const QString line = lines[i].trimmed().remove(QChar(0xFEFF));
+        auto fail = [&](const QString& what) {
+            error = QStringLiteral("строка %1: %2: «%3»").arg(i + 1).arg(what, line.left(80));
+            return std::nullopt;
+        };
+        if (line.isEmpty()) {
+            continue;
+        }
+        if (!titled) {
+            if (line != Title) {
+                return fail(QStringLiteral("это не запись партии"));
+            }
+            titled = true;
+        } else if (line.startsWith(DateKey)) {
+            parsed.date = QDateTime::fromString(line.mid(DateKey.size()), DateFormat);
+        } else if (line.startsWith(WhiteKey)) {
+            parsed.white = line.mid(WhiteKey.size());
+        } else if (line.startsWith(BlackKey)) {
+            parsed.black = line.mid(BlackKey.size());
+        } else if (line == NumberingLine) {
+            ownNumbering = true;
+        } else if (line.startsWith(StartKey)) {
+            const auto board = ParsePosition(line.mid(StartKey.size()));
+            if (!board) {
+                return fail(QStringLiteral("начальная позиция не читается"));
+            }
+            parsed.start = *board;
+        } else if (line.startsWith(OpeningKey)) {
+            const QStringList dice = line.mid(OpeningKey.size()).split(QStringLiteral(" : "));
+            const int a = dice.value(0).toInt();
+            const int b = dice.size() == 2 ? dice[1].toInt() : 0;
+            if (a < 1 || a > 6 || b < 1 || b > 6) {
+                return fail(QStringLiteral("розыгрыш цвета не читается"));
+            }
+            parsed.opening = proc::MakeDice(a, b);
+            opening = true;
+        } else if (line[0].isDigit()) {
+            const auto turn = ParseTurn(line, ownNumbering);
+            if (!turn) {
+                return fail(QStringLiteral("ход не читается"));
+            }
+            parsed.turns.push_back(*turn);
+            parsed.turnLines.push_back(i + 1);
+        }
+    }
+    if (!titled) {
+        error = QStringLiteral("файл пуст");
+        return std::nullopt;
+    }
+    if (!opening) {
+        error = QStringLiteral("нет строки «%1»").arg(OpeningKey.trimmed());
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::optional<GameRecord> ReadRecord(const QString& text, QString& error) {
+    const auto parsed = ParseRecord(text, error);
+    if (!parsed) {
+        return std::nullopt;
+    }
+    GameRecord record;
+    record.Add(StartInfo{parsed->start, parsed->white + QStringLiteral(" (белые)"),
+                         parsed->black + QStringLiteral(" (чёрные)"), parsed->opening});
+    if (parsed->date.isValid()) {
+        record.SetStartTime(parsed->date);
+    }
+    for (size_t i = 0; i < parsed->turns.size(); ++i) {
+        const Turn& turn = parsed->turns[i];
+        if (record.Winner()) {
+            error = QStringLiteral("строка %1: ход после конца партии").arg(parsed->turnLines[i]);
+            return std::nullopt;
+        }
+        const QString wrong = CheckTurn(turn, record.Board());
+        if (!wrong.isEmpty()) {
+            error = QStringLiteral("строка %1: %2").arg(parsed->turnLines[i]).arg(wrong);
+            return std::nullopt;
+        }
+        if (turn.dice != 0) {
+            record.Add(DiceInfo{turn.side, turn.dice});
+        }
+        for (const ShownMove& shown : turn.moves) {
+            record.Add(MoveInfo{turn.side, shown.move});
+        }
+    }
+    record.Finish();
+    return record;
+}
+
+} // namespace record
