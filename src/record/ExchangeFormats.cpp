@@ -128,7 +128,8 @@ QString SgfText(const GameRecord& record, const QDateTime& date) {
     QStringList nodes{root};
     // The start is always set up, so any Board.cfg start arrives as it was.
     const proc::Board& start = record.Start().board;
-    nodes << QStringLiteral(";AE[a:y]AW%1AB%2PL[W]")
+    // The player to move comes first: the checkers are read as that side sees them.
+    nodes << QStringLiteral(";PL[W]AE[a:y]AW%1AB%2")
                  .arg(SgfCheckers(start, proc::White), SgfCheckers(start, proc::Black));
     for (const Turn* turn : record.PlayedTurns()) {
         QString move = QString::number(proc::FirstDie(turn->dice)) +

@@ -1,0 +1,167 @@
+// Games exported as match text and SGF are imported by GNU Backgammon, a
+// program we did not write; the position it reaches at the end must be our
+// final board, with the players' names and the winner.
+#include "SelfPlay.h"
+#include "record/ExchangeFormats.h"
+#include "record/GameFile.h"
+#include "record/RecordText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace record;
+
+namespace {
+
+// Keeps the record of a self-play game as the referee keeps it.
+struct Recorder : selfplay::GameObserver {
+    GameRecord game;
+    proc::Board start;
+    QString white, black;
+    void OnOpening(proc::Dice dice) override {
+        game.Add(StartInfo{start, white + " (белые)", black + " (чёрные)", dice});
+    }
+    void OnRoll(proc::Side side, proc::Dice dice) override { game.Add(DiceInfo{side, dice}); }
+    void OnMove(const proc::Board&, const proc::Board&, proc::Side side, proc::Dice,
+                const proc::MoveList&, int32_t, proc::Move chosen) override {
+        game.Add(MoveInfo{side, chosen});
+    }
+};
+
+GameRecord PlayedGame(const proc::Board& start, uint64_t seed, const QString& white,
+                      const QString& black) {
+    proc::SetDiceClock(selfplay::SeededDiceClock(seed));
+    Recorder recorder;
+    recorder.start = start;
+    recorder.white = white;
+    recorder.black = black;
+    selfplay::PlayGame(start, &recorder);
+    proc::SetDiceClock(nullptr);
+    recorder.game.Finish();
+    return recorder.game;
+}
+
+// A Board.cfg start: fewer checkers, none where the standard start has them.
+proc::Board OddStart() {
+    proc::Board board{};
+    for (auto [cell, count] : {std::pair{3, 2}, {7, 3}, {10, 2}, {14, 4}, {23, 1}, {2, -1},
+                               {9, -2}, {16, -3}, {18, -4}, {21, -2}, {22, -2}}) {
+        proc::Cell(board, cell) = count;
+    }
+    return board;
+}
+
+// One side's checkers counted from its own home, the bar last: as GNU Backgammon tells them.
+QJsonArray OwnView(const proc::Board& board, proc::Side side) {
+    QJsonArray view;
+    for (int point = 1; point <= 24; ++point) {
+        view.append(std::max(proc::Cell(board, OwnPoint(side, point)) * side, 0));
+    }
+    view.append(std::max(proc::Cell(board, side == proc::White ? proc::WhiteBar : proc::BlackBar) *
+                             side,
+                         0));
+    return view;
+}
+
+std::string Text(const QJsonValue& value) {
+    return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact).toStdString()
+                           : value.toString().toStdString();
+}
+
+QString Gnubg() {
+    const QString onPath = QStandardPaths::findExecutable("gnubg");
+    return onPath.isEmpty() ? QStandardPaths::findExecutable("gnubg", {"/usr/games"}) : onPath;
+}
+
+struct Coverage {
+    int hits = 0, entries = 0, doubles = 0, passes = 0, bearOffs = 0;
+    void Count(const GameRecord& game) {
+        for (const Turn* turn : game.PlayedTurns()) {
+            doubles += proc::FirstDie(turn->dice) == proc::SecondDie(turn->dice);
+            passes += turn->passed;
+            for (const ShownMove& m : turn->moves) {
+                hits += m.hit;
+                entries += m.move.from == proc::WhiteBar || m.move.from == proc::BlackBar;
+                bearOffs += m.move.to == proc::BearOff;
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
+    const QString gnubg = Gnubg();
+    ASSERT_FALSE(gnubg.isEmpty()) << "gnubg is not installed (scripts/packages.txt has it)";
+    QTemporaryDir dir;
+    struct Exported {
+        GameRecord game;
+        QString path;
+    };
+    std::vector<Exported> files;
+    Coverage coverage;
+    // Names of the kinds the registration admits, SGF's closing bracket included.
+    // (GNU Backgammon 1.07 keeps the escape of a backslash in a name.)
+    const QString white = QStringLiteral("Анна");
+    const QString black = QStringLiteral("Kot_[Б]^");
+    for (uint64_t seed = 1; seed <= 8; ++seed) {
+        const bool standard = seed <= 5;
+        const GameRecord game =
+            PlayedGame(standard ? StandardStart() : OddStart(), seed, white, black);
+        ASSERT_TRUE(game.Winner()) << seed;
+        coverage.Count(game);
+        for (const char* suffix : {".mat", ".sgf"}) {
+            const QString path = dir.filePath(QStringLiteral("game%1%2").arg(seed).arg(suffix));
+            QString error;
+            // Match text cannot hold another start: it says why instead.
+            const bool written = SaveGame(game, path, error);
+            EXPECT_EQ(written, standard || QString(suffix) == ".sgf") << error.toStdString();
+            if (written) {
+                files.push_back({game, path});
+            }
+        }
+    }
+    EXPECT_GT(coverage.hits, 0);
+    EXPECT_GT(coverage.entries, 0);
+    EXPECT_GT(coverage.doubles, 0);
+    EXPECT_GT(coverage.passes, 0);
+    EXPECT_GT(coverage.bearOffs, 0);
+
+    QStringList paths;
+    for (const Exported& file : files) {
+        paths << file.path;
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VERTAN_GAMES", paths.join('\n'));
+    environment.insert("HOME", dir.path()); // its settings stay in the test's folder
+    process.setProcessEnvironment(environment);
+    process.start(gnubg, {"-t", "-q", "-p", VERTAN_SOURCE_DIR "/tests/record/gnubg_positions.py"});
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(240000));
+    const QByteArray out = process.readAllStandardOutput();
+    std::map<QString, QJsonObject> reached;
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.startsWith("GAME ")) {
+            const QJsonObject game = QJsonDocument::fromJson(line.mid(5)).object();
+            reached[game["file"].toString()] = game;
+        }
+    }
+    ASSERT_EQ(reached.size(), files.size()) << out.toStdString()
+                                            << process.readAllStandardError().toStdString();
+    for (const Exported& file : files) {
+        SCOPED_TRACE(file.path.toStdString());
+        const QJsonObject& got = reached[file.path];
+        // White moves first: GNU Backgammon's first player, X.
+        EXPECT_EQ(Text(got["X"]), white.toStdString());
+        EXPECT_EQ(Text(got["O"]), black.toStdString());
+        EXPECT_EQ(Text(got["winner"]), *file.game.Winner() == proc::White ? "X" : "O");
+        EXPECT_EQ(Text(got["boardX"]), Text(OwnView(file.game.Board(), proc::White)));
+        EXPECT_EQ(Text(got["boardO"]), Text(OwnView(file.game.Board(), proc::Black)));
+    }
+}
