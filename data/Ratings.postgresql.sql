@@ -24,6 +24,14 @@ CREATE TABLE GAMES (
 -- One player's games, and clearing them.
 CREATE INDEX GAMES_BY_WINNER ON GAMES (G_WINPLAYER);
 CREATE INDEX GAMES_BY_LOSER ON GAMES (G_LOSEPLAYER);
+-- The record of each game, beside its journal row under the game's code:
+-- the identity it was played under and the moves in the program's notation.
+CREATE TABLE GAME_RECORDS (
+  R_GAME  BIGINT  PRIMARY KEY,
+  R_IDENT TEXT    UNIQUE,
+  R_TEXT  TEXT    NOT NULL
+);
+
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME COLLATE RU_NAMES);
 

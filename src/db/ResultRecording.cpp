@@ -1,6 +1,8 @@
 #include "db/ResultRecording.h"
 
 #include "db/DbError.h"
+#include "db/GameArchive.h"
+#include "db/QueryKeeper.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 
@@ -33,39 +35,16 @@ void UpdatePoints(TDModule& module, int64_t points, const QString& code) {
     module.IBPlayers.ExecSQL();
 }
 
+// The journal row, and the game's record beside it when there is one.
 void InsertGame(TDModule& module, const QString& date, const QString& winnerCode,
-                const QString& loserCode, int64_t margin, int64_t award) {
+                const QString& loserCode, int64_t margin, int64_t award,
+                const ArchivedGame* archived) {
     const QString gameCode = module.GenID(QStringLiteral("GAMES"));
     module.IBGames.SetSQL(sql::InsertGame(gameCode, date, winnerCode, loserCode, margin, award));
     module.IBGames.ExecSQL();
+    if (archived)
+        StoreRecord(module, gameCode, *archived);
 }
-
-// Recording re-points IBGames and its transaction closes it; a journal that
-// was open shows its statement's current rows again afterwards, whether the
-// recording succeeded or failed.
-class JournalKeeper {
-  public:
-    explicit JournalKeeper(TQuery& games)
-        : games_(games), statement_(games.SQL()), wasOpen_(games.Active()) {}
-    ~JournalKeeper() {
-        if (!wasOpen_)
-            return;
-        // A failed reopening leaves the journal closed; the error that may be
-        // on its way to the sink stays the one reported.
-        try {
-            games_.SetSQL(statement_);
-            games_.Open();
-        } catch (const DbError&) {
-        }
-    }
-    JournalKeeper(const JournalKeeper&) = delete;
-    JournalKeeper& operator=(const JournalKeeper&) = delete;
-
-  private:
-    TQuery& games_;
-    Statement statement_;
-    bool wasOpen_;
-};
 
 } // namespace
 
@@ -97,7 +76,7 @@ int64_t PersonGain(int64_t loserPoints) {
 
 void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                   const QString& blackName, bool whiteHuman, bool blackHuman,
-                  const std::function<QString()>& today) {
+                  const std::function<QString()>& today, const ArchivedGame& archived) {
     const bool whiteWon = r < 0;
     const QString& winner = whiteWon ? whiteName : blackName;
     const QString& loser = whiteWon ? blackName : whiteName;
@@ -112,14 +91,19 @@ void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QStri
     // program killed while the message is up must not lose the game.
     std::exception_ptr failure;
     try {
-        const JournalKeeper journal(module.IBGames);
+        // Recording re-points IBGames and its transaction closes it; a
+        // journal that was open shows its statement's rows again afterwards.
+        const QueryKeeper journal(module.IBGames);
+        // The archive's table is made, where it may be, before the transaction.
+        const ArchivedGame* record =
+            !archived.text.isEmpty() && PrepareArchive(module) ? &archived : nullptr;
         TDModule::Transaction transaction(module);
         if (whiteHuman && blackHuman) {
             const PlayerRow w = ReadPlayer(module, winner);
             const PlayerRow l = ReadPlayer(module, loser);
             const int64_t gain = PersonGain(l.points);
             UpdatePoints(module, w.points + gain, w.code);
-            InsertGame(module, today(), w.code, l.code, margin, gain);
+            InsertGame(module, today(), w.code, l.code, margin, gain, record);
         } else {
             const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
             const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
@@ -127,10 +111,10 @@ void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QStri
             if (computerWon) {
                 if (person.points > 0)
                     UpdatePoints(module, person.points - 1, person.code);
-                InsertGame(module, today(), computerCode, person.code, margin, 1);
+                InsertGame(module, today(), computerCode, person.code, margin, 1, record);
             } else {
                 UpdatePoints(module, person.points + 1, person.code);
-                InsertGame(module, today(), person.code, computerCode, margin, 1);
+                InsertGame(module, today(), person.code, computerCode, margin, 1, record);
             }
         }
         transaction.Commit();

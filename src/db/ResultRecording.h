@@ -2,6 +2,8 @@
 // journal row.
 #pragma once
 
+#include "db/GameArchive.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -46,9 +48,12 @@ int64_t PersonGain(int64_t loserPoints);
     the points and adds the journal row in one write transaction (all of it or
     nothing, committed durably), then announces the result. When the recording
     failed the announcement still comes, and then DbError is thrown (nothing is
-    changed), also when a person's name has no row. today gives the date text. */
+    changed), also when a person's name has no row. today gives the date text.
+    The game's record, when given, is kept in the archive in the same
+    transaction; where the archive cannot be made the game is recorded without. */
 void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                   const QString& blackName, bool whiteHuman, bool blackHuman,
-                  const std::function<QString()>& today = TodayShortDate);
+                  const std::function<QString()>& today = TodayShortDate,
+                  const ArchivedGame& archived = {});
 
 } // namespace db

@@ -108,6 +108,43 @@ Statement Opponents(const QString& name) {
             {name}};
 }
 
+QStringList ArchiveSchema(Dialect dialect) {
+    QStringList statements;
+    for (QString statement : Schema(dialect)) {
+        if (statement.contains(QLatin1String("GAME_RECORDS"))) {
+            statements << statement.replace(QLatin1String("CREATE TABLE "),
+                                            QLatin1String("CREATE TABLE IF NOT EXISTS "));
+        }
+    }
+    return statements;
+}
+
+Statement ArchiveProbe() {
+    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS WHERE R_GAME = -1"), {}};
+}
+
+Statement InsertRecord(const QString& gameCode, const QString& identity, const QString& text) {
+    // Codes are used again once their games are cleared; a record that outlived
+    // its game (a journal row deleted elsewhere) must not stand for the new one.
+    return {QStringLiteral("INSERT INTO GAME_RECORDS VALUES (?,?,?) ON CONFLICT (R_GAME) DO "
+                           "UPDATE SET R_IDENT = excluded.R_IDENT, R_TEXT = excluded.R_TEXT"),
+            {CodeValue(gameCode), identity.isEmpty() ? QVariant() : QVariant(identity), text}};
+}
+
+Statement RecordOfGame(qint64 gameCode) {
+    return {QStringLiteral("SELECT R_TEXT FROM GAME_RECORDS WHERE R_GAME = ?"), {gameCode}};
+}
+
+Statement ClearRecords() {
+    return {QStringLiteral("DELETE FROM GAME_RECORDS"), {}};
+}
+
+Statement ClearPlayerRecords(const QString& code) {
+    return {QStringLiteral("DELETE FROM GAME_RECORDS WHERE R_GAME IN (SELECT G_CODE FROM GAMES "
+                           "WHERE (G_WINPLAYER = ?) OR (G_LOSEPLAYER = ?))"),
+            {CodeValue(code), CodeValue(code)}};
+}
+
 Statement DurableCommits() {
     // A server's commits are durable by its own settings.
     return {QStringLiteral("PRAGMA synchronous = FULL"), {}, QString("")};

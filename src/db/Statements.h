@@ -67,6 +67,21 @@ Statement PlayerByNameOrdered(const QString& name);
 /*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
 Statement Opponents(const QString& name);
 
+// The game archive: each game's record beside its journal row.
+
+/*! The statements that create the archive's table where it is missing. */
+QStringList ArchiveSchema(Dialect dialect);
+/*! Fails where the archive's table is missing; returns no row. */
+Statement ArchiveProbe();
+/*! Stores a game's record under its code, replacing one a cleared game left. */
+Statement InsertRecord(const QString& gameCode, const QString& identity, const QString& text);
+/*! R_TEXT of one game's record. */
+Statement RecordOfGame(qint64 gameCode);
+/*! The records of the games statement 11 clears. */
+Statement ClearRecords();
+/*! The records of the games statement 12 clears; before it runs. */
+Statement ClearPlayerRecords(const QString& code);
+
 /*! Run on every connection as it opens: a commit returns only once it is
     on disk (in WAL mode the default lets a power cut undo the last ones). */
 Statement DurableCommits();

@@ -28,25 +28,35 @@ QString UniqueConnectionName() {
 } // namespace
 
 TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
+    : TDModule(ChosenFor(programFolder), busyTimeoutMs) {}
+
+TDModule::TDModule(const DatabaseChoice& choice, int busyTimeoutMs)
+    : TDModule(Chosen{choice, {}}, busyTimeoutMs) {}
+
+TDModule::TDModule(Chosen chosen, int busyTimeoutMs)
     : IBPlayers([this] { return QueryConnection(playersConnection_); }),
       IBGames([this] { return QueryConnection(gamesConnection_); }),
       QRWork([this] { return Connection(); }),
       connectionName_(UniqueConnectionName()),
       playersConnection_(connectionName_ + QStringLiteral("-players")),
       gamesConnection_(connectionName_ + QStringLiteral("-games")),
+      choice_(std::move(chosen.choice)), configError_(std::move(chosen.error)),
       busyTimeoutMs_(busyTimeoutMs) {
-    try {
-        choice_ = ChooseDatabase(programFolder);
-    } catch (const ConnectionError& error) {
-        // Reported when the module connects, like an unreachable server.
-        configError_ = error.what();
-    }
     if (choice_.dialect == Dialect::PostgreSQL) {
         QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
         return;
     }
     for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+}
+
+TDModule::Chosen TDModule::ChosenFor(const QString& programFolder) {
+    try {
+        return {ChooseDatabase(programFolder), {}};
+    } catch (const ConnectionError& error) {
+        // Reported when the module connects, like an unreachable server.
+        return {{}, error.what()};
+    }
 }
 
 TDModule::~TDModule() {

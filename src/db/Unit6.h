@@ -20,6 +20,8 @@ class TDModule : public QObject {
         Data/Database.cfg are read now; busyTimeoutMs is how long a lock held by
         another process is waited for. */
     explicit TDModule(const QString& programFolder, int busyTimeoutMs = 5000);
+    /*! The same on a database named directly (tools). */
+    explicit TDModule(const DatabaseChoice& choice, int busyTimeoutMs = 5000);
     ~TDModule();
     TDModule(const TDModule&) = delete;
     TDModule& operator=(const TDModule&) = delete;
@@ -42,6 +44,8 @@ class TDModule : public QObject {
     TQuery& OpenPlayer(const QString& name);
     TQuery& OpenOpponents(const QString& name);
 
+    /*! The engine behind the module. */
+    Dialect Engine() const { return choice_.dialect; }
     /*! The SQLite file, or the server's connection string. */
     QString DatabasePath() const { return choice_.target; }
 
@@ -70,6 +74,14 @@ class TDModule : public QObject {
     };
 
   private:
+    // The database chosen, or why Data/Database.cfg could not be used.
+    struct Chosen {
+        DatabaseChoice choice;
+        std::string error;
+    };
+    TDModule(Chosen chosen, int busyTimeoutMs);
+    static Chosen ChosenFor(const QString& programFolder);
+
     // A grid's query fetches lazily, so its statement stays pending and pins
     // the snapshot of its connection. IBPlayers and IBGames therefore read
     // and write on connections of their own, so that the other statements see

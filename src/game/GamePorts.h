@@ -3,6 +3,8 @@
 // that tests and the headless referee can supply their own.
 #pragma once
 
+#include "record/GameRecord.h"
+
 #include <QString>
 #include <cstdint>
 #include <utility>
@@ -85,11 +87,17 @@ struct GameResult {
     QString blackName;
     bool whiteHuman = false;
     bool blackHuman = false;
+    /*! The game move by move, as the client was told it. */
+    record::GameRecord record;
+    /*! The game's identity: its start time and a random id. */
+    QString identity;
 
     bool WhiteWon() const { return r < 0; }
     QString Winner() const { return WhiteWon() ? whiteName : blackName; }
     QString Loser() const { return WhiteWon() ? blackName : whiteName; }
     int32_t Margin() const { return r < 0 ? -r : r; }
+    /*! The record in the program's own notation, dated by the game's start. */
+    QString RecordText() const;
 };
 
 /*! Receives every finished game (the result recording). */

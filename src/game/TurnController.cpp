@@ -2,7 +2,9 @@
 
 #include "text/Win1251.h"
 
+#include <QDateTime>
 #include <QTimer>
+#include <QUuid>
 #include <algorithm>
 #include <array>
 
@@ -38,6 +40,11 @@ void TurnController::Send(const proc::ByteArray& message) {
     link_.SendToClient(message.data(), static_cast<int32_t>(message.size()));
 }
 
+void TurnController::SendDice() {
+    Send(proc::BuildDiceMessage(GameDice, SideToMove));
+    Record.Add(record::DiceInfo{SideToMove, GameDice});
+}
+
 void TurnController::SendMoveList() {
     Send(proc::BuildMoveListMessage(GameBoard, GameDice, SideToMove));
 }
@@ -55,14 +62,20 @@ void TurnController::StartGame() {
     WhiteHuman = WhiteName != ComputerName;
     BlackHuman = BlackName != ComputerName;
 
-    Send(proc::BuildStartMessage(GameBoard, text::ToWin1251Std(WhiteName + " (белые)"),
-                                 text::ToWin1251Std(BlackName + " (чёрные)"), opening));
+    const QString whiteLabel = WhiteName + " (белые)";
+    const QString blackLabel = BlackName + " (чёрные)";
+    Send(proc::BuildStartMessage(GameBoard, text::ToWin1251Std(whiteLabel),
+                                 text::ToWin1251Std(blackLabel), opening));
+    // The record keeps the whole names, which the message cuts to its fields.
+    Record.Add(record::StartInfo{GameBoard, whiteLabel, blackLabel, opening});
+    GameIdentity = Record.StartTime().toUTC().toString(Qt::ISODateWithMs) + ' ' +
+                   QUuid::createUuid().toString(QUuid::WithoutBraces);
     pause_.Wait(StartWait);
 
     SideToMove = proc::White;
     MoveStep = 1;
     GameDice = proc::RollDice();
-    Send(proc::BuildDiceMessage(GameDice, SideToMove));
+    SendDice();
     pause_.Wait(FirstRollWait);
     if (WhiteHuman)
         SendMoveList();
@@ -85,6 +98,7 @@ void TurnController::TimerTimer() {
 void TurnController::PlayMove(proc::Move move, int waitMs) {
     proc::ApplyMove(GameBoard, SideToMove, move);
     Send(proc::BuildMoveMessage(SideToMove, move));
+    Record.Add(record::MoveInfo{SideToMove, move});
     pause_.Wait(waitMs);
 }
 
@@ -167,7 +181,7 @@ void TurnController::ChangePlayer() {
     SideToMove = static_cast<proc::Side>(-SideToMove);
     MoveStep = 1;
     GameDice = proc::RollDice();
-    Send(proc::BuildDiceMessage(GameDice, SideToMove));
+    SendDice();
     pause_.Wait(PassWait);
     if (SideIsHuman(SideToMove))
         SendMoveList();
@@ -179,7 +193,9 @@ void TurnController::EndOfGame(int32_t r) {
     if (CloseDialogHook)
         CloseDialogHook();
     link_.CloseGameServer();
-    sink_.GameEnded(GameResult{r, WhiteName, BlackName, WhiteHuman, BlackHuman});
+    Record.Finish();
+    sink_.GameEnded(
+        GameResult{r, WhiteName, BlackName, WhiteHuman, BlackHuman, Record, GameIdentity});
 }
 
 void TurnController::FormClose() {

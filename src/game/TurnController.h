@@ -35,6 +35,9 @@ class TurnController : public QObject {
     bool WhiteHuman = false;
     bool BlackHuman = false;
     bool GameRunning = false;
+    /*! The game as the client is told it, and the identity it is played under. */
+    record::GameRecord Record;
+    QString GameIdentity;
 
     /*! "Close the new-game dialog", run by EndOfGame. Until a dialog sets its
         own, it runs FormClose (which is what closing the dialog does). */
@@ -64,6 +67,8 @@ class TurnController : public QObject {
 
   private:
     void Send(const proc::ByteArray& message);
+    /*! Sends the roll of the side to move and records it. */
+    void SendDice();
     void SendMoveList();
     /*! Applies the move, echoes it and waits. */
     void PlayMove(proc::Move move, int waitMs);

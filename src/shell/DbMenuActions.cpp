@@ -52,11 +52,12 @@ void NoticeAnnouncer::Announce(const QString& text) {
 }
 
 void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
-                      bool whiteHuman, bool blackHuman) {
+                      bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived) {
     NoticeAnnouncer announcer;
     // A game that is lost to the journal must not pass in silence.
     try {
-        db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman);
+        db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
+                         db::TodayShortDate, archived);
     } catch (const db::DbError& e) {
         ShowError(db::RecordingFailedText(QString::fromUtf8(e.what())));
     }

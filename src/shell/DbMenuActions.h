@@ -28,8 +28,9 @@ class NoticeAnnouncer : public db::Announcer {
 };
 
 /*! The rest of EndOfGame on the program's database module, announcing through
-    notices. A failed recording (nothing recorded) is told in an error box. */
+    notices, with the game's record for the archive. A failed recording
+    (nothing recorded) is told in an error box. */
 void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
-                      bool whiteHuman, bool blackHuman);
+                      bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived = {});
 
 } // namespace shell

@@ -8,7 +8,7 @@ if(TARGET db)
     ${CMAKE_CURRENT_LIST_DIR}/Unit5.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit5.h
     ${CMAKE_CURRENT_LIST_DIR}/Unit7.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit7.h
     ${CMAKE_CURRENT_LIST_DIR}/Unit8.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit8.h)
-  target_link_libraries(shell_dbwindows PUBLIC shell_core db text Qt6::Widgets Qt6::Sql)
+  target_link_libraries(shell_dbwindows PUBLIC shell_core db record desktop_games text Qt6::Widgets Qt6::Sql)
   if(TARGET ratings_db)
     add_dependencies(shell_dbwindows ratings_db)
   endif()

@@ -34,9 +34,11 @@ bool IsProgram(const QFileInfo& info) {
     return programSuffixes.contains(info.suffix().toLower());
 }
 
-int StartProgram(const QString& path, std::function<void(bool)> onExit) {
+int StartProgram(const QString& path, std::function<void(bool)> onExit,
+                 const QStringList& arguments = {}) {
     auto* process = new QProcess(QCoreApplication::instance());
     process->setProgram(path);
+    process->setArguments(arguments);
     process->setWorkingDirectory(QDir::currentPath());
     // The program writes where the launcher writes; an unread pipe would
     // stall it once full.
@@ -85,6 +87,19 @@ int ShellOpen(const QString& target, std::function<void(bool)> onExit) {
         return OpenUrl(plan.url);
     case ShellPlan::Start:
         return StartProgram(plan.program, std::move(onExit));
+    case ShellPlan::Result:
+        break;
+    }
+    return plan.result;
+}
+
+int ShellStart(const QString& target, const QStringList& arguments) {
+    const ShellPlan plan = PlanShellOpen(target);
+    switch (plan.kind) {
+    case ShellPlan::Open:
+        return ShellBadFormat;
+    case ShellPlan::Start:
+        return StartProgram(plan.program, {}, arguments);
     case ShellPlan::Result:
         break;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -26,6 +27,10 @@ constexpr int ShellSuccess = 42;
     told whether it ended normally with status 0.
     Documents, folders and links go to the desktop's default handler. */
 int ShellOpen(const QString& target, std::function<void(bool cleanExit)> onExit = {});
+
+/*! Starts the program target names, as ShellOpen would, with arguments; a
+    target that is no program gives ShellBadFormat. */
+int ShellStart(const QString& target, const QStringList& arguments);
 
 /*! Opens a web address as a link, whatever its host name: an address
     without a scheme is a host name (and path) reached over http. */

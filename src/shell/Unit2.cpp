@@ -3,6 +3,7 @@
 #include "net/TDM.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
+#include "shell/ClientLaunch.h"
 #include "shell/DbMenuActions.h"
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
@@ -21,25 +22,6 @@ TForm2* Form2 = nullptr;
 namespace {
 
 const QString Computer = game::ComputerName;
-
-// The launch errors always name the client as the user knows it.
-QString LaunchError(int shellResult) {
-    switch (shellResult) {
-    case shell::ShellOutOfResources:
-        return QStringLiteral("Недостаточно памяти для запуска программы!");
-    case shell::ShellFileNotFound:
-        return QStringLiteral("Не найден файл tolvaner.exe!");
-    case shell::ShellPathNotFound:
-        return QStringLiteral("Не найден путь к файлу tolvaner.exe!");
-    case shell::ShellBadFormat:
-        return QStringLiteral("Неправильный формат файла tolvaner.exe!");
-    default:
-        // Any other failure of the shell (access denied, no association):
-        // reported too, instead of waiting for a client that never starts.
-        return shellResult <= 32 ? QStringLiteral("Не удалось запустить программу tolvaner.exe!")
-                                 : QString();
-    }
-}
 
 } // namespace
 
@@ -152,7 +134,7 @@ void TForm2::Button1Click() {
                 if (self)
                     shell::DropErrors([&] { self->ClientExited(clean); });
             });
-        const QString error = LaunchError(result);
+        const QString error = shell::ClientLaunchError(result);
         if (error.isEmpty()) {
             awaitingClient_ = true;
             hide();
@@ -249,5 +231,5 @@ QString TForm2::SecondName() const {
 
 void TForm2::GameEnded(const game::GameResult& result) {
     shell::RecordGameResult(result.r, result.whiteName, result.blackName, result.whiteHuman,
-                            result.blackHuman);
+                            result.blackHuman, {result.identity, result.RecordText()});
 }

@@ -1,10 +1,20 @@
 #include "shell/Unit8.h"
 
+#include "db/GameArchive.h"
 #include "db/Unit6.h"
+#include "desktop/Analysis.h"
+#include "desktop/GameFileDialog.h"
+#include "record/GameFile.h"
+#include "record/RecordText.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
+#include "shell/ClientLaunch.h"
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
 
 using namespace shell;
 
@@ -33,6 +43,23 @@ TForm8::TForm8(db::TDModule& module, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this,
             [this] { DropErrors([this] { Button2Click(); }); });
 
+    // A recorded game opens from its row: the context menu, a double-click or Enter.
+    DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const int row = DBGrid->rowAt(at.y());
+        if (row >= 0)
+            ShowGameMenu(row, DBGrid->viewport()->mapToGlobal(at));
+    });
+    connect(DBGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        ShowGameMenu(index.row(), QCursor::pos());
+    });
+    DBGrid->installEventFilter(this);
+    AskGamePath = [this](const QString& recordText) {
+        QString error;
+        const auto game = record::ReadRecord(recordText, error);
+        return game ? desktop::AskGameFile(this, *game, QStringLiteral("партия.txt")) : QString();
+    };
+
     DropErrors([this] { FormCreate(); });
 }
 
@@ -48,10 +75,82 @@ void TForm8::FormCreate() {
 void TForm8::Button2Click() {
     if (!AskConfirm(QStringLiteral("Вы действительно хотите очистить журнал?")))
         return;
-    module_.IBGames.SetSQL(JournalPlayerCode.isEmpty()
-                               ? db::sql::ClearGames()
-                               : db::sql::ClearPlayerGames(JournalPlayerCode));
-    module_.IBGames.ExecSQL();
+    db::ClearJournal(module_, JournalPlayerCode);
+}
+
+bool TForm8::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int row = DBGrid->currentIndex().row();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && row >= 0) {
+            const QRect cell = DBGrid->visualRect(DBGrid->currentIndex());
+            ShowGameMenu(row, DBGrid->viewport()->mapToGlobal(cell.center()));
+            return true;
+        }
+    }
+    return TFormBase::eventFilter(watched, event);
+}
+
+std::unique_ptr<QMenu> TForm8::GameMenu(int row) {
+    module_.IBGames.MoveTo(row);
+    const qint64 code = module_.IBGames.FieldAsInteger(QStringLiteral("G_CODE"));
+    const QString text = db::ReadGameRecord(module_, code).value_or(QString());
+    auto menu = std::make_unique<QMenu>(this);
+    QAction* view = menu->addAction(QStringLiteral("Просмотреть партию"));
+    QAction* save = menu->addAction(QStringLiteral("Сохранить партию…"));
+    connect(view, &QAction::triggered, this,
+            [this, text, code] { DropErrors([&] { ViewGame(text, code); }); });
+    connect(save, &QAction::triggered, this, [this, text] { DropErrors([&] { SaveGame(text); }); });
+    if (!desktop::AnalysisProgram().isEmpty()) {
+        QAction* analyse = menu->addAction(desktop::AnalysisItem);
+        connect(analyse, &QAction::triggered, this,
+                [this, text] { DropErrors([&] { AnalyseGame(text); }); });
+    }
+    // A game recorded before the archive existed has no record.
+    for (QAction* action : menu->actions()) {
+        action->setEnabled(!text.isEmpty());
+        if (text.isEmpty())
+            action->setToolTip(QStringLiteral("Ходы этой партии не сохранены"));
+    }
+    return menu;
+}
+
+void TForm8::ShowGameMenu(int row, const QPoint& at) {
+    std::unique_ptr<QMenu> menu;
+    DropErrors([&] { menu = GameMenu(row); });
+    if (menu)
+        menu->exec(at);
+}
+
+void TForm8::ViewGame(const QString& recordText, qint64 code) {
+    const QString path = viewed_.filePath(QStringLiteral("game-%1.txt").arg(code));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(recordText.toUtf8()) < 0) {
+        ShowError(QStringLiteral("Не удалось подготовить партию к просмотру: %1")
+                      .arg(file.errorString()));
+        return;
+    }
+    file.close();
+    const QString error = ClientLaunchError(StartClientOnGame(path));
+    if (!error.isEmpty())
+        ShowError(error);
+}
+
+void TForm8::SaveGame(const QString& recordText) {
+    QString error;
+    const auto game = record::ReadRecord(recordText, error);
+    const QString path = game ? AskGamePath(recordText) : QString();
+    if (game && (path.isEmpty() || record::SaveGame(*game, path, error)))
+        return;
+    ShowError(QStringLiteral("Не удалось сохранить партию: %1").arg(error));
+}
+
+void TForm8::AnalyseGame(const QString& recordText) {
+    QString error;
+    const auto game = record::ReadRecord(recordText, error);
+    if (!game || !desktop::OpenInAnalysis(*game, error))
+        ShowError(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
 }
 
 void TForm8::Button1Click() {

@@ -4,6 +4,12 @@
 #include "shell/DbGrid.h"
 #include "shell/FormBase.h"
 
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+class QMenu;
+
 namespace db {
 class TDModule;
 }
@@ -30,8 +36,25 @@ class TForm8 : public shell::TFormBase {
     void Button2Click();
     void Button1Click();
 
+    /*! The game menu of a grid row (context menu, double-click, Enter):
+        "Просмотреть партию", "Сохранить партию…" and, where GNU Backgammon
+        is installed, its analysis; disabled for a game without a record.
+        Throws db::DbError when the row cannot be read. */
+    std::unique_ptr<QMenu> GameMenu(int row);
+    /*! Asks where to save a game; empty: cancelled. Tests replace it. */
+    std::function<QString(const QString& recordText)> AskGamePath;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void ShowGameMenu(int row, const QPoint& at);
+    void ViewGame(const QString& recordText, qint64 code);
+    void SaveGame(const QString& recordText);
+    void AnalyseGame(const QString& recordText);
+
     db::TDModule& module_;
+    QTemporaryDir viewed_; // games handed to the board client, removed when the program ends
 };
 
 extern TForm8* Form8;

@@ -104,7 +104,7 @@ TEST(RatingsDbTool, CreatesTheSchemaThenCopiesThroughTheProgramFolder) {
                {"--program-folder", server.Path(), "--create", "--copy", club.DatabaseFile()});
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    EXPECT_EQ(tool.readAllStandardOutput(), "tables created\ncopied 4 players and 4 games\n");
+    EXPECT_EQ(tool.readAllStandardOutput(), "tables created\ncopied 4 players, 4 games and 0 game records\n");
     EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"),
               club.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"));
     // Tables that exist already are not made again, and a second copy is refused.

@@ -467,6 +467,7 @@ TEST_P(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
     form5.reset();
     dm.reset();
     if (Server()) {
+        folder.Exec("DROP TABLE GAME_RECORDS");
         folder.Exec("DROP TABLE GAMES");
         folder.Exec("DROP TABLE PLAYERS");
     } else {

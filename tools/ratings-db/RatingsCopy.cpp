@@ -138,11 +138,18 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
                               .arg(players)
                               .arg(games)
                               .toStdString());
+    // The games' records go with them; an older file has none, and then no
+    // record the server kept may stand for one of the copied games.
+    for (const QString& statement : db::sql::ArchiveSchema(Dialect::PostgreSQL))
+        Exec(server, statement);
+    Exec(server, QStringLiteral("DELETE FROM GAME_RECORDS"));
     Exec(server, QStringLiteral("DELETE FROM GAMES"));
     Exec(server, QStringLiteral("DELETE FROM PLAYERS"));
     Copied copied;
     copied.players = CopyTable(file.Connection(), server, QStringLiteral("PLAYERS"));
     copied.games = CopyTable(file.Connection(), server, QStringLiteral("GAMES"));
+    if (file.Connection().tables().contains(QStringLiteral("GAME_RECORDS")))
+        copied.records = CopyTable(file.Connection(), server, QStringLiteral("GAME_RECORDS"));
     transaction.Commit();
     return copied;
 }

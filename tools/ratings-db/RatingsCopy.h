@@ -16,10 +16,11 @@ void CreateSchema(const QSqlDatabase& server);
 struct Copied {
     int64_t players = 0;
     int64_t games = 0;
+    int64_t records = 0;
 };
 
-/*! Copies every player (code, name, points) and the whole journal of the
-    SQLite file into the server's tables in one transaction that other
+/*! Copies every player (code, name, points), the whole journal and the
+    games' records of the SQLite file into the server's tables in one transaction that other
     launchers' writes wait for. A target that already has players besides the
     computer's row, or games, is refused unless replace: then all its rows
     are deleted first. The file is only read. Throws db::DbError. */

@@ -1,20 +1,46 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
+// ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
 // Makes the tables of a club's PostgreSQL database and copies an existing
-// Ratings.mdb into it. The password comes from PGPASSWORD or ~/.pgpass.
+// Ratings.mdb into it; writes a game of the archive to a file. The password
+// comes from PGPASSWORD or ~/.pgpass.
+#include "GameExport.h"
 #include "RatingsCopy.h"
 #include "db/DatabaseConfig.h"
 #include "db/DbError.h"
+#include "db/Unit6.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSqlError>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 int Fail(const QString& text) {
     std::fprintf(stderr, "ratings-db: %s\n", text.toLocal8Bit().constData());
     return 1;
+}
+
+// A game from either engine: the folder's own database, or the server named.
+int Export(const QCommandLineParser& parser) {
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "ratings-db: --export CODE FILE\n");
+        return 2;
+    }
+    std::unique_ptr<db::TDModule> module;
+    if (parser.isSet("server"))
+        module = std::make_unique<db::TDModule>(
+            db::DatabaseChoice{db::Dialect::PostgreSQL, parser.value("server")});
+    else if (parser.isSet("program-folder"))
+        module = std::make_unique<db::TDModule>(parser.value("program-folder"));
+    else
+        return Fail("give --server CONNINFO or --program-folder DIR");
+    const ratingsdb::ExportResult result = ratingsdb::ExportGame(
+        *module, parser.value("export"), parser.positionalArguments().first());
+    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n", result.code == 0 ? "" : "ratings-db: ",
+                 result.message.toLocal8Bit().constData());
+    return result.code;
 }
 
 } // namespace
@@ -30,10 +56,14 @@ int main(int argc, char** argv) {
         {"create", "Create the tables on the empty database."},
         {"copy", "Copy the players and journal of a Ratings.mdb file.", "file"},
         {"replace", "With --copy: delete the players and games the server has first."},
+        {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
     });
+    parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);
+    if (parser.isSet("export"))
+        return Export(parser);
     if (!parser.isSet("create") && !parser.isSet("copy"))
-        return Fail("nothing to do: give --create, --copy FILE or both");
+        return Fail("nothing to do: give --create, --copy FILE or both, or --export CODE FILE");
 
     QString server = parser.value("server");
     try {
@@ -57,8 +87,9 @@ int main(int argc, char** argv) {
         if (parser.isSet("copy")) {
             const ratingsdb::Copied copied =
                 ratingsdb::CopyRatings(parser.value("copy"), connection, parser.isSet("replace"));
-            std::printf("copied %lld players and %lld games\n", static_cast<long long>(copied.players),
-                        static_cast<long long>(copied.games));
+            std::printf("copied %lld players, %lld games and %lld game records\n",
+                        static_cast<long long>(copied.players), static_cast<long long>(copied.games),
+                        static_cast<long long>(copied.records));
         }
     } catch (const db::DbError& error) {
         return Fail(QString::fromUtf8(error.what()));

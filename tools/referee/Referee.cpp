@@ -124,7 +124,8 @@ bool Referee::Record(const game::GameResult& result) {
     db::TDModule module(options_.programFolder);
     try {
         db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
-                         result.whiteHuman, result.blackHuman);
+                         result.whiteHuman, result.blackHuman, db::TodayShortDate,
+                         {result.identity, result.RecordText()});
         return true;
     } catch (const db::DbError& e) {
         announcer.Announce(db::RecordingFailedText(QString::fromUtf8(e.what())));

@@ -1,0 +1,76 @@
+#include "db/GameArchive.h"
+
+#include "db/DbError.h"
+#include "db/QueryKeeper.h"
+#include "db/Unit6.h"
+
+#include <QDebug>
+#include <utility>
+
+namespace db {
+
+bool ArchiveExists(TDModule& module) {
+    try {
+        module.QRWork.SetSQL(sql::ArchiveProbe());
+        module.QRWork.Open();
+        module.QRWork.Close();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+bool PrepareArchive(TDModule& module) {
+    if (ArchiveExists(module)) {
+        return true;
+    }
+    try {
+        for (const QString& statement : sql::ArchiveSchema(module.Engine())) {
+            module.QRWork.SetSQL(Statement(statement));
+            module.QRWork.ExecSQL();
+        }
+        return true;
+    } catch (const DbError& error) {
+        // A server role without the right to create tables: games are still
+        // recorded, without their records.
+        static bool told = false;
+        if (!std::exchange(told, true)) {
+            qWarning("vertan: games are recorded without their records: %s", error.what());
+        }
+        return false;
+    }
+}
+
+void StoreRecord(TDModule& module, const QString& gameCode, const ArchivedGame& game) {
+    module.QRWork.SetSQL(sql::InsertRecord(gameCode, game.identity, game.text));
+    module.QRWork.ExecSQL();
+}
+
+std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode) {
+    if (!ArchiveExists(module)) {
+        return std::nullopt;
+    }
+    module.QRWork.SetSQL(sql::RecordOfGame(gameCode));
+    module.QRWork.Open();
+    if (module.QRWork.Eof()) {
+        return std::nullopt;
+    }
+    return module.QRWork.FieldAsString(QStringLiteral("R_TEXT"));
+}
+
+void ClearJournal(TDModule& module, const QString& playerCode) {
+    const bool archive = ArchiveExists(module);
+    const QueryKeeper players(module.IBPlayers);
+    TDModule::Transaction transaction(module);
+    if (archive) {
+        module.QRWork.SetSQL(playerCode.isEmpty() ? sql::ClearRecords()
+                                                  : sql::ClearPlayerRecords(playerCode));
+        module.QRWork.ExecSQL();
+    }
+    module.IBGames.SetSQL(playerCode.isEmpty() ? sql::ClearGames()
+                                               : sql::ClearPlayerGames(playerCode));
+    module.IBGames.ExecSQL();
+    transaction.Commit();
+}
+
+} // namespace db
