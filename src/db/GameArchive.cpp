@@ -25,10 +25,8 @@ bool PrepareArchive(TDModule& module) {
         return true;
     }
     try {
-        for (const QString& statement : sql::ArchiveSchema(module.Engine())) {
-            module.QRWork.SetSQL(Statement(statement));
-            module.QRWork.ExecSQL();
-        }
+        for (const QString& statement : sql::ArchiveSchema(module.Engine()))
+            module.Run(Statement(statement));
         return true;
     } catch (const DbError& error) {
         // A server role without the right to create tables: games are still

@@ -44,6 +44,10 @@ class TDModule : public QObject {
     TQuery& OpenPlayer(const QString& name);
     TQuery& OpenOpponents(const QString& name);
 
+    /*! Runs a statement without values as it stands on the main connection:
+        what a server cannot prepare (transaction control, schema). Throws DbError. */
+    void Run(const Statement& statement);
+
     /*! The engine behind the module. */
     Dialect Engine() const { return choice_.dialect; }
     /*! The SQLite file, or the server's connection string. */
@@ -94,7 +98,6 @@ class TDModule : public QObject {
     QSqlDatabase QueryConnection(const QString& name);
     QSqlDatabase OpenFile(QSqlDatabase connection, const QString& name);
     QSqlDatabase OpenServer(QSqlDatabase connection);
-    void Run(const Statement& statement);
 
     QString connectionName_;
     QString playersConnection_;

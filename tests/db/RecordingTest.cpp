@@ -2,6 +2,7 @@
 // journal row, and all-or-nothing on failure.
 #include "RatingsFolder.h"
 #include "db/DbError.h"
+#include "db/GameArchive.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
@@ -223,6 +224,67 @@ TEST_P(RecordingTest, ServerLostMidwayRecordsNothingAndTheNextRecordingWorks) {
     Record(-2, "Анна", "Борис", true, true);
     EXPECT_EQ(Points(), "0;5;6");
     EXPECT_EQ(Games(), "1|07.12.2026|2|3|2|2");
+}
+
+// The archive keeps each recorded game's record under its code, in the same
+// transaction as its journal row, also on a database made before the archive.
+TEST_P(RecordingTest, RecordsAreKeptBesideTheirGamesAndClearedWithThem) {
+    Players(5, 5);
+    const db::ArchivedGame game{"2026-12-08T10:00:00.000Z 1", "Партия в нарды\nпервая\n"};
+    const struct {
+        const char* what;
+        bool dropArchive;
+        bool unknownLoser;
+        const char* records; // R_GAME|R_IDENT|R_TEXT afterwards
+    } cases[] = {
+        {"recorded with its record", false, false, "1|2026-12-08T10:00:00.000Z 1|Партия в нарды\nпервая\n"},
+        {"a failed recording keeps no record", false, true, ""},
+        {"an older database gets the archive", true, false, "1|2026-12-08T10:00:00.000Z 1|Партия в нарды\nпервая\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.Exec("DELETE FROM GAMES");
+        folder.Exec(c.dropArchive ? "DROP TABLE GAME_RECORDS" : "DELETE FROM GAME_RECORDS");
+        const QString loser = c.unknownLoser ? "Призрак" : "Борис";
+        try {
+            RecordResult(dm, announcer, -1, "Анна", loser, true, true, Today, game);
+        } catch (const DbError&) {
+            EXPECT_TRUE(c.unknownLoser);
+        }
+        EXPECT_EQ(folder.Rows("SELECT * FROM GAME_RECORDS ORDER BY R_GAME"), c.records);
+        EXPECT_EQ(db::ReadGameRecord(dm, 1).value_or("none"), c.unknownLoser ? "none" : game.text);
+    }
+
+    // Clearing one player's games takes their records and leaves the others'.
+    folder.AddPlayer(4, "Вера", 0);
+    RecordResult(dm, announcer, -1, "Вера", Computer, true, false, Today, {"2", "вторая"});
+    RecordResult(dm, announcer, -1, "Борис", Computer, true, false, Today, {"3", "третья"});
+    db::ClearJournal(dm, "2");
+    EXPECT_EQ(folder.Rows("SELECT R_GAME FROM GAME_RECORDS ORDER BY R_GAME"), "2;3");
+    // A journal row deleted elsewhere leaves its record; the game that takes
+    // the code next never shows it.
+    folder.Exec("DELETE FROM GAMES WHERE G_CODE = 3");
+    RecordResult(dm, announcer, -1, "Анна", Computer, true, false, Today, {"4", "новая"});
+    EXPECT_EQ(db::ReadGameRecord(dm, 3).value_or("none"), "новая");
+    db::ClearJournal(dm, QString());
+    EXPECT_EQ(folder.Rows("SELECT COUNT(*) FROM GAME_RECORDS"), "0");
+}
+
+TEST_P(RecordingTest, ARoleThatMayNotCreateTablesRecordsWithoutTheRecord) {
+    if (GetParam() != db::Dialect::PostgreSQL)
+        GTEST_SKIP() << "a SQLite file has no roles";
+    Players(5, 5);
+    folder.Exec("DROP TABLE GAME_RECORDS");
+    folder.Exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vertan_player') "
+                "THEN CREATE ROLE vertan_player LOGIN; END IF; END $$");
+    folder.Exec("GRANT SELECT, INSERT, UPDATE, DELETE ON PLAYERS, GAMES TO vertan_player");
+    folder.Exec("REVOKE CREATE ON SCHEMA public FROM PUBLIC");
+    QString server = folder.Server();
+    server.replace("user=vertan ", "user=vertan_player ");
+    TDModule player(db::DatabaseChoice{db::Dialect::PostgreSQL, server}, 0);
+    RecordResult(player, announcer, -1, "Анна", "Борис", true, true, Today, {"1", "запись"});
+    EXPECT_EQ(Games(), "1|07.12.2026|2|3|1|2");
+    EXPECT_FALSE(db::ArchiveExists(player));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordingTest,

@@ -1,7 +1,7 @@
 // Games exported as match text and SGF are imported by GNU Backgammon, a
 // program we did not write; the position it reaches at the end must be our
 // final board, with the players' names and the winner.
-#include "SelfPlay.h"
+#include "RecordedGame.h"
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 #include "record/RecordText.h"
@@ -17,34 +17,6 @@
 using namespace record;
 
 namespace {
-
-// Keeps the record of a self-play game as the referee keeps it.
-struct Recorder : selfplay::GameObserver {
-    GameRecord game;
-    proc::Board start;
-    QString white, black;
-    void OnOpening(proc::Dice dice) override {
-        game.Add(StartInfo{start, white + " (белые)", black + " (чёрные)", dice});
-    }
-    void OnRoll(proc::Side side, proc::Dice dice) override { game.Add(DiceInfo{side, dice}); }
-    void OnMove(const proc::Board&, const proc::Board&, proc::Side side, proc::Dice,
-                const proc::MoveList&, int32_t, proc::Move chosen) override {
-        game.Add(MoveInfo{side, chosen});
-    }
-};
-
-GameRecord PlayedGame(const proc::Board& start, uint64_t seed, const QString& white,
-                      const QString& black) {
-    proc::SetDiceClock(selfplay::SeededDiceClock(seed));
-    Recorder recorder;
-    recorder.start = start;
-    recorder.white = white;
-    recorder.black = black;
-    selfplay::PlayGame(start, &recorder);
-    proc::SetDiceClock(nullptr);
-    recorder.game.Finish();
-    return recorder.game;
-}
 
 // A Board.cfg start: fewer checkers, none where the standard start has them.
 proc::Board OddStart() {
@@ -112,7 +84,7 @@ TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
     for (uint64_t seed = 1; seed <= 8; ++seed) {
         const bool standard = seed <= 5;
         const GameRecord game =
-            PlayedGame(standard ? StandardStart() : OddStart(), seed, white, black);
+            selfplay::RecordedGame(standard ? StandardStart() : OddStart(), seed, white, black);
         ASSERT_TRUE(game.Winner()) << seed;
         coverage.Count(game);
         for (const char* suffix : {".mat", ".sgf"}) {
