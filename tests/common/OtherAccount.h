@@ -6,10 +6,13 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,5 +77,43 @@ class OtherAccount {
     int fromChild_ = -1;
     int code_ = -1;
 };
+
+inline sockaddr_storage Loopback(int family, uint16_t port) {
+    sockaddr_storage s{};
+    if (family == AF_INET) {
+        auto* a = reinterpret_cast<sockaddr_in*>(&s);
+        *a = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    } else {
+        auto* a = reinterpret_cast<sockaddr_in6*>(&s);
+        a->sin6_family = AF_INET6;
+        a->sin6_port = htons(port);
+        a->sin6_addr = in6addr_loopback;
+    }
+    return s;
+}
+
+inline uint16_t PortOf(const sockaddr_storage& s) {
+    return ntohs(s.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(s).sin_port
+                                        : reinterpret_cast<const sockaddr_in6&>(s).sin6_port);
+}
+
+// A child's part: listens on loopback, tells the test its port, and holds
+// the first connection until the other side closes it.
+inline int ListenAndHold(int family, int toTest) {
+    const int server = socket(family, SOCK_STREAM, 0);
+    sockaddr_storage at = Loopback(family, 0);
+    socklen_t size = sizeof at;
+    if (bind(server, reinterpret_cast<sockaddr*>(&at), size) != 0 || listen(server, 1) != 0 ||
+        getsockname(server, reinterpret_cast<sockaddr*>(&at), &size) != 0)
+        return 1;
+    const uint16_t port = PortOf(at);
+    if (write(toTest, &port, sizeof port) != sizeof port)
+        return 1;
+    const int held = accept(server, nullptr, nullptr);
+    char byte;
+    while (read(held, &byte, 1) > 0) {
+    }
+    return 0;
+}
 
 } // namespace testsupport

@@ -5,52 +5,15 @@
 #include "net/SocketOwner.h"
 
 #include <QTemporaryDir>
-#include <arpa/inet.h>
-#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 
 using namespace net;
+using testsupport::ListenAndHold;
+using testsupport::Loopback;
+using testsupport::PortOf;
 
 namespace {
-
-sockaddr_storage Loopback(int family, uint16_t port) {
-    sockaddr_storage s{};
-    if (family == AF_INET) {
-        auto* a = reinterpret_cast<sockaddr_in*>(&s);
-        *a = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    } else {
-        auto* a = reinterpret_cast<sockaddr_in6*>(&s);
-        a->sin6_family = AF_INET6;
-        a->sin6_port = htons(port);
-        a->sin6_addr = in6addr_loopback;
-    }
-    return s;
-}
-
-uint16_t PortOf(const sockaddr_storage& s) {
-    return ntohs(s.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(s).sin_port
-                                        : reinterpret_cast<const sockaddr_in6&>(s).sin6_port);
-}
-
-// The child listens, tells the port, and keeps the connection until we close.
-int ListenAndHold(int family, int toTest) {
-    const int server = socket(family, SOCK_STREAM, 0);
-    sockaddr_storage at = Loopback(family, 0);
-    socklen_t size = sizeof at;
-    if (bind(server, reinterpret_cast<sockaddr*>(&at), size) != 0 || listen(server, 1) != 0 ||
-        getsockname(server, reinterpret_cast<sockaddr*>(&at), &size) != 0)
-        return 1;
-    const uint16_t port = PortOf(at);
-    if (write(toTest, &port, sizeof port) != sizeof port)
-        return 1;
-    const int held = accept(server, nullptr, nullptr);
-    char byte;
-    while (read(held, &byte, 1) > 0) {
-    }
-    return 0;
-}
 
 // Both ends of a v4 and a v6 loopback connection whose far end account
 // `far` holds, asked by netlink and by /proc.
