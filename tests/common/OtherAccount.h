@@ -1,6 +1,6 @@
 // A part of a test played by another account of this computer: a forked
-// child that becomes `nobody` (or stays, for the own-account cases) and runs
-// plain system calls only. Switching accounts needs root, as in CI.
+// child that becomes `nobody` (switching needs root, as in CI) and makes
+// plain system calls only.
 #pragma once
 
 #include <QEventLoop>
@@ -11,8 +11,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,52 +20,43 @@ inline constexpr uid_t Nobody = 65534;
 
 class OtherAccount {
   public:
-    /*! Forks; the child takes account uid (when it differs from ours), runs
-        body with the write end of a pipe to the test and exits with its result. */
+    /*! The child takes account uid (unless it is ours), runs body with the
+        write end of a pipe to the test and exits with body's result. */
     OtherAccount(uid_t uid, const std::function<int(int toTest)>& body) {
         int ends[2];
         if (pipe2(ends, O_CLOEXEC) != 0)
             return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ends[0]);
-            const bool become = uid == geteuid() ||
-                                (setgroups(0, nullptr) == 0 && setgid(uid) == 0 && setuid(uid) == 0);
-            _exit(become ? body(ends[1]) : 100);
-        }
+        if ((pid_ = fork()) == 0)
+            _exit(uid == geteuid() || (setgroups(0, nullptr) == 0 && setgid(uid) == 0 &&
+                                       setuid(uid) == 0)
+                      ? body(ends[1])
+                      : 100);
         close(ends[1]);
         fromChild_ = ends[0];
     }
     ~OtherAccount() {
-        if (pid_ > 0 && code_ < 0) {
-            kill(pid_, SIGKILL);
+        if (pid_ > 0 && code_ < 0 && kill(pid_, SIGKILL) == 0)
             waitpid(pid_, nullptr, 0);
-        }
-        if (fromChild_ >= 0)
-            close(fromChild_);
+        close(fromChild_);
     }
-    /*! What the child wrote first (a port), read as it comes. */
+    /*! What the child wrote first (a port). */
     template <typename T> bool Read(T& value) {
-        return pid_ > 0 && read(fromChild_, &value, sizeof value) == sizeof value;
+        return read(fromChild_, &value, sizeof value) == sizeof value;
     }
     /*! Turns the event loop until the child ends (its pipe closes); its exit code. */
-    int Finish(int timeoutMs = 30000) {
-        if (pid_ <= 0)
-            return -1;
+    int Finish() {
         QEventLoop loop;
         QSocketNotifier closed(fromChild_, QSocketNotifier::Read);
         bool ended = false;
         QObject::connect(&closed, &QSocketNotifier::activated, &loop, [&] {
             char rest[64];
-            ended = read(fromChild_, rest, sizeof rest) <= 0;
-            if (ended)
+            if ((ended = read(fromChild_, rest, sizeof rest) <= 0))
                 loop.quit();
         });
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         loop.exec();
-        // Its pipe closed as it exited: the wait is for that exit alone.
         int status = 0;
-        if (ended && waitpid(pid_, &status, 0) == pid_)
+        if (ended && waitpid(pid_, &status, 0) == pid_) // exiting: its pipe just closed
             code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
         return code_;
     }
@@ -80,25 +69,17 @@ class OtherAccount {
 
 inline sockaddr_storage Loopback(int family, uint16_t port) {
     sockaddr_storage s{};
-    if (family == AF_INET) {
-        auto* a = reinterpret_cast<sockaddr_in*>(&s);
-        *a = {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    } else {
-        auto* a = reinterpret_cast<sockaddr_in6*>(&s);
-        a->sin6_family = AF_INET6;
-        a->sin6_port = htons(port);
-        a->sin6_addr = in6addr_loopback;
-    }
+    s.ss_family = static_cast<sa_family_t>(family);
+    reinterpret_cast<sockaddr_in&>(s).sin_port = htons(port); // where sin6_port is too
+    if (family == AF_INET)
+        reinterpret_cast<sockaddr_in&>(s).sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    else
+        reinterpret_cast<sockaddr_in6&>(s).sin6_addr = in6addr_loopback;
     return s;
 }
 
-inline uint16_t PortOf(const sockaddr_storage& s) {
-    return ntohs(s.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(s).sin_port
-                                        : reinterpret_cast<const sockaddr_in6&>(s).sin6_port);
-}
-
-// A child's part: listens on loopback, tells the test its port, and holds
-// the first connection until the other side closes it.
+/*! A child's part: listens on loopback, writes its port to the test and
+    holds the first connection until the other side closes it. */
 inline int ListenAndHold(int family, int toTest) {
     const int server = socket(family, SOCK_STREAM, 0);
     sockaddr_storage at = Loopback(family, 0);
@@ -106,14 +87,12 @@ inline int ListenAndHold(int family, int toTest) {
     if (bind(server, reinterpret_cast<sockaddr*>(&at), size) != 0 || listen(server, 1) != 0 ||
         getsockname(server, reinterpret_cast<sockaddr*>(&at), &size) != 0)
         return 1;
-    const uint16_t port = PortOf(at);
-    if (write(toTest, &port, sizeof port) != sizeof port)
-        return 1;
-    const int held = accept(server, nullptr, nullptr);
+    const uint16_t port = ntohs(reinterpret_cast<sockaddr_in&>(at).sin_port);
     char byte;
+    const int held = write(toTest, &port, sizeof port) == sizeof port ? accept(server, nullptr, nullptr) : -1;
     while (read(held, &byte, 1) > 0) {
     }
-    return 0;
+    return held < 0;
 }
 
 } // namespace testsupport

@@ -107,15 +107,13 @@ TEST_F(RefereeTool, ClientLeavingFirstEndsWithExitCodeOne) {
     EXPECT_EQ(ref.lines, QStringList{"client disconnected"});
 }
 
-// As the nobody account: connects, and 0 when the referee closes the
-// connection without a byte of the game.
+// As nobody: connects, and 0 when closed without a byte of the game.
 int KnockAsAnotherAccount(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_storage to = testsupport::Loopback(AF_INET, port);
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0)
-        return 2;
     char byte;
-    return read(fd, &byte, 1) > 0 ? 1 : 0;
+    return connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ? 2
+                                                                                : read(fd, &byte, 1) > 0;
 }
 
 TEST_F(RefereeTool, AnotherAccountIsTurnedAwayAndTheOwnClientPlays) {

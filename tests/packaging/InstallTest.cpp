@@ -236,9 +236,7 @@ TEST(Install, UsersFolderIsTheUsersAloneAndAnOpenOneIsClosedOnce) {
         EXPECT_EQ(OpenToOthers(installed.User(path)), 0) << path.toStdString();
     // A folder made by an older package, open to everyone.
     for (const QString& path : paths)
-        ASSERT_EQ(chmod(QFile::encodeName(installed.User(path)).constData(),
-                        path.endsWith(".mdb") || path.endsWith(".cfg") ? 0644 : 0755),
-                  0);
+        ASSERT_EQ(chmod(QFile::encodeName(installed.User(path)).constData(), 0755), 0);
     EXPECT_EQ(installed.Prepare().err.count(told), 1);
     for (const QString& path : paths)
         EXPECT_EQ(OpenToOthers(installed.User(path)), 0) << path.toStdString();
