@@ -92,8 +92,14 @@ void ServerLink::CheckServerAccount() {
         return;
     }
     const net::SocketOwnerAnswer owner = net::PeerOwner(socket_.socketDescriptor());
-    if (owner.found == net::OwnerFound::NoSuchSocket && ++ownerChecks_ < OwnerChecks) {
-        ownerCheck_.start();
+    if (owner.found == net::OwnerFound::NoSuchSocket) {
+        if (++ownerChecks_ < OwnerChecks) {
+            ownerCheck_.start();
+        } else { // gone: as a failed attempt
+            lastError_ = QStringLiteral("no program holds the referee's end");
+            socket_.abort();
+            AttemptFailed();
+        }
         return;
     }
     if (owner.found == net::OwnerFound::CannotTell) {

@@ -67,7 +67,8 @@ constexpr int NewSynRecv = 12;
 SocketOwnerAnswer Owner(int state, uint64_t inode, uint32_t uid) {
     const bool held = state != TCP_SYN_RECV && state != TCP_TIME_WAIT && state != NewSynRecv &&
                       (state != TCP_FIN_WAIT2 || inode != 0);
-    return held ? SocketOwnerAnswer{OwnerFound::Yes, uid} : SocketOwnerAnswer{OwnerFound::NoSuchSocket, 0};
+    return held ? SocketOwnerAnswer{OwnerFound::Yes, uid}
+                : SocketOwnerAnswer{OwnerFound::NoSuchSocket, 0};
 }
 
 // --- netlink: one exact look-up by the connection's two ends ---
@@ -241,11 +242,19 @@ bool IsOwnAccount(const SocketOwnerAnswer& answer) {
 #else // no facility to ask: every answer is CannotTell
 
 namespace net {
-SocketOwnerAnswer SocketOwner(const sockaddr_storage&, const sockaddr_storage&) { return {}; }
-SocketOwnerAnswer PeerOwner(intptr_t) { return {}; }
-bool IsOwnAccount(const SocketOwnerAnswer&) { return false; }
+SocketOwnerAnswer SocketOwner(const sockaddr_storage&, const sockaddr_storage&) {
+    return {};
+}
+SocketOwnerAnswer PeerOwner(intptr_t) {
+    return {};
+}
+bool IsOwnAccount(const SocketOwnerAnswer&) {
+    return false;
+}
 namespace detail {
-SocketOwnerAnswer OwnerByNetlink(const sockaddr_storage&, const sockaddr_storage&) { return {}; }
+SocketOwnerAnswer OwnerByNetlink(const sockaddr_storage&, const sockaddr_storage&) {
+    return {};
+}
 SocketOwnerAnswer OwnerByProcNet(const sockaddr_storage&, const sockaddr_storage&,
                                  const std::string&) {
     return {};

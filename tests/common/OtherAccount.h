@@ -27,8 +27,8 @@ class OtherAccount {
         if (pipe2(ends, O_CLOEXEC) != 0)
             return;
         if ((pid_ = fork()) == 0)
-            _exit(uid == geteuid() || (setgroups(0, nullptr) == 0 && setgid(uid) == 0 &&
-                                       setuid(uid) == 0)
+            _exit(uid == geteuid() ||
+                          (setgroups(0, nullptr) == 0 && setgid(uid) == 0 && setuid(uid) == 0)
                       ? body(ends[1])
                       : 100);
         close(ends[1]);
@@ -89,7 +89,8 @@ inline int ListenAndHold(int family, int toTest) {
         return 1;
     const uint16_t port = ntohs(reinterpret_cast<sockaddr_in&>(at).sin_port);
     char byte;
-    const int held = write(toTest, &port, sizeof port) == sizeof port ? accept(server, nullptr, nullptr) : -1;
+    const int held =
+        write(toTest, &port, sizeof port) == sizeof port ? accept(server, nullptr, nullptr) : -1;
     while (read(held, &byte, 1) > 0) {
     }
     return held < 0;

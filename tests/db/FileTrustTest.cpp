@@ -15,8 +15,8 @@ TEST(DatabaseConfig, FileOtherAccountsCouldChangeIsRefused) {
         mode_t mode;
         uid_t owner;
         bool used;
-    } cases[] = {{0600, own, true},   {0644, own, true},   {0664, own, false},
-                 {0622, own, false},  {0666, own, false},  {0600, nobody, false}};
+    } cases[] = {{0600, own, true},  {0644, own, true},  {0664, own, false},
+                 {0622, own, false}, {0666, own, false}, {0600, nobody, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << std::oct << c.mode << std::dec << " uid " << c.owner);
         RatingsFolder folder(false);

@@ -31,7 +31,8 @@ void CheckBothEnds(uid_t far) {
         const sockaddr_storage elsewhere = Loopback(family, port ^ 1);
         for (const bool netlink : {true, false}) {
             const auto ask = [netlink](const sockaddr_storage& l, const sockaddr_storage& r) {
-                const auto a = netlink ? detail::OwnerByNetlink(l, r) : detail::OwnerByProcNet(l, r);
+                const auto a =
+                    netlink ? detail::OwnerByNetlink(l, r) : detail::OwnerByProcNet(l, r);
                 return std::pair(a.found, a.uid);
             };
             EXPECT_EQ(ask(theirs, mine), std::pair(OwnerFound::Yes, uint32_t{far})) << netlink;
@@ -66,9 +67,12 @@ TEST(SocketOwner, ProcLinesOfSocketsNoProgramHoldsAreNoOwner) {
         const char* socket;
         uint32_t owner; // 0: none
     } cases[] = {
-        {"tcp", v4, "01 1000 5", 1000},  {"tcp", v4, "06 0 0", 0} /* TIME_WAIT */,
-        {"tcp", v4, "05 0 0", 0} /* closed FIN_WAIT2 */, {"tcp", v4, "05 1000 9", 1000},
-        {"tcp", v4, "03 1000 0", 0} /* handshake */,     {"tcp6", mapped, "01 1001 6", 1001},
+        {"tcp", v4, "01 1000 5", 1000},
+        {"tcp", v4, "06 0 0", 0} /* TIME_WAIT */,
+        {"tcp", v4, "05 0 0", 0} /* closed FIN_WAIT2 */,
+        {"tcp", v4, "05 1000 9", 1000},
+        {"tcp", v4, "03 1000 0", 0} /* handshake */,
+        {"tcp6", mapped, "01 1001 6", 1001},
         {"tcp", "0100007F:9C41 0100007F:0FA0 ", "01 1000 5", 0},
     };
     for (const auto& c : cases) {
@@ -87,9 +91,9 @@ TEST(SocketOwner, ProcLinesOfSocketsNoProgramHoldsAreNoOwner) {
         EXPECT_EQ(answer.found, c.owner ? OwnerFound::Yes : OwnerFound::NoSuchSocket);
         EXPECT_EQ(answer.uid, c.owner);
     }
-    EXPECT_EQ(detail::OwnerByProcNet(Loopback(AF_INET, 1), Loopback(AF_INET, 2), "/nonexistent")
-                  .found,
-              OwnerFound::CannotTell);
+    EXPECT_EQ(
+        detail::OwnerByProcNet(Loopback(AF_INET, 1), Loopback(AF_INET, 2), "/nonexistent").found,
+        OwnerFound::CannotTell);
 }
 
 } // namespace
