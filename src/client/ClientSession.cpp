@@ -12,6 +12,10 @@ ClientSession::ClientSession(SessionOptions options, LogSink log, QObject* paren
         Log(QStringLiteral("error: ") + reason);
         emit ConnectFailed(reason);
     });
+    connect(&link_, &ServerLink::ForeignServer, this, [this](uint uid) {
+        Log(QStringLiteral("error: the referee belongs to another account (uid %1)").arg(uid));
+        emit ForeignServer();
+    });
     connect(&link_, &ServerLink::BytesArrived, this, &ClientSession::OnBytes);
     connect(&link_, &ServerLink::ClosedByServer, this, [this] {
         model_.SetGameOver();

@@ -61,6 +61,8 @@ class ClientSession : public QObject {
   signals:
     void ConnectedToServer();
     void ConnectFailed(const QString& reason);
+    /*! The referee on the port is another account's program: the client left it. */
+    void ForeignServer();
     /*! The model changed: redraw. */
     void Changed();
     /*! A move echo was applied; the view animates it. */

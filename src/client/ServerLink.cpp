@@ -1,9 +1,15 @@
 #include "client/ServerLink.h"
 
+#include "net/SocketOwner.h"
+
 namespace client {
 namespace {
 // An attempt that neither connects nor fails within this time is abandoned.
 constexpr int StallMs = 2000;
+// The referee's end of a new connection may still be finishing the handshake,
+// and then has no owner yet: asked again this often, up to this many times.
+constexpr int OwnerCheckMs = 10;
+constexpr int OwnerChecks = 100;
 } // namespace
 
 ServerLink::ServerLink(QObject* parent) : QObject(parent) {
@@ -17,12 +23,13 @@ ServerLink::ServerLink(QObject* parent) : QObject(parent) {
         socket_.abort();
         AttemptFailed();
     });
+    ownerCheck_.setSingleShot(true);
+    ownerCheck_.setInterval(OwnerCheckMs);
+    connect(&ownerCheck_, &QTimer::timeout, this, &ServerLink::CheckServerAccount);
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         stall_.stop();
-        connected_ = true;
-        // Each move goes out at once, never held back to merge with the next.
-        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        emit Connected();
+        ownerChecks_ = 0;
+        CheckServerAccount();
     });
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
         if (!connected_ && !closing_) {
@@ -33,6 +40,9 @@ ServerLink::ServerLink(QObject* parent) : QObject(parent) {
         }
     });
     connect(&socket_, &QTcpSocket::readyRead, this, [this] {
+        if (!connected_) {
+            return; // not before the referee's account is known
+        }
         const QByteArray bytes = socket_.readAll();
         if (!bytes.isEmpty()) {
             emit BytesArrived(bytes);
@@ -75,6 +85,44 @@ void ServerLink::AttemptFailed() {
                     .arg(lastError_));
 }
 
+// Only a referee of our own account gets our moves: on a shared computer
+// another account's program could be listening on the port.
+void ServerLink::CheckServerAccount() {
+    if (closing_ || socket_.state() != QAbstractSocket::ConnectedState) {
+        return;
+    }
+    const net::SocketOwnerAnswer owner = net::PeerOwner(socket_.socketDescriptor());
+    if (owner.found == net::OwnerFound::NoSuchSocket) {
+        if (++ownerChecks_ < OwnerChecks) {
+            ownerCheck_.start();
+        } else { // gone: as a failed attempt
+            lastError_ = QStringLiteral("no program holds the referee's end");
+            socket_.abort();
+            AttemptFailed();
+        }
+        return;
+    }
+    if (owner.found == net::OwnerFound::CannotTell) {
+        static bool told = false;
+        if (!told) {
+            qWarning("cannot tell which account runs the referee; playing with it anyway");
+        }
+        told = true;
+    } else if (!net::IsOwnAccount(owner)) {
+        closing_ = true;
+        socket_.abort();
+        emit ForeignServer(owner.uid);
+        return;
+    }
+    connected_ = true;
+    // Each move goes out at once, never held back to merge with the next.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    emit Connected();
+    if (socket_.bytesAvailable() > 0) {
+        emit BytesArrived(socket_.readAll());
+    }
+}
+
 bool ServerLink::Send(const proc::ByteArray& bytes) {
     if (!IsConnected()) {
         return false;
@@ -89,6 +137,7 @@ void ServerLink::Close() {
     closing_ = true;
     retry_.stop();
     stall_.stop();
+    ownerCheck_.stop();
     if (IsConnected()) {
         socket_.flush();
         socket_.disconnectFromHost();

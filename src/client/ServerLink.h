@@ -22,7 +22,9 @@ class ServerLink : public QObject {
     explicit ServerLink(QObject* parent = nullptr);
 
     /*! Connects to host:port. A refused or stalled attempt is retried every
-        retryMs until windowMs have passed since this call; then Failed. */
+        retryMs until windowMs have passed since this call; then Failed. A
+        server of another account of this computer is left at once: then
+        ForeignServer instead of Connected. */
     void Open(const QHostAddress& host, quint16 port, int windowMs = 10000, int retryMs = 250);
     /*! Sends one whole message; false when not connected. */
     bool Send(const proc::ByteArray& bytes);
@@ -33,6 +35,8 @@ class ServerLink : public QObject {
   signals:
     void Connected();
     void Failed(const QString& reason);
+    /*! The program that answered belongs to another account; the link is closed. */
+    void ForeignServer(uint uid);
     /*! An attempt failed and another follows after the retry interval. */
     void Retrying(const QString& reason);
     void BytesArrived(const QByteArray& bytes);
@@ -43,10 +47,13 @@ class ServerLink : public QObject {
     void Attempt();
     void AttemptFailed();
     void OnDisconnected();
+    void CheckServerAccount();
 
     QTcpSocket socket_;
     QTimer retry_;
     QTimer stall_;
+    QTimer ownerCheck_;
+    int ownerChecks_ = 0;
     QElapsedTimer since_;
     QHostAddress host_;
     quint16 port_ = 0;

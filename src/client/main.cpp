@@ -102,17 +102,25 @@ int main(int argc, char** argv) {
     };
     QObject::connect(&session, &client::ClientSession::ConnectedToServer, &window,
                      [&] { window.Board().SetNotice(QString()); });
+    // The notice stays on screen a while; a test run ends at once.
+    auto endWithNotice = [&](const QString& notice) {
+        window.Board().SetNotice(notice);
+        if (args->autoPlay) {
+            app.exit(3);
+        } else {
+            QTimer::singleShot(FailureMs, &window, &QWidget::close);
+        }
+    };
     QObject::connect(&session, &client::ClientSession::ConnectFailed, &window,
                      [&](const QString& reason) {
                          Err(reason);
-                         window.Board().SetNotice(
+                         endWithNotice(
                              QStringLiteral("Не удалось подключиться к игре (порт %1)").arg(port));
-                         if (args->autoPlay) {
-                             app.exit(3);
-                         } else {
-                             QTimer::singleShot(FailureMs, &window, &QWidget::close);
-                         }
                      });
+    QObject::connect(&session, &client::ClientSession::ForeignServer, &window, [&] {
+        Err(QStringLiteral("the program on port %1 belongs to another account").arg(port));
+        endWithNotice(QStringLiteral("Порт %1 занят программой другого пользователя").arg(port));
+    });
     auto saveRecord = [&] {
         if (args->record.isEmpty()) {
             return true;

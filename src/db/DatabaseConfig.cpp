@@ -1,6 +1,7 @@
 #include "db/DatabaseConfig.h"
 
 #include "db/DbError.h"
+#include "db/FileTrust.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,8 @@ DatabaseChoice ChooseDatabase(const QString& programFolder) {
     const QString path = data + QStringLiteral("/Database.cfg");
     if (!QFile::exists(path))
         return {Dialect::SQLite, data + QStringLiteral("/Ratings.mdb")};
+    if (const QString others = OthersMayChange(path); !others.isEmpty())
+        Refuse(path, others);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         Refuse(path, file.errorString());

@@ -16,8 +16,9 @@ struct DatabaseChoice {
 
 /*! Absent Data/Database.cfg: SQLite on Data/Ratings.mdb. Present: its first
     line "postgresql" and a libpq connection string ("key=value ...") on the
-    next. Throws ConnectionError for a file that cannot be read, names another
-    engine or has no connection string. */
+    next. Throws ConnectionError for a file that cannot be read, that other
+    accounts could change (OthersMayChange), that names another engine or
+    has no connection string. */
 DatabaseChoice ChooseDatabase(const QString& programFolder);
 
 /*! The connection string as handed to the server: a connect_timeout of 10 s

@@ -1,5 +1,7 @@
 #include "net/TDM.h"
 
+#include "net/SocketOwner.h"
+
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -9,6 +11,32 @@
 namespace net {
 
 TDM* DM = nullptr;
+
+namespace {
+
+// Loopback keeps other computers out, not the other accounts of this one:
+// only a client of the launcher's own account may take the game.
+bool FromOwnAccount(const QTcpSocket& socket) {
+    const SocketOwnerAnswer owner = PeerOwner(socket.socketDescriptor());
+    if (owner.found == OwnerFound::CannotTell) {
+        static bool told = false;
+        if (!told)
+            qWarning("game socket: cannot tell which account connects; any local program may play");
+        told = true;
+        return true;
+    }
+    if (IsOwnAccount(owner))
+        return true;
+    if (owner.found == OwnerFound::Yes)
+        qWarning("game socket: refused a connection from port %u of another account (uid %u)",
+                 unsigned{socket.peerPort()}, unsigned{owner.uid});
+    else
+        qWarning("game socket: refused a connection from port %u that no program holds",
+                 unsigned{socket.peerPort()});
+    return false;
+}
+
+} // namespace
 
 TDM::TDM(QObject* parent) : QObject(parent), ServerSocket(new QTcpServer(this)) {
     connect(ServerSocket, &QTcpServer::newConnection, this, &TDM::ServerSocketAccept);
@@ -87,8 +115,9 @@ int64_t TDM::BytesWaiting() const {
 
 void TDM::ServerSocketAccept() {
     while (QTcpSocket* socket = ServerSocket->nextPendingConnection()) {
-        if (ClientConnected && client_ != nullptr) {
-            // One game at a time: a stray connection must not restart it.
+        // One game at a time: a stray connection must not restart it. One of
+        // another account goes the same way, and the real client may follow.
+        if ((ClientConnected && client_ != nullptr) || !FromOwnAccount(*socket)) {
             socket->abort();
             socket->deleteLater();
             continue;

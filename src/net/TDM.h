@@ -66,9 +66,10 @@ class TDM : public QObject {
         received yet: at most ClientReadBufferBytes; more may wait in the kernel. */
     int64_t BytesWaiting() const;
 
-    /*! Takes every pending connection: the first one while no client is
-        connected becomes the client (and the game starts); any other one is
-        closed at once. */
+    /*! Takes every pending connection: the first one from a program of this
+        process's own account while no client is connected becomes the client
+        (and the game starts); any other one is closed at once, and one of
+        another account is logged. */
     void ServerSocketAccept();
     /*! Counts one read notification; reads nothing. */
     void ServerSocketClientRead();

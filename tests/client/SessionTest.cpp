@@ -6,6 +6,7 @@
 #include "client/BoardGeometry.h"
 #include "client/BoardWidget.h"
 #include "client/ClientSession.h"
+#include "common/OtherAccount.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -182,4 +183,22 @@ TEST(Session, PersonClicksSendTheMoveAndNothingElse) {
     click(24, 1);
     click(18, 0);
     EXPECT_TRUE(referee.NothingArrived());
+}
+
+TEST(Session, LeavesAServerOfAnotherAccount) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a second account needs root";
+    testsupport::OtherAccount other(testsupport::Nobody, [](int toTest) {
+        return testsupport::ListenAndHold(AF_INET, toTest);
+    });
+    uint16_t port = 0;
+    ASSERT_TRUE(other.Read(port));
+    ClientSession session({true, 1}, nullptr);
+    QSignalSpy foreign(&session, &ClientSession::ForeignServer);
+    QSignalSpy connected(&session, &ClientSession::ConnectedToServer);
+    session.Start(port);
+    ASSERT_TRUE(Until([&] { return !foreign.isEmpty(); }));
+    EXPECT_TRUE(connected.isEmpty());
+    EXPECT_FALSE(session.Connected());
+    EXPECT_EQ(other.Finish(), 0) << "the client did not close the connection";
 }

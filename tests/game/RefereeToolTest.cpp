@@ -1,6 +1,7 @@
 // The referee and test client programs, run as separate processes the way
 // scripts use them.
 #include "GameTestSupport.h"
+#include "common/OtherAccount.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -104,6 +105,33 @@ TEST_F(RefereeTool, ClientLeavingFirstEndsWithExitCodeOne) {
     EXPECT_EQ(client.exitCode, 0);
     EXPECT_EQ(ref.exitCode, 1);
     EXPECT_EQ(ref.lines, QStringList{"client disconnected"});
+}
+
+// As nobody: connects, and 0 when closed without a byte of the game.
+int KnockAsAnotherAccount(uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_storage to = testsupport::Loopback(AF_INET, port);
+    char byte;
+    return connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ? 2
+                                                                                : read(fd, &byte, 1) > 0;
+}
+
+TEST_F(RefereeTool, AnotherAccountIsTurnedAwayAndTheOwnClientPlays) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a second account needs root";
+    ProgramFolder folder(BoardText(ShortGame));
+    const uint16_t port = StartReferee({"--first", "Компьютер", "--second", "Компьютер",
+                                        "--program-folder", QString::fromStdString(folder.Path())});
+    ASSERT_NE(port, 0);
+    testsupport::OtherAccount other(testsupport::Nobody,
+                                    [port](int) { return KnockAsAnotherAccount(port); });
+    EXPECT_EQ(other.Finish(), 0) << "another account's program got into the game";
+    const Outcome client = Client(port, {});
+    const Outcome ref = Finish(referee);
+    EXPECT_EQ(client.exitCode, 0);
+    EXPECT_EQ(ref.exitCode, 0);
+    EXPECT_TRUE(ref.lines.value(0).startsWith("winner: Компьютер"));
+    EXPECT_TRUE(referee.readAllStandardError().contains("another account (uid 65534)"));
 }
 
 TEST_F(RefereeTool, BadCommandLinesAndMissingPositionExitWithTwo) {

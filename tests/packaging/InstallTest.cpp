@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -217,6 +218,29 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
                   "SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = '" + player + "'"),
               "1");
     EXPECT_TRUE(Read(installed.User("Config.cfg")).contains("server_port " + port));
+}
+
+// The rights of the path's group and of everyone else; -1 when it is missing.
+int OpenToOthers(const QString& path) {
+    struct stat status {};
+    return lstat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 077) : -1;
+}
+
+TEST(Install, UsersFolderIsTheUsersAloneAndAnOpenOneIsClosedOnce) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    const QString told = QStringLiteral("open to other users");
+    const QStringList paths = {"", "Data", "Data/Ratings.mdb", "Data/Options.cfg", "Config.cfg"};
+    EXPECT_FALSE(installed.Prepare().err.contains(told));
+    for (const QString& path : paths)
+        EXPECT_EQ(OpenToOthers(installed.User(path)), 0) << path.toStdString();
+    // A folder made by an older package, open to everyone.
+    for (const QString& path : paths)
+        ASSERT_EQ(chmod(QFile::encodeName(installed.User(path)).constData(), 0755), 0);
+    EXPECT_EQ(installed.Prepare().err.count(told), 1);
+    for (const QString& path : paths)
+        EXPECT_EQ(OpenToOthers(installed.User(path)), 0) << path.toStdString();
+    EXPECT_FALSE(installed.Prepare().err.contains(told)) << "closed once";
 }
 
 TEST(Install, AnyPrefixAndTheUsersDataFolder) {

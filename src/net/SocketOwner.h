@@ -1,0 +1,46 @@
+// Which account owns a local TCP socket: the game's two programs play only
+// with a peer of their own account. Standard C++ and the system's sockets;
+// no Qt, so the board client uses it without the launcher's socket module.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/socket.h>
+
+namespace net {
+
+enum class OwnerFound {
+    Yes,          // uid is the owner
+    NoSuchSocket, // the kernel holds no such socket of a process's (gone, or never there)
+    CannotTell,   // no facility answers: another platform, or the kernel's are closed to us
+};
+
+struct SocketOwnerAnswer {
+    OwnerFound found = OwnerFound::CannotTell;
+    uint32_t uid = 0;
+};
+
+/*! The account owning the TCP socket whose own end is `local` and whose
+    other end is `remote` (AF_INET or AF_INET6; v4-mapped addresses are the
+    v4 ones). On Linux the kernel's socket diagnostics answer over netlink,
+    /proc/net/tcp and tcp6 when netlink cannot; elsewhere CannotTell. Sockets
+    that the kernel keeps after their owner let go (TIME_WAIT, a half-open
+    handshake) report no owner and count as no socket. */
+SocketOwnerAnswer SocketOwner(const sockaddr_storage& local, const sockaddr_storage& remote);
+
+/*! The owner of the socket at the other end of the connected TCP socket
+    `descriptor`: NoSuchSocket once that end is gone. */
+SocketOwnerAnswer PeerOwner(intptr_t descriptor);
+
+/*! True when the answer names this process's effective account. */
+bool IsOwnAccount(const SocketOwnerAnswer& answer);
+
+namespace detail {
+/*! The two ways of asking, each alone (tests, the benchmark). The second
+    reads tcp and tcp6 in the folder given. */
+SocketOwnerAnswer OwnerByNetlink(const sockaddr_storage& local, const sockaddr_storage& remote);
+SocketOwnerAnswer OwnerByProcNet(const sockaddr_storage& local, const sockaddr_storage& remote,
+                                 const std::string& folder = "/proc/net");
+} // namespace detail
+
+} // namespace net
