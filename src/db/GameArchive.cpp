@@ -1,7 +1,6 @@
 #include "db/GameArchive.h"
 
 #include "db/DbError.h"
-#include "db/QueryKeeper.h"
 #include "db/Unit6.h"
 
 #include <QDebug>
@@ -58,8 +57,8 @@ std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode) {
 
 void ClearJournal(TDModule& module, const QString& playerCode) {
     const bool archive = ArchiveExists(module);
-    const QueryKeeper players(module.IBPlayers);
-    TDModule::Transaction transaction(module);
+    // Clearing changes no player: the ratings grid keeps its rows and its row.
+    TDModule::Transaction transaction(module, true);
     if (archive) {
         module.QRWork.SetSQL(playerCode.isEmpty() ? sql::ClearRecords()
                                                   : sql::ClearPlayerRecords(playerCode));

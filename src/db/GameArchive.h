@@ -34,8 +34,8 @@ std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode);
 
 /*! "Очистить журнал": deletes the games of the journal's last opening (all,
     or every game of playerCode) with their records, in one transaction, as
-    statement 11 or 12 on IBGames. The other shared query shows what it
-    showed. Throws DbError (nothing deleted). */
+    statement 11 or 12 on IBGames. IBPlayers stays as it was. Throws
+    DbError (nothing deleted). */
 void ClearJournal(TDModule& module, const QString& playerCode);
 
 } // namespace db

@@ -198,8 +198,9 @@ void TDModule::Run(const Statement& statement) {
         throw DbError((text + ": " + query.lastError().text()).toStdString());
 }
 
-TDModule::Transaction::Transaction(TDModule& module) : module_(module) {
-    module_.IBPlayers.Close();
+TDModule::Transaction::Transaction(TDModule& module, bool keepPlayers) : module_(module) {
+    if (!keepPlayers)
+        module_.IBPlayers.Close();
     module_.IBGames.Close();
     module_.QRWork.Close();
     module_.Run(sql::BeginWrite());

@@ -62,10 +62,12 @@ class TDModule : public QObject {
 
     /*! A write transaction that every other writer waits for: rolls back
         unless committed. The shared queries are closed first so no read of
-        this connection pins an old snapshot. Throws DbError. */
+        this connection pins an old snapshot; keepPlayers leaves IBPlayers
+        (the ratings grid) open for a transaction that writes no player.
+        Throws DbError. */
     class Transaction {
       public:
-        explicit Transaction(TDModule& module);
+        explicit Transaction(TDModule& module, bool keepPlayers = false);
         ~Transaction();
         Transaction(const Transaction&) = delete;
         Transaction& operator=(const Transaction&) = delete;

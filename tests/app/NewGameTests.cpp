@@ -3,7 +3,10 @@
 // program folder's database.
 #include "WholeGame.h"
 
+#include "db/GameArchive.h"
 #include "db/ResultRecording.h"
+#include "db/Unit6.h"
+#include "record/RecordText.h"
 #include "game/GamePorts.h"
 #include "net/TDM.h"
 #include "proc/proc.h"
@@ -185,6 +188,17 @@ TEST_P(PersonAgainstComputer, AnnouncesAndRecords) {
     EXPECT_EQ(rows[0].margin, 3);
     EXPECT_EQ(rows[0].award, 1);
     EXPECT_EQ(rows[0].date, db::TodayShortDate()); // its format is tested with the recording
+
+    // The game's record is kept beside its row and replays, by the rules, to
+    // the referee's final board.
+    const auto text = db::ReadGameRecord(*db::DModule, 1);
+    ASSERT_TRUE(text);
+    QString error;
+    const auto game = record::ReadRecord(*text, error);
+    ASSERT_TRUE(game) << error.toStdString();
+    EXPECT_EQ(game->Board(), Form2->Game().GameBoard);
+    EXPECT_EQ(game->Margin(), 3);
+    EXPECT_EQ(record::PlayerOf(*game, *game->Winner()), winner);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, PersonAgainstComputer,

@@ -2,8 +2,10 @@
 // over a real SQLite file and a real PostgreSQL server; message boxes are
 // answered through the hook.
 #include "RatingsFolder.h"
+#include "RecordedGame.h"
 #include "db/DbError.h"
 #include "db/Unit6.h"
+#include "record/RecordText.h"
 #include "shell/AppOptions.h"
 #include "shell/DbMenuActions.h"
 #include "shell/MessageBoxes.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSqlQueryModel>
 #include <QTest>
@@ -441,10 +444,59 @@ TEST_P(WindowsTest, ClearingTheJournal) {
     form8->Button2->click();
     EXPECT_EQ(folder.Rows("SELECT G_CODE FROM GAMES ORDER BY G_CODE"), "2");
     EXPECT_EQ(dm->DataSource2()->rowCount(), 0); // the grid stays empty until reopened
+    EXPECT_EQ(dm->IBPlayers.RecNo(), 1);          // the ratings keep their row
     EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"), "0;3;5;3");
     form7->Button2->click();
     form8->Button2->click();
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), 0);
+}
+
+// A journal row offers its game when the archive has its record: to save in
+// the format the file's type names, and to view in the board client.
+TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
+    const record::GameRecord game =
+        selfplay::RecordedGame(record::StandardStart(), 5, "Борис", "Компьютер");
+    const QString text = record::RecordText(game, game.StartTime());
+    folder.Exec(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (2, NULL, '%1')").arg(text));
+    form7->OpenRatings();
+    form7->Button2->click(); // all games: codes 1, 2, 3
+    const auto unrecorded = form8->GameMenu(0);
+    const auto before = unrecorded->actions();
+    ASSERT_GE(before.size(), 2);
+    EXPECT_EQ(before[0]->text(), "Просмотреть партию");
+    EXPECT_EQ(before[1]->text(), "Сохранить партию…");
+    for (QAction* action : before)
+        EXPECT_FALSE(action->isEnabled()) << "a game recorded before the archive";
+    const auto menu = form8->GameMenu(1);
+    for (QAction* action : menu->actions())
+        EXPECT_TRUE(action->isEnabled());
+
+    QString asked;
+    const QString sgf = folder.Path() + "/saved.sgf";
+    form8->AskGamePath = [&](const QString& recordText) { return asked = recordText, sgf; };
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(asked, text);
+    QFile saved(sgf);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("(;FF[4]GM[6]"));
+
+    // The board client named in the options starts on the game, in the program folder.
+    const QString told = folder.Path() + "/client-args";
+    QFile client(folder.Path() + "/client");
+    ASSERT_TRUE(client.open(QIODevice::WriteOnly));
+    client.write("#!/bin/sh\n{ pwd; echo \"$1\"; cat \"$2\"; } > " + told.toUtf8() + ".part\n"
+                 "mv " + told.toUtf8() + ".part " + told.toUtf8() + "\n");
+    client.close();
+    client.setPermissions(client.permissions() | QFile::ExeOwner);
+    shell::ProgramFolder = folder.Path();
+    shell::ClientPath = "client";
+    menu->actions()[0]->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(told), 20000);
+    QFile args(told);
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()), folder.Path() + "\n--open\n" + text);
+    EXPECT_TRUE(boxes.isEmpty());
+    shell::ClientPath.clear();
 }
 
 TEST_P(WindowsTest, FailingStatementsLeaveWindowsAsTheyWere) {
