@@ -1,10 +1,13 @@
 // ratings-db: the server's schema, and a club's Ratings.mdb copied onto it.
 #include "RatingsCopy.h"
+#include "RecordedGame.h"
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "record/RecordText.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSqlQueryModel>
 #include <gtest/gtest.h>
@@ -124,4 +127,50 @@ TEST(RatingsDbTool, CreatedSchemaHoldsOnlyTheComputerRow) {
     EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS"), "1|Computer|0");
     EXPECT_EQ(server.Rows("SELECT * FROM GAMES"), "");
     EXPECT_THROW(ratingsdb::CreateSchema(server.Connection()), db::DbError);
+}
+
+// A game of the archive written to a file from either engine, its format
+// named by the file; the records went over to the server with the copy.
+TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
+    RatingsFolder club;
+    FillClub(club);
+    const record::GameRecord game =
+        selfplay::RecordedGame(record::StandardStart(), 2, "Анна", "Борис");
+    club.Exec(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (2, NULL, '%1')")
+                  .arg(record::RecordText(game, game.StartTime())));
+    RatingsFolder server(false, Dialect::PostgreSQL);
+    QProcess tool;
+    tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
+               {"--server", server.Server(), "--create", "--copy", club.DatabaseFile()});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_TRUE(tool.readAllStandardOutput().endsWith("and 1 game records\n"));
+
+    const struct {
+        const char* where;
+        QString database;
+        const char* code;
+        const char* file;
+        int exitCode;
+        const char* begins; // the file's first bytes, when written
+    } cases[] = {
+        {"--program-folder", club.Path(), "2", "game.sgf", 0, "(;FF[4]GM[6]"},
+        {"--server", server.Server(), "2", "game.mat", 0, "; [EventDate"},
+        {"--program-folder", club.Path(), "2", "game.TXT", 0, "Партия в нарды"},
+        {"--program-folder", club.Path(), "3", "none.sgf", 2, nullptr},  // recorded without one
+        {"--server", server.Server(), "77", "none.sgf", 2, nullptr},     // no such game
+        {"--program-folder", club.Path(), "два", "none.sgf", 2, nullptr}, // no code at all
+        {"--program-folder", club.Path(), "2", "none.pdf", 2, nullptr},  // no such format
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.where) + " " + c.code + " " + c.file);
+        const QString file = club.Path() + "/" + c.file;
+        tool.start(VERTAN_PROGRAM_DIR "/ratings-db", {c.where, c.database, "--export", c.code, file});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), c.exitCode) << tool.readAllStandardError().toStdString();
+        QFile written(file);
+        ASSERT_EQ(written.open(QIODevice::ReadOnly), c.begins != nullptr);
+        if (c.begins) {
+            EXPECT_TRUE(written.readAll().startsWith(c.begins));
+        }
+    }
 }
