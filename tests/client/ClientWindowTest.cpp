@@ -242,3 +242,30 @@ TEST(ClientWindow, AfterTheGameTheWindowStaysForTheReplayAndTheRecord) {
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].startsWith(QStringLiteral("Не удалось сохранить партию")));
 }
+
+// A saved game opened without a referee (tolvaner --open): its start on show,
+// the whole history beside it, and the replay keys at work.
+TEST(ClientWindow, ASavedGameOpensAtItsStartForReplay) {
+    QString error;
+    const auto game = record::ReadRecord(
+        QStringLiteral("Партия в нарды\nБелые: Анна\nЧёрные: Борис\n"
+                       "Нумерация пунктов: от дома каждой стороны\nРозыгрыш цвета: 5 : 2\n"
+                       "1. Белые 6-5: 24/18 18/13\n2. Чёрные 6-6: 24/18(2) 13/7(2)\n"),
+        error);
+    ASSERT_TRUE(game) << error.toStdString();
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    session.ShowRecord(*game);
+    window.ReplayFirst();
+    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(session.GameRunning()); // closing asks nothing
+    ASSERT_NE(window.Replay(), nullptr);
+    EXPECT_EQ(window.Replay()->Position(), 0);
+    EXPECT_EQ(window.Board().Shown().Board(), record::StandardStart());
+    EXPECT_EQ(Rows(window.History()),
+              QStringList({"Белые 6-5: 24/18 18/13", "Чёрные 6-6: 24/18(2) 13/7(2)",
+                           "Результат: партия прервана"}));
+    QTest::keyClick(&window.Board(), Qt::Key_End);
+    EXPECT_EQ(window.Replay()->Position(), 6);
+    EXPECT_EQ(window.Board().Shown().Board(), game->Board());
+}

@@ -12,6 +12,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -284,4 +287,27 @@ TEST_F(RefereePersonGame, APersonPlaysAWholeGameWithTheKeyboardAlone) {
     }
     EXPECT_EQ(window.Board().Shown().Board(), model.Board());
     EXPECT_TRUE(window.Board().Shown().GameOver());
+}
+
+// A referee that closes before any game started leaves nothing to record:
+// no file, a message, and a status that says so.
+TEST(ClientProgram, AConnectionEndedBeforeTheStartWritesNoRecord) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        server.nextPendingConnection()->disconnectFromHost();
+    });
+    QTemporaryDir dir;
+    const QString file = dir.filePath("game.txt");
+    QProcess client;
+    client.setWorkingDirectory(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    client.setProcessEnvironment(environment);
+    client.start(ProgramDir + "/tolvaner", {"--port", QString::number(server.serverPort()),
+                                            "--record", file, "--quit-on-close"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.state() == QProcess::NotRunning; }, 30000));
+    EXPECT_NE(client.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(client.readAllStandardError().contains("no game was played"));
 }
