@@ -9,7 +9,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:?usage: fuzz/deep.sh <builddir> [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(rtf options settings client board picture helppath)
+[ ${#targets[@]} -gt 0 ] || targets=(rtf options settings client board picture helppath record)
 runs=${RUNS:-10000000}
 seconds=${SECONDS_PER_TARGET:-3600}
 export QT_QPA_PLATFORM=offscreen

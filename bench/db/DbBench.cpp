@@ -4,9 +4,12 @@
 // VERTAN_BENCH_SERVER set to a libpq connection string, the same on that
 // PostgreSQL database, filled once by copying the SQLite file.
 #include "RatingsCopy.h"
+#include "RecordedGame.h"
+#include "db/GameArchive.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "record/RecordText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +18,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
@@ -170,5 +174,59 @@ void BM_RecordResult(benchmark::State& state) {
     dm.QRWork.ExecSQL();
 }
 BENCHMARK(BM_RecordResult)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// The database's size as its engine counts it.
+int64_t DatabaseBytes(db::TDModule& dm) {
+    dm.QRWork.SetSQL({QStringLiteral("SELECT page_count * page_size FROM pragma_page_count(), "
+                                     "pragma_page_size()"),
+                      {},
+                      QStringLiteral("SELECT pg_database_size(current_database())")});
+    dm.QRWork.Open();
+    return dm.QRWork.Model()->record(0).value(0).toLongLong();
+}
+
+// What the archive adds to a recording, committed durably as the program
+// does: argument 1 records with a game's record, 0 without. Counters: the
+// database's growth per game and the record's own size.
+void BM_RecordWithArchive(benchmark::State& state) {
+    db::TDModule& dm = Module();
+    const bool archived = state.range(0) == 1;
+    // A game as long as a typical one between two computers.
+    const record::GameRecord game =
+        selfplay::RecordedGame(record::StandardStart(), 7, QStringLiteral("Игрок2"),
+                               QStringLiteral("Игрок3000"));
+    const db::ArchivedGame entry{QStringLiteral("2026-12-08T10:00:00.000Z 0"),
+                                 record::RecordText(game, game.StartTime())};
+    db::PrepareArchive(dm);
+    Silent announcer;
+    int n = 0;
+    const int64_t before = DatabaseBytes(dm);
+    for (auto _ : state) {
+        const QString white = QStringLiteral("Игрок%1").arg(2 + n % 1000);
+        const QString black = QStringLiteral("Игрок%1").arg(3000 + n % 1000);
+        db::ArchivedGame mine = entry;
+        mine.identity += QString::number(n);
+        db::RecordResult(dm, announcer, (n++ % 2) ? 3 : -3, white, black, true, true,
+                         db::TodayShortDate, archived ? mine : db::ArchivedGame{});
+    }
+    state.counters["db_bytes_per_game"] = double(DatabaseBytes(dm) - before) / std::max(n, 1);
+    state.counters["record_bytes"] = archived ? entry.text.toUtf8().size() : 0;
+}
+BENCHMARK(BM_RecordWithArchive)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The record's size over many games from the standard start.
+void BM_RecordSize(benchmark::State& state) {
+    int64_t bytes = 0;
+    int games = 0;
+    for (auto _ : state) {
+        const record::GameRecord game =
+            selfplay::RecordedGame(record::StandardStart(), 1000 + games, QStringLiteral("Игрок2"),
+                                   QStringLiteral("Игрок3000"));
+        bytes += record::RecordText(game, game.StartTime()).toUtf8().size();
+        ++games;
+    }
+    state.counters["record_bytes_mean"] = double(bytes) / games;
+}
+BENCHMARK(BM_RecordSize)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
