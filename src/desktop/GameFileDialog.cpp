@@ -9,12 +9,13 @@
 namespace desktop {
 
 QStringList GameFileFilters(const record::GameRecord& game) {
-    QStringList filters{QStringLiteral("Запись партии (*.txt)")};
-    if (record::MatProblem(game).isEmpty()) {
-        filters << QStringLiteral("Jellyfish, текст матча (*.mat)");
-    }
-    filters << QStringLiteral("Backgammon SGF (*.sgf)");
-    return filters;
+    // Match text has no start position: for another start the type says so,
+    // and saving in it tells why and offers SGF.
+    const QString mat = record::MatProblem(game).isEmpty()
+                            ? QStringLiteral("Jellyfish, текст матча (*.mat)")
+                            : QStringLiteral("Jellyfish, текст матча — только для партии из "
+                                             "обычной начальной позиции (*.mat)");
+    return {QStringLiteral("Запись партии (*.txt)"), mat, QStringLiteral("Backgammon SGF (*.sgf)")};
 }
 
 QString WithGameExtension(const QString& path, const QString& filter) {

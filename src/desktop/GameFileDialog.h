@@ -11,8 +11,8 @@ class QWidget;
 
 namespace desktop {
 
-/*! The file types offered for a game, the first the default. Match text only
-    when the game can be written so. */
+/*! The file types offered for a game, the first the default; match text
+    says when the game cannot be written so. */
 QStringList GameFileFilters(const record::GameRecord& game);
 
 /*! path with the extension of the chosen filter when it has none of the

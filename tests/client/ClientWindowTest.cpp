@@ -243,6 +243,48 @@ TEST(ClientWindow, AfterTheGameTheWindowStaysForTheReplayAndTheRecord) {
     EXPECT_TRUE(told[0].startsWith(QStringLiteral("Не удалось сохранить партию")));
 }
 
+// After a game, GNU Backgammon opens it as SGF, offered only where `gnubg` is
+// on the path.
+TEST(ClientWindow, AnalysisIsOfferedWhereGnuBackgammonIsOnThePath) {
+    QTemporaryDir bin;
+    const QString opened = bin.filePath("opened.sgf");
+    QFile fake(bin.filePath("gnubg"));
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write("#!/bin/sh\n/bin/cp \"$1\" " + opened.toUtf8() + ".part && /bin/mv " + opened.toUtf8() +
+               ".part " + opened.toUtf8() + "\n");
+    fake.close();
+    fake.setPermissions(fake.permissions() | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    QString error;
+    const auto game = record::ReadRecord(
+        QStringLiteral("Партия в нарды\nБелые: Анна\nЧёрные: Борис\nРозыгрыш цвета: 5 : 2\n"
+                       "1. Белые 6-5: 24/18 18/13\n"),
+        error);
+    ASSERT_TRUE(game) << error.toStdString();
+    for (const bool installed : {false, true}) {
+        qputenv("PATH", installed ? bin.path().toUtf8() : QByteArray("/nonexistent"));
+        ClientSession session{{}, nullptr};
+        ClientWindow window{session};
+        session.ShowRecord(*game);
+        QPushButton* analysis = nullptr;
+        for (QPushButton* button : window.findChildren<QPushButton*>())
+            if (button->text() == "Анализ в GNU Backgammon")
+                analysis = button;
+        ASSERT_NE(analysis, nullptr);
+        EXPECT_EQ(analysis->isVisibleTo(&window), installed);
+        if (installed) {
+            analysis->click();
+            ASSERT_TRUE(Until([&] { return QFile::exists(opened); }));
+            QFile sgf(opened);
+            ASSERT_TRUE(sgf.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(sgf.readAll());
+            EXPECT_TRUE(text.startsWith("(;FF[4]GM[6]")) << text.toStdString();
+            EXPECT_TRUE(text.contains("PW[Анна]PB[Борис]")) << text.toStdString();
+        }
+    }
+    qputenv("PATH", path);
+}
+
 // A saved game opened without a referee (tolvaner --open): its start on show,
 // the whole history beside it, and the replay keys at work.
 TEST(ClientWindow, ASavedGameOpensAtItsStartForReplay) {

@@ -192,6 +192,11 @@ TEST(Record, ReadBackReplaysToTheSameBoard) {
           MoveInfo{White, {2, 27}}, MoveInfo{White, {1, 27}}, DiceInfo{Black, proc::MakeDice(5, 5)},
           DiceInfo{White, proc::MakeDice(6, 6)}, MoveInfo{White, {22, 16}}},
          true},
+        // An echo whose roll never came stays readable ("?-?").
+        {{StartInfo{StandardBoard(), "A (белые)", "B (чёрные)", proc::MakeDice(6, 1)},
+          MoveInfo{White, {24, 18}}, DiceInfo{Black, proc::MakeDice(3, 1)},
+          MoveInfo{Black, {1, 4}}},
+         false},
     };
     for (const auto& c : cases) {
         const GameRecord record = Recorded(c.messages);
