@@ -19,6 +19,7 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QUuid>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
@@ -195,8 +196,7 @@ void BM_RecordWithArchive(benchmark::State& state) {
     const record::GameRecord game =
         selfplay::RecordedGame(record::StandardStart(), 7, QStringLiteral("Игрок2"),
                                QStringLiteral("Игрок3000"));
-    const db::ArchivedGame entry{QStringLiteral("2026-12-08T10:00:00.000Z 0"),
-                                 record::RecordText(game, game.StartTime())};
+    const db::ArchivedGame entry{QString(), record::RecordText(game, game.StartTime())};
     db::PrepareArchive(dm);
     Silent announcer;
     int n = 0;
@@ -205,7 +205,7 @@ void BM_RecordWithArchive(benchmark::State& state) {
         const QString white = QStringLiteral("Игрок%1").arg(2 + n % 1000);
         const QString black = QStringLiteral("Игрок%1").arg(3000 + n % 1000);
         db::ArchivedGame mine = entry;
-        mine.identity += QString::number(n);
+        mine.identity = QUuid::createUuid().toString();
         db::RecordResult(dm, announcer, (n++ % 2) ? 3 : -3, white, black, true, true,
                          db::TodayShortDate, archived ? mine : db::ArchivedGame{});
     }
