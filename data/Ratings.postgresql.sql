@@ -25,11 +25,12 @@ CREATE TABLE GAMES (
 CREATE INDEX GAMES_BY_WINNER ON GAMES (G_WINPLAYER);
 CREATE INDEX GAMES_BY_LOSER ON GAMES (G_LOSEPLAYER);
 -- The record of each game, beside its journal row under the game's code:
--- the identity it was played under and the moves in the program's notation.
+-- the identity it was played under and the record in the program's notation
+-- (UTF-8 text, zlib-compressed behind its 4-byte big-endian length).
 CREATE TABLE GAME_RECORDS (
-  R_GAME  BIGINT  PRIMARY KEY,
-  R_IDENT TEXT    UNIQUE,
-  R_TEXT  TEXT    NOT NULL
+  R_GAME   BIGINT  PRIMARY KEY,
+  R_IDENT  TEXT    UNIQUE,
+  R_RECORD BYTEA NOT NULL
 );
 
 -- The ratings list reads this index in order instead of sorting every player.

@@ -2,6 +2,7 @@
 // reader either refuses it with a reason or gives a game that the rules
 // allowed, which writes out in every format and reads back to the same board.
 #include "record/ExchangeFormats.h"
+#include "record/GameFile.h"
 #include "record/RecordText.h"
 
 #include <QString>
@@ -9,6 +10,10 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The same bytes as a stored record: refused or unpacked, never trusted.
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (const auto unpacked = record::UnpackRecord(bytes); unpacked && unpacked->isNull())
+        std::abort();
     QString error;
     const auto game = record::ReadRecord(
         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), error);

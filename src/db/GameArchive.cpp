@@ -2,8 +2,11 @@
 
 #include "db/DbError.h"
 #include "db/Unit6.h"
+#include "record/GameFile.h"
 
 #include <QDebug>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <utility>
 
 namespace db {
@@ -39,7 +42,7 @@ bool PrepareArchive(TDModule& module) {
 }
 
 void StoreRecord(TDModule& module, const QString& gameCode, const ArchivedGame& game) {
-    module.QRWork.SetSQL(sql::InsertRecord(gameCode, game.identity, game.text));
+    module.QRWork.SetSQL(sql::InsertRecord(gameCode, game.identity, record::PackRecord(game.text)));
     module.QRWork.ExecSQL();
 }
 
@@ -52,7 +55,8 @@ std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode) {
     if (module.QRWork.Eof()) {
         return std::nullopt;
     }
-    return module.QRWork.FieldAsString(QStringLiteral("R_TEXT"));
+    // The bytes as stored: a text field would not carry them.
+    return record::UnpackRecord(module.QRWork.Model()->record(0).value(0).toByteArray());
 }
 
 void ClearJournal(TDModule& module, const QString& playerCode) {

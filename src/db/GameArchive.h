@@ -28,7 +28,8 @@ bool PrepareArchive(TDModule& module);
 /*! Inside the recording's transaction: keeps the record under the game's code. */
 void StoreRecord(TDModule& module, const QString& gameCode, const ArchivedGame& game);
 
-/*! The record of a game; nothing when it has none (or there is no archive).
+/*! The record of a game; nothing when it has none (or there is no archive,
+    or it is damaged).
     Re-points QRWork. Throws DbError when the database cannot be read. */
 std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode);
 

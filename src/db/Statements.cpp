@@ -123,16 +123,16 @@ Statement ArchiveProbe() {
     return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS WHERE R_GAME = -1"), {}};
 }
 
-Statement InsertRecord(const QString& gameCode, const QString& identity, const QString& text) {
+Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed) {
     // Codes are used again once their games are cleared; a record that outlived
     // its game (a journal row deleted elsewhere) must not stand for the new one.
     return {QStringLiteral("INSERT INTO GAME_RECORDS VALUES (?,?,?) ON CONFLICT (R_GAME) DO "
-                           "UPDATE SET R_IDENT = excluded.R_IDENT, R_TEXT = excluded.R_TEXT"),
-            {CodeValue(gameCode), identity.isEmpty() ? QVariant() : QVariant(identity), text}};
+                           "UPDATE SET R_IDENT = excluded.R_IDENT, R_RECORD = excluded.R_RECORD"),
+            {CodeValue(gameCode), identity.isEmpty() ? QVariant() : QVariant(identity), packed}};
 }
 
 Statement RecordOfGame(qint64 gameCode) {
-    return {QStringLiteral("SELECT R_TEXT FROM GAME_RECORDS WHERE R_GAME = ?"), {gameCode}};
+    return {QStringLiteral("SELECT R_RECORD FROM GAME_RECORDS WHERE R_GAME = ?"), {gameCode}};
 }
 
 Statement ClearRecords() {

@@ -2,6 +2,7 @@
 // Values are bound as parameters, never spliced into the text.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -73,9 +74,9 @@ Statement Opponents(const QString& name);
 QStringList ArchiveSchema(Dialect dialect);
 /*! Fails where the archive's table is missing; returns no row. */
 Statement ArchiveProbe();
-/*! Stores a game's record under its code, replacing one a cleared game left. */
-Statement InsertRecord(const QString& gameCode, const QString& identity, const QString& text);
-/*! R_TEXT of one game's record. */
+/*! Stores a game's packed record under its code, replacing one a cleared game left. */
+Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed);
+/*! R_RECORD of one game's record. */
 Statement RecordOfGame(qint64 gameCode);
 /*! The records of the games statement 11 clears. */
 Statement ClearRecords();

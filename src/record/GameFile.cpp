@@ -83,4 +83,22 @@ std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
     return ReadRecord(QString::fromUtf8(bytes), error);
 }
 
+QByteArray PackRecord(const QString& text) {
+    return qCompress(text.toUtf8(), 9);
+}
+
+std::optional<QString> UnpackRecord(const QByteArray& packed) {
+    // qUncompress trusts the length in front; a damaged one is refused first.
+    if (packed.size() < 4)
+        return std::nullopt;
+    const quint32 length = (quint32(uchar(packed[0])) << 24) | (quint32(uchar(packed[1])) << 16) |
+                           (quint32(uchar(packed[2])) << 8) | quint32(uchar(packed[3]));
+    if (length == 0 || length > MaxRecordBytes)
+        return std::nullopt;
+    const QByteArray text = qUncompress(packed);
+    if (text.size() != qsizetype(length))
+        return std::nullopt;
+    return QString::fromUtf8(text);
+}
+
 } // namespace record

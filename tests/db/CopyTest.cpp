@@ -3,6 +3,7 @@
 #include "RecordedGame.h"
 #include "RatingsFolder.h"
 #include "db/DbError.h"
+#include "db/GameArchive.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 #include "record/RecordText.h"
@@ -136,8 +137,10 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
     FillClub(club);
     const record::GameRecord game =
         selfplay::RecordedGame(record::StandardStart(), 2, "Анна", "Борис");
-    club.Exec(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (2, NULL, '%1')")
-                  .arg(record::RecordText(game, game.StartTime())));
+    {
+        db::TDModule module(club.Path(), 0);
+        db::StoreRecord(module, "2", {QString(), record::RecordText(game, game.StartTime())});
+    }
     RatingsFolder server(false, Dialect::PostgreSQL);
     QProcess tool;
     tool.start(VERTAN_PROGRAM_DIR "/ratings-db",

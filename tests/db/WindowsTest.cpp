@@ -4,6 +4,7 @@
 #include "RatingsFolder.h"
 #include "RecordedGame.h"
 #include "db/DbError.h"
+#include "db/GameArchive.h"
 #include "db/Unit6.h"
 #include "record/RecordText.h"
 #include "shell/AppOptions.h"
@@ -457,7 +458,7 @@ TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
     const record::GameRecord game =
         selfplay::RecordedGame(record::StandardStart(), 5, "Борис", "Компьютер");
     const QString text = record::RecordText(game, game.StartTime());
-    folder.Exec(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (2, NULL, '%1')").arg(text));
+    db::StoreRecord(*dm, "2", {QString(), text});
     form7->OpenRatings();
     form7->Button2->click(); // all games: codes 1, 2, 3
     const auto unrecorded = form8->GameMenu(0);

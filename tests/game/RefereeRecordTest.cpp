@@ -2,6 +2,7 @@
 // announcement and notices printed.
 #include "GameTestSupport.h"
 #include "RatingsFolder.h"
+#include "record/GameFile.h"
 #include "record/RecordText.h"
 
 #include <QFile>
@@ -60,7 +61,9 @@ TEST(RefereeRecord, RecordsThroughTheLaunchersCodeOrSaysWhyNot) {
         EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), c.newGames);
         // Each recorded game keeps its record, which the program reads back.
         QString error;
-        const QString text = folder.Scalar("SELECT R_TEXT FROM GAME_RECORDS").toString();
+        const QString text = record::UnpackRecord(folder.Scalar("SELECT R_RECORD FROM GAME_RECORDS")
+                                                  .toByteArray())
+                                 .value_or(QString());
         EXPECT_EQ(record::ReadRecord(text, error).has_value(), c.newGames == 1) << qPrintable(error);
         if (c.newGames == 0) {
             EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"), points);
