@@ -85,7 +85,7 @@ struct Silent : db::Announcer {
     void Announce(const QString&) override {}
 };
 
-// What a grid shows first: the statement run and its first block of rows.
+// What a grid shows first: the statement run and its first page of rows.
 void OpenView(db::TQuery& query, db::Statement statement) {
     query.SetSQL(std::move(statement));
     query.Open();
@@ -117,8 +117,10 @@ BENCHMARK(BM_PlayerListByName)->Unit(benchmark::kMillisecond);
 // made an expression, which no index serves), as the Russian order must be.
 db::Statement BinaryOrder(db::Statement statement, bool sorted) {
     const QString name = sorted ? QStringLiteral(" P_NAME || ''") : QStringLiteral(" P_NAME");
-    statement.text.replace(QStringLiteral(" P_NAME COLLATE RUSSIAN"), name);
-    statement.postgresText.replace(QStringLiteral(" P_NAME COLLATE RU_NAMES"), name);
+    for (QString* text : {&statement.text, &statement.keyset.condition})
+        text->replace(QStringLiteral(" P_NAME COLLATE RUSSIAN"), name);
+    for (QString* text : {&statement.postgresText, &statement.keyset.postgresCondition})
+        text->replace(QStringLiteral(" P_NAME COLLATE RU_NAMES"), name);
     return statement;
 }
 
