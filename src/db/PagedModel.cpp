@@ -24,18 +24,20 @@ void PagedModel::SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFi
 }
 
 void PagedModel::clear() {
-    if (paged_) {
-        beginResetModel();
-        paged_ = false;
-        fields_ = QSqlRecord();
-        reader_ = nullptr;
-        kept_.clear();
-        recent_.clear();
-        pageEnds_.clear();
-        rows_ = 0;
-        endResetModel();
+    if (!paged_) {
+        QSqlQueryModel::clear();
+        return;
     }
-    QSqlQueryModel::clear();
+    // Qt's own part holds nothing while pages are shown: one reset.
+    beginResetModel();
+    paged_ = false;
+    fields_ = QSqlRecord();
+    reader_ = nullptr;
+    kept_.clear();
+    recent_.clear();
+    pageEnds_.clear();
+    rows_ = 0;
+    endResetModel();
 }
 
 PagedModel::Rows PagedModel::Read(const QVariantList* after) const {

@@ -23,7 +23,7 @@ class PagedModel : public QSqlQueryModel {
     /*! Pages kept at once; one read again when it is needed after it went. */
     static constexpr int KeptPages = 8;
 
-    /*! Shows the pages of a view: fields names its columns, first is its
+    /*! Shows the pages of a view (after clear()): fields names its columns, first is its
         first page, keyFields are the columns of fields whose values of a
         page's last row start the next page. */
     void SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFields, PageReader reader);

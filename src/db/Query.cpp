@@ -65,9 +65,10 @@ void TQuery::OpenPages() {
     auto read = [this, statement](const QVariantList* after, QSqlRecord* fields) {
         QSqlQuery query = Run(statement.Page(after, PagedModel::PageRows));
         PagedModel::Rows rows;
+        const int columns = query.record().count();
         while (query.next()) {
             QVariantList row;
-            for (int i = 0; i < query.record().count(); ++i)
+            for (int i = 0; i < columns; ++i)
                 row << query.value(i);
             rows.push_back(std::move(row));
         }
