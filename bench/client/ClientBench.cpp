@@ -29,21 +29,50 @@ client::BoardModel Crowded() {
     return model;
 }
 
-void BM_FrameFullHdWithFlight(benchmark::State& state) {
-    const QSize size(1920, 1080);
+// The crowded position at 1920 x 1080 with a checker halfway through its flight.
+struct FlightFrame {
+    const QSize size{1920, 1080};
     const client::BoardModel model = Crowded();
-    client::ViewExtras extras;
-    extras.flight = client::Flight{client::ShownMove{proc::White, {26, 23}, false}, 0.5};
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    client::ViewExtras extras{client::Flight{client::ShownMove{proc::White, {26, 23}, false}, 0.5},
+                              {}};
+    QImage image{size, QImage::Format_ARGB32_Premultiplied};
     client::BoardRenderer renderer;
+};
+
+// The whole window, as on the flight's first frame or any other repaint.
+void BM_FrameFullHdWithFlight(benchmark::State& state) {
+    FlightFrame f;
     for (auto _ : state) {
-        QPainter painter(&image);
-        renderer.Paint(painter, size, model, extras);
+        QPainter painter(&f.image);
+        f.renderer.Paint(painter, f.size, f.model, f.extras);
         painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        benchmark::DoNotOptimize(f.image.constBits());
     }
 }
 BENCHMARK(BM_FrameFullHdWithFlight)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// A frame of the flight as the board widget paints it: the window clipped to
+// where the checker was and where it is now (a 60th of the 420 ms flight on).
+void BM_FlightFrameFullHd(benchmark::State& state) {
+    FlightFrame f;
+    {
+        QPainter painter(&f.image);
+        f.renderer.Paint(painter, f.size, f.model, f.extras);
+    }
+    client::Flight& flight = *f.extras.flight;
+    const double step = 1000.0 / 60 / 420;
+    for (auto _ : state) {
+        const QRect before = client::BoardRenderer::FlightBounds(f.size, f.model, flight);
+        flight.progress = flight.progress + step > 0.9 ? 0.1 : flight.progress + step;
+        QPainter painter(&f.image);
+        painter.setClipRect(
+            before.united(client::BoardRenderer::FlightBounds(f.size, f.model, flight)));
+        f.renderer.Paint(painter, f.size, f.model, f.extras);
+        painter.end();
+        benchmark::DoNotOptimize(f.image.constBits());
+    }
+}
+BENCHMARK(BM_FlightFrameFullHd)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // The floor: the cached still layer and the two text lines of a board
 // waiting for its game.

@@ -11,8 +11,12 @@ dir=/tmp/vertan-pg-bench-$$
 trap '"$top/tests/db/pg-test-server.sh" stop "$dir"' EXIT
 "$top/tests/db/pg-test-server.sh" start "$dir" durable
 psql -q "host=$dir port=5432 user=vertan dbname=postgres" -c "CREATE DATABASE ratings"
+server="host=$dir port=5432 user=vertan dbname=ratings"
 echo "== SQLite"
 "$build/bench-bin/db_bench" --benchmark_min_time=0.5
+echo "== sqlite3 shell, the same first pages"
+sqlite3 "$build/bench-db/Data/Ratings.mdb" < "$top/bench/db/ShellTimings.sql"
 echo "== PostgreSQL"
-VERTAN_BENCH_SERVER="host=$dir port=5432 user=vertan dbname=ratings" \
-  "$build/bench-bin/db_bench" --benchmark_min_time=0.5
+VERTAN_BENCH_SERVER="$server" "$build/bench-bin/db_bench" --benchmark_min_time=0.5
+echo "== psql, the same first pages"
+psql -q "$server" -f "$top/bench/db/ShellTimings.postgresql.sql"

@@ -1,33 +1,40 @@
 #!/usr/bin/env bash
-# Times start-up to the main menu shown (offscreen) against a bare Qt window:
-# median wall time and median peak resident memory over RUNS runs each.
-# Usage: bench/shell/startup.sh <builddir>   (builds shell_startup, bare_window, program_data)
+# Times start-up to the main menu shown (offscreen) against its yardstick, a
+# Qt window of the menu's size with one label in the menu's font: CPU time
+# (every thread, perf's task clock) and peak resident memory, medians of RUNS pairs, the two
+# programs taking turns.
+# Usage: bench/shell/startup.sh <builddir>   (builds shell_startup, label_window, program_data)
 set -euo pipefail
 dir=$(cd "${1:?usage: startup.sh <builddir>}" && pwd)
 runs=${RUNS:-20}
-cmake --build "$dir" --target shell_startup bare_window program_data -j2 >/dev/null
+cmake --build "$dir" --target shell_startup label_window program_data -j2 >/dev/null
 export QT_QPA_PLATFORM=offscreen
-measure() { # program -> "median_ms median_kb"
-  local times=() mems=() t
-  TIMEFORMAT=%R
-  for _ in $(seq "$runs"); do
-    # The shell's own timer: no extra process inside the measured time.
-    t=$( { time "$1" >/dev/null 2>&1; } 2>&1 )
-    times+=("$t")
-    /usr/bin/time -f "%M" -o /tmp/vertan-bench-mem "$1" >/dev/null 2>&1
-    mems+=("$(tail -1 /tmp/vertan-bench-mem)")
-  done
-  local mt mm
-  mt=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)]*1000}')
-  mm=$(printf '%s\n' "${mems[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-  echo "$mt $mm"
-}
 cd "$dir/program" # the program folder: Data/ and Config.cfg
 cp Config.cfg /tmp/vertan-bench-config.cfg # start-up writes the port line
-read -r vt vm < <(measure "$dir/bench-bin/shell_startup")
-cp /tmp/vertan-bench-config.cfg Config.cfg
-read -r bt bm < <(measure "$dir/bench-bin/bare_window")
-echo "start-up to main menu: ${vt} ms, ${vm} KiB peak resident (median of $runs)"
-echo "bare Qt window:        ${bt} ms, ${bm} KiB peak resident"
-awk -v vt="$vt" -v bt="$bt" -v vm="$vm" -v bm="$bm" \
-  'BEGIN {printf "ratio: time %.2f, memory %.2f (target at most 1.5 each)\n", vt/bt, vm/bm}'
+trap 'cp /tmp/vertan-bench-config.cfg Config.cfg' EXIT
+sample() { # program -> "cpu_ms peak_kib": CPU by perf's task clock (every thread), memory by time
+  perf stat -x, -e task-clock -o /tmp/vertan-bench-cpu "$1" >/dev/null 2>&1
+  /usr/bin/time -f "%M" -o /tmp/vertan-bench-mem "$1" >/dev/null 2>&1
+  echo "$(awk -F, '/task-clock/ {printf "%.1f", $1}' /tmp/vertan-bench-cpu) $(tail -1 /tmp/vertan-bench-mem)"
+}
+: > /tmp/vertan-bench-program
+: > /tmp/vertan-bench-label
+for _ in $(seq "$runs"); do
+  sample "$dir/bench-bin/shell_startup" >> /tmp/vertan-bench-program
+  sample "$dir/bench-bin/label_window" >> /tmp/vertan-bench-label
+done
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+report() { # file name
+  local cpu mem
+  cpu=$(cut -d' ' -f1 "$1" | median)
+  mem=$(cut -d' ' -f2 "$1" | median)
+  printf '%-24s %6.1f ms CPU, %6d KiB peak resident\n' "$2" "$cpu" "$mem"
+  echo "$cpu $mem" > "$1.median"
+}
+echo "medians of $runs pairs:"
+report /tmp/vertan-bench-program "start-up to main menu:"
+report /tmp/vertan-bench-label "label window:"
+read -r pc pm < /tmp/vertan-bench-program.median
+read -r lc lm < /tmp/vertan-bench-label.median
+awk -v pc="$pc" -v lc="$lc" -v pm="$pm" -v lm="$lm" \
+  'BEGIN {printf "ratio: CPU %.2f (target at most 1.5), memory %.2f (at most 1.3)\n", pc/lc, pm/lm}'

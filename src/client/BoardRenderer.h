@@ -47,14 +47,20 @@ struct RenderRecord {
 
 class BoardRenderer {
   public:
-    /*! Paints the whole area (letterboxed in wood when its shape is not 4:3). */
+    /*! Paints the whole area (letterboxed in wood when its shape is not 4:3),
+        as far as the painter's clip lets it: a flight's later frames need only
+        FlightBounds of the frame before and of their own. */
     void Paint(QPainter& painter, QSize area, const BoardModel& model, const ViewExtras& extras);
+    /*! Where the flight's checker (shadow included) is drawn, in the area's
+        coordinates. */
+    static QRect FlightBounds(QSize area, const BoardModel& model, const Flight& flight);
     const RenderRecord& Record() const { return record_; }
 
     /*! The status line for a model: whose turn, a pass, the person's prompt, the end. */
     static QString StatusText(const BoardModel& model);
 
   private:
+    static QPointF FlightCentre(const BoardModel& model, const Flight& flight);
     void PaintStill(QPainter& painter, QSize area);
     void PaintTable(QPainter& p, QSize area);
     void PaintBoard(QPainter& p);

@@ -22,8 +22,10 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
     flight_.setDuration(FlightMs);
     connect(&flight_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         if (extras_.flight) {
+            // Only the checker moves: where it was and where it is now.
+            const QRect before = BoardRenderer::FlightBounds(size(), Shown(), *extras_.flight);
             extras_.flight->progress = value.toDouble();
-            update();
+            update(before.united(BoardRenderer::FlightBounds(size(), Shown(), *extras_.flight)));
         }
     });
     connect(&flight_, &QVariantAnimation::finished, this, [this] {

@@ -3,6 +3,7 @@
 
 #include <QSqlDatabase>
 #include <QStringView>
+#include <string_view>
 
 namespace db {
 
@@ -13,6 +14,8 @@ inline constexpr char NameCollationName[] = "RUSSIAN";
     names equal so far are ordered by their exact text, so the order is total
     and stable. Negative, 0 or positive like strcmp. */
 int CompareNames(QStringView a, QStringView b);
+/*! The same order on UTF-8 texts. */
+int CompareNames(std::string_view a, std::string_view b);
 
 /*! Registers the collation on an open SQLite connection. Throws DbError. */
 void RegisterNameCollation(const QSqlDatabase& connection);

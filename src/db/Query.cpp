@@ -1,6 +1,7 @@
 #include "db/Query.h"
 
 #include "db/DbError.h"
+#include "db/PagedModel.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,18 +16,29 @@ Dialect DialectOf(const QSqlDatabase& connection) {
 }
 
 TQuery::TQuery(std::function<QSqlDatabase()> connection)
-    : connection_(std::move(connection)), model_(std::make_unique<QSqlQueryModel>()) {}
+    : connection_(std::move(connection)), model_(std::make_unique<PagedModel>()) {}
+
+QSqlQueryModel* TQuery::Model() const {
+    return model_.get();
+}
 
 void TQuery::Fail(const QString& what, const QSqlError& error) const {
     throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString());
 }
 
-QSqlQuery TQuery::Run() {
+QSqlQuery TQuery::Run(const Statement& statement) const {
     const QSqlDatabase connection = connection_();
     QSqlQuery query(connection);
-    if (!query.prepare(statement_.Text(DialectOf(connection))))
+    // Nothing to bind: sent as it is, which spares a server the round trips
+    // of preparing a statement and releasing it.
+    if (statement.values.isEmpty()) {
+        if (!query.exec(statement.Text(DialectOf(connection))))
+            Fail(QStringLiteral("statement failed"), query.lastError());
+        return query;
+    }
+    if (!query.prepare(statement.Text(DialectOf(connection))))
         Fail(QStringLiteral("statement rejected"), query.lastError());
-    for (const QVariant& value : statement_.values)
+    for (const QVariant& value : statement.values)
         query.addBindValue(value);
     if (!query.exec())
         Fail(QStringLiteral("statement failed"), query.lastError());
@@ -42,16 +54,49 @@ void TQuery::SetSQL(Statement statement) {
 
 void TQuery::Open() {
     Close();
-    model_->setQuery(Run());
-    if (model_->lastError().isValid())
-        Fail(QStringLiteral("reading rows failed"), model_->lastError());
+    if (statement_.keyset.fields.isEmpty()) {
+        model_->setQuery(Run(statement_));
+        if (model_->lastError().isValid())
+            Fail(QStringLiteral("reading rows failed"), model_->lastError());
+    } else {
+        OpenPages();
+    }
     active_ = true;
     row_ = 0;
 }
 
+void TQuery::OpenPages() {
+    // Each page is a statement of its own, read whole: no result stays
+    // pending on the connection, and a server sends only what is shown.
+    const Statement statement = statement_;
+    auto read = [this, statement](const QVariantList* after, QSqlRecord* fields) {
+        QSqlQuery query = Run(statement.Page(after, PagedModel::PageRows));
+        PagedModel::Rows rows;
+        const int columns = query.record().count();
+        while (query.next()) {
+            QVariantList row;
+            for (int i = 0; i < columns; ++i)
+                row << query.value(i);
+            rows.push_back(std::move(row));
+        }
+        if (query.lastError().isValid())
+            Fail(QStringLiteral("reading rows failed"), query.lastError());
+        if (fields != nullptr)
+            *fields = query.record();
+        return rows;
+    };
+    QSqlRecord fields;
+    PagedModel::Rows first = read(nullptr, &fields);
+    QList<int> keys;
+    for (const QString& field : statement_.keyset.fields)
+        keys << fields.indexOf(field);
+    model_->SetPages(fields, std::move(first), keys,
+                     [read](const QVariantList* after) { return read(after, nullptr); });
+}
+
 void TQuery::ExecSQL() {
     Close();
-    Run().finish();
+    Run(statement_).finish();
 }
 
 void TQuery::Close() {
@@ -62,11 +107,17 @@ void TQuery::Close() {
     row_ = 0;
 }
 
+void TQuery::CheckRows() const {
+    if (model_->lastError().isValid())
+        Fail(QStringLiteral("reading rows failed"), model_->lastError());
+    if (!model_->Failure().empty())
+        throw DbError(model_->Failure());
+}
+
 bool TQuery::FetchUpTo(int row) const {
     while (row >= model_->rowCount() && model_->canFetchMore())
         model_->fetchMore();
-    if (model_->lastError().isValid())
-        Fail(QStringLiteral("reading rows failed"), model_->lastError());
+    CheckRows();
     return row < model_->rowCount();
 }
 
@@ -79,6 +130,7 @@ int TQuery::RecordCount() {
         throw DbError("query is closed");
     while (model_->canFetchMore())
         model_->fetchMore();
+    CheckRows();
     return model_->rowCount();
 }
 
@@ -104,7 +156,8 @@ QVariant TQuery::FieldValue(const QString& name) const {
         throw DbError("query is closed: " + statement_.text.toStdString());
     if (!FetchUpTo(row_))
         throw DbError("no current row: " + statement_.text.toStdString());
-    const QSqlRecord record = model_->record(row_);
+    const QSqlRecord record = model_->RecordAt(row_);
+    CheckRows();
     for (int i = 0; i < record.count(); ++i)
         if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
             return record.value(i);

@@ -16,6 +16,8 @@ class QSqlQueryModel;
 
 namespace db {
 
+class PagedModel;
+
 /*! The dialect of an open connection's engine. */
 Dialect DialectOf(const QSqlDatabase& connection);
 
@@ -34,7 +36,9 @@ class TQuery {
     const Statement& SQL() const { return statement_; }
 
     /*! Runs a statement that returns rows; the cursor stands on the first row.
-        Rows are fetched lazily as the cursor or a view needs them. Throws DbError. */
+        Rows are fetched lazily as the cursor or a view needs them; a view's
+        statement with a keyset is read in pages, a few of them kept at once.
+        Throws DbError. */
     void Open();
     /*! Runs a statement that changes data; the query stays closed. Throws DbError. */
     void ExecSQL();
@@ -63,18 +67,20 @@ class TQuery {
     QString FieldAsString(const QString& name) const;
 
     /*! The rows of the statement opened last; empty after ExecSQL or Close. */
-    QSqlQueryModel* Model() const { return model_.get(); }
+    QSqlQueryModel* Model() const;
 
   private:
     QVariant FieldValue(const QString& name) const;
     bool FetchUpTo(int row) const;
 
     [[noreturn]] void Fail(const QString& what, const QSqlError& error) const;
-    QSqlQuery Run();
+    void CheckRows() const;
+    QSqlQuery Run(const Statement& statement) const;
+    void OpenPages();
 
     std::function<QSqlDatabase()> connection_;
     Statement statement_;
-    std::unique_ptr<QSqlQueryModel> model_;
+    std::unique_ptr<PagedModel> model_;
     bool active_ = false;
     int row_ = 0;
 };

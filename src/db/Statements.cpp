@@ -3,6 +3,31 @@
 #include "db/DbError.h"
 #include "db/SchemaScripts.h"
 
+namespace db {
+
+Statement Statement::Page(const QVariantList* after, int rows) const {
+    // The condition joins the statement's own, before its ORDER BY.
+    auto page = [&](const QString& statement, const QString& condition) {
+        const qsizetype order = statement.lastIndexOf(QLatin1String(" ORDER BY "));
+        QString head = statement.left(order);
+        if (after != nullptr)
+            head += (head.contains(QLatin1String(" WHERE ")) ? QLatin1String(" AND (")
+                                                             : QLatin1String(" WHERE (")) +
+                    condition + QLatin1Char(')');
+        return head + statement.mid(order) + QStringLiteral(" LIMIT %1").arg(rows);
+    };
+    Statement paged(page(text, keyset.condition), values,
+                    postgresText.isNull() ? QString()
+                                          : page(postgresText, keyset.postgresCondition.isNull()
+                                                                   ? keyset.condition
+                                                                   : keyset.postgresCondition));
+    if (after != nullptr)
+        paged.values += *after;
+    return paged;
+}
+
+} // namespace db
+
 namespace db::sql {
 
 namespace {
@@ -36,22 +61,38 @@ Statement AllPlayers() {
     return {QStringLiteral("SELECT * FROM PLAYERS"), {}};
 }
 
+// The journals are read in pages by code.
+const Keyset JournalPages{QStringLiteral("G_CODE > ?"), QString(), {QStringLiteral("G_CODE")}};
+
 Statement AllGames() {
-    return {JournalColumns + QStringLiteral("(P1.P_CODE = G_WINPLAYER) AND "
-                                            "(P2.P_CODE = G_LOSEPLAYER) ORDER BY G_CODE"),
-            {}};
+    Statement statement{JournalColumns +
+                            QStringLiteral("(P1.P_CODE = G_WINPLAYER) AND "
+                                           "(P2.P_CODE = G_LOSEPLAYER) ORDER BY G_CODE"),
+                        {}};
+    statement.keyset = JournalPages;
+    return statement;
 }
 
 Statement PlayerGames(const QString& code) {
-    return {JournalColumns + QStringLiteral("((G_WINPLAYER = ?) OR (G_LOSEPLAYER = ?)) AND "
-                                            "(P1.P_CODE = G_WINPLAYER) AND "
-                                            "(P2.P_CODE = G_LOSEPLAYER) ORDER BY G_CODE"),
-            {CodeValue(code), CodeValue(code)}};
+    Statement statement{JournalColumns +
+                            QStringLiteral("((G_WINPLAYER = ?) OR (G_LOSEPLAYER = ?)) AND "
+                                           "(P1.P_CODE = G_WINPLAYER) AND "
+                                           "(P2.P_CODE = G_LOSEPLAYER) ORDER BY G_CODE"),
+                        {CodeValue(code), CodeValue(code)}};
+    statement.keyset = JournalPages;
+    return statement;
 }
 
 Statement Ratings() {
-    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') "
-                                        "ORDER BY P_POINTS DESC, %1"));
+    Statement statement = WithNameOrder(QStringLiteral(
+        "SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') ORDER BY P_POINTS DESC, %1"));
+    // Points first bound the index range; names are unique, so the order is total.
+    const QString after = QStringLiteral("(P_POINTS <= ?) AND ((P_POINTS < ?) OR (%1 > ?))");
+    statement.keyset = {
+        after.arg(SqliteNameOrder),
+        after.arg(PostgresNameOrder),
+        {QStringLiteral("P_POINTS"), QStringLiteral("P_POINTS"), QStringLiteral("P_NAME")}};
+    return statement;
 }
 
 Statement MaxCode(const QString& table) {

@@ -14,6 +14,15 @@ namespace db {
 /*! The SQL dialect of the engine behind a connection. */
 enum class Dialect { SQLite, PostgreSQL };
 
+/*! How a view is read in pages, by the columns that order it uniquely: the
+    condition selects the rows after a row, with "?" for that row's values of
+    fields, in order. Empty fields: the statement is read as one result. */
+struct Keyset {
+    QString condition;
+    QString postgresCondition; // where the dialects differ
+    QStringList fields;
+};
+
 /*! Statement text with "?" placeholders and the values bound to them in order.
     postgresText is PostgreSQL's form where the dialects differ (empty: text
     serves both). An empty text for the engine means there is nothing to run. */
@@ -25,10 +34,15 @@ struct Statement {
     QString text;
     QVariantList values;
     QString postgresText;
+    Keyset keyset;
 
     const QString& Text(Dialect dialect) const {
         return dialect == Dialect::PostgreSQL && !postgresText.isNull() ? postgresText : text;
     }
+
+    /*! The page of at most rows rows after the row with these values of
+        keyset.fields (nullptr: the first page). */
+    Statement Page(const QVariantList* after, int rows) const;
 };
 
 namespace sql {

@@ -1,0 +1,65 @@
+// The model behind a shared query: either Qt's, over one result, or pages
+// of a view read one statement at a time, only a few of them kept.
+#pragma once
+
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QVariantList>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class PagedModel : public QSqlQueryModel {
+  public:
+    using Rows = std::vector<QVariantList>;
+    /*! Reads the page after the row whose key values are given (nullptr:
+        the first page). Throws DbError. */
+    using PageReader = std::function<Rows(const QVariantList* after)>;
+
+    static constexpr int PageRows = 256;
+    /*! Pages kept at once; one read again when it is needed after it went. */
+    static constexpr int KeptPages = 8;
+
+    /*! Shows the pages of a view (after clear()): fields names its columns, first is its
+        first page, keyFields are the columns of fields whose values of a
+        page's last row start the next page. */
+    void SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFields, PageReader reader);
+    bool Paged() const { return paged_; }
+    /*! Why reading a page failed (rows then stop there); empty when none did. */
+    const std::string& Failure() const { return failure_; }
+
+    /*! A row's fields (reading its page again if it went); empty past the
+        rows read. Throws DbError. */
+    QSqlRecord RecordAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& item, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent = QModelIndex()) const override;
+    void fetchMore(const QModelIndex& parent = QModelIndex()) override;
+    void clear() override;
+
+  private:
+    const QVariantList* Row(int row) const;
+    Rows Read(const QVariantList* after) const;
+    QVariantList KeyOf(const QVariantList& row) const;
+    void Keep(size_t page, Rows rows) const;
+
+    bool paged_ = false;
+    QSqlRecord fields_;
+    QList<int> keyFields_;
+    PageReader reader_;
+    int rows_ = 0;                       // rows read so far
+    bool ended_ = false;                 // the last page read was short
+    std::vector<QVariantList> pageEnds_; // key values of each page's last row
+    mutable std::map<size_t, Rows> kept_;
+    mutable std::vector<size_t> recent_; // kept pages, most recently used last
+    mutable std::string failure_;
+};
+
+} // namespace db
