@@ -9,6 +9,7 @@
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "record/GameFile.h"
 #include "record/RecordText.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QUuid>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -217,19 +217,8 @@ void BM_RecordResult(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordResult)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
-// The database's size as its engine counts it.
-int64_t DatabaseBytes(db::TDModule& dm) {
-    dm.QRWork.SetSQL({QStringLiteral("SELECT page_count * page_size FROM pragma_page_count(), "
-                                     "pragma_page_size()"),
-                      {},
-                      QStringLiteral("SELECT pg_database_size(current_database())")});
-    dm.QRWork.Open();
-    return dm.QRWork.Model()->record(0).value(0).toLongLong();
-}
-
 // What the archive adds to a recording, committed durably as the program
-// does: argument 1 records with a game's record, 0 without. Counters: the
-// database's growth per game and the record's own size.
+// does: argument 1 records with a game's record, 0 without.
 void BM_RecordWithArchive(benchmark::State& state) {
     db::TDModule& dm = Module();
     const bool archived = state.range(0) == 1;
@@ -241,7 +230,6 @@ void BM_RecordWithArchive(benchmark::State& state) {
     db::PrepareArchive(dm);
     Silent announcer;
     int n = 0;
-    const int64_t before = DatabaseBytes(dm);
     for (auto _ : state) {
         const QString white = QStringLiteral("Игрок%1").arg(2 + n % 1000);
         const QString black = QStringLiteral("Игрок%1").arg(3000 + n % 1000);
@@ -250,23 +238,28 @@ void BM_RecordWithArchive(benchmark::State& state) {
         db::RecordResult(dm, announcer, (n++ % 2) ? 3 : -3, white, black, true, true,
                          db::TodayShortDate, archived ? mine : db::ArchivedGame{});
     }
-    state.counters["db_bytes_per_game"] = double(DatabaseBytes(dm) - before) / std::max(n, 1);
-    state.counters["record_bytes"] = archived ? entry.text.toUtf8().size() : 0;
 }
 BENCHMARK(BM_RecordWithArchive)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The record's size over many games from the standard start.
+// A record's size over many games from the standard start: its text, and
+// what the archive stores (packed), the time being the packing.
 void BM_RecordSize(benchmark::State& state) {
-    int64_t bytes = 0;
+    int64_t text = 0;
+    int64_t packed = 0;
     int games = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         const record::GameRecord game =
             selfplay::RecordedGame(record::StandardStart(), 1000 + games, QStringLiteral("Игрок2"),
                                    QStringLiteral("Игрок3000"));
-        bytes += record::RecordText(game, game.StartTime()).toUtf8().size();
+        const QString written = record::RecordText(game, game.StartTime());
+        state.ResumeTiming();
+        packed += record::PackRecord(written).size();
+        text += written.toUtf8().size();
         ++games;
     }
-    state.counters["record_bytes_mean"] = double(bytes) / games;
+    state.counters["text_bytes_mean"] = double(text) / games;
+    state.counters["stored_bytes_mean"] = double(packed) / games;
 }
 BENCHMARK(BM_RecordSize)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
