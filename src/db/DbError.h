@@ -10,7 +10,15 @@ namespace db {
     layer catches it; it ends the handler and goes to the application's sink. */
 class DbError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    /*! transient: the step may work later as it is (the database out of
+        reach, locked past the wait, read-only or full for now), as opposed
+        to a statement or a row that will fail again. */
+    explicit DbError(const std::string& what, bool transient = false)
+        : std::runtime_error(what), transient_(transient) {}
+    bool Transient() const { return transient_; }
+
+  private:
+    bool transient_;
 };
 
 /*! The database server cannot be reached, or Data/Database.cfg cannot be
@@ -18,7 +26,7 @@ class DbError : public std::runtime_error {
     failures are plain DbErrors. */
 class ConnectionError : public DbError {
   public:
-    using DbError::DbError;
+    explicit ConnectionError(const std::string& what) : DbError(what, true) {}
 };
 
 } // namespace db

@@ -22,8 +22,25 @@ QSqlQueryModel* TQuery::Model() const {
     return model_.get();
 }
 
+bool IsTransient(const QSqlError& error) {
+    if (error.type() == QSqlError::ConnectionError)
+        return true;
+    const QString code = error.nativeErrorCode();
+    bool number = false;
+    const int sqlite = code.toInt(&number) & 0xFF; // extended codes carry the primary one low
+    if (number) // SQLITE_BUSY, LOCKED, READONLY, IOERR, FULL, CANTOPEN
+        return sqlite == 5 || sqlite == 6 || sqlite == 8 || sqlite == 10 || sqlite == 13 ||
+               sqlite == 14;
+    // SQLSTATE: connection exceptions, insufficient resources, operator
+    // intervention (time-outs, shutdowns), lock not available, serialization.
+    return code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("53")) ||
+           code.startsWith(QLatin1String("57")) || code == QLatin1String("55P03") ||
+           code == QLatin1String("40001") || code == QLatin1String("40P01");
+}
+
 void TQuery::Fail(const QString& what, const QSqlError& error) const {
-    throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString());
+    throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString(),
+                  IsTransient(error));
 }
 
 QSqlQuery TQuery::Run(const Statement& statement) const {

@@ -18,6 +18,11 @@ namespace db {
 
 class PagedModel;
 
+/*! Whether an engine's error may pass by itself: the server or file out of
+    reach, a lock held past the wait, a database read-only or full for now,
+    a statement cancelled by a time-out. */
+bool IsTransient(const QSqlError& error);
+
 /*! The dialect of an open connection's engine. */
 Dialect DialectOf(const QSqlDatabase& connection);
 

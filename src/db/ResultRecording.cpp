@@ -7,6 +7,8 @@
 #include "db/Unit6.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QUuid>
 #include <QLocale>
 #include <exception>
 
@@ -28,6 +30,13 @@ PlayerRow ReadPlayer(TDModule& module, const QString& name) {
         throw DbError("no player named " + name.toStdString());
     return {module.IBPlayers.FieldAsInteger(QStringLiteral("P_POINTS")),
             module.IBPlayers.FieldAsString(QStringLiteral("P_CODE"))};
+}
+
+// Whether the archive has a game of this identity (inside the transaction).
+bool IdentityRecorded(TDModule& module, const QString& identity) {
+    module.QRWork.SetSQL(sql::RecordByIdentity(identity));
+    module.QRWork.Open();
+    return !module.QRWork.Eof();
 }
 
 void UpdatePoints(TDModule& module, int64_t points, const QString& code) {
@@ -74,56 +83,112 @@ int64_t PersonGain(int64_t loserPoints) {
     return loserPoints >= 0 ? (loserPoints + 1) / 3 : -((-loserPoints + 1) / 3);
 }
 
-void RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
-                  const QString& blackName, bool whiteHuman, bool blackHuman,
-                  const std::function<QString()>& today, const ArchivedGame& archived) {
-    const bool whiteWon = r < 0;
-    const QString& winner = whiteWon ? whiteName : blackName;
-    const QString& loser = whiteWon ? blackName : whiteName;
-    const bool winnerHuman = whiteWon ? whiteHuman : blackHuman;
-    const int64_t margin = r < 0 ? -int64_t(r) : int64_t(r);
-
-    if (!whiteHuman && !blackHuman) {
-        announcer.Announce(TwoComputersText);
+void ApplyResult(TDModule& module, const PendingResult& game) {
+    const bool whiteWon = game.r < 0;
+    const QString& winner = whiteWon ? game.whiteName : game.blackName;
+    const QString& loser = whiteWon ? game.blackName : game.whiteName;
+    const bool winnerHuman = whiteWon ? game.whiteHuman : game.blackHuman;
+    const int64_t margin = game.r < 0 ? -int64_t(game.r) : int64_t(game.r);
+    // Recording re-points IBGames and its transaction closes it; a journal
+    // that was open shows its statement's rows again afterwards.
+    const QueryKeeper journal(module.IBGames);
+    // The archive's table is made, where it may be, before the transaction.
+    const ArchivedGame archived{game.identity, game.recordText};
+    const ArchivedGame* record =
+        !game.recordText.isEmpty() && PrepareArchive(module) ? &archived : nullptr;
+    TDModule::Transaction transaction(module);
+    // A result written out again after its commit's reply was lost is there already.
+    if (record && !game.identity.isEmpty() && IdentityRecorded(module, game.identity)) {
+        transaction.Commit();
         return;
     }
-    // The result is committed before the announcement waits for the user: a
-    // program killed while the message is up must not lose the game.
+    if (game.whiteHuman && game.blackHuman) {
+        const PlayerRow w = ReadPlayer(module, winner);
+        const PlayerRow l = ReadPlayer(module, loser);
+        const int64_t gain = PersonGain(l.points);
+        UpdatePoints(module, w.points + gain, w.code);
+        InsertGame(module, game.date, w.code, l.code, margin, gain, record);
+    } else {
+        const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
+        const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
+        const QString computerCode = QStringLiteral("1");
+        if (computerWon) {
+            if (person.points > 0)
+                UpdatePoints(module, person.points - 1, person.code);
+            InsertGame(module, game.date, computerCode, person.code, margin, 1, record);
+        } else {
+            UpdatePoints(module, person.points + 1, person.code);
+            InsertGame(module, game.date, person.code, computerCode, margin, 1, record);
+        }
+    }
+    transaction.Commit();
+}
+
+DeliveryReport DeliverOutbox(TDModule& module, Outbox& outbox) {
+    DeliveryReport report;
+    for (const Outbox::Entry& entry : outbox.Pending(&report.problems)) {
+        try {
+            ApplyResult(module, entry.result);
+        } catch (const DbError& error) {
+            if (error.Transient()) {
+                report.waiting = true;
+                return report;
+            }
+            // One that can never be recorded (its player is gone) must not
+            // hold back the others: it stays beside them, set aside.
+            report.problems << QStringLiteral("%1: %2").arg(entry.file, QString::fromUtf8(error.what()));
+            outbox.SetAside(entry);
+            continue;
+        }
+        outbox.Remove(entry);
+        ++report.delivered;
+    }
+    return report;
+}
+
+Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
+                      const QString& blackName, bool whiteHuman, bool blackHuman,
+                      const std::function<QString()>& today, const ArchivedGame& archived,
+                      Outbox* outbox) {
+    // A result kept for later needs an identity even when its game has none.
+    const QString identity = archived.identity.isEmpty()
+                                 ? QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
+                                       ' ' + QUuid::createUuid().toString(QUuid::WithoutBraces)
+                                 : archived.identity;
+    const PendingResult game{identity,   r,          whiteName, blackName,
+                             whiteHuman, blackHuman, today(),   archived.text};
+    const QString winner = r < 0 ? whiteName : blackName;
+    const QString loser = r < 0 ? blackName : whiteName;
+    const QString announcement = AnnouncementText(winner, loser, r < 0 ? -int64_t(r) : int64_t(r));
+    if (!whiteHuman && !blackHuman) {
+        announcer.Announce(TwoComputersText);
+        return Recorded::Nothing;
+    }
+    // The result is committed (or kept in the outbox) before the announcement
+    // waits for the user: a program killed while the message is up must not
+    // lose the game. Results still waiting go first, in their order.
     std::exception_ptr failure;
     try {
-        // Recording re-points IBGames and its transaction closes it; a
-        // journal that was open shows its statement's rows again afterwards.
-        const QueryKeeper journal(module.IBGames);
-        // The archive's table is made, where it may be, before the transaction.
-        const ArchivedGame* record =
-            !archived.text.isEmpty() && PrepareArchive(module) ? &archived : nullptr;
-        TDModule::Transaction transaction(module);
-        if (whiteHuman && blackHuman) {
-            const PlayerRow w = ReadPlayer(module, winner);
-            const PlayerRow l = ReadPlayer(module, loser);
-            const int64_t gain = PersonGain(l.points);
-            UpdatePoints(module, w.points + gain, w.code);
-            InsertGame(module, today(), w.code, l.code, margin, gain, record);
-        } else {
-            const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
-            const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
-            const QString computerCode = QStringLiteral("1");
-            if (computerWon) {
-                if (person.points > 0)
-                    UpdatePoints(module, person.points - 1, person.code);
-                InsertGame(module, today(), computerCode, person.code, margin, 1, record);
-            } else {
-                UpdatePoints(module, person.points + 1, person.code);
-                InsertGame(module, today(), person.code, computerCode, margin, 1, record);
-            }
+        if (outbox) {
+            const DeliveryReport report = DeliverOutbox(module, *outbox);
+            for (const QString& problem : report.problems)
+                qWarning("vertan: outbox: %s", qPrintable(problem));
+            if (report.waiting)
+                throw DbError("earlier results are still waiting for the database", true);
         }
-        transaction.Commit();
-    } catch (const DbError&) {
+        ApplyResult(module, game);
+    } catch (const DbError& error) {
+        QString kept;
+        if (outbox && error.Transient() && outbox->Put(game, kept)) {
+            announcer.Announce(announcement);
+            return Recorded::Queued;
+        }
         failure = std::current_exception();
     }
-    announcer.Announce(AnnouncementText(winner, loser, margin));
+    announcer.Announce(announcement);
     if (failure)
         std::rethrow_exception(failure);
+    return Recorded::Done;
 }
 
 } // namespace db

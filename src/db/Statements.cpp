@@ -172,6 +172,10 @@ Statement InsertRecord(const QString& gameCode, const QString& identity, const Q
             {CodeValue(gameCode), identity.isEmpty() ? QVariant() : QVariant(identity), packed}};
 }
 
+Statement RecordByIdentity(const QString& identity) {
+    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS WHERE R_IDENT = ?"), {identity}};
+}
+
 Statement RecordOfGame(qint64 gameCode) {
     return {QStringLiteral("SELECT R_RECORD FROM GAME_RECORDS WHERE R_GAME = ?"), {gameCode}};
 }

@@ -90,6 +90,8 @@ QStringList ArchiveSchema(Dialect dialect);
 Statement ArchiveProbe();
 /*! Stores a game's packed record under its code, replacing one a cleared game left. */
 Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed);
+/*! The game recorded under an identity, if any. */
+Statement RecordByIdentity(const QString& identity);
 /*! R_RECORD of one game's record. */
 Statement RecordOfGame(qint64 gameCode);
 /*! The records of the games statement 11 clears. */

@@ -95,7 +95,7 @@ QSqlDatabase TDModule::Connection(const QString& name) {
     if (connection.isOpen())
         return connection;
     if (inTransaction_)
-        throw DbError("the connection to the database was lost during a transaction");
+        throw DbError("the connection to the database was lost during a transaction", true);
     if (!configError_.empty())
         throw ConnectionError(configError_);
     return choice_.dialect == Dialect::PostgreSQL ? OpenServer(connection)
@@ -108,14 +108,15 @@ QSqlDatabase TDModule::OpenFile(QSqlDatabase connection, const QString& name) {
     // without create, so a file removed in between is not made empty either.
     const QFileInfo file(path);
     if (!file.exists() || !file.isFile())
-        throw DbError("database file not found: " + path.toStdString());
+        throw DbError("database file not found: " + path.toStdString(), true);
     connection.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
                                QStringLiteral("?mode=rw"));
     connection.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_));
     if (!connection.open())
         throw DbError("cannot open " + path.toStdString() + ": " +
-                      connection.lastError().text().toStdString());
+                          connection.lastError().text().toStdString(),
+                      true);
     RegisterNameCollation(connection);
     QSqlQuery durable(connection);
     if (!durable.exec(sql::DurableCommits().text)) {
@@ -195,7 +196,8 @@ void TDModule::Run(const Statement& statement) {
         return;
     QSqlQuery query(connection);
     if (!query.exec(text))
-        throw DbError((text + ": " + query.lastError().text()).toStdString());
+        throw DbError((text + ": " + query.lastError().text()).toStdString(),
+                      IsTransient(query.lastError()));
 }
 
 TDModule::Transaction::Transaction(TDModule& module, bool keepPlayers) : module_(module) {

@@ -51,8 +51,10 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(text.toUtf8()) < 0 || !file.commit()) {
+    const QByteArray bytes = text.toUtf8();
+    // Unbuffered, so that a short write (a full disk) is seen before the commit.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
         error = file.errorString();
         return false;
     }

@@ -1,6 +1,7 @@
 #include "shell/DbMenuActions.h"
 
 #include "db/DbError.h"
+#include "db/Outbox.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
 #include "shell/ExceptionSink.h"
@@ -19,6 +20,17 @@ db::TDModule& Module() {
         throw db::DbError("no database module");
     return *db::DModule;
 }
+
+// Results kept while the database could not take them go in first, in their
+// order; what cannot be recorded is named on standard error.
+void DeliverWaitingResults() {
+    if (ProgramFolder.isEmpty())
+        return;
+    db::Outbox outbox(ProgramFolder);
+    const db::DeliveryReport report = db::DeliverOutbox(Module(), outbox);
+    for (const QString& problem : report.problems)
+        qWarning("vertan: outbox: %s", qPrintable(problem));
+}
 } // namespace
 
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
@@ -26,6 +38,7 @@ void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
     DropErrors([module] {
         try {
             module->DataModuleCreate();
+            DeliverWaitingResults();
         } catch (const db::ConnectionError& error) {
             // A server the club relies on is out of reach: say so once, in
             // its own words; then the program runs as without a database.
@@ -43,8 +56,10 @@ void OpenRegistration() {
 }
 
 void OpenRatings() {
-    if (Form7)
-        Form7->OpenRatings();
+    if (!Form7)
+        return;
+    DeliverWaitingResults();
+    Form7->OpenRatings();
 }
 
 void NoticeAnnouncer::Announce(const QString& text) {
@@ -56,8 +71,11 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
     NoticeAnnouncer announcer;
     // A game that is lost to the journal must not pass in silence.
     try {
-        db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
-                         db::TodayShortDate, archived);
+        db::Outbox outbox(ProgramFolder);
+        if (db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
+                             db::TodayShortDate, archived,
+                             ProgramFolder.isEmpty() ? nullptr : &outbox) == db::Recorded::Queued)
+            ShowNotice(db::QueuedText);
     } catch (const db::DbError& e) {
         ShowError(db::RecordingFailedText(QString::fromUtf8(e.what())));
     }

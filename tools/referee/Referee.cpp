@@ -114,22 +114,26 @@ void Referee::Start() {
 
 void Referee::GameEnded(const game::GameResult& result) {
     Result = result;
-    const bool recorded = !options_.record || Record(result);
-    emit Finished(recorded ? 0 : 3, ResultLine(result));
+    emit Finished(options_.record ? Record(result) : 0, ResultLine(result));
 }
 
-bool Referee::Record(const game::GameResult& result) {
+int Referee::Record(const game::GameResult& result) {
     PrintingAnnouncer announcer(Print);
-    // The launcher's recording code on a module of this game only.
+    // The launcher's recording code, and its outbox, on a module of this game only.
     db::TDModule module(options_.programFolder);
+    db::Outbox outbox(options_.programFolder);
     try {
-        db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
-                         result.whiteHuman, result.blackHuman, db::TodayShortDate,
-                         {result.identity, result.RecordText()});
-        return true;
+        if (db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
+                             result.whiteHuman, result.blackHuman, db::TodayShortDate,
+                             {result.identity, result.RecordText()},
+                             &outbox) == db::Recorded::Queued) {
+            announcer.Announce(db::QueuedText);
+            return 4;
+        }
+        return 0;
     } catch (const db::DbError& e) {
         announcer.Announce(db::RecordingFailedText(QString::fromUtf8(e.what())));
-        return false;
+        return 3;
     }
 }
 

@@ -56,12 +56,14 @@ class Referee : public QObject, private game::IGameEndSink {
 
   signals:
     /*! The game is over: 0 with the result line, 1 when the client left first,
-        3 when --record was given and the recording failed (nothing recorded). */
+        3 when --record was given and the recording failed (nothing recorded),
+        4 when the database could not take it and it waits in the outbox. */
     void Finished(int exitCode, const QString& line);
 
   private:
     void GameEnded(const game::GameResult& result) override;
-    bool Record(const game::GameResult& result);
+    // The exit code: 0 recorded, 3 not recorded, 4 kept in the outbox.
+    int Record(const game::GameResult& result);
 
     RefereeOptions options_;
     std::unique_ptr<game::IPause> ownPause_;
