@@ -1,6 +1,7 @@
 #include "db/Query.h"
 
 #include "db/DbError.h"
+#include "db/ServerWatch.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,13 +19,15 @@ TQuery::TQuery(std::function<QSqlDatabase()> connection)
     : connection_(std::move(connection)), model_(std::make_unique<QSqlQueryModel>()) {}
 
 void TQuery::Fail(const QString& what, const QSqlError& error) const {
-    throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString());
+    ThrowIfServerSilent();
+    throw DbError((what + ": " + error.text() + " [" + statement_.Text(dialect_) + "]").toStdString());
 }
 
 QSqlQuery TQuery::Run() {
     const QSqlDatabase connection = connection_();
+    dialect_ = DialectOf(connection);
     QSqlQuery query(connection);
-    if (!query.prepare(statement_.Text(DialectOf(connection))))
+    if (!query.prepare(statement_.Text(dialect_)))
         Fail(QStringLiteral("statement rejected"), query.lastError());
     for (const QVariant& value : statement_.values)
         query.addBindValue(value);
@@ -41,6 +44,7 @@ void TQuery::SetSQL(Statement statement) {
 }
 
 void TQuery::Open() {
+    const ServerWait wait;
     Close();
     model_->setQuery(Run());
     if (model_->lastError().isValid())
@@ -50,11 +54,14 @@ void TQuery::Open() {
 }
 
 void TQuery::ExecSQL() {
+    const ServerWait wait;
     Close();
     Run().finish();
 }
 
 void TQuery::Close() {
+    // The driver's clean-up of a prepared statement talks to the server too.
+    const ServerWait wait;
     // clear() resets the model even when it already is empty; views redraw once.
     if (active_ || model_->columnCount() > 0)
         model_->clear();
@@ -101,14 +108,14 @@ void TQuery::MoveTo(int row) {
 
 QVariant TQuery::FieldValue(const QString& name) const {
     if (!active_)
-        throw DbError("query is closed: " + statement_.text.toStdString());
+        throw DbError("query is closed: " + statement_.Text(dialect_).toStdString());
     if (!FetchUpTo(row_))
-        throw DbError("no current row: " + statement_.text.toStdString());
+        throw DbError("no current row: " + statement_.Text(dialect_).toStdString());
     const QSqlRecord record = model_->record(row_);
     for (int i = 0; i < record.count(); ++i)
         if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
             return record.value(i);
-    throw DbError("no field " + name.toStdString() + " in " + statement_.text.toStdString());
+    throw DbError("no field " + name.toStdString() + " in " + statement_.Text(dialect_).toStdString());
 }
 
 int64_t TQuery::FieldAsInteger(const QString& name) const {

@@ -74,6 +74,7 @@ class TQuery {
 
     std::function<QSqlDatabase()> connection_;
     Statement statement_;
+    Dialect dialect_ = Dialect::SQLite; // of the engine the statement ran on last
     std::unique_ptr<QSqlQueryModel> model_;
     bool active_ = false;
     int row_ = 0;

@@ -43,8 +43,16 @@ void OpenRegistration() {
 }
 
 void OpenRatings() {
-    if (Form7)
+    if (!Form7)
+        return;
+    try {
         Form7->OpenRatings();
+    } catch (const db::DbError& e) {
+        // A silent or lost server is told; other failures stay with the sink.
+        if (!Module().ServerLost())
+            throw;
+        ShowError(Module().FailureText(e));
+    }
 }
 
 void NoticeAnnouncer::Announce(const QString& text) {
@@ -58,7 +66,7 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
     try {
         db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman);
     } catch (const db::DbError& e) {
-        ShowError(db::RecordingFailedText(QString::fromUtf8(e.what())));
+        ShowError(db::RecordingFailedText(Module().FailureText(e)));
     }
 }
 
