@@ -266,6 +266,22 @@ TEST(Install, StandardOptionsMakeNoFolder) {
     EXPECT_TRUE(client.readAllStandardOutput().startsWith("tolvaner "));
 }
 
+// A club's administrator sets the server up from the installed program.
+TEST(Install, ServerSetUpToolSchemaAndManualPage) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    EXPECT_EQ(Read(installed.Prefixed("share/vertan-server/Ratings.postgresql.sql")),
+              Read(VERTAN_SOURCE_DIR "/data/Ratings.postgresql.sql"));
+    EXPECT_TRUE(QFileInfo(installed.Prefixed("share/man/man1/ratings-db.1.gz")).size() > 0);
+    EXPECT_FALSE(QFileInfo::exists(installed.Shipped("Ratings.postgresql.sql")))
+        << "not copied into every user's folder";
+    QProcess tool;
+    tool.start(installed.Prefixed("bin/ratings-db"), {QStringLiteral("--help")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_TRUE(tool.readAllStandardOutput().contains("--create"));
+}
+
 TEST(Install, WindowsTakeTheInstalledIconAndDesktopEntry) {
     const Installation installed(QStringLiteral("/opt/games"));
     ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
