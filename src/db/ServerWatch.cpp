@@ -138,6 +138,10 @@ void WatchServerConnection(const QSqlDriver* driver) {
     watched = driver;
 }
 
+void UnwatchServerConnection(const QSqlDriver* driver) {
+    watched.compare_exchange_strong(driver, nullptr);
+}
+
 ServerWait::ServerWait() {
     if (depth++ == 0 && watched.load())
         Watch::Instance().Arm(Clock::now() + ServerWaitBound());

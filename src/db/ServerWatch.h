@@ -31,6 +31,8 @@ void SetServerWaitBound(std::chrono::milliseconds bound);
 /*! The server connection whose waits are watched (nullptr: none). The
     driver must outlive the watch or be replaced first. */
 void WatchServerConnection(const QSqlDriver* driver);
+/*! Stops watching driver, if it is the one watched. */
+void UnwatchServerConnection(const QSqlDriver* driver);
 
 /*! While one lives on the calling thread, a wait on the watched connection
     is cut off when the bound has passed since the outermost one began. */

@@ -56,8 +56,8 @@ TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
 TDModule::~TDModule() {
     if (DModule == this)
         DModule = nullptr;
-    if (choice_.dialect == Dialect::PostgreSQL)
-        WatchServerConnection(nullptr);
+    if (choice_.dialect == Dialect::PostgreSQL && QSqlDatabase::contains(connectionName_))
+        UnwatchServerConnection(QSqlDatabase::database(connectionName_, false).driver());
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();

@@ -19,7 +19,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <gtest/gtest.h>
@@ -29,8 +31,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Short, so the suite stays quick; the product's own bound is 10 s.
-constexpr auto Bound = 1500ms;
+// Short, so the suite stays quick; the product's own bound is 10 s
+// (VERTAN_TEST_SERVER_WAIT_MS=10000 measures with it, by hand).
+std::chrono::milliseconds Bound() {
+    const int ms = qEnvironmentVariableIntValue("VERTAN_TEST_SERVER_WAIT_MS");
+    return std::chrono::milliseconds(ms > 0 ? ms : 1500);
+}
 constexpr qint64 ProductBoundMs = 10000;
 
 struct ServerFaultTest : ::testing::Test {
@@ -48,7 +54,7 @@ struct ServerFaultTest : ::testing::Test {
                 errors << text;
             return true;
         });
-        db::SetServerWaitBound(Bound);
+        db::SetServerWaitBound(Bound());
         folder = std::make_unique<RatingsFolder>(server->NewDatabase());
         folder->AddPlayer(2, "Анна", 5);
         errors.clear();
@@ -169,7 +175,10 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             });
             const qint64 ms = took.elapsed();
             EXPECT_TRUE(inject && inject->Fired()) << "the step never waited on the server";
-            EXPECT_LT(ms, ProductBoundMs);
+            EXPECT_LT(ms, std::max<qint64>(ProductBoundMs, 2 * Bound().count()));
+            std::printf("%s, %s: ended after %lld ms (bound %lld ms)\n", step.what,
+                        fault == SIGSTOP ? "stopped" : "killed", static_cast<long long>(ms),
+                        static_cast<long long>(Bound().count()));
             EXPECT_EQ(errors.size(), 1) << errors.join("|").toStdString();
             EXPECT_TRUE(errors.value(0).startsWith(step.failure)) << errors.value(0).toStdString();
 
@@ -196,13 +205,16 @@ TEST_F(ServerFaultTest, AStepAfterARestartWorksAtTheFirstAttempt) {
         SCOPED_TRACE(step.what);
         TearDown();
         SetUp();
-        step.run(*this, [this] {
+        QElapsedTimer took;
+        step.run(*this, [&] {
             // No query stays open, so nothing of the driver's meets the loss first.
             dm->IBPlayers.Close();
             dm->IBGames.Close();
             server->Restart();
             folder->Connection().close(); // the restart ended its session too
+            took.start();
         });
+        std::printf("%s after a restart: %lld ms\n", step.what, static_cast<long long>(took.elapsed()));
         EXPECT_EQ(errors, step.window ? QStringList{"shown"} : QStringList{});
         EXPECT_EQ(State(), step.after);
     }
