@@ -23,9 +23,8 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <optional>
+#include <future>
 #include <gtest/gtest.h>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -79,40 +78,27 @@ struct ServerFaultTest : ::testing::Test {
     }
 };
 
-// Sends sig to the server as soon as one of its sessions waits for a lock.
-class FaultOnLockWait {
-  public:
-    FaultOnLockWait(const QString& server, int sig) {
-        thread_ = std::thread([this, server, sig] {
-            const QString name = QUuid::createUuid().toString();
-            {
-                QSqlDatabase watcher = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-                watcher.setConnectOptions(server);
-                QElapsedTimer waited;
-                waited.start();
-                while (watcher.open() && waited.elapsed() < 30000) {
-                    QSqlQuery waiting(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted"),
-                                      watcher);
-                    if (waiting.next() && waiting.value(0).toInt() > 0) {
-                        ServerFaultTest::server->Signal(sig);
-                        fired_ = true;
-                        break;
-                    }
-                }
-                watcher.close();
+// Sends sig to the server as soon as one of its sessions waits for a lock;
+// the future tells whether it came to that.
+std::future<bool> FaultOnLockWait(const QString& server, int sig) {
+    return std::async(std::launch::async, [server, sig] {
+        const QString name = QUuid::createUuid().toString();
+        bool waiting = false;
+        {
+            QSqlDatabase watcher = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            watcher.setConnectOptions(server);
+            QElapsedTimer looked;
+            for (looked.start(); !waiting && watcher.open() && looked.elapsed() < 30000;) {
+                QSqlQuery locks(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted"), watcher);
+                waiting = locks.next() && locks.value(0).toInt() > 0;
             }
-            QSqlDatabase::removeDatabase(name);
-        });
-    }
-    bool Fired() {
-        thread_.join();
-        return fired_;
-    }
-
-  private:
-    std::thread thread_;
-    bool fired_ = false;
-};
+        }
+        QSqlDatabase::removeDatabase(name);
+        if (waiting)
+            ServerFaultTest::server->Signal(sig);
+        return waiting;
+    });
+}
 
 // A step; fault() comes just before the step's own work on the server.
 using Fault = std::function<void()>;
@@ -164,17 +150,17 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             TearDown();
             SetUp();
             const QString before = State();
-            std::optional<FaultOnLockWait> inject;
+            std::future<bool> inject;
             QElapsedTimer took;
             step.run(*this, [&] {
                 // Another session holds the players, so the step waits on the server.
                 folder->Exec("BEGIN");
                 folder->Exec("LOCK TABLE PLAYERS IN ACCESS EXCLUSIVE MODE");
-                inject.emplace(folder->Server(), fault);
+                inject = FaultOnLockWait(folder->Server(), fault);
                 took.start();
             });
             const qint64 ms = took.elapsed();
-            EXPECT_TRUE(inject && inject->Fired()) << "the step never waited on the server";
+            EXPECT_TRUE(inject.valid() && inject.get()) << "the step never waited on the server";
             EXPECT_LT(ms, std::max<qint64>(ProductBoundMs, 2 * Bound().count()));
             std::printf("%s, %s: ended after %lld ms (bound %lld ms)\n", step.what,
                         fault == SIGSTOP ? "stopped" : "killed", static_cast<long long>(ms),
