@@ -106,9 +106,10 @@ class Watch {
                 deadline_ = Clock::now() + std::chrono::milliseconds(100);
                 continue;
             }
+            // Silent first: the waiting thread reads it as soon as it wakes.
+            silent = true;
             ::shutdown(fd, SHUT_RDWR);
             armed_ = false;
-            silent = true;
             if (QCoreApplication* app = QCoreApplication::instance())
                 QMetaObject::invokeMethod(app, &NewServerStep, Qt::QueuedConnection);
         }
