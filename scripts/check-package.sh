@@ -5,12 +5,18 @@
 # docs/packaging.md.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-dir=$top/${1:-build-deb}
-deb=$("$top/scripts/package.sh" "${1:-build-deb}" | tail -n 1)
+dir=${1:-build-deb}
+case $dir in /*) ;; *) dir=$top/$dir ;; esac
+deb=$("$top/scripts/package.sh" "$dir" | tail -n 1)
 echo "== $deb"
 lintian --fail-on error --tag-display-limit 0 "$deb"
 rm -rf "$dir/unpacked"
 dpkg-deb -x "$deb" "$dir/unpacked"
 desktop-file-validate "$dir/unpacked/usr/share/applications/vertan.desktop"
 appstreamcli validate --no-net "$dir"/unpacked/usr/share/metainfo/*.metainfo.xml
+# A club's server: the driver is recommended, the set-up tool and its schema ship.
+dpkg-deb -f "$deb" Recommends | grep -qw libqt6sql6-psql || { echo "no Recommends: libqt6sql6-psql" >&2; exit 1; }
+for file in usr/bin/ratings-db usr/share/man/man1/ratings-db.1.gz usr/share/vertan-server/Ratings.postgresql.sql; do
+  [ -s "$dir/unpacked/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
+done
 echo "== package checks passed"

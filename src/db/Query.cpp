@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/PagedModel.h"
+#include "db/ServerWatch.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -39,21 +40,26 @@ bool IsTransient(const QSqlError& error) {
 }
 
 void TQuery::Fail(const QString& what, const QSqlError& error) const {
-    throw DbError((what + ": " + error.text() + " [" + statement_.text + "]").toStdString(),
+    ThrowIfServerSilent();
+    throw DbError((what + ": " + error.text() + " [" + statement_.Text(dialect_) + "]").toStdString(),
                   IsTransient(error));
 }
 
 QSqlQuery TQuery::Run(const Statement& statement) const {
+    // Every statement, a page read as the grid scrolls included, waits on a
+    // server for a bounded time only.
+    const ServerWait wait;
     const QSqlDatabase connection = connection_();
+    dialect_ = DialectOf(connection);
     QSqlQuery query(connection);
     // Nothing to bind: sent as it is, which spares a server the round trips
     // of preparing a statement and releasing it.
     if (statement.values.isEmpty()) {
-        if (!query.exec(statement.Text(DialectOf(connection))))
+        if (!query.exec(statement.Text(dialect_)))
             Fail(QStringLiteral("statement failed"), query.lastError());
         return query;
     }
-    if (!query.prepare(statement.Text(DialectOf(connection))))
+    if (!query.prepare(statement.Text(dialect_)))
         Fail(QStringLiteral("statement rejected"), query.lastError());
     for (const QVariant& value : statement.values)
         query.addBindValue(value);
@@ -70,6 +76,7 @@ void TQuery::SetSQL(Statement statement) {
 }
 
 void TQuery::Open() {
+    const ServerWait wait;
     Close();
     if (statement_.keyset.fields.isEmpty()) {
         model_->setQuery(Run(statement_));
@@ -112,11 +119,14 @@ void TQuery::OpenPages() {
 }
 
 void TQuery::ExecSQL() {
+    const ServerWait wait;
     Close();
     Run(statement_).finish();
 }
 
 void TQuery::Close() {
+    // The driver's clean-up of a prepared statement talks to the server too.
+    const ServerWait wait;
     // clear() resets the model even when it already is empty; views redraw once.
     if (active_ || model_->columnCount() > 0)
         model_->clear();
@@ -132,6 +142,7 @@ void TQuery::CheckRows() const {
 }
 
 bool TQuery::FetchUpTo(int row) const {
+    const ServerWait wait;
     while (row >= model_->rowCount() && model_->canFetchMore())
         model_->fetchMore();
     CheckRows();
@@ -170,15 +181,15 @@ void TQuery::MoveTo(int row) {
 
 QVariant TQuery::FieldValue(const QString& name) const {
     if (!active_)
-        throw DbError("query is closed: " + statement_.text.toStdString());
+        throw DbError("query is closed: " + statement_.Text(dialect_).toStdString());
     if (!FetchUpTo(row_))
-        throw DbError("no current row: " + statement_.text.toStdString());
+        throw DbError("no current row: " + statement_.Text(dialect_).toStdString());
     const QSqlRecord record = model_->RecordAt(row_);
     CheckRows();
     for (int i = 0; i < record.count(); ++i)
         if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
             return record.value(i);
-    throw DbError("no field " + name.toStdString() + " in " + statement_.text.toStdString());
+    throw DbError("no field " + name.toStdString() + " in " + statement_.Text(dialect_).toStdString());
 }
 
 int64_t TQuery::FieldAsInteger(const QString& name) const {

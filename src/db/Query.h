@@ -85,6 +85,7 @@ class TQuery {
 
     std::function<QSqlDatabase()> connection_;
     Statement statement_;
+    mutable Dialect dialect_ = Dialect::SQLite; // of the engine the statement ran on last
     std::unique_ptr<PagedModel> model_;
     bool active_ = false;
     int row_ = 0;

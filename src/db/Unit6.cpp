@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/NameCollation.h"
+#include "db/ServerWatch.h"
 #include "db/Statements.h"
 
 #include <QDir>
@@ -43,6 +44,9 @@ TDModule::TDModule(Chosen chosen, int busyTimeoutMs)
       choice_(std::move(chosen.choice)), configError_(std::move(chosen.error)),
       busyTimeoutMs_(busyTimeoutMs) {
     if (choice_.dialect == Dialect::PostgreSQL) {
+        // Without the driver Qt would only say "Driver not loaded", in English.
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+            configError_ = MissingServerDriverText.toStdString();
         QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
         return;
     }
@@ -62,6 +66,8 @@ TDModule::Chosen TDModule::ChosenFor(const QString& programFolder) {
 TDModule::~TDModule() {
     if (DModule == this)
         DModule = nullptr;
+    if (choice_.dialect == Dialect::PostgreSQL && QSqlDatabase::contains(connectionName_))
+        UnwatchServerConnection(QSqlDatabase::database(connectionName_, false).driver());
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();
@@ -89,17 +95,22 @@ QSqlDatabase TDModule::QueryConnection(const QString& name) {
 
 QSqlDatabase TDModule::Connection(const QString& name) {
     QSqlDatabase connection = QSqlDatabase::database(name, false);
-    // A server connection whose link broke reads as closed and is opened
-    // again, but never inside a transaction: the rest of it would run
-    // outside one and could be half-written.
+    // A server connection whose link broke, or that a restarted server ended
+    // while it stood idle, is opened again, but never inside a transaction:
+    // the rest of it would run outside one and could be half-written.
+    if (connection.isOpen() && !inTransaction_ && ServerConnectionDead(connection.driver()))
+        connection.close();
     if (connection.isOpen())
         return connection;
     if (inTransaction_)
         throw DbError("the connection to the database was lost during a transaction", true);
     if (!configError_.empty())
         throw ConnectionError(configError_);
-    return choice_.dialect == Dialect::PostgreSQL ? OpenServer(connection)
-                                                  : OpenFile(connection, name);
+    if (choice_.dialect == Dialect::SQLite)
+        return OpenFile(connection, name);
+    // This step already waited its time for a silent server.
+    ThrowIfServerSilent();
+    return OpenServer(connection);
 }
 
 QSqlDatabase TDModule::OpenFile(QSqlDatabase connection, const QString& name) {
@@ -133,20 +144,33 @@ QSqlDatabase TDModule::OpenFile(QSqlDatabase connection, const QString& name) {
 }
 
 QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
-    // No password here: libpq takes it from PGPASSWORD or ~/.pgpass.
-    connection.setConnectOptions(ServerConnectOptions(choice_.target));
+    // A password is best kept in PGPASSWORD or ~/.pgpass; one in the file
+    // never shows in a message.
+    SetUpServerConnection(connection, choice_.target, ServerWaitBound());
+    WatchServerConnection(connection.driver());
+    const ServerWait wait;
     if (!connection.open()) {
         const QSqlError error = connection.lastError();
         const QString text = error.databaseText().trimmed();
-        throw ConnectionError((text.isEmpty() ? error.text() : text).toStdString());
+        // libpq's connect_timeout ran out: the server took the connection but never answered.
+        if (text.contains(QLatin1String("timeout expired")))
+            throw ServerTimeout();
+        throw ConnectionError(HidePasswords(text.isEmpty() ? error.text() : text).toStdString());
     }
-    // A lock held by another launcher is waited for as long as a busy SQLite file.
-    QSqlQuery setup(connection);
-    if (!setup.exec(QStringLiteral("SET lock_timeout = %1").arg(std::max(busyTimeoutMs_, 1)))) {
-        const QString text = setup.lastError().text();
-        connection.close();
-        throw ConnectionError(text.toStdString());
+    // A lock held by another launcher is waited for as long as a busy SQLite
+    // file; no statement runs longer than a step may wait.
+    for (const QString& setting :
+         {QStringLiteral("SET lock_timeout = %1").arg(std::max(busyTimeoutMs_, 1)),
+          QStringLiteral("SET statement_timeout = %1").arg(ServerWaitBound().count())}) {
+        QSqlQuery setup(connection);
+        if (!setup.exec(setting)) {
+            const QString text = setup.lastError().text();
+            connection.close();
+            ThrowIfServerSilent();
+            throw ConnectionError(text.toStdString());
+        }
     }
+    reachedServer_ = true;
     return connection;
 }
 
@@ -190,14 +214,32 @@ TQuery& TDModule::OpenOpponents(const QString& name) {
 }
 
 void TDModule::Run(const Statement& statement) {
-    QSqlDatabase connection = Connection();
     const QString& text = statement.Text(choice_.dialect);
     if (text.isEmpty())
         return;
+    const ServerWait wait;
+    QSqlDatabase connection = Connection();
     QSqlQuery query(connection);
-    if (!query.exec(text))
+    if (!query.exec(text)) {
+        ThrowIfServerSilent();
         throw DbError((text + ": " + query.lastError().text()).toStdString(),
                       IsTransient(query.lastError()));
+    }
+}
+
+QString TDModule::FailureText(const DbError& error) {
+    const QString text = QString::fromUtf8(error.what());
+    if (dynamic_cast<const ServerTimeout*>(&error) || !ServerLost())
+        return text;
+    return ServerSilentText + QLatin1Char('\n') + text;
+}
+
+bool TDModule::ServerLost() {
+    // A server never reached was told once at start-up.
+    if (choice_.dialect != Dialect::PostgreSQL || !reachedServer_)
+        return false;
+    const QSqlDatabase connection = QSqlDatabase::database(connectionName_, false);
+    return ServerWasSilent() || !connection.isOpen() || ServerConnectionDead(connection.driver());
 }
 
 TDModule::Transaction::Transaction(TDModule& module, bool keepPlayers) : module_(module) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/DatabaseConfig.h"
+#include "db/DbError.h"
 #include "db/Query.h"
 
 #include <QObject>
@@ -50,8 +51,17 @@ class TDModule : public QObject {
 
     /*! The engine behind the module. */
     Dialect Engine() const { return choice_.dialect; }
-    /*! The SQLite file, or the server's connection string. */
-    QString DatabasePath() const { return choice_.target; }
+    /*! The SQLite file, or the server's connection string (no password shown). */
+    QString DatabasePath() const { return HidePasswords(choice_.target); }
+
+    /*! The text of a failed step's error for the user: led by "Сервер базы
+        данных не отвечает" when the server went silent or the link to it is
+        gone, the error's own text otherwise. */
+    QString FailureText(const DbError& error);
+    /*! After a failed step: the server, reached before, went silent or the
+        link to it is gone (false for a statement the server refused, for a
+        server never reached, and for a file). */
+    bool ServerLost();
 
     TQuery IBPlayers;
     TQuery IBGames;
@@ -106,10 +116,16 @@ class TDModule : public QObject {
     QString gamesConnection_;
     bool inTransaction_ = false;
     bool walMode_ = false;
+    bool reachedServer_ = false;
     DatabaseChoice choice_;
     std::string configError_;
     int busyTimeoutMs_;
 };
+
+/*! What the program says when Data/Database.cfg names a server but Qt's
+    PostgreSQL driver is not installed. */
+inline const QString MissingServerDriverText = QStringLiteral(
+    "Не установлен драйвер сервера баз данных PostgreSQL: установите пакет libqt6sql6-psql.");
 
 /*! The one instance, created at start-up after the main window; reset when it is destroyed. */
 extern TDModule* DModule;

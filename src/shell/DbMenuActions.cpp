@@ -58,8 +58,15 @@ void OpenRegistration() {
 void OpenRatings() {
     if (!Form7)
         return;
-    DeliverWaitingResults();
-    Form7->OpenRatings();
+    try {
+        DeliverWaitingResults();
+        Form7->OpenRatings();
+    } catch (const db::DbError& e) {
+        // A silent or lost server is told; other failures stay with the sink.
+        if (!Module().ServerLost())
+            throw;
+        ShowError(Module().FailureText(e));
+    }
 }
 
 void NoticeAnnouncer::Announce(const QString& text) {
@@ -77,7 +84,7 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
                              ProgramFolder.isEmpty() ? nullptr : &outbox) == db::Recorded::Queued)
             ShowNotice(db::QueuedText);
     } catch (const db::DbError& e) {
-        ShowError(db::RecordingFailedText(QString::fromUtf8(e.what())));
+        ShowError(db::RecordingFailedText(Module().FailureText(e)));
     }
 }
 

@@ -44,6 +44,10 @@ void PrepareApplication() {
 
 int RunProgram(bool quitWhenShown) {
     PrepareApplication();
+    // The board client takes its options from TOLVANER_ARGS when started
+    // without any; only the demo sets them. One left in the user's
+    // environment ("--auto") would play the person's moves.
+    qunsetenv("TOLVANER_ARGS");
     Program program;
     if (ProgramEndRequested())
         return 0;

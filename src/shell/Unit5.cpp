@@ -1,7 +1,7 @@
 #include "shell/Unit5.h"
 
 #include "db/DbError.h"
-
+#include "db/QueryKeeper.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
@@ -133,13 +133,15 @@ void TForm5::Button2Click() {
     // Another launcher registering at the same moment waits, so no code is
     // given twice.
     try {
+        // An open journal window keeps its rows (the transaction closes its query).
+        const db::QueryKeeper journal(module_.IBGames);
         db::TDModule::Transaction transaction(module_);
         const QString code = module_.GenID(QStringLiteral("PLAYERS"));
         module_.IBPlayers.SetSQL(db::sql::InsertPlayer(code, Edit1->text()));
         module_.IBPlayers.ExecSQL();
         transaction.Commit();
     } catch (const db::DbError& e) {
-        ShowError(QStringLiteral("Игрок не зарегистрирован!\n") + QString::fromUtf8(e.what()));
+        ShowError(QStringLiteral("Игрок не зарегистрирован!\n") + module_.FailureText(e));
         return;
     }
     ShowNotice(QStringLiteral(

@@ -310,6 +310,11 @@ TEST(Dice, PlayedDiceAreMarked) {
          Position({{4, 1}, {2, 1}, {20, -1}}),
          {{White, {2, 27}}},
          {{6, false}, {2, true}}},
+        // Black bears off from its point 19 with 6-5: the 6.
+        {proc::MakeDice(6, 5),
+         Position({{19, -1}, {21, -1}, {5, 1}}),
+         {{Black, {19, 27}}},
+         {{6, true}, {5, false}}},
         // Black enters from its bar on 3; the other side's echo uses nothing.
         {proc::MakeDice(1, 3),
          Position({{25, -1}, {6, 2}}),

@@ -78,16 +78,35 @@ TEST_F(CopyTest, CopiedClubShowsTheSameRatingsAndJournal) {
     EXPECT_EQ(module.GenID("GAMES"), "9");
 }
 
-TEST_F(CopyTest, TargetWithPlayersIsRefusedUnlessReplaced) {
-    server.AddPlayer(2, "Глеб", 1);
-    server.AddGame(1, 2, 1);
-    EXPECT_THROW(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false),
-                 db::DbError);
-    EXPECT_EQ(server.Rows("SELECT P_NAME FROM PLAYERS ORDER BY P_CODE"), "Computer;Глеб");
-    EXPECT_EQ(server.Rows("SELECT G_CODE FROM GAMES"), "1");
-    ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), true);
-    ExpectSameViews();
-    EXPECT_EQ(server.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'Глеб'").toInt(), 0);
+TEST(CopyTarget, TargetWithPlayersOrGamesIsRefusedUnlessReplaced) {
+    const struct {
+        const char* what;
+        bool player, game; // what the server holds besides the computer's row
+        const char* players;
+        const char* games;
+    } cases[] = {
+        {"players and games", true, true, "Computer;Глеб", "1"},
+        {"players but no games", true, false, "Computer;Глеб", ""},
+        {"games but no other players", false, true, "Computer", "1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RatingsFolder club;
+        FillClub(club);
+        RatingsFolder server{true, Dialect::PostgreSQL};
+        if (c.player)
+            server.AddPlayer(2, "Глеб", 1);
+        if (c.game)
+            server.AddGame(1, 1, 1);
+        EXPECT_THROW(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false),
+                     db::DbError);
+        EXPECT_EQ(server.Rows("SELECT P_NAME FROM PLAYERS ORDER BY P_CODE"), c.players);
+        EXPECT_EQ(server.Rows("SELECT G_CODE FROM GAMES"), c.games);
+        ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), true);
+        EXPECT_EQ(server.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"),
+                  club.Rows("SELECT * FROM PLAYERS ORDER BY P_CODE"));
+        EXPECT_EQ(server.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'Глеб'").toInt(), 0);
+    }
 }
 
 TEST_F(CopyTest, FailedCopyLeavesTheServerAsItWas) {

@@ -210,6 +210,17 @@ TEST_P(ModuleTest, RejectedStatementThrows) {
     dm.IBGames.SetSQL(sql::AllGames());
     EXPECT_THROW(dm.IBGames.Open(), DbError);
     EXPECT_FALSE(dm.IBGames.Active());
+    // The error names the form of the statement that ran on this engine.
+    dm.IBGames.SetSQL({"SELECT no_sqlite_column FROM PLAYERS", {}, "SELECT no_server_column FROM PLAYERS"});
+    try {
+        dm.IBGames.Open();
+        ADD_FAILURE() << "a missing column was read";
+    } catch (const DbError& error) {
+        const std::string ran = Server() ? "no_server_column" : "no_sqlite_column";
+        const std::string other = Server() ? "no_sqlite_column" : "no_server_column";
+        EXPECT_NE(std::string(error.what()).find(ran), std::string::npos) << error.what();
+        EXPECT_EQ(std::string(error.what()).find(other), std::string::npos) << error.what();
+    }
 }
 
 TEST_P(ModuleTest, ViewsFetchLazily) {

@@ -9,7 +9,9 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QUuid>
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -20,6 +22,14 @@ namespace {
 
 const QString Script = QStringLiteral(VERTAN_SOURCE_DIR "/tests/db/pg-test-server.sh");
 QString ownServerDir;
+
+bool RunScript(const QString& command, const QString& dir, const QStringList& more = {}) {
+    QProcess script;
+    script.start(Script, QStringList{command, dir} + more);
+    script.waitForFinished(120000);
+    EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    return script.exitCode() == 0;
+}
 
 void StopOwnServer() {
     const std::string command =
@@ -36,10 +46,7 @@ QString ServerDir() {
         return SharedServerDir();
     if (ownServerDir.isEmpty()) {
         ownServerDir = QDir::tempPath() + QStringLiteral("/vertan-pg-own-%1").arg(getpid());
-        QProcess start;
-        start.start(Script, {QStringLiteral("start"), ownServerDir});
-        start.waitForFinished(120000);
-        EXPECT_EQ(start.exitCode(), 0) << start.readAllStandardError().toStdString();
+        RunScript(QStringLiteral("start"), ownServerDir);
         std::atexit(StopOwnServer);
     }
     return ownServerDir;
@@ -72,9 +79,10 @@ QString SharedServerDir() {
     return QStringLiteral(VERTAN_PG_TEST_SERVER);
 }
 
-QString NewDatabase(bool withSchema) {
+namespace {
+
+QString NewDatabaseOn(const QString& dir, bool withSchema) {
     static int counter = 0;
-    const QString dir = ServerDir();
     const QString database = QStringLiteral("ratings_%1_%2").arg(getpid()).arg(++counter);
     Run(ConnectionString(dir, QStringLiteral("postgres")),
         {QStringLiteral("CREATE DATABASE %1").arg(database)});
@@ -84,12 +92,61 @@ QString NewDatabase(bool withSchema) {
     return connection;
 }
 
+} // namespace
+
+QString NewDatabase(bool withSchema) {
+    return NewDatabaseOn(ServerDir(), withSchema);
+}
+
 void DropDatabase(const QString& connectionString) {
     static const QRegularExpression dbname(QStringLiteral("dbname=(\\S+)"));
     const QString database = dbname.match(connectionString).captured(1);
     QString admin = connectionString;
     admin.replace(dbname, QStringLiteral("dbname=postgres"));
     Run(admin, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database)});
+}
+
+PrivateServer::PrivateServer()
+    : dir_(QDir::tempPath() + QStringLiteral("/vertan-pg-private-%1-%2")
+                                  .arg(getpid())
+                                  .arg(QUuid::createUuid().toString(QUuid::Id128).left(8))) {
+    // A killed server must keep what it committed.
+    RunScript(QStringLiteral("start"), dir_, {QStringLiteral("killable")});
+}
+
+PrivateServer::~PrivateServer() {
+    Signal(SIGCONT);
+    RunScript(QStringLiteral("stop"), dir_);
+}
+
+QString PrivateServer::NewDatabase() {
+    return NewDatabaseOn(dir_, true);
+}
+
+void PrivateServer::Signal(int sig) {
+    QFile pidFile(dir_ + QStringLiteral("/data/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray postmaster = pidFile.readLine().trimmed();
+    // The server's processes are the postmaster's children.
+    QList<pid_t> pids{static_cast<pid_t>(postmaster.toInt())};
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // pid (name) state ppid ...
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == postmaster)
+            pids << static_cast<pid_t>(entry.toInt());
+    }
+    for (pid_t pid : pids)
+        ::kill(pid, sig);
+}
+
+void PrivateServer::Restart() {
+    Signal(SIGCONT);
+    RunScript(QStringLiteral("restart"), dir_, {QStringLiteral("killable")});
 }
 
 } // namespace pgtest

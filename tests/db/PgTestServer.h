@@ -18,4 +18,24 @@ QString NewDatabase(bool withSchema = true);
 /*! Drops a database made by NewDatabase, ending its other connections. */
 void DropDatabase(const QString& connectionString);
 
+/*! A server of one test's own, for faults that would disturb the others:
+    stopped, killed and restarted at will. */
+class PrivateServer {
+  public:
+    PrivateServer();
+    ~PrivateServer();
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    /*! The connection string of a new database with the schema's tables. */
+    QString NewDatabase();
+    /*! Sends sig to the server and every process of it (SIGSTOP, SIGCONT, SIGKILL). */
+    void Signal(int sig);
+    /*! Restarts it (started again after SIGKILL), keeping its data. */
+    void Restart();
+
+  private:
+    QString dir_;
+};
+
 } // namespace pgtest

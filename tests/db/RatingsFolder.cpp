@@ -21,9 +21,7 @@ RatingsFolder::RatingsFolder(bool withDatabase, db::Dialect engine) : engine_(en
     QDir(dir_.path()).mkpath(QStringLiteral("Data"));
     if (engine == db::Dialect::PostgreSQL) {
         server_ = pgtest::NewDatabase(withDatabase);
-        QFile config(dir_.path() + "/Data/Database.cfg");
-        EXPECT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("postgresql\n" + server_.toUtf8() + "\n");
+        WriteConfig();
     } else if (withDatabase) {
         QProcess shell;
         shell.start(QStringLiteral("sqlite3"),
@@ -32,6 +30,20 @@ RatingsFolder::RatingsFolder(bool withDatabase, db::Dialect engine) : engine_(en
         EXPECT_TRUE(shell.waitForFinished(30000));
         EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
     }
+}
+
+RatingsFolder::RatingsFolder(const QString& server)
+    : name_(QStringLiteral("ratings-folder-server-%1").arg(server)),
+      engine_(db::Dialect::PostgreSQL),
+      server_(server) {
+    QDir(dir_.path()).mkpath(QStringLiteral("Data"));
+    WriteConfig();
+}
+
+void RatingsFolder::WriteConfig() {
+    QFile config(dir_.path() + "/Data/Database.cfg");
+    EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("postgresql\n" + server_.toUtf8() + "\n");
 }
 
 RatingsFolder::~RatingsFolder() {

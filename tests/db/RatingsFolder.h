@@ -26,6 +26,8 @@ class RatingsFolder {
     /*! withDatabase = false leaves Data/ without the file (SQLite) or the
         server's database without tables. */
     explicit RatingsFolder(bool withDatabase = true, db::Dialect engine = db::Dialect::SQLite);
+    /*! Data/Database.cfg naming a database made elsewhere (PrivateServer). */
+    explicit RatingsFolder(const QString& server);
     ~RatingsFolder();
 
     QString Path() const { return dir_.path(); }
@@ -54,6 +56,7 @@ class RatingsFolder {
     QSqlDatabase Connection();
 
   private:
+    void WriteConfig();
     QTemporaryDir dir_;
     QString name_;
     db::Dialect engine_;

@@ -430,6 +430,34 @@ TEST_P(WindowsTest, JournalOfAllGamesAndOfOnePlayer) {
     EXPECT_TRUE(form8->JournalPlayerCode.isEmpty());
 }
 
+// Registration's transaction closes the journal's query; an open journal
+// window shows its rows again afterwards, whether the registration worked.
+TEST_P(WindowsTest, OpenJournalKeepsItsRowsThroughARegistration) {
+    const struct {
+        const char* name;
+        bool journalOpen;
+        bool lockHeld; // another writer holds the lock: the registration fails
+    } cases[] = {{"Глеб", true, false}, {"Дина", true, true}, {"Егор", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form8->hide();
+        dm->IBGames.Close();
+        if (c.journalOpen) {
+            form7->OpenRatings();
+            form7->Button2->click();
+        }
+        form5->OpenRegistration();
+        Type(form5->Edit1, c.name);
+        if (c.lockHeld)
+            folder.HoldWriteLock();
+        form5->Button2->click();
+        if (c.lockHeld)
+            folder.Exec("ROLLBACK");
+        EXPECT_EQ(dm->IBGames.Active(), c.journalOpen);
+        EXPECT_EQ(GridColumn(dm->DataSource2(), 0), c.journalOpen ? "1;2;3" : "");
+    }
+}
+
 TEST_P(WindowsTest, ClearingTheJournal) {
     form7->OpenRatings();
     form7->DBGrid->selectRow(1); // Анна: games 1 and 3

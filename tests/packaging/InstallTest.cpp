@@ -5,8 +5,10 @@
 #include "WholeGame.h" // FreePort
 #include "desktop/DesktopIdentity.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,8 +17,12 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -82,15 +88,25 @@ class Installation {
         (unset when null), offscreen. */
     Outcome Launch(const QStringList& args, const QString& dataHome = QString()) const {
         QProcess process;
+        Start(process, args, dataHome);
+        return Finish(process);
+    }
+    /*! Starts bin/vertan as Launch does; path replaces PATH unless null. */
+    void Start(QProcess& process, const QStringList& args, const QString& dataHome = QString(),
+               const QString& path = QString()) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), Home());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.remove(QStringLiteral("XDG_DATA_HOME"));
         if (!dataHome.isNull())
             env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        if (!path.isNull())
+            env.insert(QStringLiteral("PATH"), path);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Root(QStringLiteral("start")));
         process.start(Prefixed(QStringLiteral("bin/vertan")), args);
+    }
+    static Outcome Finish(QProcess& process) {
         process.waitForFinished(10 * 60 * 1000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),
@@ -127,6 +143,15 @@ QString Sql(const QString& database, const QString& statement) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("sql"));
     return result;
+}
+
+/*! The lines of the user's record of placed files that name file. */
+QStringList RecordLines(const Installation& installed, const QString& file) {
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(Read(installed.User(".shipped"))).split('\n'))
+        if (line.mid(66) == file)
+            lines << line;
+    return lines;
 }
 
 TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
@@ -209,7 +234,15 @@ TEST(Install, UsersFolderIsMadeKeptAndRefreshedOnlyWherePackageOwnsIt) {
         const QByteArray now = Read(installed.User(c.file));
         const QByteArray package = Read(installed.Shipped(c.file));
         switch (c.expect) {
-        case Package: EXPECT_EQ(now, package); break;
+        case Package:
+            EXPECT_EQ(now, package);
+            // One record line for the file, with the checksum of the copy now
+            // placed: an old line left behind would later take a user's copy
+            // of an older version for the package's own.
+            EXPECT_EQ(RecordLines(installed, c.file),
+                      QStringList{QCryptographicHash::hash(now, QCryptographicHash::Sha256).toHex() +
+                                  "  " + c.file});
+            break;
         case KeptAsBefore: EXPECT_EQ(now, before[c.file]); break;
         case NotPackage: EXPECT_NE(now, package); break;
         }
@@ -273,6 +306,100 @@ TEST(Install, AnyPrefixAndTheUsersDataFolder) {
     }
 }
 
+// What the launcher meets in a user's folder: a lock that is a link, the
+// leftovers of a start killed while copying, a database that a power cut
+// left empty, a file where a folder belongs.
+TEST(Install, LauncherMeetsAWrongFolderSafely) {
+    struct Case {
+        const char* what;
+        bool preparedFirst;                             // one normal start before
+        std::function<void(const Installation&)> setUp; // then this
+        int code;                                       // 2: the program ran
+        const char* says;                               // on standard error
+        std::function<void(const Installation&)> check;
+    };
+    const auto victim = [](const Installation& i) { return i.Root("victim"); };
+    const Case cases[] = {
+        {"the lock is a link", false,
+         [&](const Installation& i) {
+             ASSERT_TRUE(QDir().mkpath(i.UserFolder()));
+             ASSERT_TRUE(Write(victim(i), "keep"));
+             ASSERT_TRUE(QFile::link(victim(i), i.User(".lock")));
+         },
+         1, "vertan: ", [&](const Installation& i) { EXPECT_EQ(Read(victim(i)), "keep"); }},
+        {"leftovers of a killed start", true,
+         [&](const Installation& i) {
+             ASSERT_TRUE(Write(i.User("Data/Menu.jpg.part.4711"), "half"));
+             ASSERT_TRUE(Write(victim(i), "keep"));
+             ASSERT_TRUE(QFile::link(victim(i), i.User("Data/Help.htm.part.AbCdEf")));
+         },
+         2, "",
+         [&](const Installation& i) {
+             EXPECT_FALSE(QFileInfo::exists(i.User("Data/Menu.jpg.part.4711")));
+             EXPECT_FALSE(QFileInfo(i.User("Data/Help.htm.part.AbCdEf")).isSymLink());
+             EXPECT_EQ(Read(victim(i)), "keep");
+         }},
+        {"an empty database", true,
+         [](const Installation& i) { ASSERT_TRUE(Write(i.User("Data/Ratings.mdb"), "")); }, 2, "",
+         [](const Installation& i) {
+             EXPECT_EQ(Read(i.User("Data/Ratings.mdb")), Read(i.Shipped("Data/Ratings.mdb")));
+         }},
+        {"Data is a file", false,
+         [](const Installation& i) {
+             ASSERT_TRUE(QDir().mkpath(i.UserFolder()));
+             ASSERT_TRUE(Write(i.User("Data"), "a file"));
+         },
+         1, "vertan: ", [](const Installation& i) { EXPECT_EQ(Read(i.User("Data")), "a file"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Installation installed;
+        ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+        if (c.preparedFirst) {
+            ASSERT_EQ(installed.Prepare().code, 2);
+        }
+        c.setUp(installed);
+        const Outcome run = installed.Prepare();
+        EXPECT_EQ(run.code, c.code) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith(c.says)) << run.err.toStdString();
+        c.check(installed);
+    }
+}
+
+// Eight starts at once where flock is missing: one preparation at a time,
+// one record line per shipped file.
+TEST(Install, StartsAtOnceWithoutFlockShareTheFolder) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    // A PATH with the commands the launcher uses, flock left out.
+    const QString bin = installed.Root("bin-without-flock");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    for (const QString tool : {"dirname", "readlink", "sha256sum", "cut", "grep", "mkdir", "cp",
+                               "touch", "mv", "rm", "rmdir", "awk", "find", "sed", "sort", "cmp",
+                               "ln", "mktemp", "sync", "sleep", "cat"}) {
+        const QString found = QStandardPaths::findExecutable(tool);
+        ASSERT_FALSE(found.isEmpty()) << tool.toStdString();
+        ASSERT_TRUE(QFile::link(found, bin + '/' + tool));
+    }
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < 8; ++i) {
+        starts.push_back(std::make_unique<QProcess>());
+        installed.Start(*starts.back(), {QStringLiteral("--no-such-option")}, QString(), bin);
+    }
+    for (auto& start : starts) {
+        const Outcome run = Installation::Finish(*start);
+        EXPECT_EQ(run.code, 2) << run.err.toStdString();
+    }
+    QStringList shippedFiles;
+    QDirIterator files(installed.Shipped(QString()), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        shippedFiles << QDir(installed.Shipped(QString())).relativeFilePath(files.next());
+    for (const QString& file : shippedFiles)
+        EXPECT_EQ(RecordLines(installed, file).size(), 1) << file.toStdString();
+    EXPECT_EQ(QString::fromUtf8(Read(installed.User(".shipped"))).count('\n'), shippedFiles.size());
+    EXPECT_FALSE(QFileInfo::exists(installed.User(".lock.d")));
+}
+
 TEST(Install, StandardOptionsMakeNoFolder) {
     const Installation installed;
     ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
@@ -288,6 +415,22 @@ TEST(Install, StandardOptionsMakeNoFolder) {
     ASSERT_TRUE(client.waitForFinished(60000));
     EXPECT_EQ(client.exitCode(), 0);
     EXPECT_TRUE(client.readAllStandardOutput().startsWith("tolvaner "));
+}
+
+// A club's administrator sets the server up from the installed program.
+TEST(Install, ServerSetUpToolSchemaAndManualPage) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    EXPECT_EQ(Read(installed.Prefixed("share/vertan-server/Ratings.postgresql.sql")),
+              Read(VERTAN_SOURCE_DIR "/data/Ratings.postgresql.sql"));
+    EXPECT_TRUE(QFileInfo(installed.Prefixed("share/man/man1/ratings-db.1.gz")).size() > 0);
+    EXPECT_FALSE(QFileInfo::exists(installed.Shipped("Ratings.postgresql.sql")))
+        << "not copied into every user's folder";
+    QProcess tool;
+    tool.start(installed.Prefixed("bin/ratings-db"), {QStringLiteral("--help")});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_TRUE(tool.readAllStandardOutput().contains("--create"));
 }
 
 TEST(Install, WindowsTakeTheInstalledIconAndDesktopEntry) {

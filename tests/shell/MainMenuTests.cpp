@@ -325,6 +325,18 @@ TEST(StartUp, ExitWithSettingsOpenKeepsConfigAsAfterStartUp) {
     EXPECT_EQ(folder.Read(QStringLiteral("Config.cfg")), afterStartUp);
 }
 
+// The clients the program starts never take the demo's options from the
+// user's environment.
+TEST(StartUp, ProgramDropsAStrayClientOptionsVariable) {
+    ProgramFolderFixture folder;
+    folder.WriteStandard();
+    BoxRecorder boxes;
+    qputenv("TOLVANER_ARGS", "--auto");
+    EXPECT_EQ(RunProgram(true), 0);
+    QApplication::setQuitOnLastWindowClosed(true);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("TOLVANER_ARGS"));
+}
+
 #include "shell/ExceptionSink.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"

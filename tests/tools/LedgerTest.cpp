@@ -72,4 +72,28 @@ TEST(KillHarnessLedger, ComputerAtZeroKeepsThePersonAtZero) {
     EXPECT_TRUE(oneGame);
 }
 
+// A run, or a finished round, that tested nothing must fail.
+TEST(KillHarnessLedger, RunsAndFinishedRoundsThatTestNothingFail) {
+    const struct {
+        const char* what;
+        Tally tally;
+        bool passes;
+    } runs[] = {
+        {"games recorded, one killed after its commit", {5, 10, 1, 6}, true},
+        {"every referee killed before its commit", {0, 15, 0, 0}, false},
+        {"every referee finished unrecorded", {15, 0, 0, 0}, false},
+        {"recorded, but no kill after a commit", {8, 7, 0, 8}, false},
+    };
+    for (const auto& r : runs)
+        EXPECT_EQ(JudgeRun(r.tally).isEmpty(), r.passes) << r.what;
+    const struct {
+        int exitCode;
+        bool oneGame;
+        bool passes;
+    } rounds[] = {{0, true, true}, {0, false, false}, {3, false, false}, {3, true, false}};
+    for (const auto& r : rounds)
+        EXPECT_EQ(JudgeFinishedRound(r.exitCode, r.oneGame).isEmpty(), r.passes)
+            << r.exitCode << " " << r.oneGame;
+}
+
 } // namespace

@@ -99,4 +99,20 @@ QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame) 
     return QStringLiteral("one game");
 }
 
+QString JudgeFinishedRound(int exitCode, bool oneGame) {
+    if (exitCode != 0)
+        return QStringLiteral("the referee finished with exit code %1 (not recorded)").arg(exitCode);
+    if (!oneGame)
+        return QStringLiteral("the referee finished but nothing was recorded");
+    return {};
+}
+
+QString JudgeRun(const Tally& tally) {
+    if (tally.recorded == 0)
+        return QStringLiteral("no game was recorded: the run tested nothing");
+    if (tally.killedAfterCommit == 0)
+        return QStringLiteral("no referee was killed after its commit");
+    return {};
+}
+
 } // namespace killharness

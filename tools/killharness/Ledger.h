@@ -37,4 +37,20 @@ inline constexpr int64_t ComputerCode = 1;
     the rating rules say for that row and nowhere else; otherwise a reason. */
 QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame);
 
+/*! What a run did, counted round by round. */
+struct Tally {
+    int finished = 0;          // the referee ended by itself
+    int killed = 0;            // SIGKILL came first
+    int killedAfterCommit = 0; // killed, yet the game is wholly recorded
+    int recorded = 0;          // rounds that added one game
+};
+
+/*! A referee that ended by itself must have recorded its game (exit code 0
+    and one game); "" when it did, otherwise a reason. */
+QString JudgeFinishedRound(int exitCode, bool oneGame);
+
+/*! A run that tested something: "" when it recorded games and killed at
+    least one referee after its commit, otherwise a reason. */
+QString JudgeRun(const Tally& tally);
+
 } // namespace killharness

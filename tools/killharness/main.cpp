@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <cstdio>
+#include <algorithm>
 #include <random>
 
 using namespace killharness;
@@ -23,13 +24,6 @@ struct Settings {
     QStringList players{"Анна", "Борис"};
     int rounds = 1000;
     uint32_t seed = 1;
-};
-
-struct Tally {
-    int finished = 0;         // the referee ended by itself
-    int killed = 0;           // SIGKILL came first
-    int killedAfterCommit = 0; // killed, yet the game is wholly recorded
-    int recorded = 0;         // rounds that added one game
 };
 
 bool Parse(const QStringList& args, Settings& s) {
@@ -79,6 +73,20 @@ bool WaitForLine(const QString& path, const QByteArray& start) {
     return false;
 }
 
+// Kills the referee as soon as it announces the result, which it does
+// right after its commit. False when it ended first.
+bool KillAtTheAnnouncement(QProcess& referee) {
+    while (referee.waitForReadyRead(120000)) {
+        while (referee.canReadLine()) {
+            if (referee.readLine().contains(" победил ")) {
+                referee.kill();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -98,7 +106,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     Tally tally;
-    double typicalMs = 300; // a finished round's length, followed as rounds finish
+    // A finished round's length: measured by the first round, which is never
+    // killed, then followed as rounds finish.
+    double typicalMs = 0;
     // Kinds of game, in turn: two people, a person as white against the
     // computer, the computer against a person.
     const QString computer = QStringLiteral("Компьютер");
@@ -123,15 +133,28 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "round %d: the client did not connect\n", round);
             return 1;
         }
-        // Half the rounds aim at the last tenth of a game, where the recording is.
-        std::uniform_real_distribution<double> spread(round % 2 ? 0.85 : 0.0, 1.15);
+        // In turn: a kill at any moment, one aimed at the last tenth of a
+        // game where the recording is, and one right after the commit.
+        const int aim = (round / 3 + round) % 3; // not tied to the kind of game
+        std::uniform_real_distribution<double> spread(aim == 1 ? 0.85 : 0.0, 1.15);
         const int killAfterMs = static_cast<int>(spread(random) * typicalMs);
         QElapsedTimer clock;
         clock.start();
-        const bool ended = referee.waitForFinished(killAfterMs);
+        bool ended = false;
+        if (typicalMs == 0) {
+            ended = referee.waitForFinished(120000);
+            typicalMs = static_cast<double>(std::max<qint64>(clock.elapsed(), 1));
+        } else if (aim == 2) {
+            ended = !KillAtTheAnnouncement(referee);
+        } else {
+            ended = referee.waitForFinished(killAfterMs);
+        }
         if (ended) {
             ++tally.finished;
             typicalMs = 0.9 * typicalMs + 0.1 * static_cast<double>(clock.elapsed());
+        } else if (aim == 2) {
+            referee.waitForFinished(10000);
+            ++tally.killed;
         } else {
             // Killed after the typical length and still playing: games are
             // longer than thought (a loaded machine), so aim later.
@@ -156,9 +179,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "round %d: %s\n", round, qPrintable(change));
             return 1;
         }
-        if (ended && referee.exitCode() == 0 && !oneGame) {
-            std::fprintf(stderr, "round %d: the referee finished but nothing was recorded\n",
-                         round);
+        if (const QString wrong = ended ? JudgeFinishedRound(referee.exitCode(), oneGame) : QString();
+            !wrong.isEmpty()) {
+            std::fprintf(stderr, "round %d: %s\n", round, qPrintable(wrong));
             return 1;
         }
         tally.recorded += oneGame ? 1 : 0;
@@ -169,5 +192,9 @@ int main(int argc, char** argv) {
                 "recorded %d, journal rows %lld, integrity ok after every round\n",
                 s.rounds, tally.finished, tally.killed, tally.killedAfterCommit, tally.recorded,
                 static_cast<long long>(last.games.size()));
+    if (const QString empty = JudgeRun(tally); !empty.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(empty));
+        return 1;
+    }
     return 0;
 }

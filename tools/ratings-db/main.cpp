@@ -8,6 +8,7 @@
 #include "db/DatabaseConfig.h"
 #include "db/DbError.h"
 #include "db/Unit6.h"
+#include "db/ServerWatch.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -18,7 +19,7 @@
 namespace {
 
 int Fail(const QString& text) {
-    std::fprintf(stderr, "ratings-db: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "ratings-db: %s\n", db::HidePasswords(text).toLocal8Bit().constData());
     return 1;
 }
 
@@ -76,10 +77,12 @@ int main(int argc, char** argv) {
         if (server.isEmpty())
             return Fail("give --server CONNINFO or --program-folder DIR");
 
+        if (!QSqlDatabase::isDriverAvailable("QPSQL"))
+            return Fail("Qt's PostgreSQL driver is not installed: install the package libqt6sql6-psql");
         QSqlDatabase connection = QSqlDatabase::addDatabase("QPSQL");
-        connection.setConnectOptions(db::ServerConnectOptions(server));
+        db::SetUpServerConnection(connection, server, db::ServerWaitBound());
         if (!connection.open())
-            return Fail(connection.lastError().databaseText().trimmed());
+            return Fail(db::HidePasswords(connection.lastError().databaseText().trimmed()));
         if (parser.isSet("create")) {
             ratingsdb::CreateSchema(connection);
             std::printf("tables created\n");

@@ -1,0 +1,61 @@
+// Bounding the waits on a database server. libpq waits for a reply without
+// any limit of its own, so a server that hangs (stopped, swapped out, a
+// network that drops every packet) would hold the program for the system's
+// TCP time-out. A watch thread cuts such a wait off at the bound by shutting
+// the connection's socket down; libpq then fails the statement at once.
+#pragma once
+
+#include "db/DbError.h"
+
+#include <QString>
+#include <chrono>
+
+class QSqlDriver;
+
+namespace db {
+
+/*! What a step that ran out of time tells the user. */
+inline const QString ServerSilentText = QStringLiteral("Сервер базы данных не отвечает");
+
+/*! A database step that ran out of time: the server did not answer within
+    the bound. what() is ServerSilentText. */
+class ServerTimeout : public ConnectionError {
+  public:
+    ServerTimeout();
+};
+
+/*! How long one step may wait for the server (10 s unless set). */
+std::chrono::milliseconds ServerWaitBound();
+void SetServerWaitBound(std::chrono::milliseconds bound);
+
+/*! The server connection whose waits are watched (nullptr: none). The
+    driver must outlive the watch or be replaced first. */
+void WatchServerConnection(const QSqlDriver* driver);
+/*! Stops watching driver, if it is the one watched. */
+void UnwatchServerConnection(const QSqlDriver* driver);
+
+/*! While one lives on the calling thread, a wait on the watched connection
+    is cut off when the bound has passed since the outermost one began. */
+class ServerWait {
+  public:
+    ServerWait();
+    ~ServerWait();
+    ServerWait(const ServerWait&) = delete;
+    ServerWait& operator=(const ServerWait&) = delete;
+};
+
+/*! True from a cut-off until the next step: the program's event loop
+    running again, or NewServerStep. A step that met a silent server does not
+    connect again (that would wait once more); the next one does. */
+bool ServerWasSilent();
+void NewServerStep();
+/*! Throws ServerTimeout when ServerWasSilent. */
+void ThrowIfServerSilent();
+
+/*! True when an idle server connection can no longer be used: libpq knows it
+    is broken, or the server has spoken or hung up although no statement was
+    sent (a restarted server ends its sessions that way). False for any other
+    driver. Never waits. */
+bool ServerConnectionDead(const QSqlDriver* driver);
+
+} // namespace db
