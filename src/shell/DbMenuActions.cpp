@@ -6,6 +6,7 @@
 #include "shell/ExceptionSink.h"
 #include "shell/StartUp.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ServerAway.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 #include "shell/Unit8.h"
@@ -27,9 +28,9 @@ void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
         try {
             module->DataModuleCreate();
         } catch (const db::ConnectionError& error) {
-            // A server the club relies on is out of reach: say so once, in
+            // A server the club relies on is out of reach: say so once, with
             // its own words; then the program runs as without a database.
-            ShowNotice(QString::fromUtf8(error.what()));
+            ShowNotice(StartUpServerAwayText(QString::fromUtf8(error.what())));
         }
     });
     Create(objects, Form5, *module);
@@ -44,7 +45,7 @@ void OpenRegistration() {
 
 void OpenRatings() {
     if (Form7)
-        Form7->OpenRatings();
+        RunServerStep([] { Form7->OpenRatings(); });
 }
 
 void NoticeAnnouncer::Announce(const QString& text) {
@@ -58,6 +59,8 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
     try {
         db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
                          db::TodayShortDate, archived);
+    } catch (const db::ConnectionError& e) {
+        ShowError(db::RecordingFailedText(ServerAwayText(QString::fromUtf8(e.what()))));
     } catch (const db::DbError& e) {
         ShowError(db::RecordingFailedText(QString::fromUtf8(e.what())));
     }
