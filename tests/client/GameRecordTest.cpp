@@ -185,25 +185,28 @@ TEST(Record, ReadBackReplaysToTheSameBoard) {
     const proc::Board odd = Position({{1, 1}, {2, 1}, {24, -2}, {26, 1}, {25, -1}});
     const struct {
         std::vector<Message> messages;
-        bool startLine; // the start is written only when it is not the standard one
+        bool startLine;      // the start is written only when it is not the standard one
         const char* opening; // who rolled which, the first list's player first
     } cases[] = {
         {Scenario(), false, "Анна (белые) 5, Компьютер (чёрные) 2"},
         // The first list's player rolled lower and took black.
         {{StartInfo{StandardBoard(), "Гость 1, 2 (белые)", "Ян (чёрные)", proc::MakeDice(2, 5)},
           DiceInfo{White, proc::MakeDice(6, 4)}, MoveInfo{White, {24, 18}}},
-         false, "Ян (чёрные) 2, Гость 1, 2 (белые) 5"},
+         false,
+         "Ян (чёрные) 2, Гость 1, 2 (белые) 5"},
         {{StartInfo{odd, "A (белые)", "B (чёрные)", proc::MakeDice(6, 1)},
           DiceInfo{White, proc::MakeDice(3, 3)}, MoveInfo{White, {26, 22}},
           MoveInfo{White, {2, 27}}, MoveInfo{White, {1, 27}}, DiceInfo{Black, proc::MakeDice(5, 5)},
           DiceInfo{White, proc::MakeDice(6, 6)}, MoveInfo{White, {22, 16}}},
-         true, "A (белые) 6, B (чёрные) 1"},
+         true,
+         "A (белые) 6, B (чёрные) 1"},
     };
     for (const auto& c : cases) {
         const GameRecord record = Recorded(c.messages);
         const QString text = RecordText(record, QDateTime::currentDateTime());
         EXPECT_EQ(text.contains(QStringLiteral("Начальная позиция: ")), c.startLine);
-        EXPECT_TRUE(text.contains(QStringLiteral("\nРозыгрыш цвета: ") + QString::fromUtf8(c.opening) + '\n'))
+        EXPECT_TRUE(text.contains(QStringLiteral("\nРозыгрыш цвета: ") +
+                                  QString::fromUtf8(c.opening) + '\n'))
             << text.toStdString();
         QString error;
         const auto parsed = ParseRecord(text, error);
@@ -381,43 +384,26 @@ TEST(Reader, TellsTurnDicePipsAndTheLastMove) {
 // checker within a turn only while the turn is shown part-way.
 TEST(Replay, CounterCountsTurns) {
     const GameRecord record = Recorded(Scenario()); // 2 moves, 2, pass, 4, 2
-    const std::vector<const Turn*> turns = record.PlayedTurns();
-    ASSERT_EQ(turns.size(), 5u);
-    const struct {
-        int step;
-        int row;
-        const char* text;
-    } cases[] = {
-        {0, -1, "Ход 0 из 5"},
-        {1, 0, "Ход 1 из 5, фишка 1 из 2"},
-        {2, 0, "Ход 1 из 5"},
-        {4, 1, "Ход 2 из 5"},
-        {5, 3, "Ход 4 из 5, фишка 1 из 4"}, // the pass has no step of its own
-        {8, 3, "Ход 4 из 5"},
-        {10, 4, "Ход 5 из 5"},
-    };
-    for (const auto& c : cases) {
-        const ReplayPlace place = PlaceOfStep(turns, c.step);
-        EXPECT_EQ(place.turn, c.row) << c.step;
-        EXPECT_EQ(ReplayCounterText(place, 5), QString::fromUtf8(c.text)) << c.step;
+    for (const auto& [step, row, text] : {std::tuple{0, -1, "Ход 0 из 5"},
+                                          {1, 0, "Ход 1 из 5, фишка 1 из 2"},
+                                          {2, 0, "Ход 1 из 5"},
+                                          {5, 3, "Ход 4 из 5, фишка 1 из 4"},
+                                          {8, 3, "Ход 4 из 5"},
+                                          {10, 4, "Ход 5 из 5"}}) {
+        const ReplayPlace place = PlaceOfStep(record.PlayedTurns(), step);
+        EXPECT_EQ(place.turn, row) << step;
+        EXPECT_EQ(ReplayCounterText(place, 5), QString::fromUtf8(text)) << step;
     }
 }
 
 // The start message keeps 20 characters of a label, cutting the colour first.
 TEST(Record, LabelsCutByTheMessageLimit) {
-    const struct {
-        const char* label;
-        const char* shown;
-        const char* name;
-    } cases[] = {
-        {"Анна (белые)", "Анна (белые)", "Анна"},
-        {"Длинноеимяигрока (бе", "Длинноеимяигрока (белые)", "Длинноеимяигрока"},
-        {"Длинноеимяигрокаа (ч", "Длинноеимяигрокаа (чёрные)", "Длинноеимяигрокаа"},
-        {"Длинноеимяигрокааааа", "Длинноеимяигрокааааа…", "Длинноеимяигрокааааа…"},
-        {"Коротко", "Коротко", "Коротко"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LabelShown(QString::fromUtf8(c.label)), QString::fromUtf8(c.shown)) << c.label;
-        EXPECT_EQ(PlayerName(QString::fromUtf8(c.label)), QString::fromUtf8(c.name)) << c.label;
+    for (const auto& [label, shown, name] :
+         {std::tuple{"Анна (белые)", "Анна (белые)", "Анна"},
+          {"Длинноеимяигрока (бе", "Длинноеимяигрока (белые)", "Длинноеимяигрока"},
+          {"Длинноеимяигрокаа (ч", "Длинноеимяигрокаа (чёрные)", "Длинноеимяигрокаа"},
+          {"Длинноеимяигрокааааа", "Длинноеимяигрокааааа…", "Длинноеимяигрокааааа…"}}) {
+        EXPECT_EQ(LabelShown(QString::fromUtf8(label)), QString::fromUtf8(shown));
+        EXPECT_EQ(PlayerName(QString::fromUtf8(label)), QString::fromUtf8(name));
     }
 }
