@@ -14,10 +14,10 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QScreen>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 TForm2* Form2 = nullptr;
