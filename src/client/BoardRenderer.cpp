@@ -116,8 +116,12 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
         p.setFont(Font(22));
         p.setPen(active ? Gold : Ink);
         const QRectF label = plate.adjusted(28 + 2 * r, 0, -12, 0);
+        // A long name gives way to the pips at the right.
+        const double pips = QFontMetricsF(Font(14, false)).horizontalAdvance(QStringLiteral("на доске: 15")) + 12;
         PaintText(p, label, Qt::AlignVCenter | Qt::AlignLeft,
-                  side > 0 ? model.WhiteLabel() : model.BlackLabel());
+                  p.fontMetrics().elidedText(
+                      record::LabelShown(side > 0 ? model.WhiteLabel() : model.BlackLabel()),
+                      Qt::ElideRight, static_cast<int>(label.width() - pips)));
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
         const auto s = static_cast<proc::Side>(side);

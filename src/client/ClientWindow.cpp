@@ -17,19 +17,29 @@ namespace {
 
 constexpr int PanelWidth = 280;
 
-// The history rows: every turn played or passed, and the one under way.
-std::vector<const Turn*> HistoryTurns(const GameRecord& record) {
-    std::vector<const Turn*> rows;
-    const auto& turns = record.Turns();
-    for (size_t i = 0; i < turns.size(); ++i) {
-        if (!turns[i].moves.empty() || turns[i].passed || i + 1 == turns.size()) {
-            rows.push_back(&turns[i]);
-        }
+} // namespace
+
+std::vector<const Turn*> ClientWindow::HistoryTurns() const {
+    const GameRecord& record = session_.Record();
+    std::vector<const Turn*> rows = record.PlayedTurns();
+    // The roll that came with the winning move is no turn of the game.
+    const bool over = record.Finished() || record.Winner() || session_.Model().GameOver();
+    if (!over && !record.Turns().empty() &&
+        (rows.empty() || rows.back() != &record.Turns().back())) {
+        rows.push_back(&record.Turns().back());
     }
     return rows;
 }
 
-} // namespace
+std::unique_ptr<QMessageBox> ClientWindow::CloseQuestionBox(QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Вертан"),
+                                             CloseQuestion, QMessageBox::NoButton, parent);
+    box->addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton* no = box->addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box->setDefaultButton(no);
+    box->setEscapeButton(no);
+    return box;
+}
 
 const QString ClientWindow::CloseQuestion =
     QStringLiteral("Прервать партию? Результат не будет записан.");
@@ -48,15 +58,15 @@ ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
 }
 
 void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
-    confirm_ = confirm ? std::move(confirm) : Confirm([this](const QString& question) {
-        return QMessageBox::question(this, QStringLiteral("Confirm"), question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    confirm_ = confirm ? std::move(confirm) : Confirm([this](const QString&) {
+        const auto box = CloseQuestionBox(this);
+        box->exec();
+        return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
     });
-    askPath_ = askPath ? std::move(askPath) : AskPath([this] {
-        return desktop::AskGameFile(this, session_.Record(), QStringLiteral("партия.txt"));
-    });
+    askPath_ = askPath ? std::move(askPath)
+                       : AskPath([this] { return desktop::AskGameFile(this, session_.Record()); });
     notify_ = notify ? std::move(notify) : Notify([this](const QString& text) {
-        QMessageBox::warning(this, QStringLiteral("Error"), text);
+        QMessageBox::warning(this, QStringLiteral("Вертан"), text);
     });
 }
 
@@ -91,6 +101,11 @@ void ClientWindow::BuildLayout() {
     history_.setAccessibleDescription(
         QStringLiteral("По строке на ход: сторона, кости и ходы; в конце результат"));
     history_.setFocusPolicy(Qt::NoFocus);
+    // Long lines wrap: the panel never scrolls sideways.
+    history_.setWordWrap(true);
+    history_.setTextElideMode(Qt::ElideNone);
+    history_.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    history_.setResizeMode(QListView::Adjust);
     title->setBuddy(&history_);
 
     auto* replayLayout = new QHBoxLayout(&replayBar_);
@@ -147,6 +162,10 @@ void ClientWindow::SetHistoryShown(bool shown) {
 }
 
 void ClientWindow::ResizeBoardTo(QSize board) {
+    if (board.width() < HistoryMinBoardWidth && panel_.isVisibleTo(this)) {
+        panel_.hide();
+        historyButton_->setChecked(false);
+    }
     const int panel = panel_.isVisibleTo(this) ? PanelWidth : 0;
     resize(board.width() + panel, board.height() + saveButton_->sizeHint().height() + 4);
 }
@@ -154,7 +173,7 @@ void ClientWindow::ResizeBoardTo(QSize board) {
 void ClientWindow::FillHistory() {
     const GameRecord& record = session_.Record();
     history_.clear();
-    for (const Turn* turn : HistoryTurns(record)) {
+    for (const Turn* turn : HistoryTurns()) {
         history_.addItem(TurnText(*turn));
     }
     if (record.Finished()) {
@@ -179,22 +198,16 @@ void ClientWindow::EnterReplay() {
 void ClientWindow::ReplayMoved() {
     const int at = replay_->Position();
     const int steps = replay_->Steps();
-    replayStep_.setText(QStringLiteral("Ход %1 из %2").arg(at).arg(steps));
+    const std::vector<const Turn*> turns = HistoryTurns();
+    const ReplayPlace place = PlaceOfStep(turns, at);
+    const QString counter = ReplayCounterText(place, static_cast<int>(turns.size()));
+    replayStep_.setText(counter);
     // The last step leaves the board's own status: the result.
-    board_.SetNotice(at == steps
-                         ? QString()
-                         : QStringLiteral("Просмотр партии: ход %1 из %2").arg(at).arg(steps));
+    board_.SetNotice(at == steps ? QString()
+                                 : QStringLiteral("Просмотр партии: ") + counter.front().toLower() +
+                                       counter.mid(1));
     // The history row of the turn the last shown move belongs to.
-    int row = -1;
-    int moves = 0;
-    for (const Turn* turn : HistoryTurns(session_.Record())) {
-        ++row;
-        moves += static_cast<int>(turn->moves.size());
-        if (moves >= at) {
-            break;
-        }
-    }
-    history_.setCurrentRow(at == 0 ? -1 : row);
+    history_.setCurrentRow(place.turn);
     setAccessibleDescription(board_.accessibleDescription());
 }
 

@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -35,8 +36,11 @@ class ClientWindow : public QWidget {
     /*! Shows or hides the history; the window grows or shrinks by the panel,
         so the board keeps its size and proportions. */
     void SetHistoryShown(bool shown);
-    /*! Sizes the window so the board gets that size. */
+    /*! Sizes the window so the board gets that size. A board narrower than
+        HistoryMinBoardWidth starts with the history hidden, so the board
+        keeps most of the window. */
     void ResizeBoardTo(QSize board);
+    static constexpr int HistoryMinBoardWidth = 640;
 
     BoardWidget& Board() { return board_; }
     QListWidget& History() { return history_; }
@@ -54,6 +58,9 @@ class ClientWindow : public QWidget {
     void Analyse();
 
     static const QString CloseQuestion;
+    /*! The client's own box for CloseQuestion: caption "Вертан", buttons "Да"
+        and "Нет"; "Нет" is the default and Esc's answer. */
+    static std::unique_ptr<QMessageBox> CloseQuestionBox(QWidget* parent);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -64,6 +71,9 @@ class ClientWindow : public QWidget {
     void FillHistory();
     void EnterReplay();
     void ReplayMoved();
+    /*! The rows of the history: every turn played or passed, and while the
+        game goes on the turn under way. */
+    std::vector<const Turn*> HistoryTurns() const;
     QPushButton* AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
                            void (ClientWindow::*slot)());
 

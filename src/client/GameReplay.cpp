@@ -4,6 +4,30 @@
 
 namespace client {
 
+ReplayPlace PlaceOfStep(const std::vector<const record::Turn*>& turns, int step) {
+    ReplayPlace place;
+    int before = 0; // moves of the turns before this one
+    for (const record::Turn* turn : turns) {
+        const int moves = static_cast<int>(turn->moves.size());
+        if (step <= before) {
+            break;
+        }
+        ++place.turn;
+        place.move = std::min(step - before, moves);
+        place.moves = moves;
+        before += moves;
+    }
+    return place;
+}
+
+QString ReplayCounterText(const ReplayPlace& place, int turns) {
+    QString text = QStringLiteral("Ход %1 из %2").arg(place.turn + 1).arg(turns);
+    if (place.move < place.moves) {
+        text += QStringLiteral(", фишка %1 из %2").arg(place.move).arg(place.moves);
+    }
+    return text;
+}
+
 GameReplay::GameReplay(std::vector<Message> messages, bool finished)
     : messages_(std::move(messages)), finished_(finished) {
     for (size_t i = 0; i < messages_.size(); ++i) {

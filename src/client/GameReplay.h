@@ -7,10 +7,27 @@
 #include "client/BoardModel.h"
 #include "client/MessageDecoder.h"
 
+#include "record/Notation.h"
+
+#include <QString>
 #include <optional>
 #include <vector>
 
 namespace client {
+
+/*! Where a replay step falls among the turns of the history: the turn (from
+    0; -1 at the start) whose move was shown last, and that move's place in
+    it (from 1, of moves). */
+struct ReplayPlace {
+    int turn = -1;
+    int move = 0;
+    int moves = 0;
+};
+ReplayPlace PlaceOfStep(const std::vector<const record::Turn*>& turns, int step);
+
+/*! The replay counter in turns: "Ход 12 из 57", with ", фишка 1 из 2" while
+    a turn of several moves is shown part-way. */
+QString ReplayCounterText(const ReplayPlace& place, int turns);
 
 class GameReplay {
   public:

@@ -8,6 +8,7 @@
 #include "record/GameRecord.h"
 #include "desktop/CommandLine.h"
 #include "desktop/DesktopIdentity.h"
+#include "desktop/QtTranslation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     desktop::PrepareDesktopIdentity();
     QApplication app(argc, argv);
     desktop::ApplyDesktopIdentity();
+    // The save dialog and every other text Qt draws speak Russian, as the launcher does.
+    desktop::InstallQtTranslation();
     QStringList problems;
     const client::ClientSettings settings = client::LoadClientSettings(
         QDir::current().filePath(QStringLiteral("Config.cfg")), problems);

@@ -3,10 +3,24 @@
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace desktop {
+namespace {
+
+const QString LastFolderKey = QStringLiteral("games/lastFolder");
+
+QSettings Settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("vertan"),
+                     QStringLiteral("vertan"));
+}
+
+} // namespace
 
 QStringList GameFileFilters(const record::GameRecord& game) {
     // Match text has no start position: for another start the type says so,
@@ -27,12 +41,43 @@ QString WithGameExtension(const QString& path, const QString& filter) {
     return match.hasMatch() ? path + match.captured(1) : path;
 }
 
-QString AskGameFile(QWidget* parent, const record::GameRecord& game, const QString& suggested) {
+QString SuggestedGameName(const record::GameRecord& game) {
+    const QDate date = game.StartTime().isValid() ? game.StartTime().date() : QDate::currentDate();
+    QString name = record::PlayerOf(game, proc::White) + QStringLiteral(" — ") +
+                   record::PlayerOf(game, proc::Black) + QStringLiteral(", ") +
+                   date.toString(QStringLiteral("dd.MM.yyyy"));
+    // What Windows file names refuse too, so a copied file keeps its name.
+    static const QRegularExpression refused(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    name.replace(refused, QStringLiteral("_"));
+    // A leading dot would hide the file.
+    if (name.startsWith(QLatin1Char('.')))
+        name[0] = QLatin1Char('_');
+    return name + QStringLiteral(".txt");
+}
+
+QString GameFolder() {
+    const QString last = Settings().value(LastFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+void RememberGameFolder(const QString& path) {
+    if (!path.isEmpty())
+        Settings().setValue(LastFolderKey, QFileInfo(path).absolutePath());
+}
+
+QString AskGameFile(QWidget* parent, const record::GameRecord& game) {
     const QStringList filters = GameFileFilters(game);
     QString chosen = filters.first();
-    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить партию"),
-                                                      suggested, filters.join(QStringLiteral(";;")),
-                                                      &chosen);
+    const QString suggested = QDir(GameFolder()).filePath(SuggestedGameName(game));
+    const QString path =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Сохранить партию"), suggested,
+                                     filters.join(QStringLiteral(";;")), &chosen);
+    RememberGameFolder(path);
     return WithGameExtension(path, chosen);
 }
 

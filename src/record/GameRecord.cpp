@@ -61,7 +61,24 @@ int GameRecord::Margin() const {
     return Winner() ? std::abs(proc::CheckGameEnd(board_)) : 0;
 }
 
-QString PlayerName(const QString& label) {
+QString LabelShown(const QString& label) {
+    if (label.size() < static_cast<qsizetype>(proc::LabelSize)) {
+        return label;
+    }
+    // The limit cuts the colour first: a part of it means the name is whole.
+    for (proc::Side side : {proc::White, proc::Black}) {
+        const QString suffix = QStringLiteral(" (%1)").arg(SideName(side));
+        for (qsizetype kept = suffix.size(); kept > 0; --kept) {
+            if (label.endsWith(suffix.left(kept))) {
+                return label.chopped(kept) + suffix;
+            }
+        }
+    }
+    return label + QStringLiteral("…");
+}
+
+QString PlayerName(const QString& shortLabel) {
+    const QString label = LabelShown(shortLabel);
     for (proc::Side side : {proc::White, proc::Black}) {
         const QString suffix = QStringLiteral(" (%1)").arg(SideName(side));
         if (label.endsWith(suffix)) {

@@ -49,7 +49,11 @@ class GameRecord {
     std::vector<Message> messages_;
 };
 
-/*! A label without the colour the launcher appends: "Анна (белые)" -> "Анна". */
+/*! A label as the message's size limit left it, made whole where it can be:
+    a colour cut short is completed, a name cut short ends in "…". */
+QString LabelShown(const QString& label);
+/*! A label without the colour the launcher appends: "Анна (белые)" -> "Анна"
+    (LabelShown first). */
 QString PlayerName(const QString& label);
 /*! The name of a side's player. */
 QString PlayerOf(const GameRecord& record, proc::Side side);

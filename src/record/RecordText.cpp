@@ -148,6 +148,33 @@ QString CheckTurn(const Turn& turn, proc::Board board) {
     return QString();
 }
 
+// Who rolled which, the first die first: it is the first chosen player's, and
+// the higher die took white.
+QString OpeningText(const GameRecord& record) {
+    const proc::Dice opening = record.Start().opening;
+    const int first = proc::FirstDie(opening);
+    const int second = proc::SecondDie(opening);
+    const proc::Side firstSide = first > second ? proc::White : proc::Black;
+    auto roll = [&](proc::Side side, int die) {
+        return QStringLiteral("%1 (%2) %3").arg(PlayerOf(record, side), SideName(side)).arg(die);
+    };
+    return roll(firstSide, first) + QStringLiteral(", ") +
+           roll(static_cast<proc::Side>(-firstSide), second);
+}
+
+// The dice of an opening line: "Анна (белые) 5, Борис (чёрные) 2", or as
+// older records wrote it, "5 : 2". 0 for a die it cannot read.
+std::pair<int, int> OpeningDice(const QString& text) {
+    static const QRegularExpression named(QStringLiteral("^.*\\) ([1-6]), .*\\) ([1-6])$"));
+    static const QRegularExpression bare(QStringLiteral("^([1-6]) : ([1-6])$"));
+    for (const auto* form : {&named, &bare}) {
+        const auto match = form->match(text);
+        if (match.hasMatch())
+            return {match.captured(1).toInt(), match.captured(2).toInt()};
+    }
+    return {0, 0};
+}
+
 } // namespace
 
 QString RecordText(const GameRecord& record, const QDateTime& date) {
@@ -157,11 +184,7 @@ QString RecordText(const GameRecord& record, const QDateTime& date) {
     if (record.Start().board != StandardStart()) {
         lines << StartKey + PositionText(record.Start().board);
     }
-    const proc::Dice opening = record.Start().opening;
-    lines
-        << OpeningKey +
-               QStringLiteral("%1 : %2").arg(proc::FirstDie(opening)).arg(proc::SecondDie(opening))
-        << QString();
+    lines << OpeningKey + OpeningText(record) << QString();
     int number = 0;
     for (const Turn* turn : record.PlayedTurns()) {
         lines << QStringLiteral("%1. ").arg(++number) + TurnText(*turn);
@@ -207,10 +230,8 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
             }
             parsed.start = *board;
         } else if (line.startsWith(OpeningKey)) {
-            const QStringList dice = line.mid(OpeningKey.size()).split(QStringLiteral(" : "));
-            const int a = dice.value(0).toInt();
-            const int b = dice.size() == 2 ? dice[1].toInt() : 0;
-            if (a < 1 || a > 6 || b < 1 || b > 6) {
+            const auto [a, b] = OpeningDice(line.mid(OpeningKey.size()));
+            if (a == 0 || b == 0) {
                 return fail(QStringLiteral("розыгрыш цвета не читается"));
             }
             parsed.opening = proc::MakeDice(a, b);

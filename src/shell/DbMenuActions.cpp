@@ -7,6 +7,7 @@
 #include "shell/ExceptionSink.h"
 #include "shell/StartUp.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ServerAway.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 #include "shell/Unit8.h"
@@ -40,9 +41,9 @@ void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
             module->DataModuleCreate();
             DeliverWaitingResults();
         } catch (const db::ConnectionError& error) {
-            // A server the club relies on is out of reach: say so once, in
+            // A server the club relies on is out of reach: say so once, with
             // its own words; then the program runs as without a database.
-            ShowNotice(QString::fromUtf8(error.what()));
+            ShowNotice(StartUpServerAwayText(QString::fromUtf8(error.what())));
         }
     });
     Create(objects, Form5, *module);
@@ -58,15 +59,18 @@ void OpenRegistration() {
 void OpenRatings() {
     if (!Form7)
         return;
-    try {
-        DeliverWaitingResults();
-        Form7->OpenRatings();
-    } catch (const db::DbError& e) {
-        // A silent or lost server is told; other failures stay with the sink.
-        if (!Module().ServerLost())
-            throw;
-        ShowError(Module().FailureText(e));
-    }
+    RunServerStep([] {
+        try {
+            DeliverWaitingResults();
+            Form7->OpenRatings();
+        } catch (const db::DbError& e) {
+            // A server out of reach is told by the step; one that went silent
+            // or away is told here; other failures stay with the sink.
+            if (dynamic_cast<const db::ConnectionError*>(&e) || !Module().ServerLost())
+                throw;
+            ShowError(Module().FailureText(e));
+        }
+    });
 }
 
 void NoticeAnnouncer::Announce(const QString& text) {
@@ -83,6 +87,8 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
                              db::TodayShortDate, archived,
                              ProgramFolder.isEmpty() ? nullptr : &outbox) == db::Recorded::Queued)
             ShowNotice(db::QueuedText);
+    } catch (const db::ConnectionError& e) {
+        ShowError(db::RecordingFailedText(ServerAwayText(QString::fromUtf8(e.what()))));
     } catch (const db::DbError& e) {
         ShowError(db::RecordingFailedText(Module().FailureText(e)));
     }

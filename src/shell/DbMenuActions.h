@@ -11,14 +11,16 @@ namespace shell {
 
 /*! Creates, in start-up order, the database module (its DataModuleCreate runs
     at once; a failure is dropped and leaves the queries closed, after one
-    notice with the error's text when a database server cannot be used), TForm5, TForm7
+    notice saying so, with the server's text, when a database server cannot
+    be used), TForm5, TForm7
     and TForm8, and sets db::DModule, Form5, Form7 and Form8. Needs ProgramFolder
     and DialogBackground set. */
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects);
 
 /*! Label3Click of the main menu. */
 void OpenRegistration();
-/*! Label4Click of the main menu. Throws db::DbError when the ratings cannot be read. */
+/*! Label4Click of the main menu. A server out of reach is told in a notice;
+    throws db::DbError when the ratings cannot be read otherwise. */
 void OpenRatings();
 
 /*! The announcer of result recording: a plain notice. */

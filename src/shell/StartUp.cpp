@@ -1,9 +1,9 @@
 #include "shell/StartUp.h"
+#include "desktop/QtTranslation.h"
 #include "net/TDM.h"
 #include "shell/FormBase.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramEnd.h"
-#include "shell/QtTranslation.h"
 #include "shell/Unit1.h"
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
@@ -39,7 +39,7 @@ void PrepareApplication() {
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitution();
-    InstallQtTranslation();
+    desktop::InstallQtTranslation();
 }
 
 int RunProgram(bool quitWhenShown) {

@@ -7,14 +7,17 @@
 #include "shell/DbMenuActions.h"
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ServerAway.h"
 #include "shell/ShellOpen.h"
 #include "shell/Unit1.h"
 #include "db/Unit6.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 TForm2* Form2 = nullptr;
@@ -22,6 +25,15 @@ TForm2* Form2 = nullptr;
 namespace {
 
 const QString Computer = game::ComputerName;
+
+// A long name never makes a drop-down wider than the screen: the list elides
+// it with "…" instead.
+void KeepPopupOnScreen(QComboBox* box) {
+    QAbstractItemView* list = box->view();
+    list->setTextElideMode(Qt::ElideRight);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->window()->setMaximumWidth(box->screen()->availableGeometry().width());
+}
 
 } // namespace
 
@@ -36,6 +48,8 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     Label3 = AddLabel(QStringLiteral("vs."), {160, 104}, 21, Qt::red);
     ComboBox2 = new QComboBox(this);
     ComboBox2->setGeometry(192, 104, 137, ComboBox2->sizeHint().height());
+    KeepPopupOnScreen(ComboBox1);
+    KeepPopupOnScreen(ComboBox2);
     Button2 = AddButton(QStringLiteral("Назад"), {16, 152, 105, 25});
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
     setTabOrder(Button1, Button2);
@@ -45,7 +59,7 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
 
     // Only the user's pick runs the change handler, never a refill.
     connect(ComboBox1, &QComboBox::activated, this,
-            [this] { shell::DropErrors([this] { ComboBox1Change(); }); });
+            [this] { shell::DropErrors([this] { DatabaseStep([this] { ComboBox1Change(); }); }); });
     connect(Button1, &QPushButton::clicked, this,
             [this] { shell::DropErrors([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
@@ -96,16 +110,28 @@ void TForm2::FormCreate() {
 
 void TForm2::FormActivate() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    // "Компьютер" comes first and stays in both lists whatever the database
+    // does, so a failed read never leaves a game without players.
     ComboBox1->clear();
-    db::TQuery& players = db::DModule->OpenPlayerList();
-    players.First();
     ComboBox1->addItem(Computer);
-    if (!players.IsEmpty()) {
-        for (; !players.Eof(); players.Next())
-            ComboBox1->addItem(players.FieldAsString(QStringLiteral("P_Name")));
-    }
     ComboBox1->setCurrentIndex(0);
     ComboBox1Change();
+    DatabaseStep([this] {
+        db::TQuery& players = db::DModule->OpenPlayerList();
+        players.First();
+        if (!players.IsEmpty()) {
+            for (; !players.Eof(); players.Next())
+                ComboBox1->addItem(players.FieldAsString(QStringLiteral("P_Name")));
+        }
+        serverAwayTold_ = false;
+    });
+}
+
+void TForm2::DatabaseStep(const std::function<void()>& step) {
+    // Each box given back activates the dialog again, which reads again:
+    // a server out of reach is told once until a read works or the dialog hides.
+    if (!shell::RunServerStep(step, !serverAwayTold_))
+        serverAwayTold_ = true;
 }
 
 void TForm2::ComboBox1Change() {
@@ -189,6 +215,7 @@ bool TForm2::event(QEvent* event) {
         break;
     case QEvent::Hide:
         keepChoice_ = false;
+        serverAwayTold_ = false;
         break;
     case QEvent::WindowDeactivate:
         // No active window left: the focus went to another program.

@@ -35,7 +35,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void SetPause(game::IPause& pause);
 
     void FormCreate();
-    /*! Rebuilds both lists from the database and resets both to "Компьютер". */
+    /*! Rebuilds both lists from the database and resets both to "Компьютер",
+        which both lists hold as item 0 even when the database cannot be read.
+        A server out of reach is told once while the dialog is shown. */
     void FormActivate();
     /*! Fills the second list by the pairing rule for the first list's player. */
     void ComboBox1Change();
@@ -61,6 +63,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    /*! Runs a database step of the lists, telling a server out of reach. */
+    void DatabaseStep(const std::function<void()>& step);
     QString FirstName() const override;
     QString SecondName() const override;
     void GameEnded(const game::GameResult& result) override;
@@ -86,6 +90,7 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     bool awaitingClient_ = false;
     bool focusLeftProgram_ = false; // the last deactivation went to another program
     bool keepChoice_ = false;       // the next activation keeps the players shown
+    bool serverAwayTold_ = false;   // told since the last good read or showing
 };
 
 extern TForm2* Form2;

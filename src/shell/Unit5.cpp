@@ -7,6 +7,7 @@
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ServerAway.h"
 #include "text/Win1251.h"
 
 #include <QKeyEvent>
@@ -20,6 +21,9 @@ TForm5* Form5 = nullptr;
 namespace {
 
 const QString ComputerName = QStringLiteral("Компьютер");
+const QString NotRegistered = QStringLiteral("Игрок не зарегистрирован!\n");
+const QString NameTaken =
+    QStringLiteral("Вы не можете ввести имя одного из уже зарегистрированных игроков!");
 
 // Pasted and dropped text passes the same filter as typed text, so every
 // registered name holds only name characters.
@@ -60,8 +64,13 @@ TForm5::TForm5(db::TDModule& module, QWidget* parent)
     setTabOrder(Edit1, Button2);
 
     // Database errors end the handler here and go to the sink, not through Qt's frames.
-    connect(Edit1, &QLineEdit::textChanged, this,
-            [this] { DropErrors([this] { Edit1Change(); }); });
+    // A server out of reach is told once per visit, not at every key.
+    connect(Edit1, &QLineEdit::textChanged, this, [this] {
+        DropErrors([this] {
+            if (!RunServerStep([this] { Edit1Change(); }, !serverAwayTold_))
+                serverAwayTold_ = true;
+        });
+    });
     connect(Button1, &QPushButton::clicked, this,
             [this] { DropErrors([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
@@ -140,8 +149,12 @@ void TForm5::Button2Click() {
         module_.IBPlayers.SetSQL(db::sql::InsertPlayer(code, Edit1->text()));
         module_.IBPlayers.ExecSQL();
         transaction.Commit();
+    } catch (const db::ConnectionError& e) {
+        ShowError(NotRegistered + ServerAwayText(QString::fromUtf8(e.what())));
+        return;
     } catch (const db::DbError& e) {
-        ShowError(QStringLiteral("Игрок не зарегистрирован!\n") + module_.FailureText(e));
+        ShowError(NotRegistered +
+                  (NameTakenMeanwhile() ? NameTaken : module_.FailureText(e)));
         return;
     }
     ShowNotice(QStringLiteral(
@@ -149,11 +162,22 @@ void TForm5::Button2Click() {
     hide();
 }
 
+bool TForm5::NameTakenMeanwhile() {
+    // Another launcher may have registered the same name since the check.
+    try {
+        Edit1Change();
+        return !Button2->isEnabled() && !Edit1->text().isEmpty() && Edit1->text() != ComputerName;
+    } catch (const db::DbError&) {
+        return false;
+    }
+}
+
 void TForm5::Button1Click() {
     hide();
 }
 
 void TForm5::OpenRegistration() {
+    serverAwayTold_ = false;
     Edit1->clear();
     Button2->setEnabled(false);
     ShowCentred();

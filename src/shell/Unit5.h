@@ -36,10 +36,13 @@ class TForm5 : public shell::TFormBase {
         Enter presses an enabled Button2 and Ctrl+A selects the whole name.) */
     void Edit1KeyPress(QChar& key);
     /*! The name check: Button2 is enabled when the name is not registered, not
-        empty and not exactly "Компьютер". Throws db::DbError (Button2 keeps its state). */
+        empty and not exactly "Компьютер". Throws db::DbError (Button2 keeps its
+        state); the window tells a server out of reach once per visit. */
     void Edit1Change();
     /*! Registers the name with 0 points, tells the user how to take part and
-        hides. Throws db::DbError (then no message and the window stays open). */
+        hides. A failure is told in an error box and the window stays open:
+        a name another launcher registered meanwhile in the program's words,
+        a server out of reach as such, anything else with the engine's text. */
     void Button2Click();
     void Button1Click();
 
@@ -51,7 +54,12 @@ class TForm5 : public shell::TFormBase {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    /*! After a failed registration: the name is registered now (by another
+        launcher at the same moment). Leaves Button2 disabled then. */
+    bool NameTakenMeanwhile();
+
     db::TDModule& module_;
+    bool serverAwayTold_ = false; // this visit has told the server is away
 };
 
 extern TForm5* Form5;

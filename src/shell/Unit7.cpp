@@ -4,6 +4,7 @@
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
+#include "shell/ServerAway.h"
 #include "shell/Unit8.h"
 
 using namespace shell;
@@ -31,9 +32,9 @@ TForm7::TForm7(db::TDModule& module, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this,
             [this] { DropErrors([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { DropErrors([this] { Button2Click(); }); });
+            [this] { DropErrors([this] { RunServerStep([this] { Button2Click(); }); }); });
     connect(Button3, &QPushButton::clicked, this,
-            [this] { DropErrors([this] { Button3Click(); }); });
+            [this] { DropErrors([this] { RunServerStep([this] { Button3Click(); }); }); });
 
     DropErrors([this] { FormCreate(); });
 }

@@ -57,7 +57,7 @@ TForm8::TForm8(db::TDModule& module, QWidget* parent)
     AskGamePath = [this](const QString& recordText) {
         QString error;
         const auto game = record::ReadRecord(recordText, error);
-        return game ? desktop::AskGameFile(this, *game, QStringLiteral("партия.txt")) : QString();
+        return game ? desktop::AskGameFile(this, *game) : QString();
     };
 
     DropErrors([this] { FormCreate(); });

@@ -440,6 +440,40 @@ TEST_F(NewGame, ChoiceIsResetWhenComingBackThroughTheSettings) {
     Form3->hide();
 }
 
+// Whatever the database does, both lists offer "Компьютер" first, so a game
+// always has its players; a server out of reach is told at start-up and then
+// once in the dialog, not at every refill. A table that fails stays silent.
+TEST_F(NewGame, BrokenDatabaseStillOffersTheComputer) {
+    for (const bool serverAway : {false, true}) {
+        if (serverAway)
+            folder.Write(QStringLiteral("Data/Database.cfg"),
+                         "postgresql\nhost=/nonexistent-vertan-club port=5998 dbname=club\n");
+        else
+            ASSERT_TRUE(QSqlQuery(database).exec("ALTER TABLE PLAYERS RENAME TO OLD_PLAYERS"));
+        StartProgram();
+        OpenDialog();
+        Form1->Label5Click(); // through another window of the program: a refill
+        QCoreApplication::processEvents();
+        QApplication::setActiveWindow(Form3);
+        QApplication::setActiveWindow(Form2);
+        EXPECT_EQ(Items(Form2->ComboBox1) + Items(Form2->ComboBox2), (QStringList{Computer, Computer}));
+        const QStringList texts = boxes.Texts();
+        boxes.boxes.clear();
+        program.reset();
+        if (!serverAway) {
+            EXPECT_TRUE(texts.isEmpty()) << texts.join('|').toStdString();
+            continue;
+        }
+        ASSERT_EQ(texts.size(), 2) << texts.join('|').toStdString();
+        // The server's words follow, on one line.
+        const QString reason = texts[0].section('\n', 1);
+        EXPECT_EQ(texts[0], "Не удалось подключиться к серверу базы данных игроков. Программа "
+                            "работает без рейтингов до восстановления связи.\n" + reason);
+        EXPECT_EQ(texts[1], "Нет связи с базой данных игроков: " + reason);
+        EXPECT_TRUE(reason.contains(".s.PGSQL.5998") && !reason.contains('\n') && !reason.contains('\t'));
+    }
+}
+
 TEST_F(NewGame, BackReturnsToTheMenuWithoutTouchingTheSocket) {
     folder.WriteOptions(QStringLiteral("missing"));
     StartProgram();

@@ -3,10 +3,15 @@
 // the replay and the saved record. Screenshots go to build/screenshots.
 #include "FakeReferee.h"
 #include "client/ClientWindow.h"
+#include "desktop/QtTranslation.h"
 #include "record/RecordText.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QScrollBar>
+#include <QTranslator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -310,4 +315,50 @@ TEST(ClientWindow, ASavedGameOpensAtItsStartForReplay) {
     QTest::keyClick(&window.Board(), Qt::Key_End);
     EXPECT_EQ(window.Replay()->Position(), 6);
     EXPECT_EQ(window.Board().Shown().Board(), game->Board());
+}
+
+// Qt's own texts (the save dialog) and the client's close question speak Russian.
+TEST(ClientWindow, SaveDialogAndCloseQuestionInRussian) {
+    const std::unique_ptr<QTranslator> russian(desktop::InstallQtTranslation());
+    ASSERT_NE(russian, nullptr) << "Qt's Russian translation is not installed";
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->text(),
+              QStringLiteral("&Сохранить"));
+    const auto box = ClientWindow::CloseQuestionBox(nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Вертан"));
+    ASSERT_EQ(box->buttons().size(), 2);
+    EXPECT_EQ(box->buttons()[0]->text() + box->escapeButton()->text(), QStringLiteral("ДаНет"));
+    EXPECT_EQ(box->defaultButton(), box->escapeButton());
+}
+
+// The roll sent with the winning move is no turn: the history ends with the
+// winning turn and the result, wrapped and in view. A narrow board starts
+// without the history.
+TEST(ClientWindow, HistoryEndsWithTheWinningTurnAndNarrowBoardsHideIt) {
+    FakeReferee referee;
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    window.ResizeBoardTo(QSize(639, 480));
+    EXPECT_FALSE(window.History().isVisibleTo(&window));
+    window.SetHistoryShown(true);
+    window.show();
+    ASSERT_TRUE(referee.Listen());
+    session.Start(referee.server.serverPort());
+    ASSERT_TRUE(referee.Accept());
+    proc::Board board{};
+    proc::Cell(board, 1) = 1;
+    proc::Cell(board, 24) = -2;
+    referee.Send(Bytes(proc::BuildStartMessage(board, "VeryLongPlayerName12", "C", 0x205)) +
+                 Bytes(proc::BuildDiceMessage(0x102, White)) + Bytes(proc::BuildMoveMessage(White, {1, 27})) +
+                 Bytes(proc::BuildDiceMessage(0x401, Black)));
+    referee.client->disconnectFromHost();
+    ASSERT_TRUE(Until([&] { return window.Replay() != nullptr; }));
+    QListWidget& history = window.History();
+    ASSERT_EQ(history.count(), 2) << Rows(history).join('|').toStdString();
+    const QRect result = history.visualItemRect(history.item(1));
+    EXPECT_TRUE(history.viewport()->rect().contains(result));
+    EXPECT_EQ(history.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(result.height(), history.visualItemRect(history.item(0)).height()); // wrapped
 }

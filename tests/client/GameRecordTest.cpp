@@ -152,7 +152,8 @@ TEST(Record, TextOfAnUnfinishedGame) {
                                                        "Белые: Анна\n"
                                                        "Чёрные: Компьютер\n"
                                                        "Нумерация пунктов: от дома каждой стороны\n"
-                                                       "Розыгрыш цвета: 5 : 2\n"
+                                                       "Розыгрыш цвета: Анна (белые) 5, "
+                                                       "Компьютер (чёрные) 2\n"
                                                        "\n"
                                                        "1. Белые 6-4: 24/18 13/9\n"
                                                        "2. Чёрные 6-3: 13/7* 24/21\n"
@@ -184,24 +185,35 @@ TEST(Record, ReadBackReplaysToTheSameBoard) {
     const proc::Board odd = Position({{1, 1}, {2, 1}, {24, -2}, {26, 1}, {25, -1}});
     const struct {
         std::vector<Message> messages;
-        bool startLine; // the start is written only when it is not the standard one
+        bool startLine;      // the start is written only when it is not the standard one
+        const char* opening; // who rolled which, the first list's player first
     } cases[] = {
-        {Scenario(), false},
+        {Scenario(), false, "Анна (белые) 5, Компьютер (чёрные) 2"},
+        // The first list's player rolled lower and took black.
+        {{StartInfo{StandardBoard(), "Гость 1, 2 (белые)", "Ян (чёрные)", proc::MakeDice(2, 5)},
+          DiceInfo{White, proc::MakeDice(6, 4)}, MoveInfo{White, {24, 18}}},
+         false,
+         "Ян (чёрные) 2, Гость 1, 2 (белые) 5"},
         {{StartInfo{odd, "A (белые)", "B (чёрные)", proc::MakeDice(6, 1)},
           DiceInfo{White, proc::MakeDice(3, 3)}, MoveInfo{White, {26, 22}},
           MoveInfo{White, {2, 27}}, MoveInfo{White, {1, 27}}, DiceInfo{Black, proc::MakeDice(5, 5)},
           DiceInfo{White, proc::MakeDice(6, 6)}, MoveInfo{White, {22, 16}}},
-         true},
+         true,
+         "A (белые) 6, B (чёрные) 1"},
         // An echo whose roll never came stays readable ("?-?").
         {{StartInfo{StandardBoard(), "A (белые)", "B (чёрные)", proc::MakeDice(6, 1)},
           MoveInfo{White, {24, 18}}, DiceInfo{Black, proc::MakeDice(3, 1)},
           MoveInfo{Black, {1, 4}}},
-         false},
+         false,
+         "A (белые) 6, B (чёрные) 1"},
     };
     for (const auto& c : cases) {
         const GameRecord record = Recorded(c.messages);
         const QString text = RecordText(record, QDateTime::currentDateTime());
         EXPECT_EQ(text.contains(QStringLiteral("Начальная позиция: ")), c.startLine);
+        EXPECT_TRUE(text.contains(QStringLiteral("\nРозыгрыш цвета: ") +
+                                  QString::fromUtf8(c.opening) + '\n'))
+            << text.toStdString();
         QString error;
         const auto parsed = ParseRecord(text, error);
         ASSERT_TRUE(parsed) << error.toStdString();
@@ -243,7 +255,7 @@ TEST(Record, SavedAsUtf8AndUnreadableLinesRefused) {
         EXPECT_TRUE(error.startsWith(QStringLiteral("строка %1:").arg(line))) << error.toStdString();
     }
     QString noOpening = good;
-    noOpening.replace(QStringLiteral("Розыгрыш цвета: 5 : 2"), QStringLiteral("x"));
+    noOpening.replace(QStringLiteral("Розыгрыш цвета: "), QStringLiteral("x"));
     EXPECT_FALSE(ReadRecord(noOpening, error));
 }
 
@@ -377,4 +389,32 @@ TEST(Reader, TellsTurnDicePipsAndTheLastMove) {
         EXPECT_TRUE(said.contains(QString::fromUtf8(part))) << part << " in " << said.toStdString();
     }
     EXPECT_TRUE(DescribeForReader(model, "Связь").startsWith("Связь."));
+}
+
+// The replay counts turns as the history lists them, passes included; the
+// checker within a turn only while the turn is shown part-way.
+TEST(Replay, CounterCountsTurns) {
+    const GameRecord record = Recorded(Scenario()); // 2 moves, 2, pass, 4, 2
+    for (const auto& [step, row, text] : {std::tuple{0, -1, "Ход 0 из 5"},
+                                          {1, 0, "Ход 1 из 5, фишка 1 из 2"},
+                                          {2, 0, "Ход 1 из 5"},
+                                          {5, 3, "Ход 4 из 5, фишка 1 из 4"},
+                                          {8, 3, "Ход 4 из 5"},
+                                          {10, 4, "Ход 5 из 5"}}) {
+        const ReplayPlace place = PlaceOfStep(record.PlayedTurns(), step);
+        EXPECT_EQ(place.turn, row) << step;
+        EXPECT_EQ(ReplayCounterText(place, 5), QString::fromUtf8(text)) << step;
+    }
+}
+
+// The start message keeps 20 characters of a label, cutting the colour first.
+TEST(Record, LabelsCutByTheMessageLimit) {
+    for (const auto& [label, shown, name] :
+         {std::tuple{"Анна (белые)", "Анна (белые)", "Анна"},
+          {"Длинноеимяигрока (бе", "Длинноеимяигрока (белые)", "Длинноеимяигрока"},
+          {"Длинноеимяигрокаа (ч", "Длинноеимяигрокаа (чёрные)", "Длинноеимяигрокаа"},
+          {"Длинноеимяигрокааааа", "Длинноеимяигрокааааа…", "Длинноеимяигрокааааа…"}}) {
+        EXPECT_EQ(LabelShown(QString::fromUtf8(label)), QString::fromUtf8(shown));
+        EXPECT_EQ(PlayerName(QString::fromUtf8(label)), QString::fromUtf8(name));
+    }
 }

@@ -238,8 +238,25 @@ TEST_P(WindowsTest, FailedRegistrationIsToldAndStaysOpen) {
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].kind, BoxKind::Error);
     EXPECT_TRUE(boxes[0].text.startsWith("Игрок не зарегистрирован!\n")) << qPrintable(boxes[0].text);
+    EXPECT_FALSE(boxes[0].text.contains("уже зарегистрированных")) << qPrintable(boxes[0].text);
     EXPECT_TRUE(form5->isVisible());
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
+}
+
+// Another launcher registers the same name between the check and the click.
+TEST_P(WindowsTest, NameRegisteredMeanwhileIsToldInTheProgramsWords) {
+    form5->OpenRegistration();
+    Type(form5->Edit1, "Глеб");
+    ASSERT_TRUE(form5->Button2->isEnabled());
+    folder.AddPlayer(5, "Глеб", 0);
+    form5->Button2->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+    EXPECT_EQ(boxes[0].text, "Игрок не зарегистрирован!\nВы не можете ввести имя одного из уже "
+                             "зарегистрированных игроков!");
+    EXPECT_TRUE(form5->isVisible());
+    EXPECT_FALSE(form5->Button2->isEnabled());
+    EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'Глеб'").toInt(), 1);
 }
 
 TEST_P(WindowsTest, RegistrationOpensWithTheFocusInTheName) {
@@ -596,12 +613,21 @@ TEST_P(WindowsTest, UnreachableServerAtStartUpIsOneNoticeThenNoDatabase) {
     EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
     EXPECT_EQ(boxes[0].caption, "Вертан");
     EXPECT_TRUE(boxes[0].text.contains("/nonexistent-vertan-club/.s.PGSQL.5998")) << boxes[0].text.toStdString();
-    // Then as with the file missing: every step stops silently, the file is not used.
-    EXPECT_THROW(shell::OpenRatings(), db::DbError);
+    // Then every step stops, telling once that the server is away; the file is not used.
+    const QString away = "Нет связи с базой данных игроков: ";
+    EXPECT_NO_THROW(shell::OpenRatings());
+    EXPECT_FALSE(Form7->isVisible());
     shell::OpenRegistration();
     Type(Form5->Edit1, "Глеб");
     EXPECT_FALSE(Form5->Button2->isEnabled());
-    EXPECT_EQ(boxes.size(), 1);
+    shell::RecordGameResult(1, "Гость", "Компьютер", true, false);
+    ASSERT_EQ(boxes.size(), 5); // then the announcement and the failed recording
+    EXPECT_TRUE(boxes[1].text.startsWith(away)) << boxes[1].text.toStdString();
+    EXPECT_EQ(boxes[2].text, boxes[1].text); // one box for the whole name typed
+    EXPECT_EQ(boxes[4].kind, BoxKind::Error);
+    EXPECT_TRUE(boxes[4].text.endsWith(boxes[1].text)) << boxes[4].text.toStdString();
+    for (const Box& box : boxes)
+        EXPECT_FALSE(box.text.section('\n', 1).contains('\t')) << box.text.toStdString();
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
 }
 

@@ -4,7 +4,7 @@
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
 #include "shell/FormBase.h"
-#include "shell/QtTranslation.h"
+#include "desktop/QtTranslation.h"
 #include "shell/ShellOpen.h"
 
 #include <QApplication>
@@ -110,7 +110,7 @@ TEST(MessageBoxes, ErrorBoxHasErrorIconAndOk) {
 
 // Qt's own texts speak Russian; the program's boxes keep their own words.
 TEST(QtTranslation, EditMenuInRussianAndBoxesUnchanged) {
-    const std::unique_ptr<QTranslator> russian(InstallQtTranslation());
+    const std::unique_ptr<QTranslator> russian(desktop::InstallQtTranslation());
     ASSERT_NE(russian, nullptr) << "Qt's Russian translation is not installed";
     QLineEdit edit(QStringLiteral("имя"));
     const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());

@@ -1,10 +1,10 @@
-#include "shell/QtTranslation.h"
+#include "desktop/QtTranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace shell {
+namespace desktop {
 
 QTranslator* InstallQtTranslation() {
     auto* translator = new QTranslator(QCoreApplication::instance());
@@ -17,4 +17,4 @@ QTranslator* InstallQtTranslation() {
     return translator;
 }
 
-} // namespace shell
+} // namespace desktop

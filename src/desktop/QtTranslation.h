@@ -1,9 +1,10 @@
-// Qt's own texts (edit menus, scroll bar menus) in the program's language.
+// Qt's own texts (edit menus, file dialogs, scroll bar menus) in the
+// programs' language.
 #pragma once
 
 class QTranslator;
 
-namespace shell {
+namespace desktop {
 
 /*! Loads Qt's Russian translation from Qt's translations folder and installs
     it on the application, whatever the system locale. Returns the installed
@@ -13,4 +14,4 @@ namespace shell {
     translation never changes them. */
 QTranslator* InstallQtTranslation();
 
-} // namespace shell
+} // namespace desktop
