@@ -5,6 +5,7 @@
 // works once the server is back.
 #include "PgTestServer.h"
 #include "RatingsFolder.h"
+#include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
@@ -49,7 +50,7 @@ struct ServerFaultTest : ::testing::Test {
 
     void SetUp() override {
         shell::SetMessageBoxHook([this](shell::BoxKind kind, const QString&, const QString& text) {
-            if (kind == shell::BoxKind::Error)
+            if (kind == shell::BoxKind::Error || text == db::QueuedText)
                 errors << text;
             return true;
         });
@@ -63,8 +64,10 @@ struct ServerFaultTest : ::testing::Test {
         dm = std::make_unique<db::TDModule>(folder->Path(), 60000);
         dm->DataModuleCreate();
         db::DModule = dm.get();
+        shell::ProgramFolder = folder->Path();
     }
     void TearDown() override {
+        shell::ProgramFolder.clear();
         dm.reset();
         folder.reset();
         db::NewServerStep();
@@ -134,8 +137,9 @@ void OpenRatings(ServerFaultTest& t, const Fault& fault) {
 }
 
 const StepCase Steps[] = {
-    {"recording", Record, "Результат игры не записан в базу данных!\nСервер базы данных не отвечает",
-     "Computer|0;Анна|6/1|2", false},
+    // The result is kept, and goes in first at the next recording.
+    {"recording", Record, "Нет связи с базой данных игроков. Результат игры сохранён",
+     "Computer|0;Анна|7/1|2;2|2", false},
     {"registration", Register, "Игрок не зарегистрирован!\nСервер базы данных не отвечает",
      "Computer|0;Анна|5;Глеб|0/", false},
     {"opening the ratings", OpenRatings, "Сервер базы данных не отвечает", "Computer|0;Анна|5/", true},

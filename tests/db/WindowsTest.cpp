@@ -5,6 +5,8 @@
 #include "RecordedGame.h"
 #include "db/DbError.h"
 #include "db/GameArchive.h"
+#include "db/Outbox.h"
+#include "db/ResultRecording.h"
 #include "db/Unit6.h"
 #include "record/RecordText.h"
 #include "shell/AppOptions.h"
@@ -108,6 +110,7 @@ struct WindowsTest : ::testing::TestWithParam<db::Dialect> {
         dm.reset();
         shell::SetMessageBoxHook(nullptr);
         shell::DialogBackground.clear();
+        shell::ProgramFolder.clear();
     }
     bool Server() const { return GetParam() == db::Dialect::PostgreSQL; }
     QString GridColumn(QSqlQueryModel* model, int column) {
@@ -621,11 +624,12 @@ TEST_P(WindowsTest, UnreachableServerAtStartUpIsOneNoticeThenNoDatabase) {
     Type(Form5->Edit1, "Глеб");
     EXPECT_FALSE(Form5->Button2->isEnabled());
     shell::RecordGameResult(1, "Гость", "Компьютер", true, false);
-    ASSERT_EQ(boxes.size(), 5); // then the announcement and the failed recording
+    ASSERT_EQ(boxes.size(), 5); // then the announcement and the result kept for later
     EXPECT_TRUE(boxes[1].text.startsWith(away)) << boxes[1].text.toStdString();
     EXPECT_EQ(boxes[2].text, boxes[1].text); // one box for the whole name typed
-    EXPECT_EQ(boxes[4].kind, BoxKind::Error);
-    EXPECT_TRUE(boxes[4].text.endsWith(boxes[1].text)) << boxes[4].text.toStdString();
+    EXPECT_EQ(boxes[4].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[4].text, db::QueuedText);
+    EXPECT_EQ(db::Outbox(folder.Path()).Pending().size(), 1u);
     for (const Box& box : boxes)
         EXPECT_FALSE(box.text.section('\n', 1).contains('\t')) << box.text.toStdString();
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS").toInt(), 4);
