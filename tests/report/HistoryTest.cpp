@@ -17,6 +17,10 @@ struct HistoryCase {
     std::map<qint64, qint64> shifts;
 };
 
+void PrintTo(const HistoryCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class HistoryReplay : public ::testing::TestWithParam<HistoryCase> {};
 
 TEST_P(HistoryReplay, EveryPointOfEveryChart) {

@@ -85,7 +85,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_TRUE(player.contains("class=\"note\"")) << "3 points that no kept game explains";
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
               QStringList{QString::number(rolls)});
-    EXPECT_TRUE(Text(site + "/games/2.html").contains("Чёрные: {{body}}"));
+    EXPECT_TRUE(Text(site + "/games/2.html").contains("Чёрные: {{body}}."));
 }
 
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {

@@ -22,16 +22,19 @@ class Browser:
         to_child_r, self.to_child = os.pipe()
         self.from_child, from_child_w = os.pipe()
 
+        # Chromium reads commands on fd 3 and answers on fd 4.
         def fds():
-            os.dup2(to_child_r, 3)
-            os.dup2(from_child_w, 4)
+            os.dup2(to_child_r, 100)  # out of the way of 3 and 4 first
+            os.dup2(from_child_w, 101)
+            os.dup2(100, 3)
+            os.dup2(101, 4)
 
         args = [chromium, "--headless=new", "--remote-debugging-pipe", "--no-first-run",
                 "--disable-gpu", "--no-default-browser-check", "--disable-extensions",
                 "--user-data-dir=" + self.profile.name, "about:blank"]
         if os.geteuid() == 0:
             args.insert(1, "--no-sandbox")
-        self.process = subprocess.Popen(args, preexec_fn=fds, pass_fds=(to_child_r, from_child_w),
+        self.process = subprocess.Popen(args, preexec_fn=fds, pass_fds=(3, 4),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(to_child_r)
         os.close(from_child_w)
