@@ -37,6 +37,21 @@ void DiceCounts::Add(proc::Dice dice) {
     ++total;
 }
 
+void DiceCounts::Add(const DiceCounts& other) {
+    for (size_t i = 0; i < rolls.size(); ++i)
+        rolls[i] += other.rolls[i];
+    for (size_t i = 0; i < faces.size(); ++i)
+        faces[i] += other.faces[i];
+    total += other.total;
+}
+
+void DiceAudit::Add(const DiceAudit& other) {
+    all.Add(other.all);
+    computer.Add(other.computer);
+    people.Add(other.people);
+    games += other.games;
+}
+
 void DiceAudit::Add(const record::GameRecord& game) {
     ++games;
     for (const record::Turn* turn : game.PlayedTurns()) {

@@ -20,6 +20,7 @@ struct DiceCounts {
     std::array<qint64, 6> faces{};
     qint64 total = 0; // rolls; faces add up to twice this
     void Add(proc::Dice dice);
+    void Add(const DiceCounts& other);
 };
 
 struct DiceAudit {
@@ -30,6 +31,7 @@ struct DiceAudit {
     /*! Every turn's roll of a game; the opening roll, whose doubles are
         rolled again, is no fair roll and is left out. */
     void Add(const record::GameRecord& game);
+    void Add(const DiceAudit& other);
 };
 
 /*! The probability of a chi-square of at least x with df degrees of freedom. */

@@ -4,16 +4,28 @@
 #include "record/Notation.h"
 
 #include <QStringList>
+#include <array>
 
 namespace report {
 
 namespace {
 
-QString Cells(const proc::Board& board) {
-    QStringList cells;
-    for (const int32_t c : board)
-        cells << QString::number(c);
-    return QLatin1Char('[') + cells.join(QLatin1Char(',')) + QLatin1Char(']');
+void AddCells(QString& out, const proc::Board& board) {
+    // A cell holds -15..15 checkers: their texts are made once.
+    static const auto texts = [] {
+        std::array<QString, 31> t;
+        for (int n = -15; n <= 15; ++n)
+            t[size_t(n + 15)] = QString::number(n);
+        return t;
+    }();
+    out += QLatin1Char('[');
+    for (size_t i = 0; i < board.size(); ++i) {
+        if (i)
+            out += QLatin1Char(',');
+        const int32_t c = board[i];
+        out += c >= -15 && c <= 15 ? texts[size_t(c + 15)] : QString::number(c);
+    }
+    out += QLatin1Char(']');
 }
 
 QString BorneOff(const proc::Board& board, proc::Side side) {
@@ -45,12 +57,15 @@ QByteArray GamePage(const Site& site, const JournalGame& game, const QString& re
                      record::DiceText(g.Start().opening), Escape(record::ResultText(g)));
     // Every position from the start, one after each turn, for the arrow keys.
     proc::Board board = g.Start().board;
-    QStringList positions{Cells(board)};
+    QString positions;
+    positions.reserve(4096);
+    AddCells(positions, board);
     QString moves;
     for (const record::Turn* turn : g.PlayedTurns()) {
         for (const record::ShownMove& move : turn->moves)
             proc::ApplyMove(board, move.side, move.move);
-        positions << Cells(board);
+        positions += QLatin1Char(',');
+        AddCells(positions, board);
         moves += QStringLiteral("<li>") + Escape(record::TurnText(*turn)) + QStringLiteral("</li>");
     }
     const QString caption =
@@ -60,7 +75,7 @@ QByteArray GamePage(const Site& site, const JournalGame& game, const QString& re
             .arg(record::PipCount(g.Board(), proc::Black))
             .arg(BorneOff(g.Board(), proc::White), BorneOff(g.Board(), proc::Black));
     body += QStringLiteral("<section class=\"game\" data-positions=\"[") +
-            positions.join(QLatin1Char(',')) + QStringLiteral("]\"><figure>") +
+            positions + QStringLiteral("]\"><figure>") +
             BoardSvg(g.Board(), QStringLiteral("Доска")) + QStringLiteral("<figcaption>") + caption +
             QStringLiteral("</figcaption></figure><div class=\"steps\" hidden><button type=\"button\" "
                            "class=\"back\">← назад</button><button type=\"button\" class=\"forward\">"

@@ -115,13 +115,9 @@ double PointX(int k) {
     return 20 + column * 20 + (column >= 6 ? 20 : 0);
 }
 
-} // namespace
-
-QString BoardSvg(const proc::Board& board, const QString& label) {
-    QString svg = QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" "
-                                 "aria-label=\"%1\"><rect class=\"field\" x=\"0\" y=\"0\" "
-                                 "width=\"280\" height=\"220\"/>")
-                      .arg(Escape(label));
+// The field and its points are the same on every board.
+QString BoardField() {
+    QString svg = QStringLiteral("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
     for (int k = 1; k <= 24; ++k) {
         const double px = PointX(k);
         const bool topRow = k >= 13;
@@ -133,8 +129,24 @@ QString BoardSvg(const proc::Board& board, const QString& label) {
                    .arg(px)
                    .arg(topRow ? 100 : 120);
     }
-    svg += QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>"
-                          "<g class=\"checkers\">");
+    return svg + QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
+}
+
+void AddNumber(QString& out, double value) {
+    out += QString::number(value);
+}
+
+} // namespace
+
+QString BoardSvg(const proc::Board& board, const QString& label) {
+    static const QString field = BoardField();
+    QString svg;
+    svg.reserve(field.size() + 2048);
+    svg += QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"");
+    svg += Escape(label);
+    svg += QStringLiteral("\">");
+    svg += field;
+    svg += QStringLiteral("<g class=\"checkers\">");
     for (int k = 1; k <= 26; ++k) {
         const int count = proc::Cell(board, k);
         if (count == 0)
@@ -150,13 +162,21 @@ QString BoardSvg(const proc::Board& board, const QString& label) {
             y0 = k >= 13 ? 20 : 200;
             dy = k >= 13 ? 20 : -20;
         }
-        for (int i = 0; i < std::min(many, 5); ++i)
-            svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"9\" class=\"%3\"/>")
-                       .arg(x)
-                       .arg(y0 + i * dy)
-                       .arg(count > 0 ? QStringLiteral("white") : QStringLiteral("black"));
-        if (many > 5)
-            svg += QStringLiteral("<text x=\"%1\" y=\"%2\">%3</text>").arg(x).arg(y0 + 2 * dy + 4).arg(many);
+        for (int i = 0; i < std::min(many, 5); ++i) {
+            svg += QStringLiteral("<circle cx=\"");
+            AddNumber(svg, x);
+            svg += QStringLiteral("\" cy=\"");
+            AddNumber(svg, y0 + i * dy);
+            svg += count > 0 ? QStringLiteral("\" r=\"9\" class=\"white\"/>")
+                             : QStringLiteral("\" r=\"9\" class=\"black\"/>");
+        }
+        if (many > 5) {
+            svg += QStringLiteral("<text x=\"");
+            AddNumber(svg, x);
+            svg += QStringLiteral("\" y=\"");
+            AddNumber(svg, y0 + 2 * dy + 4);
+            svg += QStringLiteral("\">") + QString::number(many) + QStringLiteral("</text>");
+        }
     }
     return svg + QStringLiteral("</g></svg>");
 }

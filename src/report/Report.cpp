@@ -8,11 +8,44 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <future>
 #include <stdexcept>
+#include <thread>
 
 namespace report {
 
 namespace {
+
+// A game of the archive waiting for its page.
+struct ArchivedGame {
+    const JournalGame* game;
+    QString text;
+};
+
+// Reading a record back by the rules and making its page is most of the
+// work: the games of a batch are shared out among the cores.
+DiceAudit WriteGames(const Site& site, const std::vector<ArchivedGame>& batch, SiteWriter& writer) {
+    const size_t workers = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<DiceAudit> audits(workers);
+    std::vector<std::future<void>> running;
+    for (size_t w = 0; w < workers; ++w)
+        running.push_back(std::async(std::launch::async, [&, w] {
+            for (size_t i = w; i < batch.size(); i += workers) {
+                QString error;
+                const std::optional<record::GameRecord> read = record::ReadRecord(batch[i].text, error);
+                if (read)
+                    audits[w].Add(*read);
+                writer.Write(QStringLiteral("games/%1.html").arg(batch[i].game->code),
+                             GamePage(site, *batch[i].game, batch[i].text, read, error));
+            }
+        }));
+    DiceAudit audit;
+    for (size_t w = 0; w < workers; ++w) {
+        running[w].get(); // a failed write is thrown here
+        audit.Add(audits[w]);
+    }
+    return audit;
+}
 
 void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& writer) {
     const History history = ReplayHistory(club);
@@ -33,6 +66,7 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
         writer.Write(QStringLiteral("journal/%1.html").arg(page), JournalPage(site, page));
     DiceAudit audit;
     if (club.hasArchive) {
+        std::vector<ArchivedGame> batch;
         ForEachRecord(connection, [&](qint64 code, const QString& text) {
             const auto game = std::lower_bound(
                 club.games.begin(), club.games.end(), code,
@@ -40,12 +74,13 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
             // A record whose journal row is gone belongs to no game of the journal.
             if (game == club.games.end() || game->code != code)
                 return;
-            QString error;
-            const std::optional<record::GameRecord> read = record::ReadRecord(text, error);
-            if (read)
-                audit.Add(*read);
-            writer.Write(QStringLiteral("games/%1.html").arg(code), GamePage(site, *game, text, read, error));
+            batch.push_back({&*game, text});
+            if (batch.size() == 1024) {
+                audit.Add(WriteGames(site, batch, writer));
+                batch.clear();
+            }
         });
+        audit.Add(WriteGames(site, batch, writer));
     }
     writer.Write(QStringLiteral("dice.html"), DicePage(site, audit));
 }
