@@ -35,8 +35,8 @@ QSqlQuery Run(const ReadConnection& connection, const db::Statement& statement) 
 ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
     : name_(ConnectionName()), engine_(choice.dialect) {
     const bool server = engine_ == db::Dialect::PostgreSQL;
-    QSqlDatabase connection =
-        QSqlDatabase::addDatabase(server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
+    QSqlDatabase connection = QSqlDatabase::addDatabase(
+        server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
     if (server) {
         connection.setConnectOptions(db::ServerConnectOptions(choice.target));
     } else {
@@ -50,8 +50,8 @@ ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
     if (!connection.open()) {
         const QSqlError error = connection.lastError();
         const QString text = error.databaseText().trimmed();
-        throw db::DbError(("cannot open the database: " + (text.isEmpty() ? error.text() : text))
-                              .toStdString());
+        throw db::DbError(
+            ("cannot open the database: " + (text.isEmpty() ? error.text() : text)).toStdString());
     }
     if (!server)
         db::RegisterNameCollation(connection);

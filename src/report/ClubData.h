@@ -29,10 +29,10 @@ struct JournalGame {
 };
 
 struct Club {
-    std::vector<Player> ratings;      // the launcher's order, without the computer
-    std::vector<JournalGame> games;   // by code
-    QHash<qint64, QString> names;     // every code, the computer's as shown
-    qint64 computer = 1;              // the computer's code
+    std::vector<Player> ratings;         // the launcher's order, without the computer
+    std::vector<JournalGame> games;      // by code
+    QHash<qint64, QString> names;        // every code, the computer's as shown
+    qint64 computer = 1;                 // the computer's code
     std::unordered_set<qint64> archived; // games that have a record
     bool hasArchive = false;
 };

@@ -49,12 +49,14 @@ QByteArray GamePage(const Site& site, const JournalGame& game, const QString& re
     if (!read) {
         body += QStringLiteral("<p class=\"note\">Запись партии не читается: %1</p><pre>%2</pre>")
                     .arg(Escape(readError), Escape(recordText));
-        return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"), site.made);
+        return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"),
+                    site.made);
     }
     const record::GameRecord& g = *read;
-    body += QStringLiteral("<p>Белые: %1. Чёрные: %2. Первый бросок: %3. %4.</p>")
-                .arg(Escape(record::PlayerOf(g, proc::White)), Escape(record::PlayerOf(g, proc::Black)),
-                     record::DiceText(g.Start().opening), Escape(record::ResultText(g)));
+    body +=
+        QStringLiteral("<p>Белые: %1. Чёрные: %2. Первый бросок: %3. %4.</p>")
+            .arg(Escape(record::PlayerOf(g, proc::White)), Escape(record::PlayerOf(g, proc::Black)),
+                 record::DiceText(g.Start().opening), Escape(record::ResultText(g)));
     // Every position from the start, one after each turn, for the arrow keys.
     proc::Board board = g.Start().board;
     QString positions;
@@ -74,15 +76,17 @@ QByteArray GamePage(const Site& site, const JournalGame& game, const QString& re
             .arg(record::PipCount(g.Board(), proc::White))
             .arg(record::PipCount(g.Board(), proc::Black))
             .arg(BorneOff(g.Board(), proc::White), BorneOff(g.Board(), proc::Black));
-    body += QStringLiteral("<section class=\"game\" data-positions=\"[") +
-            positions + QStringLiteral("]\"><figure>") +
-            BoardSvg(g.Board(), QStringLiteral("Доска")) + QStringLiteral("<figcaption>") + caption +
-            QStringLiteral("</figcaption></figure><div class=\"steps\" hidden><button type=\"button\" "
-                           "class=\"back\">← назад</button><button type=\"button\" class=\"forward\">"
-                           "вперёд →</button><span class=\"step\" aria-live=\"polite\"></span> "
-                           "(стрелки влево и вправо)</div><h2>Ходы</h2><ol class=\"moves\">") +
-            moves + QStringLiteral("</ol></section>");
-    return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"), site.made);
+    body +=
+        QStringLiteral("<section class=\"game\" data-positions=\"[") + positions +
+        QStringLiteral("]\"><figure>") + BoardSvg(g.Board(), QStringLiteral("Доска")) +
+        QStringLiteral("<figcaption>") + caption +
+        QStringLiteral("</figcaption></figure><div class=\"steps\" hidden><button type=\"button\" "
+                       "class=\"back\">← назад</button><button type=\"button\" class=\"forward\">"
+                       "вперёд →</button><span class=\"step\" aria-live=\"polite\"></span> "
+                       "(стрелки влево и вправо)</div><h2>Ходы</h2><ol class=\"moves\">") +
+        moves + QStringLiteral("</ol></section>");
+    return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"),
+                site.made);
 }
 
 } // namespace report

@@ -7,12 +7,23 @@ QString Escape(const QString& text) {
     escaped.reserve(text.size() + 8);
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '&': escaped += QLatin1String("&amp;"); break;
-        case '<': escaped += QLatin1String("&lt;"); break;
-        case '>': escaped += QLatin1String("&gt;"); break;
-        case '"': escaped += QLatin1String("&quot;"); break;
-        case '\'': escaped += QLatin1String("&#39;"); break;
-        default: escaped += c;
+        case '&':
+            escaped += QLatin1String("&amp;");
+            break;
+        case '<':
+            escaped += QLatin1String("&lt;");
+            break;
+        case '>':
+            escaped += QLatin1String("&gt;");
+            break;
+        case '"':
+            escaped += QLatin1String("&quot;");
+            break;
+        case '\'':
+            escaped += QLatin1String("&#39;");
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -38,7 +49,8 @@ QString Fill(const QString& tmpl, std::initializer_list<std::pair<QString, QStri
     }
 }
 
-QByteArray Page(const QString& title, const QString& body, const QString& root, const QString& made) {
+QByteArray Page(const QString& title, const QString& body, const QString& root,
+                const QString& made) {
     static const QString tmpl = PageTemplate();
     return Fill(tmpl, {{QStringLiteral("title"), Escape(title)},
                        {QStringLiteral("body"), body},

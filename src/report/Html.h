@@ -17,7 +17,8 @@ QString Escape(const QString& text);
 QString Fill(const QString& tmpl, std::initializer_list<std::pair<QString, QString>> values);
 
 /*! A whole page: title (plain text), body (HTML), root ("" or "../"), made (plain text). */
-QByteArray Page(const QString& title, const QString& body, const QString& root, const QString& made);
+QByteArray Page(const QString& title, const QString& body, const QString& root,
+                const QString& made);
 
 QString PageTemplate();
 QByteArray StyleSheet();

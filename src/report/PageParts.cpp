@@ -7,6 +7,14 @@
 
 namespace report {
 
+std::vector<int> Ranks(const Club& club) {
+    std::vector<int> ranks(club.ratings.size());
+    for (size_t i = 0; i < club.ratings.size(); ++i)
+        ranks[i] = i > 0 && club.ratings[i - 1].points == club.ratings[i].points ? ranks[i - 1]
+                                                                                 : int(i) + 1;
+    return ranks;
+}
+
 QString NameOf(const Club& club, qint64 code) {
     const auto it = club.names.constFind(code);
     return it != club.names.constEnd() ? *it : QStringLiteral("игрок №%1").arg(code);
@@ -62,13 +70,14 @@ QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>
                      .arg(*std::min_element(points.begin(), points.end()))
                      .arg(*std::max_element(points.begin(), points.end()))
                      .arg(points.back());
-    QString svg = QStringLiteral("<svg class=\"chart\" role=\"img\" viewBox=\"0 0 %1 %2\" width=\"%1\" "
-                                 "height=\"%2\" aria-labelledby=\"chart-title chart-desc\">"
-                                 "<title id=\"chart-title\">Рейтинг по партиям</title>"
-                                 "<desc id=\"chart-desc\">%3</desc>")
-                      .arg(width)
-                      .arg(height)
-                      .arg(Escape(summary));
+    QString svg =
+        QStringLiteral("<svg class=\"chart\" role=\"img\" viewBox=\"0 0 %1 %2\" width=\"%1\" "
+                       "height=\"%2\" aria-labelledby=\"chart-title chart-desc\">"
+                       "<title id=\"chart-title\">Рейтинг по партиям</title>"
+                       "<desc id=\"chart-desc\">%3</desc>")
+            .arg(width)
+            .arg(height)
+            .arg(Escape(summary));
     svg += QStringLiteral("<line class=\"axis\" x1=\"%1\" y1=\"%2\" x2=\"%1\" y2=\"%3\"/>"
                           "<line class=\"axis\" x1=\"%1\" y1=\"%3\" x2=\"%4\" y2=\"%3\"/>")
                .arg(left)
@@ -117,7 +126,8 @@ double PointX(int k) {
 
 // The field and its points are the same on every board.
 QString BoardField() {
-    QString svg = QStringLiteral("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
+    QString svg =
+        QStringLiteral("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
     for (int k = 1; k <= 24; ++k) {
         const double px = PointX(k);
         const bool topRow = k >= 13;
@@ -129,7 +139,8 @@ QString BoardField() {
                    .arg(px)
                    .arg(topRow ? 100 : 120);
     }
-    return svg + QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
+    return svg +
+           QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
 }
 
 void AddNumber(QString& out, double value) {
@@ -142,7 +153,8 @@ QString BoardSvg(const proc::Board& board, const QString& label) {
     static const QString field = BoardField();
     QString svg;
     svg.reserve(field.size() + 2048);
-    svg += QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"");
+    svg +=
+        QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"");
     svg += Escape(label);
     svg += QStringLiteral("\">");
     svg += field;

@@ -33,6 +33,8 @@ QByteArray GamePage(const Site& site, const JournalGame& game, const QString& re
                     const std::optional<record::GameRecord>& read, const QString& readError);
 QByteArray DicePage(const Site& site, const DiceAudit& audit);
 
+/*! Each player's place in Club::ratings: equal points share one. */
+std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
 QString NameOf(const Club& club, qint64 code);
 /*! The chart of a player's rating: an SVG with one point per game. */

@@ -46,24 +46,24 @@ QByteArray RatingPage(const Site& site) {
                                   "игроков: по очкам, при равенстве по имени</caption><thead><tr>")
                        .arg(club.ratings.size())
                        .arg(club.games.size());
-    const QString labels[] = {QStringLiteral("Место"),           QStringLiteral("Игрок"),
-                              QStringLiteral("Очки"),            QStringLiteral("Партий"),
-                              QStringLiteral("Побед над людьми"), QStringLiteral("Поражений от людей"),
+    const QString labels[] = {QStringLiteral("Место"),
+                              QStringLiteral("Игрок"),
+                              QStringLiteral("Очки"),
+                              QStringLiteral("Партий"),
+                              QStringLiteral("Побед над людьми"),
+                              QStringLiteral("Поражений от людей"),
                               QStringLiteral("Побед над компьютером"),
                               QStringLiteral("Поражений от компьютера"),
                               QStringLiteral("Последняя партия")};
     for (int i = 0; i < 9; ++i)
         body += Header(labels[i], i != 1 && i != 8, true);
     body += QStringLiteral("</tr></thead><tbody>");
-    int rank = 0;
+    const std::vector<int> ranks = Ranks(club);
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
-        // Equal points share a place.
-        if (i == 0 || club.ratings[i - 1].points != p.points)
-            rank = int(i) + 1;
         const PlayerStats& s = StatsOf(site, p.code);
         body += QStringLiteral("<tr data-name=\"") + Escape(p.name) + QStringLiteral("\">") +
-                Cell(labels[0], Number(rank), QStringLiteral("n")) +
+                Cell(labels[0], Number(ranks[i]), QStringLiteral("n")) +
                 Cell(labels[1], PlayerLink(club, p.code, QString()), {}, p.name) +
                 Cell(labels[2], Number(p.points), QStringLiteral("n")) +
                 Cell(labels[3], Number(s.games), QStringLiteral("n")) +
@@ -107,15 +107,21 @@ QByteArray PlayerPage(const Site& site, const Player& player, int rank) {
         codes.push_back(g.code);
         dates.push_back(g.date);
         (won ? pairs[opponent].wins : pairs[opponent].losses)++;
-        rows += QStringLiteral("<tr>") + Cell(QStringLiteral("Партия"), GameLink(club, g.code, QStringLiteral("../")), QStringLiteral("n")) +
-                Cell(QStringLiteral("Дата"), Escape(g.date)) +
-                Cell(QStringLiteral("Соперник"), PlayerLink(club, opponent, QStringLiteral("../"))) +
-                Cell(QStringLiteral("Итог"), won ? QStringLiteral("победа") : QStringLiteral("поражение")) +
-                Cell(QStringLiteral("Фишек"), Number(g.margin), QStringLiteral("n")) +
-                Cell(QStringLiteral("Очки после"), Number(after), QStringLiteral("n")) + QStringLiteral("</tr>");
+        rows +=
+            QStringLiteral("<tr>") +
+            Cell(QStringLiteral("Партия"), GameLink(club, g.code, QStringLiteral("../")),
+                 QStringLiteral("n")) +
+            Cell(QStringLiteral("Дата"), Escape(g.date)) +
+            Cell(QStringLiteral("Соперник"), PlayerLink(club, opponent, QStringLiteral("../"))) +
+            Cell(QStringLiteral("Итог"),
+                 won ? QStringLiteral("победа") : QStringLiteral("поражение")) +
+            Cell(QStringLiteral("Фишек"), Number(g.margin), QStringLiteral("n")) +
+            Cell(QStringLiteral("Очки после"), Number(after), QStringLiteral("n")) +
+            QStringLiteral("</tr>");
     }
     body += QStringLiteral("<figure>") + RatingChart(points, codes, dates) +
-            QStringLiteral("<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
+            QStringLiteral(
+                "<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
     std::vector<qint64> opponents(pairs.keyBegin(), pairs.keyEnd());
     std::sort(opponents.begin(), opponents.end(), [&](qint64 a, qint64 b) {
         return db::CompareNames(NameOf(club, a), NameOf(club, b)) < 0;
@@ -124,16 +130,18 @@ QByteArray PlayerPage(const Site& site, const Player& player, int rank) {
                            "<th scope=\"col\">Соперник</th><th scope=\"col\" class=\"n\">Побед</th>"
                            "<th scope=\"col\" class=\"n\">Поражений</th></tr></thead><tbody>");
     for (const qint64 o : opponents)
-        body += QStringLiteral("<tr>") + Cell(QStringLiteral("Соперник"), PlayerLink(club, o, QStringLiteral("../"))) +
+        body += QStringLiteral("<tr>") +
+                Cell(QStringLiteral("Соперник"), PlayerLink(club, o, QStringLiteral("../"))) +
                 Cell(QStringLiteral("Побед"), Number(pairs[o].wins), QStringLiteral("n")) +
                 Cell(QStringLiteral("Поражений"), Number(pairs[o].losses), QStringLiteral("n")) +
                 QStringLiteral("</tr>");
-    body += QStringLiteral("</tbody></table><table class=\"cards\"><caption>Партии по порядку журнала"
-                           "</caption><thead><tr><th scope=\"col\" class=\"n\">Партия</th>"
-                           "<th scope=\"col\">Дата</th><th scope=\"col\">Соперник</th>"
-                           "<th scope=\"col\">Итог</th><th scope=\"col\" class=\"n\">Фишек</th>"
-                           "<th scope=\"col\" class=\"n\">Очки после</th></tr></thead><tbody>") +
-            rows + QStringLiteral("</tbody></table>");
+    body +=
+        QStringLiteral("</tbody></table><table class=\"cards\"><caption>Партии по порядку журнала"
+                       "</caption><thead><tr><th scope=\"col\" class=\"n\">Партия</th>"
+                       "<th scope=\"col\">Дата</th><th scope=\"col\">Соперник</th>"
+                       "<th scope=\"col\">Итог</th><th scope=\"col\" class=\"n\">Фишек</th>"
+                       "<th scope=\"col\" class=\"n\">Очки после</th></tr></thead><tbody>") +
+        rows + QStringLiteral("</tbody></table>");
     return Page(player.name, body, QStringLiteral("../"), site.made);
 }
 
@@ -144,34 +152,41 @@ int JournalPageCount(const Club& club) {
 QByteArray JournalPage(const Site& site, int page) {
     const Club& club = site.club;
     const int pages = JournalPageCount(club);
-    QString pager = QStringLiteral("<nav class=\"pager\" aria-label=\"Страницы журнала\">Страница %1 из %2.")
-                        .arg(page)
-                        .arg(pages);
+    QString pager =
+        QStringLiteral("<nav class=\"pager\" aria-label=\"Страницы журнала\">Страница %1 из %2.")
+            .arg(page)
+            .arg(pages);
     for (const int to : {1, page - 1, page + 1, pages}) {
         if (to < 1 || to > pages || to == page)
             continue;
-        const QString text = to == 1 ? QStringLiteral("первая")
+        const QString text = to == 1       ? QStringLiteral("первая")
                              : to == pages ? QStringLiteral("последняя")
-                             : to < page ? QStringLiteral("новее") : QStringLiteral("старше");
+                             : to < page   ? QStringLiteral("новее")
+                                           : QStringLiteral("старше");
         pager += QStringLiteral(" <a href=\"%1.html\">%2</a>").arg(to).arg(text);
     }
     pager += QStringLiteral("</nav>");
-    QString body = pager + QStringLiteral("<table class=\"cards\"><caption>Партии, сначала новые</caption>"
-                                          "<thead><tr><th scope=\"col\" class=\"n\">Партия</th>"
-                                          "<th scope=\"col\">Дата</th><th scope=\"col\">Победитель</th>"
-                                          "<th scope=\"col\">Проигравший</th><th scope=\"col\" class=\"n\">Фишек</th>"
-                                          "<th scope=\"col\" class=\"n\">Очков победителю</th></tr></thead><tbody>");
+    QString body =
+        pager +
+        QStringLiteral("<table class=\"cards\"><caption>Партии, сначала новые</caption>"
+                       "<thead><tr><th scope=\"col\" class=\"n\">Партия</th>"
+                       "<th scope=\"col\">Дата</th><th scope=\"col\">Победитель</th>"
+                       "<th scope=\"col\">Проигравший</th><th scope=\"col\" class=\"n\">Фишек</th>"
+                       "<th scope=\"col\" class=\"n\">Очков победителю</th></tr></thead><tbody>");
     const qsizetype n = qsizetype(club.games.size());
     const qsizetype first = n - 1 - qsizetype(page - 1) * JournalPageRows;
     for (qsizetype i = first; i >= 0 && i > first - JournalPageRows; --i) {
         const JournalGame& g = club.games[size_t(i)];
-        body += QStringLiteral("<tr>") + Cell(QStringLiteral("Партия"), GameLink(club, g.code, QStringLiteral("../")), QStringLiteral("n")) +
-                Cell(QStringLiteral("Дата"), Escape(g.date)) +
-                Cell(QStringLiteral("Победитель"), PlayerLink(club, g.winner, QStringLiteral("../"))) +
-                Cell(QStringLiteral("Проигравший"), PlayerLink(club, g.loser, QStringLiteral("../"))) +
-                Cell(QStringLiteral("Фишек"), Number(g.margin), QStringLiteral("n")) +
-                Cell(QStringLiteral("Очков победителю"), Number(g.award), QStringLiteral("n")) +
-                QStringLiteral("</tr>");
+        body +=
+            QStringLiteral("<tr>") +
+            Cell(QStringLiteral("Партия"), GameLink(club, g.code, QStringLiteral("../")),
+                 QStringLiteral("n")) +
+            Cell(QStringLiteral("Дата"), Escape(g.date)) +
+            Cell(QStringLiteral("Победитель"), PlayerLink(club, g.winner, QStringLiteral("../"))) +
+            Cell(QStringLiteral("Проигравший"), PlayerLink(club, g.loser, QStringLiteral("../"))) +
+            Cell(QStringLiteral("Фишек"), Number(g.margin), QStringLiteral("n")) +
+            Cell(QStringLiteral("Очков победителю"), Number(g.award), QStringLiteral("n")) +
+            QStringLiteral("</tr>");
     }
     body += QStringLiteral("</tbody></table>") + pager;
     return Page(QStringLiteral("Журнал"), body, QStringLiteral("../"), site.made);

@@ -22,29 +22,39 @@ struct ArchivedGame {
     QString text;
 };
 
-// Reading a record back by the rules and making its page is most of the
-// work: the games of a batch are shared out among the cores.
-DiceAudit WriteGames(const Site& site, const std::vector<ArchivedGame>& batch, SiteWriter& writer) {
+// Pages are made on every core: each worker takes every n-th item, with a
+// piece of state of its own (the dice counts) that is merged at the end.
+template <typename State, typename Make> State OnEveryCore(size_t count, Make make) {
     const size_t workers = std::max(1u, std::thread::hardware_concurrency());
-    std::vector<DiceAudit> audits(workers);
+    std::vector<State> states(workers);
     std::vector<std::future<void>> running;
     for (size_t w = 0; w < workers; ++w)
         running.push_back(std::async(std::launch::async, [&, w] {
-            for (size_t i = w; i < batch.size(); i += workers) {
-                QString error;
-                const std::optional<record::GameRecord> read = record::ReadRecord(batch[i].text, error);
-                if (read)
-                    audits[w].Add(*read);
-                writer.Write(QStringLiteral("games/%1.html").arg(batch[i].game->code),
-                             GamePage(site, *batch[i].game, batch[i].text, read, error));
-            }
+            for (size_t i = w; i < count; i += workers)
+                make(i, states[w]);
         }));
-    DiceAudit audit;
+    State merged;
     for (size_t w = 0; w < workers; ++w) {
         running[w].get(); // a failed write is thrown here
-        audit.Add(audits[w]);
+        merged.Add(states[w]);
     }
-    return audit;
+    return merged;
+}
+
+struct NoState {
+    void Add(const NoState&) {}
+};
+
+// Reading a record back by the rules and making its page is most of the work.
+DiceAudit WriteGames(const Site& site, const std::vector<ArchivedGame>& batch, SiteWriter& writer) {
+    return OnEveryCore<DiceAudit>(batch.size(), [&](size_t i, DiceAudit& audit) {
+        QString error;
+        const std::optional<record::GameRecord> read = record::ReadRecord(batch[i].text, error);
+        if (read)
+            audit.Add(*read);
+        writer.Write(QStringLiteral("games/%1.html").arg(batch[i].game->code),
+                     GamePage(site, *batch[i].game, batch[i].text, read, error));
+    });
 }
 
 void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& writer) {
@@ -55,22 +65,21 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
     writer.Write(QStringLiteral("style.css"), StyleSheet());
     writer.Write(QStringLiteral("report.js"), Script());
     writer.Write(QStringLiteral("index.html"), RatingPage(site));
-    int rank = 0;
-    for (size_t i = 0; i < club.ratings.size(); ++i) {
-        const Player& player = club.ratings[i];
-        if (i == 0 || club.ratings[i - 1].points != player.points)
-            rank = int(i) + 1;
-        writer.Write(QStringLiteral("players/%1.html").arg(player.code), PlayerPage(site, player, rank));
-    }
-    for (int page = 1; page <= JournalPageCount(club); ++page)
-        writer.Write(QStringLiteral("journal/%1.html").arg(page), JournalPage(site, page));
+    const std::vector<int> ranks = Ranks(club);
+    OnEveryCore<NoState>(club.ratings.size(), [&](size_t i, NoState&) {
+        writer.Write(QStringLiteral("players/%1.html").arg(club.ratings[i].code),
+                     PlayerPage(site, club.ratings[i], ranks[i]));
+    });
+    OnEveryCore<NoState>(size_t(JournalPageCount(club)), [&](size_t i, NoState&) {
+        writer.Write(QStringLiteral("journal/%1.html").arg(i + 1), JournalPage(site, int(i) + 1));
+    });
     DiceAudit audit;
     if (club.hasArchive) {
         std::vector<ArchivedGame> batch;
         ForEachRecord(connection, [&](qint64 code, const QString& text) {
-            const auto game = std::lower_bound(
-                club.games.begin(), club.games.end(), code,
-                [](const JournalGame& g, qint64 c) { return g.code < c; });
+            const auto game =
+                std::lower_bound(club.games.begin(), club.games.end(), code,
+                                 [](const JournalGame& g, qint64 c) { return g.code < c; });
             // A record whose journal row is gone belongs to no game of the journal.
             if (game == club.games.end() || game->code != code)
                 return;

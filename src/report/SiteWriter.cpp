@@ -51,7 +51,7 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
     QFile::setPermissions(temp_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                              QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                              QFile::ExeOther);
-    for (const QString& folder : {"players", "games", "journal"})
+    for (const char* folder : {"players", "games", "journal"})
         if (!QDir(temp_->path()).mkdir(folder))
             Fail(QStringLiteral("cannot write into %1").arg(temp_->path()));
 }
@@ -86,7 +86,8 @@ void SiteWriter::Commit() {
         const QString aside = temp + QStringLiteral("/old-") + name;
         Rename(target, aside);
         Rename(made, target);
-        QDirIterator entries(aside, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        QDirIterator entries(aside,
+                             QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         while (entries.hasNext()) {
             entries.next();
             const QString entry = entries.fileName();

@@ -37,7 +37,8 @@ int RunReport() {
                              QStringLiteral("Страница клуба не сделана:\n") + result.message);
         return 1;
     }
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {folder + QStringLiteral("/index.html")})) {
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"),
+                                 {folder + QStringLiteral("/index.html")})) {
         std::fprintf(stderr, "vertan: the page is in %s, but xdg-open did not start\n",
                      folder.toLocal8Bit().constData());
         return 1;

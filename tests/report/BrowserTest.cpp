@@ -21,16 +21,18 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     folder.AddPlayer(5, QStringLiteral("Пётр"), 0);
     int rolls = 0;
     for (int code = 1; code <= 6; ++code)
-        rolls += code % 2 ? AddRecordedGame(folder, code, 2, QStringLiteral("Анна"), 1,
-                                            QStringLiteral("Компьютер"), uint64_t(code))
-                          : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
-                                            QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
+        rolls += code % 2
+                     ? AddRecordedGame(folder, code, 2, QStringLiteral("Анна"), 1,
+                                       QStringLiteral("Компьютер"), uint64_t(code))
+                     : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
+                                       QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
 
     const QString site = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/site";
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR) + "/report-screenshots";
     QDir(site).removeRecursively();
     QDir().mkpath(shots);
-    const report::ReportResult made = report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site);
+    const report::ReportResult made =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site);
     ASSERT_EQ(made.code, 0) << made.message.toStdString();
 
     const QJsonObject expected{
@@ -43,7 +45,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"gamePage", "games/2.html"},
         {"rolls", rolls},
     };
-    const QString expectedPath = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/expected.json";
+    const QString expectedPath =
+        QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/expected.json";
     QFile file(expectedPath);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QJsonDocument(expected).toJson());

@@ -51,7 +51,8 @@ TEST(DiceAudit, VerdictsInWords) {
     EXPECT_EQ(faces, 720);
     EXPECT_EQ(report::TestRolls(fair).words, QStringLiteral("расхождение в пределах случайного"));
     EXPECT_EQ(report::TestFaces(fair).words, QStringLiteral("расхождение в пределах случайного"));
-    EXPECT_EQ(report::TestRolls(loaded).words, QStringLiteral("расхождение больше, чем бывает случайно"));
+    EXPECT_EQ(report::TestRolls(loaded).words,
+              QStringLiteral("расхождение больше, чем бывает случайно"));
     EXPECT_EQ(report::TestRolls(few).words, QStringLiteral("бросков слишком мало для вывода"));
     EXPECT_EQ(report::TestRolls(report::DiceCounts{}).words, QStringLiteral("бросков нет"));
 }

@@ -11,8 +11,8 @@ using report::Club;
 
 struct HistoryCase {
     const char* name;
-    std::vector<report::Player> players; // with today's points
-    std::vector<std::array<qint64, 2>> games; // winner, loser; code 1 is the computer
+    std::vector<report::Player> players;          // with today's points
+    std::vector<std::array<qint64, 2>> games;     // winner, loser; code 1 is the computer
     std::map<qint64, std::vector<qint64>> charts; // every point of each player's chart
     std::map<qint64, qint64> shifts;
 };
@@ -49,8 +49,11 @@ INSTANTIATE_TEST_SUITE_P(
     Report, HistoryReplay,
     ::testing::Values(
         // Against the computer: +1 a win, -1 a loss but never below 0.
-        HistoryCase{"Computer", {{2, "А", 0}}, {{1, 2}, {2, 1}, {2, 1}, {1, 2}, {1, 2}, {1, 2}},
-                    {{2, {0, 1, 2, 1, 0, 0}}}, {}},
+        HistoryCase{"Computer",
+                    {{2, "А", 0}},
+                    {{1, 2}, {2, 1}, {2, 1}, {1, 2}, {1, 2}, {1, 2}},
+                    {{2, {0, 1, 2, 1, 0, 0}}},
+                    {}},
         // Between people the winner gains a third of the loser's points, rounded.
         HistoryCase{"People",
                     {{2, "А", 4}, {3, "Б", 4}},
@@ -58,8 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {{2, {1, 2, 3, 4, 4, 4, 4, 4}}, {3, {2, 2, 3, 4}}},
                     {{3, 1}}},
         // A cleared journal: the kept games replayed from 0, then moved up to today's points.
-        HistoryCase{"Cleared", {{2, "А", 10}, {3, "Б", 0}}, {{2, 3}, {2, 1}, {1, 2}},
-                    {{2, {10, 11, 10}}, {3, {0}}}, {{2, 10}}},
+        HistoryCase{"Cleared",
+                    {{2, "А", 10}, {3, "Б", 0}},
+                    {{2, 3}, {2, 1}, {1, 2}},
+                    {{2, {10, 11, 10}}, {3, {0}}},
+                    {{2, 10}}},
         HistoryCase{"NoGames", {{2, "А", 0}, {3, "Б", 7}}, {}, {{2, {}}, {3, {}}}, {{3, 7}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -11,8 +11,8 @@
 
 int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& whiteName, int black,
                     const QString& blackName, uint64_t seed) {
-    const record::GameRecord game = selfplay::RecordedGame(record::StandardStart(), seed,
-                                                           whiteName, blackName);
+    const record::GameRecord game =
+        selfplay::RecordedGame(record::StandardStart(), seed, whiteName, blackName);
     const bool whiteWon = game.Winner() == proc::White;
     folder.AddGame(code, whiteWon ? white : black, whiteWon ? black : white, game.Margin(), 1);
     QSqlQuery insert(folder.Connection());

@@ -71,11 +71,13 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
 
     // Newest first, 500 rows a page; a game with a record links to its page.
     const QString first = Text(site + "/journal/1.html");
-    const QStringList codes = Matches(first, "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)");
+    const QStringList codes =
+        Matches(first, "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)");
     ASSERT_EQ(codes.size(), 500);
     EXPECT_EQ(codes.front(), "502");
     EXPECT_EQ(codes.back(), "3");
-    EXPECT_EQ(Matches(Text(site + "/journal/2.html"), "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)"),
+    EXPECT_EQ(Matches(Text(site + "/journal/2.html"),
+                      "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)"),
               QStringList({"2", "1"}));
     EXPECT_TRUE(Text(site + "/journal/2.html").contains("href=\"../games/1.html\""));
 
@@ -101,14 +103,16 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     EXPECT_EQ(result.code, 1);
     EXPECT_FALSE(result.message.isEmpty());
     EXPECT_EQ(ReadAll(site), before);
-    EXPECT_EQ(QDir(site).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 7);
+    EXPECT_EQ(QDir(site).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+              7);
     const QString missing = out.path() + "/never";
     EXPECT_EQ(report::MakeReport(ChoiceOf(broken), missing).code, 1);
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
 INSTANTIATE_TEST_SUITE_P(Report, ReportSite,
-                         ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL), EngineName);
+                         ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
+                         EngineName);
 
 TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
     RatingsFolder folder;
@@ -120,13 +124,15 @@ TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old");
     }
-    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path()).code, 0);
+    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path()).code,
+              0);
     EXPECT_EQ(Text(site.path() + "/notes.txt"), "old");
     EXPECT_EQ(Text(site.path() + "/players/mine.txt"), "old");
     EXPECT_FALSE(QFileInfo::exists(site.path() + "/players/999.html"));
     EXPECT_TRUE(Text(site.path() + "/index.html").contains("Анна"));
     EXPECT_TRUE(QFileInfo::exists(site.path() + "/players/2.html"));
-    EXPECT_TRUE(QDir(site.path()).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(site.path()).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 
 } // namespace

@@ -41,8 +41,8 @@ int Export(const QCommandLineParser& parser) {
         return Fail("give --server CONNINFO or --program-folder DIR");
     const ratingsdb::ExportResult result = ratingsdb::ExportGame(
         *module, parser.value("export"), parser.positionalArguments().first());
-    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n", result.code == 0 ? "" : "ratings-db: ",
-                 result.message.toLocal8Bit().constData());
+    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n",
+                 result.code == 0 ? "" : "ratings-db: ", result.message.toLocal8Bit().constData());
     return result.code;
 }
 
@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
     if (parser.isSet("report"))
         return Report(parser);
     if (!parser.isSet("create") && !parser.isSet("copy"))
-        return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE or --report DIR");
+        return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE or "
+                    "--report DIR");
 
     QString server = parser.value("server");
     try {
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
             const ratingsdb::Copied copied =
                 ratingsdb::CopyRatings(parser.value("copy"), connection, parser.isSet("replace"));
             std::printf("copied %lld players, %lld games and %lld game records\n",
-                        static_cast<long long>(copied.players), static_cast<long long>(copied.games),
+                        static_cast<long long>(copied.players),
+                        static_cast<long long>(copied.games),
                         static_cast<long long>(copied.records));
         }
     } catch (const db::DbError& error) {
