@@ -47,10 +47,6 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
     temp_ = std::make_unique<QTemporaryDir>(dir_ + QStringLiteral("/.report-XXXXXX"));
     if (!temp_->isValid())
         Fail(QStringLiteral("cannot write into %1: %2").arg(dir_, temp_->errorString()));
-    // A site is published: readable by everyone, unlike the program folder.
-    QFile::setPermissions(temp_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                             QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                                             QFile::ExeOther);
     for (const char* folder : {"players", "games", "journal"})
         if (!QDir(temp_->path()).mkdir(folder))
             Fail(QStringLiteral("cannot write into %1").arg(temp_->path()));
@@ -70,14 +66,19 @@ void SiteWriter::Write(const QString& path, const QByteArray& content) {
 
 void SiteWriter::Commit() {
     const QString temp = temp_->path();
+    // A user's file where the report keeps a folder, or the other way round,
+    // stops the run before anything is moved.
+    for (const QString& name : OwnNames()) {
+        const QFileInfo old(dir_ + QLatin1Char('/') + name);
+        if (old.exists() && old.isDir() != QFileInfo(temp + QLatin1Char('/') + name).isDir())
+            Fail(QStringLiteral("%1 is in the way of the report").arg(old.filePath()));
+    }
     for (const QString& name : OwnNames()) {
         const QString made = temp + QLatin1Char('/') + name;
         const QString target = dir_ + QLatin1Char('/') + name;
         const QFileInfo old(target);
         if (!old.isDir() || old.isSymLink()) {
             // A file is replaced at once; so is a folder where none stood.
-            if (old.isDir() != QFileInfo(made).isDir() && old.exists())
-                Fail(QStringLiteral("%1 is in the way of the report").arg(target));
             Rename(made, target);
             continue;
         }

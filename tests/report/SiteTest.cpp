@@ -136,3 +136,24 @@ TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ReportFolder, AUsersFileInTheWayStopsTheRunBeforeAnythingMoves) {
+    RatingsFolder folder;
+    const QTemporaryDir site;
+    for (const char* name : {"index.html", "games"}) {
+        QFile file(site.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("mine");
+    }
+    const report::ReportResult result =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_TRUE(result.message.contains("games")) << result.message.toStdString();
+    EXPECT_EQ(Text(site.path() + "/index.html"), "mine");
+    EXPECT_EQ(QDir(site.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"games", "index.html"}));
+}
+
+} // namespace
