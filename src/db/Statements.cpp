@@ -233,3 +233,25 @@ QStringList Schema(Dialect dialect) {
 }
 
 } // namespace db::sql
+
+namespace db::sql {
+
+Statement ReportJournal() {
+    return {QStringLiteral("SELECT G_CODE,G_GAMEDATE,G_WINPLAYER,G_LOSEPLAYER,G_SUPER,G_POINTS "
+                           "FROM GAMES ORDER BY G_CODE"),
+            {}};
+}
+
+Statement ReportPlayers() {
+    return {QStringLiteral("SELECT P_CODE,P_NAME,P_POINTS FROM PLAYERS"), {}};
+}
+
+Statement ReportRecordCodes() {
+    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS"), {}};
+}
+
+Statement ReportRecords() {
+    return {QStringLiteral("SELECT R_GAME,R_TEXT FROM GAME_RECORDS ORDER BY R_GAME"), {}};
+}
+
+} // namespace db::sql

@@ -117,3 +117,18 @@ QStringList Schema(Dialect dialect);
 
 } // namespace sql
 } // namespace db
+
+namespace db::sql {
+
+// The club's page reads everything once, in code order.
+
+/*! Every journal row by code, players as codes. */
+Statement ReportJournal();
+/*! Every player with the computer's row. */
+Statement ReportPlayers();
+/*! The codes of the games that have a record. */
+Statement ReportRecordCodes();
+/*! Every record with its game's code, by code. */
+Statement ReportRecords();
+
+} // namespace db::sql

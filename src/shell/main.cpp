@@ -5,14 +5,46 @@
 #include "shell/Demo.h"
 #include "shell/ExceptionSink.h"
 #include "shell/StartUp.h"
+#include "report/Report.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QProcess>
+#include <cstdio>
 
 namespace {
 
-constexpr char Usage[] = "vertan [--demo FOLDER [--pause-scale X]]";
+constexpr char Usage[] = "vertan [--demo FOLDER [--pause-scale X] | --report]";
 constexpr char Summary[] =
     "Backgammon launcher and referee. Without arguments it runs in the current\n"
     "directory, its program folder. --demo plays a computer game offscreen and\n"
-    "saves screenshots into FOLDER.";
+    "saves screenshots into FOLDER. --report writes the club's page into report/\n"
+    "and opens it in the browser.";
+
+// "Страница клуба": the site into the program folder's report/, then the
+// user's browser on it. No window of the launcher opens.
+int RunReport() {
+    const QString folder = QDir::currentPath() + QStringLiteral("/report");
+    report::ReportResult result;
+    try {
+        result = report::MakeReport(db::ChooseDatabase(QDir::currentPath()), folder);
+    } catch (const std::exception& error) {
+        result = {1, QString::fromUtf8(error.what())};
+    }
+    if (result.code != 0) {
+        std::fprintf(stderr, "vertan: %s\n", result.message.toLocal8Bit().constData());
+        QMessageBox::warning(nullptr, QStringLiteral("Страница клуба"),
+                             QStringLiteral("Страница клуба не сделана:\n") + result.message);
+        return 1;
+    }
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"),
+                                 {folder + QStringLiteral("/index.html")})) {
+        std::fprintf(stderr, "vertan: the page is in %s, but xdg-open did not start\n",
+                     folder.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -24,6 +56,10 @@ int main(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    if (args == QStringList{QStringLiteral("--report")}) {
+        shell::SinkApplication app(argc, argv);
+        return RunReport();
+    }
     QString error;
     const auto demo = shell::ParseDemoArguments(args, error);
     if (!error.isEmpty())

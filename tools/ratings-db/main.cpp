@@ -1,7 +1,9 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
+// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR
 // Makes the tables of a club's PostgreSQL database and copies an existing
-// Ratings.mdb into it; writes a game of the archive to a file. The password
+// Ratings.mdb into it; writes a game of the archive to a file; makes the
+// club's page. The password
 // comes from PGPASSWORD or ~/.pgpass.
 #include "GameExport.h"
 #include "RatingsCopy.h"
@@ -9,6 +11,7 @@
 #include "db/DbError.h"
 #include "db/Unit6.h"
 #include "db/ServerWatch.h"
+#include "report/Report.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -39,9 +42,29 @@ int Export(const QCommandLineParser& parser) {
         return Fail("give --server CONNINFO or --program-folder DIR");
     const ratingsdb::ExportResult result = ratingsdb::ExportGame(
         *module, parser.value("export"), parser.positionalArguments().first());
-    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n", result.code == 0 ? "" : "ratings-db: ",
-                 result.message.toLocal8Bit().constData());
+    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n",
+                 result.code == 0 ? "" : "ratings-db: ", result.message.toLocal8Bit().constData());
     return result.code;
+}
+
+// The club's page from either engine; a folder whose Database.cfg cannot be
+// used is an unreadable database like any other.
+int Report(const QCommandLineParser& parser) {
+    db::DatabaseChoice choice{db::Dialect::PostgreSQL, parser.value("server")};
+    try {
+        if (!parser.isSet("server")) {
+            if (!parser.isSet("program-folder"))
+                return Fail("give --server CONNINFO or --program-folder DIR");
+            choice = db::ChooseDatabase(parser.value("program-folder"));
+        }
+    } catch (const db::DbError& error) {
+        return Fail(QString::fromUtf8(error.what()));
+    }
+    const report::ReportResult result = report::MakeReport(choice, parser.value("report"));
+    if (result.code != 0)
+        return Fail(result.message);
+    std::printf("%s\n", result.message.toLocal8Bit().constData());
+    return 0;
 }
 
 } // namespace
@@ -58,13 +81,17 @@ int main(int argc, char** argv) {
         {"copy", "Copy the players and journal of a Ratings.mdb file.", "file"},
         {"replace", "With --copy: delete the players and games the server has first."},
         {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
+        {"report", "Write the club's page (a static web site) into DIR.", "dir"},
     });
     parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);
     if (parser.isSet("export"))
         return Export(parser);
+    if (parser.isSet("report"))
+        return Report(parser);
     if (!parser.isSet("create") && !parser.isSet("copy"))
-        return Fail("nothing to do: give --create, --copy FILE or both, or --export CODE FILE");
+        return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE or "
+                    "--report DIR");
 
     QString server = parser.value("server");
     try {
@@ -91,7 +118,8 @@ int main(int argc, char** argv) {
             const ratingsdb::Copied copied =
                 ratingsdb::CopyRatings(parser.value("copy"), connection, parser.isSet("replace"));
             std::printf("copied %lld players, %lld games and %lld game records\n",
-                        static_cast<long long>(copied.players), static_cast<long long>(copied.games),
+                        static_cast<long long>(copied.players),
+                        static_cast<long long>(copied.games),
                         static_cast<long long>(copied.records));
         }
     } catch (const db::DbError& error) {

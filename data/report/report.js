@@ -1,0 +1,112 @@
+// The club's page without any library: the search box and the sortable
+// headers of the ratings, and stepping through a game's positions.
+"use strict";
+
+function cellKey(row, column) {
+  const cell = row.cells[column];
+  const key = cell.dataset.key !== undefined ? cell.dataset.key : cell.textContent.trim();
+  const number = Number(key);
+  return key !== "" && !Number.isNaN(number) ? number : key;
+}
+
+function sortBy(table, header) {
+  const column = header.cellIndex;
+  const ascending = header.getAttribute("aria-sort") !== "ascending";
+  for (const th of table.tHead.rows[0].cells) th.removeAttribute("aria-sort");
+  header.setAttribute("aria-sort", ascending ? "ascending" : "descending");
+  const body = table.tBodies[0];
+  const rows = Array.from(body.rows);
+  rows.sort((a, b) => {
+    const x = cellKey(a, column), y = cellKey(b, column);
+    const order = typeof x === "number" && typeof y === "number" ? x - y : String(x).localeCompare(String(y), "ru");
+    return ascending ? order : -order;
+  });
+  for (const row of rows) body.appendChild(row);
+}
+
+function setUpTable(table) {
+  for (const th of table.querySelectorAll("th[data-sort]")) {
+    th.tabIndex = 0;
+    th.addEventListener("click", () => sortBy(table, th));
+    th.addEventListener("keydown", (e) => { if (e.key === "Enter") sortBy(table, th); });
+  }
+  const search = document.querySelector("input[data-filter='" + table.id + "']");
+  if (!search) return;
+  search.addEventListener("input", () => {
+    const text = search.value.trim().toLocaleLowerCase("ru");
+    for (const row of table.tBodies[0].rows) {
+      const name = row.dataset.name.toLocaleLowerCase("ru");
+      row.hidden = text !== "" && !name.includes(text);
+    }
+  });
+}
+
+// The board of a game: checkers drawn again from the position of each step.
+const svgNs = "http://www.w3.org/2000/svg";
+
+function drawCheckers(layer, cells, geometry) {
+  while (layer.firstChild) layer.removeChild(layer.firstChild);
+  for (let k = 1; k <= 26; ++k) {
+    const count = cells[k - 1];
+    if (count === 0) continue;
+    const spot = geometry(k, Math.abs(count));
+    for (const [x, y] of spot.places) {
+      const c = document.createElementNS(svgNs, "circle");
+      c.setAttribute("cx", x); c.setAttribute("cy", y); c.setAttribute("r", 9);
+      c.setAttribute("class", count > 0 ? "white" : "black");
+      layer.appendChild(c);
+    }
+    if (spot.label) {
+      const t = document.createElementNS(svgNs, "text");
+      t.setAttribute("x", spot.label[0]); t.setAttribute("y", spot.label[1]);
+      t.textContent = String(Math.abs(count));
+      layer.appendChild(t);
+    }
+  }
+}
+
+// The same places as the report draws: points 13-24 along the top, 12-1
+// along the bottom, the bar in the middle.
+function placesOf(k, count) {
+  const shown = Math.min(count, 5);
+  let x, y0, dy;
+  if (k >= 25) { x = 140; y0 = k === 26 ? 130 : 90; dy = k === 26 ? 20 : -20; }
+  else {
+    const top = k >= 13;
+    const column = top ? k - 13 : 12 - k;
+    x = 20 + column * 20 + (column >= 6 ? 20 : 0);
+    y0 = top ? 20 : 200; dy = top ? 20 : -20;
+  }
+  const places = [];
+  for (let i = 0; i < shown; ++i) places.push([x, y0 + i * dy]);
+  return { places, label: count > 5 ? [x, y0 + 2 * dy + 4] : null };
+}
+
+function setUpGame(game) {
+  const positions = JSON.parse(game.dataset.positions);
+  const layer = game.querySelector("g.checkers");
+  const items = game.querySelectorAll("ol.moves li");
+  const status = game.querySelector(".step");
+  let step = positions.length - 1;
+  function show(n) {
+    step = Math.max(0, Math.min(positions.length - 1, n));
+    drawCheckers(layer, positions[step], placesOf);
+    items.forEach((li, i) => li.classList.toggle("current", i === step - 1));
+    status.textContent = step === 0 ? "Начальная позиция" : "После хода " + step + " из " + (positions.length - 1);
+  }
+  game.querySelector(".steps").hidden = false;
+  game.querySelector("button.back").addEventListener("click", () => show(step - 1));
+  game.querySelector("button.forward").addEventListener("click", () => show(step + 1));
+  document.addEventListener("keydown", (e) => {
+    if (e.key === "ArrowLeft") show(step - 1);
+    else if (e.key === "ArrowRight") show(step + 1);
+    else if (e.key === "Home") show(0);
+    else if (e.key === "End") show(positions.length - 1);
+  });
+}
+
+document.addEventListener("DOMContentLoaded", () => {
+  for (const table of document.querySelectorAll("table.sortable")) setUpTable(table);
+  const game = document.querySelector("[data-positions]");
+  if (game) setUpGame(game);
+});

@@ -1,0 +1,123 @@
+#include "report/ClubData.h"
+
+#include "db/DbError.h"
+#include "db/NameCollation.h"
+#include "db/ResultRecording.h"
+#include "db/Statements.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <atomic>
+
+namespace report {
+
+namespace {
+
+QString ConnectionName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("vertan-report-%1").arg(++counter);
+}
+
+// Forward only: a server hands the rows over one by one, not as one block.
+QSqlQuery Run(const ReadConnection& connection, const db::Statement& statement) {
+    QSqlQuery query(connection.Database());
+    query.setForwardOnly(true);
+    if (!query.exec(statement.Text(connection.Engine())))
+        throw db::DbError(("cannot read the database: " + query.lastError().text()).toStdString());
+    return query;
+}
+
+} // namespace
+
+ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
+    : name_(ConnectionName()), engine_(choice.dialect) {
+    const bool server = engine_ == db::Dialect::PostgreSQL;
+    QSqlDatabase connection = QSqlDatabase::addDatabase(
+        server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
+    if (server) {
+        connection.setConnectOptions(db::ServerConnectOptions(choice.target));
+    } else {
+        // Read-only and never created: a missing file is an error, not an empty club.
+        if (!QFileInfo(choice.target).isFile())
+            throw db::DbError("database file not found: " + choice.target.toStdString());
+        connection.setDatabaseName(QUrl::fromLocalFile(choice.target).toString(QUrl::FullyEncoded) +
+                                   QStringLiteral("?mode=ro"));
+        connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    }
+    if (!connection.open()) {
+        const QSqlError error = connection.lastError();
+        const QString text = error.databaseText().trimmed();
+        throw db::DbError(
+            ("cannot open the database: " + (text.isEmpty() ? error.text() : text)).toStdString());
+    }
+    if (!server)
+        db::RegisterNameCollation(connection);
+}
+
+ReadConnection::~ReadConnection() {
+    {
+        QSqlDatabase connection = QSqlDatabase::database(name_, false);
+        connection.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase ReadConnection::Database() const {
+    return QSqlDatabase::database(name_, false);
+}
+
+Club ReadClub(const ReadConnection& connection) {
+    Club club;
+    QSqlQuery players = Run(connection, db::sql::ReportPlayers());
+    while (players.next()) {
+        const qint64 code = players.value(0).toLongLong();
+        const QString name = players.value(1).toString();
+        if (name == QLatin1String("Computer")) {
+            club.computer = code;
+            club.names.insert(code, db::ComputerDisplayName);
+        } else {
+            club.names.insert(code, name);
+        }
+    }
+    QSqlQuery ratings = Run(connection, db::sql::Ratings());
+    const int codeField = ratings.record().indexOf(QStringLiteral("P_CODE"));
+    const int nameField = ratings.record().indexOf(QStringLiteral("P_NAME"));
+    const int pointsField = ratings.record().indexOf(QStringLiteral("P_POINTS"));
+    while (ratings.next())
+        club.ratings.push_back({ratings.value(codeField).toLongLong(),
+                                ratings.value(nameField).toString(),
+                                ratings.value(pointsField).toLongLong()});
+    QSqlQuery journal = Run(connection, db::sql::ReportJournal());
+    // Dates repeat: one shared text per distinct date keeps a big journal small.
+    QHash<QString, QString> dates;
+    while (journal.next()) {
+        QString date = journal.value(1).toString();
+        auto known = dates.constFind(date);
+        if (known == dates.constEnd())
+            known = dates.insert(date, date);
+        club.games.push_back({journal.value(0).toLongLong(), *known, journal.value(2).toLongLong(),
+                              journal.value(3).toLongLong(), journal.value(4).toLongLong(),
+                              journal.value(5).toLongLong()});
+    }
+    // A database made before the archive has no table of records.
+    QSqlQuery probe(connection.Database());
+    club.hasArchive = probe.exec(db::sql::ArchiveProbe().text);
+    if (club.hasArchive) {
+        QSqlQuery codes = Run(connection, db::sql::ReportRecordCodes());
+        while (codes.next())
+            club.archived.insert(codes.value(0).toLongLong());
+    }
+    return club;
+}
+
+void ForEachRecord(const ReadConnection& connection,
+                   const std::function<void(qint64, const QString&)>& visit) {
+    QSqlQuery records = Run(connection, db::sql::ReportRecords());
+    while (records.next())
+        visit(records.value(0).toLongLong(), records.value(1).toString());
+}
+
+} // namespace report

@@ -1,0 +1,64 @@
+// What the club's page shows, read from the ratings database in one pass:
+// the players in the launcher's order and the whole journal by code.
+#pragma once
+
+#include "db/DatabaseConfig.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <unordered_set>
+#include <vector>
+
+namespace report {
+
+struct Player {
+    qint64 code = 0;
+    QString name;
+    qint64 points = 0;
+};
+
+struct JournalGame {
+    qint64 code = 0;
+    QString date;
+    qint64 winner = 0;
+    qint64 loser = 0;
+    qint64 margin = 0;
+    qint64 award = 0;
+};
+
+struct Club {
+    std::vector<Player> ratings;         // the launcher's order, without the computer
+    std::vector<JournalGame> games;      // by code
+    QHash<qint64, QString> names;        // every code, the computer's as shown
+    qint64 computer = 1;                 // the computer's code
+    std::unordered_set<qint64> archived; // games that have a record
+    bool hasArchive = false;
+};
+
+/*! A read-only connection of its own to the chosen database, the Russian
+    name order registered on SQLite. Throws db::DbError when it cannot open. */
+class ReadConnection {
+  public:
+    explicit ReadConnection(const db::DatabaseChoice& choice);
+    ~ReadConnection();
+    ReadConnection(const ReadConnection&) = delete;
+    ReadConnection& operator=(const ReadConnection&) = delete;
+    QSqlDatabase Database() const;
+    db::Dialect Engine() const { return engine_; }
+
+  private:
+    QString name_;
+    db::Dialect engine_;
+};
+
+/*! Players, journal and which games have a record. Throws db::DbError. */
+Club ReadClub(const ReadConnection& connection);
+
+/*! Every record of the archive by code: the game's code and its text.
+    Throws db::DbError. */
+void ForEachRecord(const ReadConnection& connection,
+                   const std::function<void(qint64, const QString&)>& visit);
+
+} // namespace report

@@ -1,0 +1,60 @@
+#include "report/History.h"
+
+#include "db/ResultRecording.h"
+
+namespace report {
+
+History ReplayHistory(const Club& club) {
+    History history;
+    history.winnerAfter.reserve(club.games.size());
+    history.loserAfter.reserve(club.games.size());
+    QHash<qint64, qint64> points;
+    for (const JournalGame& game : club.games) {
+        qint64& winner = points[game.winner];
+        qint64& loser = points[game.loser];
+        if (game.winner == club.computer) {
+            if (loser > 0)
+                --loser;
+        } else if (game.loser == club.computer) {
+            ++winner;
+        } else {
+            winner += db::PersonGain(loser);
+        }
+        history.winnerAfter.push_back(winner);
+        history.loserAfter.push_back(loser);
+    }
+    for (const Player& player : club.ratings) {
+        const qint64 shift = player.points - points.value(player.code, 0);
+        if (shift != 0)
+            history.shift.insert(player.code, shift);
+    }
+    for (size_t i = 0; i < club.games.size(); ++i) {
+        history.winnerAfter[i] += history.shift.value(club.games[i].winner, 0);
+        history.loserAfter[i] += history.shift.value(club.games[i].loser, 0);
+    }
+    return history;
+}
+
+QHash<qint64, PlayerStats> CountGames(const Club& club) {
+    QHash<qint64, PlayerStats> stats;
+    for (const Player& player : club.ratings)
+        stats.insert(player.code, {});
+    for (size_t i = 0; i < club.games.size(); ++i) {
+        const JournalGame& game = club.games[i];
+        const bool computer = game.winner == club.computer || game.loser == club.computer;
+        for (const bool won : {true, false}) {
+            auto it = stats.find(won ? game.winner : game.loser);
+            if (it == stats.end())
+                continue;
+            PlayerStats& s = *it;
+            ++s.games;
+            (won ? (computer ? s.winsComputer : s.winsPeople)
+                 : (computer ? s.lossesComputer : s.lossesPeople))++;
+            s.lastDate = game.date;
+            s.gameIndexes.push_back(static_cast<quint32>(i));
+        }
+    }
+    return stats;
+}
+
+} // namespace report

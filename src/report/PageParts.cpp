@@ -1,0 +1,196 @@
+#include "report/Html.h"
+#include "report/Pages.h"
+
+#include <QDate>
+#include <QStringList>
+#include <algorithm>
+
+namespace report {
+
+std::vector<int> Ranks(const Club& club) {
+    std::vector<int> ranks(club.ratings.size());
+    for (size_t i = 0; i < club.ratings.size(); ++i)
+        ranks[i] = i > 0 && club.ratings[i - 1].points == club.ratings[i].points ? ranks[i - 1]
+                                                                                 : int(i) + 1;
+    return ranks;
+}
+
+QString NameOf(const Club& club, qint64 code) {
+    const auto it = club.names.constFind(code);
+    return it != club.names.constEnd() ? *it : QStringLiteral("игрок №%1").arg(code);
+}
+
+QString Cell(const QString& label, const QString& html, const QString& cls, const QString& key) {
+    QString cell = QStringLiteral("<td data-label=\"") + label + QLatin1Char('"');
+    if (!cls.isEmpty())
+        cell += QStringLiteral(" class=\"") + cls + QLatin1Char('"');
+    if (!key.isNull())
+        cell += QStringLiteral(" data-key=\"") + Escape(key) + QLatin1Char('"');
+    return cell + QLatin1Char('>') + html + QStringLiteral("</td>");
+}
+
+QString Number(qint64 value) {
+    return QString::number(value);
+}
+
+QString DateKey(const QString& date) {
+    for (const char* format : {"dd.MM.yyyy", "dd.MM.yy", "M/d/yy", "yyyy-MM-dd"}) {
+        QDate parsed = QDate::fromString(date, QLatin1String(format));
+        if (parsed.isValid()) {
+            if (parsed.year() < 1970)
+                parsed = parsed.addYears(100);
+            return parsed.toString(Qt::ISODate);
+        }
+    }
+    return date;
+}
+
+QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>& codes,
+                    const std::vector<QString>& dates) {
+    const int width = 600, height = 240, left = 50, right = 10, top = 10, bottom = 30;
+    qint64 low = 0, high = 0;
+    for (const qint64 p : points) {
+        low = std::min(low, p);
+        high = std::max(high, p);
+    }
+    if (high == low)
+        high = low + 1;
+    const size_t n = points.size();
+    const auto x = [&](size_t i) {
+        return left + (n <= 1 ? (width - left - right) / 2.0
+                              : double(i) * (width - left - right) / double(n - 1));
+    };
+    const auto y = [&](qint64 p) {
+        return top + double(high - p) * (height - top - bottom) / double(high - low);
+    };
+    const QString summary =
+        n == 0 ? QStringLiteral("Партий нет.")
+               : QStringLiteral("Партий: %1; очки от %2 до %3, после последней партии %4.")
+                     .arg(n)
+                     .arg(*std::min_element(points.begin(), points.end()))
+                     .arg(*std::max_element(points.begin(), points.end()))
+                     .arg(points.back());
+    QString svg =
+        QStringLiteral("<svg class=\"chart\" role=\"img\" viewBox=\"0 0 %1 %2\" width=\"%1\" "
+                       "height=\"%2\" aria-labelledby=\"chart-title chart-desc\">"
+                       "<title id=\"chart-title\">Рейтинг по партиям</title>"
+                       "<desc id=\"chart-desc\">%3</desc>")
+            .arg(width)
+            .arg(height)
+            .arg(Escape(summary));
+    svg += QStringLiteral("<line class=\"axis\" x1=\"%1\" y1=\"%2\" x2=\"%1\" y2=\"%3\"/>"
+                          "<line class=\"axis\" x1=\"%1\" y1=\"%3\" x2=\"%4\" y2=\"%3\"/>")
+               .arg(left)
+               .arg(top)
+               .arg(height - bottom)
+               .arg(width - right);
+    svg += QStringLiteral("<text x=\"%1\" y=\"%2\" text-anchor=\"end\">%3</text>"
+                          "<text x=\"%1\" y=\"%4\" text-anchor=\"end\">%5</text>")
+               .arg(left - 4)
+               .arg(top + 10)
+               .arg(high)
+               .arg(height - bottom)
+               .arg(low);
+    if (n > 0) {
+        QStringList line;
+        for (size_t i = 0; i < n; ++i)
+            line << QStringLiteral("%1,%2").arg(x(i), 0, 'f', 1).arg(y(points[i]), 0, 'f', 1);
+        svg += QStringLiteral("<polyline class=\"line\" points=\"") + line.join(QLatin1Char(' ')) +
+               QStringLiteral("\"/><g class=\"points\">");
+        for (size_t i = 0; i < n; ++i)
+            svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" data-points=\"%3\"><title>"
+                                  "Партия №%4, %5: %3</title></circle>")
+                       .arg(x(i), 0, 'f', 1)
+                       .arg(y(points[i]), 0, 'f', 1)
+                       .arg(points[i])
+                       .arg(codes[i])
+                       .arg(Escape(dates[i]));
+        svg += QStringLiteral("</g>");
+    }
+    svg += QStringLiteral("<text x=\"%1\" y=\"%2\">первая партия</text>"
+                          "<text x=\"%3\" y=\"%2\" text-anchor=\"end\">последняя</text></svg>")
+               .arg(left)
+               .arg(height - 8)
+               .arg(width - right);
+    return svg;
+}
+
+namespace {
+
+// The same places as the page's script: points 13-24 along the top, 12-1
+// along the bottom, the bar in the middle.
+double PointX(int k) {
+    const int column = k >= 13 ? k - 13 : 12 - k;
+    return 20 + column * 20 + (column >= 6 ? 20 : 0);
+}
+
+// The field and its points are the same on every board.
+QString BoardField() {
+    QString svg =
+        QStringLiteral("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
+    for (int k = 1; k <= 24; ++k) {
+        const double px = PointX(k);
+        const bool topRow = k >= 13;
+        svg += QStringLiteral("<polygon class=\"%1\" points=\"%2,%3 %4,%3 %5,%6\"/>")
+                   .arg(k % 2 ? QStringLiteral("dark") : QStringLiteral("light"))
+                   .arg(px - 10)
+                   .arg(topRow ? 10 : 210)
+                   .arg(px + 10)
+                   .arg(px)
+                   .arg(topRow ? 100 : 120);
+    }
+    return svg +
+           QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
+}
+
+void AddNumber(QString& out, double value) {
+    out += QString::number(value);
+}
+
+} // namespace
+
+QString BoardSvg(const proc::Board& board, const QString& label) {
+    static const QString field = BoardField();
+    QString svg;
+    svg.reserve(field.size() + 2048);
+    svg +=
+        QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"");
+    svg += Escape(label);
+    svg += QStringLiteral("\">");
+    svg += field;
+    svg += QStringLiteral("<g class=\"checkers\">");
+    for (int k = 1; k <= 26; ++k) {
+        const int count = proc::Cell(board, k);
+        if (count == 0)
+            continue;
+        const int many = std::abs(count);
+        double x, y0, dy;
+        if (k >= 25) {
+            x = 140;
+            y0 = k == proc::WhiteBar ? 130 : 90;
+            dy = k == proc::WhiteBar ? 20 : -20;
+        } else {
+            x = PointX(k);
+            y0 = k >= 13 ? 20 : 200;
+            dy = k >= 13 ? 20 : -20;
+        }
+        for (int i = 0; i < std::min(many, 5); ++i) {
+            svg += QStringLiteral("<circle cx=\"");
+            AddNumber(svg, x);
+            svg += QStringLiteral("\" cy=\"");
+            AddNumber(svg, y0 + i * dy);
+            svg += count > 0 ? QStringLiteral("\" r=\"9\" class=\"white\"/>")
+                             : QStringLiteral("\" r=\"9\" class=\"black\"/>");
+        }
+        if (many > 5) {
+            svg += QStringLiteral("<text x=\"");
+            AddNumber(svg, x);
+            svg += QStringLiteral("\" y=\"");
+            AddNumber(svg, y0 + 2 * dy + 4);
+            svg += QStringLiteral("\">") + QString::number(many) + QStringLiteral("</text>");
+        }
+    }
+    return svg + QStringLiteral("</g></svg>");
+}
+
+} // namespace report

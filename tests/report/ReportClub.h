@@ -1,0 +1,16 @@
+// A club for the report's tests: players, journal rows and the records of
+// self-played games, on either engine.
+#pragma once
+
+#include "RatingsFolder.h"
+
+#include <QString>
+
+/*! Adds game code between two players (codes and names), played from the
+    standard start with seed; the winner's row is the side that won. Returns
+    the rolls of its turns. */
+int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& whiteName, int black,
+                    const QString& blackName, uint64_t seed);
+
+/*! Every file of a folder, by path relative to it, with its text. */
+QString ReadAll(const QString& dir, QStringList* paths = nullptr);

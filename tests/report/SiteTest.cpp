@@ -1,0 +1,159 @@
+// The site made from a database on either engine: the launcher's order,
+// names escaped everywhere, the journal's pages, and a folder replaced only
+// where the report made it.
+#include "ReportClub.h"
+#include "report/Report.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Text(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QStringList Matches(const QString& text, const QString& pattern) {
+    QStringList found;
+    auto it = QRegularExpression(pattern).globalMatch(text);
+    while (it.hasNext())
+        found << it.next().captured(1);
+    return found;
+}
+
+db::DatabaseChoice ChoiceOf(const RatingsFolder& folder) {
+    return folder.Engine() == db::Dialect::PostgreSQL
+               ? db::DatabaseChoice{db::Dialect::PostgreSQL, folder.Server()}
+               : db::DatabaseChoice{db::Dialect::SQLite, folder.DatabaseFile()};
+}
+
+class ReportSite : public ::testing::TestWithParam<db::Dialect> {};
+
+TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
+    RatingsFolder folder(true, GetParam());
+    // Names the registration would refuse, but a database may hold.
+    folder.AddPlayer(2, QStringLiteral("<script>alert(1)</script>"), 9);
+    folder.AddPlayer(3, QStringLiteral("\"&'"), 8);
+    folder.AddPlayer(4, QStringLiteral("Ёлкин"), 3);
+    folder.AddPlayer(5, QStringLiteral("Ежов"), 3);
+    folder.AddPlayer(6, QStringLiteral("{{body}}"), 1);
+    const int rolls = AddRecordedGame(folder, 1, 2, QStringLiteral("<script>alert(1)</script>"), 3,
+                                      QStringLiteral("\"&'"), 7) +
+                      AddRecordedGame(folder, 2, 1, QStringLiteral("Компьютер"), 6,
+                                      QStringLiteral("{{body}}"), 11);
+    folder.Exec(QStringLiteral("BEGIN"));
+    for (int code = 3; code <= 502; ++code)
+        folder.AddGame(code, 4, 5);
+    folder.Exec(QStringLiteral("COMMIT"));
+
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site/a";
+    const report::ReportResult result = report::MakeReport(ChoiceOf(folder), site);
+    ASSERT_EQ(result.code, 0) << result.message.toStdString();
+
+    const QString index = Text(site + "/index.html");
+    EXPECT_EQ(Matches(index, "<tr data-name=\"([^\"]*)\""),
+              QStringList({"&lt;script&gt;alert(1)&lt;/script&gt;", "&quot;&amp;&#39;", "Ежов",
+                           "Ёлкин", "{{body}}"}));
+    QStringList files;
+    const QString all = ReadAll(site, &files);
+    EXPECT_FALSE(all.contains("<script>alert")) << "a name ran as a script";
+    EXPECT_FALSE(all.contains("\"&'"));
+    EXPECT_EQ(all.count("<main>"), files.filter(".html").size()) << "a name filled a template";
+    EXPECT_EQ(files, QStringList({"dice.html", "games/1.html", "games/2.html", "index.html",
+                                  "journal/1.html", "journal/2.html", "players/2.html",
+                                  "players/3.html", "players/4.html", "players/5.html",
+                                  "players/6.html", "report.js", "style.css"}));
+
+    // Newest first, 500 rows a page; a game with a record links to its page.
+    const QString first = Text(site + "/journal/1.html");
+    const QStringList codes =
+        Matches(first, "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)");
+    ASSERT_EQ(codes.size(), 500);
+    EXPECT_EQ(codes.front(), "502");
+    EXPECT_EQ(codes.back(), "3");
+    EXPECT_EQ(Matches(Text(site + "/journal/2.html"),
+                      "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)"),
+              QStringList({"2", "1"}));
+    EXPECT_TRUE(Text(site + "/journal/2.html").contains("href=\"../games/1.html\""));
+
+    // Ежов's chart: one point per game, the loser of 500 games at 0.
+    const QString player = Text(site + "/players/5.html");
+    EXPECT_EQ(Matches(player, "<circle [^>]*data-points=\"(-?\\d+)\"").size(), 500);
+    EXPECT_TRUE(player.contains("class=\"note\"")) << "3 points that no kept game explains";
+    EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
+              QStringList{QString::number(rolls)});
+    EXPECT_TRUE(Text(site + "/games/2.html").contains("Чёрные: {{body}}."));
+}
+
+TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
+    RatingsFolder good(true, GetParam());
+    good.AddPlayer(2, QStringLiteral("Анна"), 0);
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    ASSERT_EQ(report::MakeReport(ChoiceOf(good), site).code, 0);
+    const QString before = ReadAll(site);
+
+    RatingsFolder broken(false, GetParam());
+    const report::ReportResult result = report::MakeReport(ChoiceOf(broken), site);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_FALSE(result.message.isEmpty());
+    EXPECT_EQ(ReadAll(site), before);
+    EXPECT_EQ(QDir(site).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+              7);
+    const QString missing = out.path() + "/never";
+    EXPECT_EQ(report::MakeReport(ChoiceOf(broken), missing).code, 1);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, ReportSite,
+                         ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
+                         EngineName);
+
+TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
+    RatingsFolder folder;
+    folder.AddPlayer(2, QStringLiteral("Анна"), 0);
+    const QTemporaryDir site;
+    QDir(site.path()).mkpath("players");
+    for (const char* name : {"notes.txt", "players/mine.txt", "players/999.html", "index.html"}) {
+        QFile file(site.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path()).code,
+              0);
+    EXPECT_EQ(Text(site.path() + "/notes.txt"), "old");
+    EXPECT_EQ(Text(site.path() + "/players/mine.txt"), "old");
+    EXPECT_FALSE(QFileInfo::exists(site.path() + "/players/999.html"));
+    EXPECT_TRUE(Text(site.path() + "/index.html").contains("Анна"));
+    EXPECT_TRUE(QFileInfo::exists(site.path() + "/players/2.html"));
+    EXPECT_TRUE(
+        QDir(site.path()).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ReportFolder, AUsersFileInTheWayStopsTheRunBeforeAnythingMoves) {
+    RatingsFolder folder;
+    const QTemporaryDir site;
+    for (const char* name : {"index.html", "games"}) {
+        QFile file(site.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("mine");
+    }
+    const report::ReportResult result =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_TRUE(result.message.contains("games")) << result.message.toStdString();
+    EXPECT_EQ(Text(site.path() + "/index.html"), "mine");
+    EXPECT_EQ(QDir(site.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"games", "index.html"}));
+}
+
+} // namespace
