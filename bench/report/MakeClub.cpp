@@ -3,6 +3,7 @@
 // record; the records are a few hundred self-played games used over again.
 #include "RecordedGame.h"
 #include "db/Statements.h"
+#include "record/GameFile.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
 
@@ -46,11 +47,11 @@ int main(int argc, char** argv) {
         query.prepare(statement);
         Exec(query);
     }
-    std::vector<QString> records;
+    std::vector<QByteArray> records; // packed, as the archive keeps them
     for (uint64_t seed = 1; seed <= 300; ++seed)
-        records.push_back(record::RecordText(
+        records.push_back(record::PackRecord(record::RecordText(
             selfplay::RecordedGame(record::StandardStart(), seed, "Игрок", "Компьютер"),
-            QDateTime(QDate(2026, 1, 1), QTime(12, 0))));
+            QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
     connection.transaction();
     QRandomGenerator random(20);
     query.prepare("INSERT INTO PLAYERS VALUES (?,?,?)");

@@ -251,7 +251,7 @@ Statement ReportRecordCodes() {
 }
 
 Statement ReportRecords() {
-    return {QStringLiteral("SELECT R_GAME,R_TEXT FROM GAME_RECORDS ORDER BY R_GAME"), {}};
+    return {QStringLiteral("SELECT R_GAME,R_RECORD FROM GAME_RECORDS ORDER BY R_GAME"), {}};
 }
 
 } // namespace db::sql

@@ -3,6 +3,8 @@
 #include "db/DbError.h"
 #include "db/NameCollation.h"
 #include "db/ResultRecording.h"
+#include "db/ServerWatch.h"
+#include "record/GameFile.h"
 #include "db/Statements.h"
 
 #include <QFileInfo>
@@ -38,7 +40,7 @@ ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
     QSqlDatabase connection = QSqlDatabase::addDatabase(
         server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
     if (server) {
-        connection.setConnectOptions(db::ServerConnectOptions(choice.target));
+        db::SetUpServerConnection(connection, choice.target, db::ServerWaitBound());
     } else {
         // Read-only and never created: a missing file is an error, not an empty club.
         if (!QFileInfo(choice.target).isFile())
@@ -116,8 +118,11 @@ Club ReadClub(const ReadConnection& connection) {
 void ForEachRecord(const ReadConnection& connection,
                    const std::function<void(qint64, const QString&)>& visit) {
     QSqlQuery records = Run(connection, db::sql::ReportRecords());
-    while (records.next())
-        visit(records.value(0).toLongLong(), records.value(1).toString());
+    while (records.next()) {
+        // The archive keeps records packed; a damaged one has no page.
+        if (const auto text = record::UnpackRecord(records.value(1).toByteArray()))
+            visit(records.value(0).toLongLong(), *text);
+    }
 }
 
 } // namespace report

@@ -1,6 +1,7 @@
 #include "ReportClub.h"
 
 #include "RecordedGame.h"
+#include "record/GameFile.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
 
@@ -18,7 +19,8 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
     QSqlQuery insert(folder.Connection());
     insert.prepare(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (?, NULL, ?)"));
     insert.addBindValue(code);
-    insert.addBindValue(record::RecordText(game, QDateTime(QDate(2026, 1, 1), QTime(12, 0))));
+    insert.addBindValue(
+        record::PackRecord(record::RecordText(game, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
     EXPECT_TRUE(insert.exec());
     int rolls = 0;
     for (const record::Turn* turn : game.PlayedTurns())
