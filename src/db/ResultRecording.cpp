@@ -130,7 +130,7 @@ DeliveryReport DeliverOutbox(TDModule& module, Outbox& outbox) {
         try {
             ApplyResult(module, entry.result);
         } catch (const DbError& error) {
-            if (error.Transient()) {
+            if (error.Transient() || module.ServerLost()) {
                 report.waiting = true;
                 return report;
             }
@@ -179,7 +179,9 @@ Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const Q
         ApplyResult(module, game);
     } catch (const DbError& error) {
         QString kept;
-        if (outbox && error.Transient() && outbox->Put(game, kept)) {
+        // A server whose link broke under the statement tells no error code of its own.
+        const bool transient = error.Transient() || module.ServerLost();
+        if (outbox && transient && outbox->Put(game, kept)) {
             announcer.Announce(announcement);
             return Recorded::Queued;
         }
