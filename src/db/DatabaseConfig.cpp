@@ -50,15 +50,16 @@ QList<ConnectionParameter> ParseUri(const QString& uri) {
         rest = rest.mid(at + 1);
     }
     QStringList hosts, ports;
-    for (const QString& spec : rest.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString& hostPort : rest.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         // [::1]:5432 or name:5432; a bracketed address keeps its colons.
-        const qsizetype close = spec.startsWith(QLatin1Char('[')) ? spec.indexOf(QLatin1Char(']')) : -1;
-        const qsizetype colon = spec.indexOf(QLatin1Char(':'), std::max<qsizetype>(close, 0));
-        QString host = spec.left(colon);
+        const qsizetype close =
+            hostPort.startsWith(QLatin1Char('[')) ? hostPort.indexOf(QLatin1Char(']')) : -1;
+        const qsizetype colon = hostPort.indexOf(QLatin1Char(':'), std::max<qsizetype>(close, 0));
+        QString host = hostPort.left(colon);
         if (close > 0)
-            host = spec.mid(1, close - 1);
+            host = hostPort.mid(1, close - 1);
         hosts << Decoded(host);
-        ports << (colon >= 0 ? spec.mid(colon + 1) : QString());
+        ports << (colon >= 0 ? hostPort.mid(colon + 1) : QString());
     }
     if (!hosts.isEmpty() && !hosts.join(QString()).isEmpty())
         parameters.append({QStringLiteral("host"), hosts.join(QLatin1Char(','))});
