@@ -5,10 +5,10 @@
 #include "db/QueryKeeper.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "record/GameRecord.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QUuid>
 #include <QLocale>
 #include <exception>
 
@@ -152,8 +152,7 @@ Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const Q
                       Outbox* outbox) {
     // A result kept for later needs an identity even when its game has none.
     const QString identity = archived.identity.isEmpty()
-                                 ? QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
-                                       ' ' + QUuid::createUuid().toString(QUuid::WithoutBraces)
+                                 ? record::NewGameIdentity(QDateTime::currentDateTime())
                                  : archived.identity;
     const PendingResult game{identity,   r,          whiteName, blackName,
                              whiteHuman, blackHuman, today(),   archived.text};

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QTimer>
-#include <QUuid>
 #include <algorithm>
 #include <array>
 
@@ -68,8 +67,7 @@ void TurnController::StartGame() {
                                  text::ToWin1251Std(blackLabel), opening));
     // The record keeps the whole names, which the message cuts to its fields.
     Record.Add(record::StartInfo{GameBoard, whiteLabel, blackLabel, opening});
-    GameIdentity = Record.StartTime().toUTC().toString(Qt::ISODateWithMs) + ' ' +
-                   QUuid::createUuid().toString(QUuid::WithoutBraces);
+    GameIdentity = record::NewGameIdentity(Record.StartTime());
     pause_.Wait(StartWait);
 
     SideToMove = proc::White;

@@ -1,5 +1,6 @@
 #include "record/GameRecord.h"
 
+#include <QUuid>
 #include <cstdlib>
 
 namespace record {
@@ -59,6 +60,11 @@ std::optional<proc::Side> GameRecord::Winner() const {
 
 int GameRecord::Margin() const {
     return Winner() ? std::abs(proc::CheckGameEnd(board_)) : 0;
+}
+
+QString NewGameIdentity(const QDateTime& start) {
+    return start.toUTC().toString(Qt::ISODateWithMs) + ' ' +
+           QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 QString LabelShown(const QString& label) {

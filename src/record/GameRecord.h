@@ -52,6 +52,10 @@ class GameRecord {
 /*! A label as the message's size limit left it, made whole where it can be:
     a colour cut short is completed, a name cut short ends in "…". */
 QString LabelShown(const QString& label);
+/*! A new game's identity: its start time (UTC, to the millisecond) and a
+    random id, so that no two games share one. */
+QString NewGameIdentity(const QDateTime& start);
+
 /*! A label without the colour the launcher appends: "Анна (белые)" -> "Анна"
     (LabelShown first). */
 QString PlayerName(const QString& label);

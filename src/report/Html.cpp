@@ -3,30 +3,8 @@
 namespace report {
 
 QString Escape(const QString& text) {
-    QString escaped;
-    escaped.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            escaped += QLatin1String("&amp;");
-            break;
-        case '<':
-            escaped += QLatin1String("&lt;");
-            break;
-        case '>':
-            escaped += QLatin1String("&gt;");
-            break;
-        case '"':
-            escaped += QLatin1String("&quot;");
-            break;
-        case '\'':
-            escaped += QLatin1String("&#39;");
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
+    // Qt's escaping covers & < > and "; attributes may be single-quoted too.
+    return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
 }
 
 QString Fill(const QString& tmpl, std::initializer_list<std::pair<QString, QString>> values) {

@@ -12,7 +12,6 @@
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
 
-#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -54,10 +53,8 @@ TForm8::TForm8(db::TDModule& module, QWidget* parent)
         ShowGameMenu(index.row(), QCursor::pos());
     });
     DBGrid->installEventFilter(this);
-    AskGamePath = [this](const QString& recordText) {
-        QString error;
-        const auto game = record::ReadRecord(recordText, error);
-        return game ? desktop::AskGameFile(this, *game) : QString();
+    AskGamePath = [this](const record::GameRecord& game) {
+        return desktop::AskGameFile(this, game);
     };
 
     DropErrors([this] { FormCreate(); });
@@ -123,24 +120,24 @@ void TForm8::ShowGameMenu(int row, const QPoint& at) {
 }
 
 void TForm8::ViewGame(const QString& recordText, qint64 code) {
-    const QString path = viewed_.filePath(QStringLiteral("game-%1.txt").arg(code));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(recordText.toUtf8()) < 0) {
-        ShowError(QStringLiteral("Не удалось подготовить партию к просмотру: %1")
-                      .arg(file.errorString()));
+    if (!viewed_)
+        viewed_ = std::make_unique<QTemporaryDir>();
+    const QString path = viewed_->filePath(QStringLiteral("game-%1.txt").arg(code));
+    QString error;
+    const auto game = record::ReadRecord(recordText, error);
+    if (!game || !record::WriteGame(*game, record::GameFormat::Record, path, error)) {
+        ShowError(QStringLiteral("Не удалось подготовить партию к просмотру: %1").arg(error));
         return;
     }
-    file.close();
-    const QString error = ClientLaunchError(StartClientOnGame(path));
-    if (!error.isEmpty())
-        ShowError(error);
+    const QString launch = ClientLaunchError(StartClientOnGame(path));
+    if (!launch.isEmpty())
+        ShowError(launch);
 }
 
 void TForm8::SaveGame(const QString& recordText) {
     QString error;
     const auto game = record::ReadRecord(recordText, error);
-    const QString path = game ? AskGamePath(recordText) : QString();
+    const QString path = game ? AskGamePath(*game) : QString();
     if (game && (path.isEmpty() || record::SaveGame(*game, path, error)))
         return;
     ShowError(QStringLiteral("Не удалось сохранить партию: %1").arg(error));

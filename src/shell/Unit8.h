@@ -9,6 +9,9 @@
 #include <memory>
 
 class QMenu;
+namespace record {
+class GameRecord;
+}
 
 namespace db {
 class TDModule;
@@ -42,7 +45,7 @@ class TForm8 : public shell::TFormBase {
         Throws db::DbError when the row cannot be read. */
     std::unique_ptr<QMenu> GameMenu(int row);
     /*! Asks where to save a game; empty: cancelled. Tests replace it. */
-    std::function<QString(const QString& recordText)> AskGamePath;
+    std::function<QString(const record::GameRecord& game)> AskGamePath;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,7 +57,8 @@ class TForm8 : public shell::TFormBase {
     void AnalyseGame(const QString& recordText);
 
     db::TDModule& module_;
-    QTemporaryDir viewed_; // games handed to the board client, removed when the program ends
+    // Games handed to the board client, made at the first and removed when the program ends.
+    std::unique_ptr<QTemporaryDir> viewed_;
 };
 
 extern TForm8* Form8;

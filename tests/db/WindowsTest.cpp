@@ -520,11 +520,13 @@ TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
     for (QAction* action : menu->actions())
         EXPECT_TRUE(action->isEnabled());
 
-    QString asked;
+    proc::Board asked{};
     const QString sgf = folder.Path() + "/saved.sgf";
-    form8->AskGamePath = [&](const QString& recordText) { return asked = recordText, sgf; };
+    form8->AskGamePath = [&](const record::GameRecord& offered) {
+        return asked = offered.Board(), sgf;
+    };
     menu->actions()[1]->trigger();
-    EXPECT_EQ(asked, text);
+    EXPECT_EQ(asked, game.Board()); // the row's game, read back
     QFile saved(sgf);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().startsWith("(;FF[4]GM[6]"));
