@@ -16,6 +16,7 @@ namespace {
 
 constexpr char Suffix[] = ".result";
 constexpr qint64 MaxEntryBytes = 8 * 1024 * 1024;
+const QString StampFormat = QStringLiteral("yyyyMMdd'T'HHmmsszzz");
 
 // A rename is durable once the folder that holds it is on disk.
 void SyncFolder(const QString& folder) {
@@ -24,6 +25,11 @@ void SyncFolder(const QString& folder) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Oldest first.
+QStringList WaitingNames(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*") + Suffix}, QDir::Files, QDir::Name);
 }
 
 QJsonObject ToJson(const PendingResult& r) {
@@ -55,8 +61,17 @@ bool Outbox::Put(const PendingResult& result, QString& error) {
         error = QStringLiteral("cannot make %1").arg(folder_);
         return false;
     }
-    // The time the result was put, to the millisecond, orders the files.
-    const QString name = QDateTime::currentDateTimeUtc().toString("yyyyMMdd'T'HHmmsszzz") + '-' +
+    // The time the result was put, to the millisecond, orders the files; one
+    // put in the same millisecond as the newest goes after it all the same.
+    QDateTime stamp = QDateTime::currentDateTimeUtc();
+    const QStringList waiting = WaitingNames(folder_);
+    if (!waiting.isEmpty()) {
+        const QDateTime read = QDateTime::fromString(waiting.last().left(18), StampFormat);
+        const QDateTime newest(read.date(), read.time(), Qt::UTC);
+        if (newest.isValid() && newest >= stamp)
+            stamp = newest.addMSecs(1);
+    }
+    const QString name = stamp.toString(StampFormat) + '-' +
                          QUuid::createUuid().toString(QUuid::WithoutBraces) + Suffix;
     QSaveFile file(folder_ + '/' + name);
     const QByteArray bytes = QJsonDocument(ToJson(result)).toJson();
@@ -72,9 +87,7 @@ bool Outbox::Put(const PendingResult& result, QString& error) {
 
 std::vector<Outbox::Entry> Outbox::Pending(QStringList* reasons) const {
     std::vector<Entry> entries;
-    const QStringList names =
-        QDir(folder_).entryList({QStringLiteral("*") + Suffix}, QDir::Files, QDir::Name);
-    for (const QString& name : names) {
+    for (const QString& name : WaitingNames(folder_)) {
         QFile file(folder_ + '/' + name);
         const bool read = file.open(QIODevice::ReadOnly) && file.size() <= MaxEntryBytes;
         const auto result =

@@ -15,6 +15,7 @@
 #include "shell/Unit7.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSqlDatabase>
@@ -215,4 +216,23 @@ TEST_F(ServerFaultTest, AStepAfterARestartWorksAtTheFirstAttempt) {
         EXPECT_EQ(errors, step.window ? QStringList{"shown"} : QStringList{});
         EXPECT_EQ(State(), step.after);
     }
+}
+
+TEST_F(ServerFaultTest, ResultsKeptWhileTheServerIsDownGoInOnceAndInTheirOrder) {
+    folder->AddPlayer(3, "Борис", 61);
+    server->Signal(SIGKILL);
+    // Each game changes what the next is worth: another order gives other points.
+    shell::RecordGameResult(-4, "Борис", "Анна", true, true);      // Борис +round(5/3) = 63
+    shell::RecordGameResult(2, "Борис", "Анна", true, true);       // Анна +63/3 = 26
+    shell::RecordGameResult(-1, "Анна", "Компьютер", true, false); // Анна +1 = 27
+    EXPECT_EQ(errors, QStringList(3, db::QueuedText));
+    EXPECT_EQ(QDir(folder->Path() + "/Data/Outbox").entryList(QDir::Files).size(), 3);
+    server->Restart();
+    folder->Connection().close();
+    errors.clear();
+    // The next recording writes them out first, then its own game.
+    shell::RecordGameResult(3, "Компьютер", "Борис", false, true);
+    EXPECT_EQ(errors, QStringList{});
+    EXPECT_EQ(State(), "Computer|0;Анна|27;Борис|64/1|3;2|2;3|2;4|3");
+    EXPECT_TRUE(QDir(folder->Path() + "/Data/Outbox").entryList(QDir::Files).isEmpty());
 }

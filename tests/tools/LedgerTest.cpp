@@ -72,6 +72,44 @@ TEST(KillHarnessLedger, ComputerAtZeroKeepsThePersonAtZero) {
     EXPECT_TRUE(oneGame);
 }
 
+// A write-out of waiting results: Анна beats Борис (gain 61/3), then the
+// computer beats Анна, each with its identity; then maybe the round's own game.
+TEST(KillHarnessLedger, JudgesEachWriteOut) {
+    const QVector<GameRow> waiting{{0, 2, 3, 4, 0, "a"}, {0, 1, 2, 2, 0, "b"}};
+    const GameRow a{2, 2, 3, 4, 20, "a"}, b{3, 1, 2, 2, 1, "b"};
+    auto after = [](QVector<GameRow> rows, int anna, int boris) {
+        Ledger l = Start();
+        l.games += rows;
+        l.points[2] = anna;
+        l.points[3] = boris;
+        return l;
+    };
+    const struct {
+        const char* what;
+        Ledger after;
+        int delivered; // -1: refused
+        bool own;
+    } cases[] = {
+        {"nothing yet", Start(), 0, false},
+        {"the first", after({a}, 50, 61), 1, false},
+        {"both, then the round's own game", after({a, b, {4, 3, 1, 6, 1, "own"}}, 49, 62), 2, true},
+        {"out of their order", after({{2, 1, 2, 2, 1, "b"}}, 29, 61), -1, false},
+        {"the own game before them", after({{2, 3, 1, 6, 1, "own"}}, 30, 62), -1, false},
+        {"one twice", after({a, {3, 2, 3, 4, 20, "a"}}, 70, 61), -1, false},
+        {"not the result it stands for", after({{2, 3, 2, 4, 10, "a"}}, 30, 71), -1, false},
+        {"points off", after({a}, 51, 61), -1, false},
+    };
+    for (const auto& c : cases) {
+        int delivered = -2;
+        bool ownGame = false;
+        const QString wrong = CompareWriteOut(Start(), c.after, waiting, delivered, ownGame);
+        EXPECT_EQ(wrong.isEmpty() ? delivered : -1, c.delivered) << c.what << ": " << qPrintable(wrong);
+        if (wrong.isEmpty()) {
+            EXPECT_EQ(ownGame, c.own) << c.what;
+        }
+    }
+}
+
 // A run, or a finished round, that tested nothing must fail.
 TEST(KillHarnessLedger, RunsAndFinishedRoundsThatTestNothingFail) {
     const struct {

@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <algorithm>
 
 namespace killharness {
 
@@ -25,15 +26,15 @@ bool Fill(QSqlDatabase& db, Ledger& ledger, QString& problem) {
     }
     while (q.next())
         ledger.points[q.value(0).toLongLong()] = q.value(1).toLongLong();
-    if (!q.exec("SELECT G_CODE, G_WINPLAYER, G_LOSEPLAYER, G_SUPER, G_POINTS FROM GAMES "
-                "ORDER BY G_CODE")) {
+    if (!q.exec("SELECT G_CODE, G_WINPLAYER, G_LOSEPLAYER, G_SUPER, G_POINTS, R_IDENT FROM GAMES "
+                "LEFT JOIN GAME_RECORDS ON R_GAME = G_CODE ORDER BY G_CODE")) {
         problem = q.lastError().text();
         return false;
     }
     while (q.next())
         ledger.games.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(),
                                 q.value(2).toLongLong(), q.value(3).toLongLong(),
-                                q.value(4).toLongLong()});
+                                q.value(4).toLongLong(), q.value(5).toString()});
     return true;
 }
 
@@ -62,6 +63,22 @@ bool ReadLedger(const QString& databaseFile, Ledger& ledger, QString& problem) {
     return ok;
 }
 
+QString ApplyGame(Ledger& ledger, const GameRow& g) {
+    const int64_t loserPoints = ledger.points.value(g.loser);
+    if (g.loser == ComputerCode || g.winner == ComputerCode) {
+        if (g.award != 1)
+            return QString("award %1 in a game against the computer").arg(g.award);
+    } else if (g.award != Gain(loserPoints)) {
+        return QString("gain %1 for a loser with %2 points").arg(g.award).arg(loserPoints);
+    }
+    if (g.winner != ComputerCode)
+        ledger.points[g.winner] += g.award;
+    else if (loserPoints > 0)
+        ledger.points[g.loser] -= 1;
+    ledger.games.push_back(g);
+    return {};
+}
+
 QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame) {
     oneGame = false;
     if (after == before)
@@ -76,27 +93,53 @@ QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame) 
     if (g.code != nextCode)
         return QString("new game code %1, expected %2").arg(g.code).arg(nextCode);
     Ledger expected = before;
-    expected.games.push_back(g);
-    if (g.loser == ComputerCode) {
-        if (g.award != 1)
-            return "award against the computer is not 1";
-        expected.points[g.winner] += 1;
-    } else if (g.winner == ComputerCode) {
-        if (g.award != 1)
-            return "award of the computer is not 1";
-        if (expected.points[g.loser] > 0)
-            expected.points[g.loser] -= 1;
-    } else {
-        if (g.award != Gain(before.points.value(g.loser)))
-            return QString("gain %1 for a loser with %2 points")
-                .arg(g.award)
-                .arg(before.points.value(g.loser));
-        expected.points[g.winner] += g.award;
-    }
+    if (const QString wrong = ApplyGame(expected, g); !wrong.isEmpty())
+        return wrong;
     if (!(after.points == expected.points))
         return QString("points do not match journal row %1").arg(g.code);
     oneGame = true;
     return QStringLiteral("one game");
+}
+
+QString CompareWriteOut(const Ledger& before, const Ledger& after, const QVector<GameRow>& waiting,
+                        int& delivered, bool& own) {
+    delivered = 0;
+    own = false;
+    if (after.games.size() < before.games.size())
+        return QStringLiteral("the journal lost rows");
+    if (!std::equal(before.games.begin(), before.games.end(), after.games.begin()))
+        return QStringLiteral("a journal row changed");
+    Ledger expected = before;
+    for (qsizetype i = before.games.size(); i < after.games.size(); ++i) {
+        const GameRow& g = after.games[i];
+        const int64_t nextCode = expected.games.isEmpty() ? 1 : expected.games.last().code + 1;
+        if (g.code != nextCode)
+            return QString("new game code %1, expected %2").arg(g.code).arg(nextCode);
+        if (own)
+            return QString("row %1 came after the round's own game").arg(g.code);
+        const auto stands = std::find_if(waiting.begin(), waiting.end(),
+                                         [&](const GameRow& w) { return w.identity == g.identity; });
+        const bool known = !g.identity.isEmpty();
+        if (known && std::any_of(expected.games.begin(), expected.games.end(),
+                                 [&](const GameRow& e) { return e.identity == g.identity; }))
+            return QString("result %1 went in twice").arg(g.identity);
+        if (delivered < waiting.size() && stands == waiting.begin() + delivered) {
+            if (g.winner != stands->winner || g.loser != stands->loser || g.margin != stands->margin)
+                return QString("row %1 is not the result %2").arg(g.code).arg(g.identity);
+            ++delivered;
+        } else if (stands != waiting.end()) {
+            return QString("result %1 went in out of its order").arg(g.identity);
+        } else if (delivered < waiting.size()) {
+            return QString("row %1 went in before the waiting results").arg(g.code);
+        } else {
+            own = true;
+        }
+        if (const QString wrong = ApplyGame(expected, g); !wrong.isEmpty())
+            return wrong;
+    }
+    if (!(after.points == expected.points))
+        return QStringLiteral("points do not match the journal");
+    return {};
 }
 
 QString JudgeFinishedRound(int exitCode, bool oneGame) {

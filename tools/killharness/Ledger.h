@@ -15,6 +15,7 @@ struct GameRow {
     int64_t loser = 0;
     int64_t margin = 0;
     int64_t award = 0;
+    QString identity = {}; // the game's identity in the archive, if it has a record
     bool operator==(const GameRow&) const = default;
 };
 
@@ -32,10 +33,22 @@ bool ReadLedger(const QString& databaseFile, Ledger& ledger, QString& problem);
 /*! The computer's row: its points never change. */
 inline constexpr int64_t ComputerCode = 1;
 
+/*! Adds row to ledger as the rating rules say: "" when the row's award is
+    the rules', otherwise a reason (ledger then is left as it was). */
+QString ApplyGame(Ledger& ledger, const GameRow& row);
+
 /*! How after differs from before: "" when unchanged; "one game" when exactly
     one journal row was added, with the next code, and the points changed as
     the rating rules say for that row and nowhere else; otherwise a reason. */
 QString CompareRounds(const Ledger& before, const Ledger& after, bool& oneGame);
+
+/*! A round of the outbox's write-out: after must be before plus, in order,
+    the next rows of waiting (each the result it stands for: winner, loser,
+    margin and identity; code and award ignored) by the rules, then at most
+    one game of the round's own. "" or a reason; delivered counts the rows of
+    waiting that went in, own whether the round's own game did. */
+QString CompareWriteOut(const Ledger& before, const Ledger& after, const QVector<GameRow>& waiting,
+                        int& delivered, bool& own);
 
 /*! What a run did, counted round by round. */
 struct Tally {

@@ -15,4 +15,4 @@ cp "$build/program/Data/Board.cfg" "$work/Data/"
 sqlite3 -bail "$work/Data/Ratings.mdb" ".read $top/data/Ratings.sql" \
   "INSERT INTO PLAYERS VALUES (2, 'Анна', 30), (3, 'Борис', 61);" >/dev/null
 nice -n "${KILLHARNESS_NICE:-19}" "$build/program/killharness" --program-dir "$build/program" --folder "$work" \
-  --rounds "$rounds" --seed "$seed"
+  --rounds "$rounds" --seed "$seed" ${KILLHARNESS_OUTBOX:+--outbox "$KILLHARNESS_OUTBOX"}
