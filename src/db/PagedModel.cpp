@@ -1,5 +1,7 @@
 #include "db/PagedModel.h"
 
+#include "db/ServerWatch.h"
+
 #include <algorithm>
 
 namespace db {
@@ -73,6 +75,9 @@ const QVariantList* PagedModel::Row(int row) const {
     const size_t page = size_t(row / PageRows);
     auto found = kept_.find(page);
     if (found == kept_.end()) {
+        // The connection is busy with a step: the row shows once it is done.
+        if (ServerCallRunning())
+            return nullptr;
         // Read again from the end of the page before; rows another launcher
         // added or removed meanwhile may shift this page's rows.
         Keep(page, Read(page == 0 ? nullptr : &pageEnds_[page - 1]));
@@ -124,6 +129,8 @@ QVariant PagedModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 bool PagedModel::canFetchMore(const QModelIndex& parent) const {
+    if (ServerCallRunning())
+        return false;
     return !paged_ ? QSqlQueryModel::canFetchMore(parent) : !parent.isValid() && !ended_;
 }
 

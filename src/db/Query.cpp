@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <optional>
 
 namespace db {
 
@@ -52,21 +53,35 @@ QSqlQuery TQuery::Run(const Statement& statement) const {
     const QSqlDatabase connection = connection_();
     dialect_ = DialectOf(connection);
     QSqlQuery query(connection);
-    // Nothing to bind: sent as it is, which spares a server the round trips
-    // of preparing a statement and releasing it.
-    if (statement.values.isEmpty()) {
-        if (!query.exec(statement.Text(dialect_)))
+    AwayFromTheWindows([&] {
+        // Nothing to bind: sent as it is, which spares a server the round
+        // trips of preparing a statement and releasing it.
+        if (statement.values.isEmpty()) {
+            if (!query.exec(statement.Text(dialect_)))
+                Fail(QStringLiteral("statement failed"), query.lastError());
+            return;
+        }
+        if (!query.prepare(statement.Text(dialect_)))
+            Fail(QStringLiteral("statement rejected"), query.lastError());
+        for (const QVariant& value : statement.values)
+            query.addBindValue(value);
+        if (!query.exec())
             Fail(QStringLiteral("statement failed"), query.lastError());
-        return query;
-    }
-    if (!query.prepare(statement.Text(dialect_)))
-        Fail(QStringLiteral("statement rejected"), query.lastError());
-    for (const QVariant& value : statement.values)
-        query.addBindValue(value);
-    if (!query.exec())
-        Fail(QStringLiteral("statement failed"), query.lastError());
+    });
     return query;
 }
+
+namespace {
+
+// A prepared statement is released on the server when its last query goes.
+void Release(QSqlQuery&& query) {
+    if (query.lastQuery().isEmpty())
+        return;
+    std::optional<QSqlQuery> last(std::move(query));
+    AwayFromTheWindows([&] { last.reset(); });
+}
+
+} // namespace
 
 TQuery::~TQuery() = default;
 
@@ -107,6 +122,7 @@ void TQuery::OpenPages() {
             Fail(QStringLiteral("reading rows failed"), query.lastError());
         if (fields != nullptr)
             *fields = query.record();
+        Release(std::move(query));
         return rows;
     };
     QSqlRecord fields;
@@ -121,15 +137,18 @@ void TQuery::OpenPages() {
 void TQuery::ExecSQL() {
     const ServerWait wait;
     Close();
-    Run(statement_).finish();
+    Release(Run(statement_));
 }
 
 void TQuery::Close() {
     // The driver's clean-up of a prepared statement talks to the server too.
     const ServerWait wait;
     // clear() resets the model even when it already is empty; views redraw once.
-    if (active_ || model_->columnCount() > 0)
+    if (active_ || model_->columnCount() > 0) {
+        QSqlQuery shown = model_->query();
         model_->clear();
+        Release(std::move(shown));
+    }
     active_ = false;
     row_ = 0;
 }

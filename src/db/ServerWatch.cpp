@@ -1,6 +1,8 @@
 #include "db/ServerWatch.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
 #include <QSqlDriver>
 #include <QVariant>
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
+#include <vector>
 
 namespace db {
 
@@ -25,15 +28,20 @@ struct LibPq {
     SocketFn socket = nullptr;
     StatusFn status = nullptr;
 
-    static const LibPq& Loaded() {
-        static const LibPq pq = [] {
-            LibPq found;
-            if (void* library = dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD)) {
-                found.socket = reinterpret_cast<SocketFn>(dlsym(library, "PQsocket"));
-                found.status = reinterpret_cast<StatusFn>(dlsym(library, "PQstatus"));
-            }
-            return found;
-        }();
+    // Looked up once libpq is there: asked before the driver was loaded, it
+    // is looked up again the next time.
+    static LibPq Loaded() {
+        static std::atomic<bool> found{false};
+        static LibPq pq;
+        static std::mutex lookup;
+        if (found)
+            return pq;
+        const std::lock_guard lock(lookup);
+        if (void* library = dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD)) {
+            pq.socket = reinterpret_cast<SocketFn>(dlsym(library, "PQsocket"));
+            pq.status = reinterpret_cast<StatusFn>(dlsym(library, "PQstatus"));
+            found = pq.socket != nullptr && pq.status != nullptr;
+        }
         return pq;
     }
 };
@@ -50,14 +58,37 @@ const void* Connection(const QSqlDriver* driver) {
 }
 
 int Socket(const void* connection) {
-    const LibPq& pq = LibPq::Loaded();
-    return connection && pq.socket ? pq.socket(connection) : -1;
+    if (!connection)
+        return -1;
+    const LibPq pq = LibPq::Loaded();
+    return pq.socket ? pq.socket(connection) : -1;
 }
 
 std::atomic<const QSqlDriver*> watched{nullptr};
 std::atomic<bool> silent{false};
 std::atomic<long long> boundMs{10000};
 thread_local int depth = 0;
+// A cut-off's reset that came while a step still ran: it waits for the step's end.
+std::atomic<bool> resetOwed{false};
+// The event loop level of each ResponsiveStep living on the main thread: a
+// call from a deeper loop (a paint under a message box) is not the step's own.
+std::vector<int> responsiveLevels;
+std::atomic<bool> running{false};
+std::function<void(bool)> waitIndicator;
+
+bool OnMainThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+// Runs on the main thread from its event loop: a nested one (a call away
+// from the windows) must not end the step's silence before the step has seen it.
+void ResetWhenIdle() {
+    if (depth > 0)
+        resetOwed = true;
+    else
+        NewServerStep();
+}
 
 class Watch {
   public:
@@ -111,7 +142,7 @@ class Watch {
             ::shutdown(fd, SHUT_RDWR);
             armed_ = false;
             if (QCoreApplication* app = QCoreApplication::instance())
-                QMetaObject::invokeMethod(app, &NewServerStep, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(app, &ResetWhenIdle, Qt::QueuedConnection);
         }
     }
 
@@ -149,8 +180,68 @@ ServerWait::ServerWait() {
 }
 
 ServerWait::~ServerWait() {
-    if (--depth == 0)
-        Watch::Instance().Disarm();
+    if (--depth != 0)
+        return;
+    Watch::Instance().Disarm();
+    if (resetOwed.exchange(false))
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, &ResetWhenIdle, Qt::QueuedConnection);
+}
+
+ResponsiveStep::ResponsiveStep() {
+    if (OnMainThread())
+        responsiveLevels.push_back(QThread::currentThread()->loopLevel());
+}
+
+ResponsiveStep::~ResponsiveStep() {
+    if (OnMainThread())
+        responsiveLevels.pop_back();
+}
+
+void AwayFromTheWindows(const std::function<void()>& call) {
+    if (!OnMainThread() || watched.load() == nullptr) {
+        call();
+        return;
+    }
+    if (running)
+        throw DbError("another step is still waiting for the database server", true);
+    if (responsiveLevels.empty() ||
+        responsiveLevels.back() != QThread::currentThread()->loopLevel()) {
+        call();
+        return;
+    }
+    // The step's bound, and its silence, carry over to the call's thread.
+    const ServerWait wait;
+    const int outer = depth;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    running = true;
+    if (waitIndicator)
+        waitIndicator(true);
+    std::thread worker([&] {
+        depth = outer;
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    running = false;
+    if (waitIndicator)
+        waitIndicator(false);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+bool ServerCallRunning() {
+    return running;
+}
+
+void SetWaitIndicator(std::function<void(bool)> indicator) {
+    waitIndicator = std::move(indicator);
 }
 
 bool ServerWasSilent() {
@@ -168,8 +259,10 @@ void ThrowIfServerSilent() {
 
 bool ServerConnectionDead(const QSqlDriver* driver) {
     const void* connection = Connection(driver);
-    const LibPq& pq = LibPq::Loaded();
-    if (!connection || !pq.status)
+    if (!connection)
+        return false;
+    const LibPq pq = LibPq::Loaded();
+    if (!pq.status)
         return false;
     constexpr int ConnectionOk = 0;
     if (pq.status(connection) != ConnectionOk)

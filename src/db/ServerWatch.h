@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <chrono>
+#include <functional>
 
 class QSqlDriver;
 
@@ -43,6 +44,34 @@ class ServerWait {
     ServerWait(const ServerWait&) = delete;
     ServerWait& operator=(const ServerWait&) = delete;
 };
+
+/*! While one lives on the program's main thread, calls that wait on the
+    watched server (AwayFromTheWindows) run on a thread of their own and the
+    windows keep painting. Steps the user starts open one; a paint or a
+    view's wish for more rows never does, nor does anything under an event
+    loop started within the step (a message box). */
+class ResponsiveStep {
+  public:
+    ResponsiveStep();
+    ~ResponsiveStep();
+    ResponsiveStep(const ResponsiveStep&) = delete;
+    ResponsiveStep& operator=(const ResponsiveStep&) = delete;
+};
+
+/*! Runs call, which may wait on the watched server. Within a ResponsiveStep
+    on the main thread, at the step's own event loop level, it runs on another thread while the main thread goes
+    on with every event but the user's input; call must not touch widgets
+    nor look connections up by name. Anywhere else it just runs. Its
+    exception is thrown here. A call made meanwhile by an event on the main
+    thread would share the connection: it fails (a transient DbError). */
+void AwayFromTheWindows(const std::function<void()>& call);
+
+/*! True while a call runs away from the windows: views must not read rows. */
+bool ServerCallRunning();
+
+/*! What shows the user that the program waits (a busy cursor), switched
+    on and off around each call away from the windows. */
+void SetWaitIndicator(std::function<void(bool waiting)> indicator);
 
 /*! True from a cut-off until the next step: the program's event loop
     running again, or NewServerStep. A step that met a silent server does not

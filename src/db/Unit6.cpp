@@ -149,7 +149,9 @@ QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
     SetUpServerConnection(connection, choice_.target, ServerWaitBound());
     WatchServerConnection(connection.driver());
     const ServerWait wait;
-    if (!connection.open()) {
+    bool opened = false;
+    AwayFromTheWindows([&] { opened = connection.open(); });
+    if (!opened) {
         const QSqlError error = connection.lastError();
         const QString text = error.databaseText().trimmed();
         // libpq's connect_timeout ran out: the server took the connection but never answered.
@@ -163,7 +165,9 @@ QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
          {QStringLiteral("SET lock_timeout = %1").arg(std::max(busyTimeoutMs_, 1)),
           QStringLiteral("SET statement_timeout = %1").arg(ServerWaitBound().count())}) {
         QSqlQuery setup(connection);
-        if (!setup.exec(setting)) {
+        bool done = false;
+        AwayFromTheWindows([&] { done = setup.exec(setting); });
+        if (!done) {
             const QString text = setup.lastError().text();
             connection.close();
             ThrowIfServerSilent();
@@ -219,12 +223,14 @@ void TDModule::Run(const Statement& statement) {
         return;
     const ServerWait wait;
     QSqlDatabase connection = Connection();
-    QSqlQuery query(connection);
-    if (!query.exec(text)) {
-        ThrowIfServerSilent();
-        throw DbError((text + ": " + query.lastError().text()).toStdString(),
-                      IsTransient(query.lastError()));
-    }
+    AwayFromTheWindows([&] {
+        QSqlQuery query(connection);
+        if (!query.exec(text)) {
+            ThrowIfServerSilent();
+            throw DbError((text + ": " + query.lastError().text()).toStdString(),
+                          IsTransient(query.lastError()));
+        }
+    });
 }
 
 QString TDModule::FailureText(const DbError& error) {

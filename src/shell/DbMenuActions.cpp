@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/Outbox.h"
+#include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
 #include "shell/ExceptionSink.h"
@@ -11,6 +12,8 @@
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 #include "shell/Unit8.h"
+
+#include <QApplication>
 
 namespace shell {
 
@@ -35,6 +38,13 @@ void DeliverWaitingResults() {
 } // namespace
 
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
+    // While a step waits for the server, the windows paint and the cursor says why.
+    db::SetWaitIndicator([](bool waiting) {
+        if (waiting)
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
     db::TDModule* module = Create(objects, db::DModule, ProgramFolder);
     DropErrors([module] {
         try {
@@ -82,6 +92,7 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
     NoticeAnnouncer announcer;
     // A game that is lost to the journal must not pass in silence.
     try {
+        const db::ResponsiveStep responsive;
         db::Outbox outbox(ProgramFolder);
         if (db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
                              db::TodayShortDate, archived,

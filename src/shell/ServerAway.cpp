@@ -1,6 +1,7 @@
 #include "shell/ServerAway.h"
 
 #include "db/DbError.h"
+#include "db/ServerWatch.h"
 #include "shell/MessageBoxes.h"
 
 #include <QRegularExpression>
@@ -27,6 +28,7 @@ QString StartUpServerAwayText(const QString& reason) {
 
 bool RunServerStep(const std::function<void()>& step, bool tell) {
     try {
+        const db::ResponsiveStep responsive;
         step();
         return true;
     } catch (const db::ConnectionError& error) {

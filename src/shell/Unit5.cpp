@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/QueryKeeper.h"
+#include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
@@ -142,6 +143,7 @@ void TForm5::Button2Click() {
     // Another launcher registering at the same moment waits, so no code is
     // given twice.
     try {
+        const db::ResponsiveStep responsive;
         // An open journal window keeps its rows (the transaction closes its query).
         const db::QueryKeeper journal(module_.IBGames);
         db::TDModule::Transaction transaction(module_);

@@ -20,6 +20,8 @@
 #include <QImage>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimer>
+#include <QWidget>
 #include <QUuid>
 #include <algorithm>
 #include <csignal>
@@ -106,6 +108,19 @@ std::future<bool> FaultOnLockWait(const QString& server, int sig) {
     });
 }
 
+// Counts its paints; a timer asks for one at every turn of the event loop.
+struct PaintedWindow : QWidget {
+    int paints = 0;
+    QTimer ask;
+    PaintedWindow() {
+        resize(40, 40);
+        show();
+        connect(&ask, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+        ask.start(0);
+    }
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
 // A step; fault() comes just before the step's own work on the server.
 using Fault = std::function<void()>;
 struct StepCase {
@@ -160,7 +175,9 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             const QString before = State();
             std::future<bool> inject;
             QElapsedTimer took;
+            PaintedWindow window;
             step.run(*this, [&] {
+                window.paints = 0;
                 // Another session holds the players, so the step waits on the server.
                 folder->Exec("BEGIN");
                 folder->Exec("LOCK TABLE PLAYERS IN ACCESS EXCLUSIVE MODE");
@@ -169,6 +186,9 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             });
             const qint64 ms = took.elapsed();
             EXPECT_TRUE(inject.valid() && inject.get()) << "the step never waited on the server";
+            if (fault == SIGSTOP) {
+                EXPECT_GT(window.paints, 0) << "the window froze while the step waited";
+            }
             EXPECT_LT(ms, std::max<qint64>(ProductBoundMs, 2 * Bound().count()));
             std::printf("%s, %s: ended after %lld ms (bound %lld ms)\n", step.what,
                         fault == SIGSTOP ? "stopped" : "killed", static_cast<long long>(ms),
