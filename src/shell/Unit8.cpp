@@ -1,6 +1,7 @@
 #include "shell/Unit8.h"
 
 #include "db/GameArchive.h"
+#include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "desktop/Analysis.h"
 #include "desktop/GameFileDialog.h"
@@ -72,6 +73,7 @@ void TForm8::FormCreate() {
 void TForm8::Button2Click() {
     if (!AskConfirm(QStringLiteral("Вы действительно хотите очистить журнал?")))
         return;
+    const db::ResponsiveStep responsive;
     db::ClearJournal(module_, JournalPlayerCode);
 }
 
