@@ -71,6 +71,10 @@ QPixmap LoadPixmap(const QString& path) {
 
 } // namespace
 
+void ReadBackground(const QString& path) {
+    LoadPixmap(path);
+}
+
 void LoadBackground(QWidget* window, const QString& path, BackgroundDrawing drawing) {
     QPixmap pixmap = LoadPixmap(path);
     if (drawing == BackgroundDrawing::Transparent &&

@@ -28,5 +28,8 @@ enum class BackgroundDrawing { Opaque, Transparent };
     the client area stretched, beneath every other control. Throws PictureError. */
 void LoadBackground(QWidget* window, const QString& path,
                     BackgroundDrawing drawing = BackgroundDrawing::Opaque);
+/*! Reads a background ahead, for windows made later to share it. Throws
+    PictureError as LoadBackground would. */
+void ReadBackground(const QString& path);
 
 } // namespace shell
