@@ -76,7 +76,13 @@ QPixmap LoadPixmap(const QString& path) {
 
 } // namespace
 
-void ReadBackground(const QString& path) {
+void CheckBackground(const QString& path) {
+    const QString local = LocalPath(path);
+    QFile file(local);
+    if (QFileInfo(local).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0 &&
+        file.open(QIODevice::ReadOnly) &&
+        PlainBmpComplete(file.read(PlainBmpHeaderBytes), file.size()))
+        return;
     LoadPixmap(path);
 }
 

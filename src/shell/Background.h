@@ -28,8 +28,9 @@ enum class BackgroundDrawing { Opaque, Transparent };
     the client area stretched, beneath every other control. Throws PictureError. */
 void LoadBackground(QWidget* window, const QString& path,
                     BackgroundDrawing drawing = BackgroundDrawing::Opaque);
-/*! Reads a background ahead, for windows made later to share it. Throws
-    PictureError as LoadBackground would. */
-void ReadBackground(const QString& path);
+/*! Throws PictureError when LoadBackground would: a complete plain bitmap
+    by its header alone (the windows made later read it), any other picture
+    by reading it (kept for them). */
+void CheckBackground(const QString& path);
 
 } // namespace shell

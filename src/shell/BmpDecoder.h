@@ -8,6 +8,13 @@
 
 namespace shell {
 
+/*! Bytes at the start of a bitmap that tell whether it is plain. */
+inline constexpr int PlainBmpHeaderBytes = 54;
+
+/*! Whether a file of size bytes that starts with head is a complete plain
+    bitmap: exactly the files DecodePlainBmp reads. */
+bool PlainBmpComplete(const QByteArray& head, qint64 size);
+
 /*! The RGB32 image of a complete plain bitmap, as Qt's reader gives it; a
     null image for any other file, to be read by Qt. */
 QImage DecodePlainBmp(const QByteArray& bytes);

@@ -48,7 +48,7 @@ Program::Program(Start start) {
     files_ = std::make_unique<Files>();
     pendingRest = this;
     DropErrors([this] {
-        ReadBackground(DialogBackground);
+        CheckBackground(DialogBackground);
         files_->configShown = TForm3::ReadConfig(files_->config, Form1->OptionsText.Line(3));
         files_->about = TForm4::ReadAbout();
     });
