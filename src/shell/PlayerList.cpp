@@ -27,8 +27,10 @@ void PlayerList::Reset() {
         filled_ = true;
         endInsertRows();
     }
-    if (!rows_)
+    if (!rows_ || rows_->rowCount() == 0) {
+        rows_.reset();
         return;
+    }
     beginRemoveRows(QModelIndex(), 1, rowCount() - 1);
     rows_.reset();
     endRemoveRows();

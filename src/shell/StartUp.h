@@ -24,9 +24,9 @@ class Program {
   public:
     enum class Start {
         Whole,     // every object at once
-        MenuFirst, // the main menu, the socket module, the database module and
-                   // the files every window reads at start-up (each notice in
-                   // its order); the other windows by CreateRest
+        MenuFirst, // the main menu, the socket module, the files the windows
+                   // read at start-up and a database whose connecting may be
+                   // told (each notice in its order); the rest by CreateRest
     };
     explicit Program(Start start = Start::Whole);
     ~Program();
