@@ -35,6 +35,8 @@ CREATE TABLE GAME_RECORDS (
 
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME COLLATE RU_NAMES);
+-- So does the new-game list, every player by name.
+CREATE INDEX PLAYERS_BY_NAME ON PLAYERS (P_NAME COLLATE RU_NAMES);
 
 -- The computer's own row: games against the computer carry code 1.
 INSERT INTO PLAYERS VALUES (1, 'Computer', 0);

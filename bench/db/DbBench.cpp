@@ -1,11 +1,12 @@
 // The database views and steps on 100,000 players and 1,000,000 games:
-// opening the ratings, the new-game list, the all-games journal, one player's games, one
+// opening the ratings, the new-game lists, the all-games journal, one player's games, one
 // registration check and one whole result recording. With
 // VERTAN_BENCH_SERVER set to a libpq connection string, the same on that
 // PostgreSQL database, filled once by copying the SQLite file.
 #include "RatingsCopy.h"
 #include "RecordedGame.h"
 #include "db/GameArchive.h"
+#include "db/PagedModel.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
@@ -107,15 +108,47 @@ void BM_OpenRatings(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenRatings)->Unit(benchmark::kMillisecond);
 
-// The new-game dialog's first list: every player in name order, read whole.
+// The new-game dialog's lists as it opens them: the first page of every
+// player by name, and of a player's opponents (3 points or more), each handed
+// to the list.
 void BM_PlayerListByName(benchmark::State& state) {
     db::TDModule& dm = Module();
     for (auto _ : state) {
         db::TQuery& players = dm.OpenPlayerList();
-        benchmark::DoNotOptimize(players.RecordCount());
+        benchmark::DoNotOptimize(players.IsEmpty());
+        benchmark::DoNotOptimize(players.Pages()->rowCount());
     }
+    state.counters["rows_fetched"] = dm.IBPlayers.Model()->rowCount();
 }
 BENCHMARK(BM_PlayerListByName)->Unit(benchmark::kMillisecond);
+
+void BM_OpponentList(benchmark::State& state) {
+    db::TDModule& dm = Module();
+    int n = 0;
+    for (auto _ : state) {
+        db::TQuery& opponents = dm.OpenOpponents(QStringLiteral("Игрок%1").arg(50000 + n++ % 2));
+        benchmark::DoNotOptimize(opponents.IsEmpty());
+        benchmark::DoNotOptimize(opponents.Pages()->rowCount());
+    }
+    state.counters["rows_fetched"] = dm.IBPlayers.Model()->rowCount();
+}
+BENCHMARK(BM_OpponentList)->Unit(benchmark::kMillisecond);
+
+// Every player by name read whole as one result: the cost of the order itself.
+db::Statement Whole(db::Statement statement) {
+    statement.keyset = {};
+    return statement;
+}
+
+void BM_PlayerListReadWhole(benchmark::State& state) {
+    db::TDModule& dm = Module();
+    for (auto _ : state) {
+        dm.IBPlayers.SetSQL(Whole(db::sql::PlayersByName()));
+        dm.IBPlayers.Open();
+        benchmark::DoNotOptimize(dm.IBPlayers.RecordCount());
+    }
+}
+BENCHMARK(BM_PlayerListReadWhole)->Unit(benchmark::kMillisecond);
 
 // The same statements in binary order, the yardsticks of the Russian one:
 // as the engine runs it (an index serves it: no sort), and sorted (the name
@@ -145,7 +178,7 @@ BENCHMARK(BM_OpenRatingsBinaryOrder)
 void BM_PlayerListBinaryOrder(benchmark::State& state) {
     db::TDModule& dm = Module();
     for (auto _ : state) {
-        dm.IBPlayers.SetSQL(BinaryOrder(db::sql::PlayersByName(), state.range(0) == 1));
+        dm.IBPlayers.SetSQL(Whole(BinaryOrder(db::sql::PlayersByName(), state.range(0) == 1)));
         dm.IBPlayers.Open();
         benchmark::DoNotOptimize(dm.IBPlayers.RecordCount());
     }

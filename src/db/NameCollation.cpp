@@ -2,7 +2,9 @@
 
 #include "db/DbError.h"
 
+#include <QLibrary>
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <algorithm>
@@ -234,18 +236,38 @@ int CompareNames(std::string_view a, std::string_view b) {
                         QString::fromUtf8(b.data(), qsizetype(b.size())));
 }
 
+namespace {
+
+// Qt's driver brings libsqlite3 when the first connection is made; linking it
+// here as well would load it (and bind its symbols) with the program, before
+// any database is used. Its one function needed here is found in that copy.
+using CreateCollation = decltype(&sqlite3_create_collation);
+
+CreateCollation DriversCreateCollation() {
+    static const CreateCollation function = [] {
+        QLibrary library(QStringLiteral("sqlite3"), 0);
+        return library.load() ? reinterpret_cast<CreateCollation>(
+                                    library.resolve("sqlite3_create_collation"))
+                              : nullptr;
+    }();
+    return function;
+}
+
+} // namespace
+
 void RegisterNameCollation(const QSqlDatabase& connection) {
     const QVariant handle = connection.driver()->handle();
     sqlite3* sqlite = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
                           ? *static_cast<sqlite3* const*>(handle.constData())
                           : nullptr;
     // The collator is made at the first comparison (a few ms): start-up sorts no names.
-    if (sqlite == nullptr || sqlite3_create_collation(sqlite, NameCollationName, SQLITE_UTF8,
-                                                      nullptr, CompareUtf8) != SQLITE_OK)
+    const CreateCollation createCollation = DriversCreateCollation();
+    if (sqlite == nullptr || createCollation == nullptr ||
+        createCollation(sqlite, NameCollationName, SQLITE_UTF8, nullptr, CompareUtf8) != SQLITE_OK)
         throw DbError("cannot register the name collation");
     // No index serves this order, so its lists sort; they sort in memory
     // (100,000 names take a few MB) instead of spilling to temporary files.
-    if (sqlite3_exec(sqlite, "PRAGMA cache_size = -8192", nullptr, nullptr, nullptr) != SQLITE_OK)
+    if (!QSqlQuery(connection).exec(QStringLiteral("PRAGMA cache_size = -8192")))
         throw DbError("cannot set up sorting for the name collation");
 }
 

@@ -25,6 +25,29 @@ void PagedModel::SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFi
     endResetModel();
 }
 
+std::unique_ptr<PagedModel> PagedModel::Copy() const {
+    auto copy = std::make_unique<PagedModel>();
+    copy->paged_ = paged_;
+    copy->fields_ = fields_;
+    copy->keyFields_ = keyFields_;
+    copy->reader_ = reader_;
+    copy->rows_ = rows_;
+    copy->ended_ = ended_;
+    copy->pageEnds_ = pageEnds_;
+    copy->kept_ = kept_;
+    copy->recent_ = recent_;
+    copy->failure_ = failure_;
+    return copy;
+}
+
+int PagedModel::FieldIndex(const QString& name) const {
+    const QSqlRecord fields = paged_ ? fields_ : record();
+    for (int i = 0; i < fields.count(); ++i)
+        if (fields.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
 void PagedModel::clear() {
     if (!paged_) {
         QSqlQueryModel::clear();

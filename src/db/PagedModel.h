@@ -7,6 +7,7 @@
 #include <QVariantList>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ class PagedModel : public QSqlQueryModel {
         page's last row start the next page. */
     void SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFields, PageReader reader);
     bool Paged() const { return paged_; }
+    /*! A model of its own over the same view: the rows read so far and the
+        reading of further pages, untouched by what this model shows next. */
+    std::unique_ptr<PagedModel> Copy() const;
+    /*! The column of a field, found by name without regard to case; -1 when none. */
+    int FieldIndex(const QString& name) const;
     /*! Why reading a page failed (rows then stop there); empty when none did. */
     const std::string& Failure() const { return failure_; }
 

@@ -24,6 +24,12 @@ QSqlQueryModel* TQuery::Model() const {
     return model_.get();
 }
 
+std::unique_ptr<PagedModel> TQuery::Pages() const {
+    if (!active_ || !model_->Paged())
+        throw DbError("not read in pages: " + statement_.Text(dialect_).toStdString());
+    return model_->Copy();
+}
+
 bool IsTransient(const QSqlError& error) {
     if (error.type() == QSqlError::ConnectionError)
         return true;

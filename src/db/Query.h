@@ -73,6 +73,10 @@ class TQuery {
 
     /*! The rows of the statement opened last; empty after ExecSQL or Close. */
     QSqlQueryModel* Model() const;
+    /*! A model of its own over the open statement's rows, read in pages as
+        it is scrolled, whatever this query runs next; it must not outlive
+        the query. Throws DbError when closed or not read in pages. */
+    std::unique_ptr<PagedModel> Pages() const;
 
   private:
     QVariant FieldValue(const QString& name) const;

@@ -83,16 +83,25 @@ Statement PlayerGames(const QString& code) {
     return statement;
 }
 
-Statement Ratings() {
-    Statement statement = WithNameOrder(QStringLiteral(
-        "SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') ORDER BY P_POINTS DESC, %1"));
-    // Points first bound the index range; names are unique, so the order is total.
+namespace {
+
+// Lists by points (highest first), then name, in pages: points first bound
+// the index range; names are unique, so the order is total.
+Statement ByPoints(const QString& text, QVariantList values = {}) {
+    Statement statement = WithNameOrder(text, std::move(values));
     const QString after = QStringLiteral("(P_POINTS <= ?) AND ((P_POINTS < ?) OR (%1 > ?))");
     statement.keyset = {
         after.arg(SqliteNameOrder),
         after.arg(PostgresNameOrder),
         {QStringLiteral("P_POINTS"), QStringLiteral("P_POINTS"), QStringLiteral("P_NAME")}};
     return statement;
+}
+
+} // namespace
+
+Statement Ratings() {
+    return ByPoints(QStringLiteral(
+        "SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') ORDER BY P_POINTS DESC, %1"));
 }
 
 Statement MaxCode(const QString& table) {
@@ -136,7 +145,11 @@ Statement ClearPlayerGames(const QString& code) {
 }
 
 Statement PlayersByName() {
-    return WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS ORDER BY %1"));
+    Statement statement = WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS ORDER BY %1"));
+    statement.keyset = {QStringLiteral("%1 > ?").arg(SqliteNameOrder),
+                        QStringLiteral("%1 > ?").arg(PostgresNameOrder),
+                        {QStringLiteral("P_NAME")}};
+    return statement;
 }
 
 Statement PlayerByNameOrdered(const QString& name) {
@@ -145,8 +158,10 @@ Statement PlayerByNameOrdered(const QString& name) {
 }
 
 Statement Opponents(const QString& name) {
-    return {QStringLiteral("SELECT * FROM PLAYERS WHERE (P_POINTS >= 3) AND (P_NAME <> ?)"),
-            {name}};
+    // Read in pages, so in an order: the ratings' one, which an index serves.
+    return ByPoints(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_POINTS >= 3) AND (P_NAME <> ?) "
+                                   "ORDER BY P_POINTS DESC, %1"),
+                    {name});
 }
 
 QStringList ArchiveSchema(Dialect dialect) {

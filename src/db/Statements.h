@@ -75,11 +75,12 @@ Statement InsertGame(const QString& code, const QString& date, const QString& wi
 Statement ClearGames();
 /*! 12: clear every game one player won or lost. */
 Statement ClearPlayerGames(const QString& code);
-/*! 13: every player by name (new-game dialog). */
+/*! 13: every player by name (new-game dialog), in pages. */
 Statement PlayersByName();
 /*! 14: one player by name, ordered by name (new-game dialog). */
 Statement PlayerByNameOrdered(const QString& name);
-/*! 15: possible opponents: 3 points or more, any other name (new-game dialog). */
+/*! 15: possible opponents: 3 points or more, any other name (new-game dialog);
+    in pages, by points (highest first), then name. */
 Statement Opponents(const QString& name);
 
 // The game archive: each game's record beside its journal row.

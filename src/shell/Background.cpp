@@ -1,5 +1,6 @@
 #include "shell/Background.h"
 #include "shell/AppOptions.h"
+#include "shell/BmpDecoder.h"
 #include "shell/JpegDecoder.h"
 
 #include <QBitmap>
@@ -30,7 +31,11 @@ QImage LoadPicture(const QString& written) {
     const QString ext = QFileInfo(path).suffix().toLower();
     QImage image;
     if (ext == QLatin1String("bmp")) {
-        image = ReadWithQt(path, "BMP");
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            image = DecodePlainBmp(file.readAll());
+        if (image.isNull())
+            image = ReadWithQt(path, "BMP");
     } else if (ext == QLatin1String("ico")) {
         image = ReadWithQt(path, "ICO");
     } else if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg")) {
@@ -70,6 +75,16 @@ QPixmap LoadPixmap(const QString& path) {
 }
 
 } // namespace
+
+void CheckBackground(const QString& path) {
+    const QString local = LocalPath(path);
+    QFile file(local);
+    if (QFileInfo(local).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0 &&
+        file.open(QIODevice::ReadOnly) &&
+        PlainBmpComplete(file.read(PlainBmpHeaderBytes), file.size()))
+        return;
+    LoadPixmap(path);
+}
 
 void LoadBackground(QWidget* window, const QString& path, BackgroundDrawing drawing) {
     QPixmap pixmap = LoadPixmap(path);

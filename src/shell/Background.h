@@ -28,5 +28,9 @@ enum class BackgroundDrawing { Opaque, Transparent };
     the client area stretched, beneath every other control. Throws PictureError. */
 void LoadBackground(QWidget* window, const QString& path,
                     BackgroundDrawing drawing = BackgroundDrawing::Opaque);
+/*! Throws PictureError when LoadBackground would: a complete plain bitmap
+    by its header alone (the windows made later read it), any other picture
+    by reading it (kept for them). */
+void CheckBackground(const QString& path);
 
 } // namespace shell

@@ -37,7 +37,9 @@ void DeliverWaitingResults() {
 }
 } // namespace
 
-void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
+namespace {
+
+void ConnectDatabase(db::TDModule* module) {
     // While a step waits for the server, the windows paint and the cursor says why.
     db::SetWaitIndicator([](bool waiting) {
         if (waiting)
@@ -45,7 +47,6 @@ void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
         else
             QApplication::restoreOverrideCursor();
     });
-    db::TDModule* module = Create(objects, db::DModule, ProgramFolder);
     DropErrors([module] {
         try {
             module->DataModuleCreate();
@@ -56,9 +57,38 @@ void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
             ShowNotice(StartUpServerAwayText(QString::fromUtf8(error.what())));
         }
     });
-    Create(objects, Form5, *module);
-    Create(objects, Form7, *module);
-    Create(objects, Form8, *module);
+}
+
+} // namespace
+
+void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects) {
+    ConnectDatabase(Create(objects, db::DModule, ProgramFolder));
+    CreateDatabaseWindows(objects);
+}
+
+std::optional<db::DatabaseChoice> CreateToldDatabaseModule(
+    std::vector<std::unique_ptr<QObject>>& objects) {
+    try {
+        db::DatabaseChoice choice = db::ChooseDatabase(ProgramFolder);
+        if (choice.dialect == db::Dialect::SQLite)
+            return choice;
+        ConnectDatabase(Create(objects, db::DModule, choice));
+    } catch (const db::ConnectionError&) {
+        // The module tells why Database.cfg cannot be used as it connects.
+        ConnectDatabase(Create(objects, db::DModule, ProgramFolder));
+    }
+    return std::nullopt;
+}
+
+void CreateDatabaseModule(std::vector<std::unique_ptr<QObject>>& objects,
+                          const db::DatabaseChoice& choice) {
+    ConnectDatabase(Create(objects, db::DModule, choice));
+}
+
+void CreateDatabaseWindows(std::vector<std::unique_ptr<QObject>>& objects) {
+    Create(objects, Form5, Module());
+    Create(objects, Form7, Module());
+    Create(objects, Form8, Module());
 }
 
 void OpenRegistration() {

@@ -1,10 +1,12 @@
 // The database windows as the main menu and the start-up reach them.
 #pragma once
 
+#include "db/DatabaseConfig.h"
 #include "db/ResultRecording.h"
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace shell {
@@ -16,6 +18,15 @@ namespace shell {
     and TForm8, and sets db::DModule, Form5, Form7 and Form8. Needs ProgramFolder
     and DialogBackground set. */
 void CreateDatabaseObjects(std::vector<std::unique_ptr<QObject>>& objects);
+/*! The same in steps. The module of the database Data/Database.cfg chooses
+    when connecting it may be told (a server, or a Database.cfg that cannot
+    be used): then none is returned. A file's failures are silent: it is
+    returned, for CreateDatabaseModule to connect later. */
+std::optional<db::DatabaseChoice> CreateToldDatabaseModule(
+    std::vector<std::unique_ptr<QObject>>& objects);
+void CreateDatabaseModule(std::vector<std::unique_ptr<QObject>>& objects,
+                          const db::DatabaseChoice& choice);
+void CreateDatabaseWindows(std::vector<std::unique_ptr<QObject>>& objects);
 
 /*! Label3Click of the main menu. */
 void OpenRegistration();

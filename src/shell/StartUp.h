@@ -22,14 +22,30 @@ T* Create(std::vector<std::unique_ptr<QObject>>& objects, T*& global, Args&&... 
     references. Destroys them in reverse order without closing any window. */
 class Program {
   public:
-    Program();
+    enum class Start {
+        Whole,     // every object at once
+        MenuFirst, // the main menu, the socket module, the files the windows
+                   // read at start-up and a database whose connecting may be
+                   // told (each notice in its order); the rest by CreateRest
+    };
+    explicit Program(Start start = Start::Whole);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+    /*! The windows a MenuFirst start left out, from the files it read;
+        nothing when they exist. */
+    void CreateRest();
+
   private:
+    struct Files;
     std::vector<std::unique_ptr<QObject>> objects_;
+    std::unique_ptr<Files> files_; // read by a MenuFirst start, until CreateRest
 };
+
+/*! The windows a MenuFirst start left out, made now if they are still to
+    come: the main menu calls it before it opens any of them. */
+void CompleteStartUp();
 
 /*! What every run of the launcher sets up first: the application title, no
     quitting when the last window closes, the design font's substitute and

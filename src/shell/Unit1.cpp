@@ -4,6 +4,7 @@
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ProgramEnd.h"
+#include "shell/StartUp.h"
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
@@ -96,23 +97,28 @@ void TForm1::LabelMouseLeave(int n) {
 }
 
 void TForm1::Label2Click() {
+    CompleteStartUp();
     Form2->ShowCentred();
     hide();
 }
 
 void TForm1::Label3Click() {
+    CompleteStartUp();
     OpenRegistration();
 }
 
 void TForm1::Label4Click() {
+    CompleteStartUp();
     OpenRatings();
 }
 
 void TForm1::Label5Click() {
+    CompleteStartUp();
     Form3->ShowCentred();
 }
 
 void TForm1::Label6Click() {
+    CompleteStartUp();
     Form4->ShowCentred();
 }
 

@@ -7,9 +7,11 @@
 #include "shell/DbMenuActions.h"
 #include "shell/ExceptionSink.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PlayerList.h"
 #include "shell/ServerAway.h"
 #include "shell/ShellOpen.h"
 #include "shell/Unit1.h"
+#include "db/PagedModel.h"
 #include "db/Unit6.h"
 
 #include <QAbstractItemView>
@@ -50,6 +52,8 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     ComboBox2->setGeometry(192, 104, 137, ComboBox2->sizeHint().height());
     KeepPopupOnScreen(ComboBox1);
     KeepPopupOnScreen(ComboBox2);
+    list1_ = new shell::PlayerList(ComboBox1, Computer);
+    list2_ = new shell::PlayerList(ComboBox2, Computer);
     Button2 = AddButton(QStringLiteral("Назад"), {16, 152, 105, 25});
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
     setTabOrder(Button1, Button2);
@@ -112,17 +116,16 @@ void TForm2::FormActivate() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     // "Компьютер" comes first and stays in both lists whatever the database
     // does, so a failed read never leaves a game without players.
-    ComboBox1->clear();
-    ComboBox1->addItem(Computer);
+    list1_->Reset();
     ComboBox1->setCurrentIndex(0);
     ComboBox1Change();
     DatabaseStep([this] {
         db::TQuery& players = db::DModule->OpenPlayerList();
         players.First();
-        if (!players.IsEmpty()) {
-            for (; !players.Eof(); players.Next())
-                ComboBox1->addItem(players.FieldAsString(QStringLiteral("P_Name")));
-        }
+        // Every row, in the statement's order: the first page now, the
+        // others as the list is scrolled.
+        if (!players.IsEmpty())
+            list1_->Show(players.Pages(), QStringLiteral("P_Name"));
         serverAwayTold_ = false;
     });
 }
@@ -135,16 +138,16 @@ void TForm2::DatabaseStep(const std::function<void()>& step) {
 }
 
 void TForm2::ComboBox1Change() {
-    ComboBox2->clear();
-    ComboBox2->addItem(Computer);
+    list2_->Reset();
     if (ComboBox1->currentIndex() > 0) {
         const QString name = ComboBox1->currentText();
         db::TQuery& player = db::DModule->OpenPlayer(name);
         player.First();
         if (player.FieldAsInteger(QStringLiteral("P_Points")) > 2) {
             db::TQuery& opponents = db::DModule->OpenOpponents(name);
-            for (opponents.First(); !opponents.Eof(); opponents.Next())
-                ComboBox2->addItem(opponents.FieldAsString(QStringLiteral("P_Name")));
+            opponents.First();
+            if (!opponents.Eof())
+                list2_->Show(opponents.Pages(), QStringLiteral("P_Name"));
         }
     }
     ComboBox2->setCurrentIndex(0);

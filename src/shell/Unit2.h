@@ -12,6 +12,9 @@ class QTimer;
 namespace net {
 class TDM;
 }
+namespace shell {
+class PlayerList;
+}
 
 class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game::IGameEndSink {
     Q_OBJECT
@@ -81,6 +84,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
         game::IPause* target = nullptr;
     };
 
+    shell::PlayerList* list1_ = nullptr; // ComboBox1's items
+    shell::PlayerList* list2_ = nullptr; // ComboBox2's items
     net::TDM& dm_;
     std::unique_ptr<game::IClientLink> link_;
     game::ThreadSleepPause sleepPause_;

@@ -13,7 +13,19 @@ using namespace shell;
 
 TForm3* Form3 = nullptr;
 
-TForm3::TForm3(const QString& portText, QWidget* parent)
+TForm3::TForm3(const QString& portText, QWidget* parent) : TForm3(parent) {
+    DropErrors([&] { FormCreate(portText); });
+}
+
+TForm3::TForm3(const ConfigEditor& config, bool set, QWidget* parent) : TForm3(parent) {
+    Config = config;
+    DropErrors([&] {
+        LoadBackground(this, DialogBackground, BackgroundDrawing::Transparent);
+        ShowConfig(set);
+    });
+}
+
+TForm3::TForm3(QWidget* parent)
     : TFormBase(QStringLiteral("Настройки"), QSize(368, 169), Frame::Dialog, parent) {
     Label1 = AddLabel(QStringLiteral("Выберите настроки по вашему вкусу"), {10, 10}, 19,
                       QColor(255, 255, 0));
@@ -34,26 +46,35 @@ TForm3::TForm3(const QString& portText, QWidget* parent)
     connect(ComboBox1, &QComboBox::activated, this, Dropping(this, &TForm3::ComboBox1Change));
     connect(CheckBox1, &QCheckBox::toggled, this, Dropping(this, &TForm3::CheckBox1Click));
     connect(Button1, &QPushButton::clicked, this, Dropping(this, &TForm3::Button1Click));
-
-    DropErrors([&] { FormCreate(portText); });
 }
 
 void TForm3::FormCreate(const QString& portText) {
     LoadBackground(this, DialogBackground,
                    BackgroundDrawing::Transparent); // not guarded: a failure skips the rest
+    ShowConfig(ReadConfig(Config, portText));
+}
+
+bool TForm3::ReadConfig(ConfigEditor& config, const QString& portText) {
+    const QString path = ProgramPath(QStringLiteral("\\Config.cfg"));
     try {
-        Config.ConfigText.LoadFromFile(ProgramPath(QStringLiteral("\\Config.cfg")));
+        config.ConfigText.LoadFromFile(path);
         QDir::setCurrent(ProgramFolder);
-        if (Config.ConfigText.IsEmpty()) {
+        if (config.ConfigText.IsEmpty()) {
             ShowNotice(QStringLiteral("Файл Config.cfg имеет неправильный формат!"));
             RequestProgramEnd();
-            return;
+            return false;
         }
-        Config.Scan(portText, [this] { SaveConfig(); });
+        config.Scan(portText, [&config, path] { config.ConfigText.SaveToFile(path); });
     } catch (const std::exception&) {
         ShowNotice(QStringLiteral("Не найден файл Config.cfg!"));
         RequestProgramEnd();
     }
+    return true;
+}
+
+void TForm3::ShowConfig(bool set) {
+    if (!set)
+        return;
     const QSignalBlocker comboBlocker(ComboBox1);
     const QSignalBlocker checkBlocker(CheckBox1);
     ComboBox1->setCurrentIndex(Config.Resolution);

@@ -13,6 +13,13 @@ class TForm3 : public shell::TFormBase {
   public:
     /*! portText: the options file's port line, copied verbatim into Config.cfg. */
     explicit TForm3(const QString& portText, QWidget* parent = nullptr);
+    /*! Config.cfg as ReadConfig read it; set: whether the controls show it. */
+    TForm3(const shell::ConfigEditor& config, bool set, QWidget* parent = nullptr);
+
+    /*! Reads Config.cfg into config and writes the port line, telling a
+        missing or bad file as FormCreate does. Returns whether the controls
+        are to show what was read. */
+    static bool ReadConfig(shell::ConfigEditor& config, const QString& portText);
 
     shell::TLabel* Label1;
     shell::TLabel* Label2;
@@ -37,6 +44,9 @@ class TForm3 : public shell::TFormBase {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    explicit TForm3(QWidget* parent);
+    /*! The controls from Config when set. */
+    void ShowConfig(bool set);
     void SaveConfig();
 };
 

@@ -14,7 +14,19 @@ using namespace shell;
 
 TForm4* Form4 = nullptr;
 
-TForm4::TForm4(QWidget* parent)
+TForm4::TForm4(QWidget* parent) : TForm4(Controls{}, parent) {
+    DropErrors([this] { FormCreate(); });
+}
+
+TForm4::TForm4(const std::optional<QByteArray>& about, QWidget* parent)
+    : TForm4(Controls{}, parent) {
+    DropErrors([&] {
+        LoadBackground(this, DialogBackground, BackgroundDrawing::Transparent);
+        ShowAbout(about);
+    });
+}
+
+TForm4::TForm4(Controls, QWidget* parent)
     : TFormBase(QStringLiteral("О программе"), QSize(417, 409), Frame::Dialog, parent) {
     AboutText = new QTextEdit(this);
     AboutText->setGeometry(8, 8, 401, 233);
@@ -39,8 +51,6 @@ TForm4::TForm4(QWidget* parent)
     connect(Label2, &TLabel::Click, this, Dropping(this, &TForm4::Label2Click));
     connect(Label6, &TLabel::Click, this, Dropping(this, &TForm4::Label6Click));
     connect(Label4, &TLabel::Click, this, Dropping(this, &TForm4::Label4Click));
-
-    DropErrors([this] { FormCreate(); });
 }
 
 TLabel* TForm4::AddLink(const QString& text, QPoint pos) {
@@ -56,15 +66,25 @@ TLabel* TForm4::AddLink(const QString& text, QPoint pos) {
 void TForm4::FormCreate() {
     LoadBackground(this, DialogBackground,
                    BackgroundDrawing::Transparent); // not guarded: a failure skips the about text
+    ShowAbout(ReadAbout());
+}
+
+std::optional<QByteArray> TForm4::ReadAbout() {
     QFile file(ProgramPath(QStringLiteral("\\Data\\About.rtf")));
     // A file that opens but cannot be read is as unusable as a missing one.
     const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         ShowNotice(QStringLiteral("Не найден файл About.rtf!"));
         RequestProgramEnd();
-        return;
+        return std::nullopt;
     }
-    LoadRichOrPlainText(content, AboutText->document());
+    return content;
+}
+
+void TForm4::ShowAbout(const std::optional<QByteArray>& about) {
+    if (!about)
+        return;
+    LoadRichOrPlainText(*about, AboutText->document());
     AboutText->moveCursor(QTextCursor::Start);
 }
 

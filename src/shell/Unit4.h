@@ -4,6 +4,7 @@
 #include "shell/FormBase.h"
 
 #include <QTextEdit>
+#include <optional>
 
 /*! The developers' addresses: two web sites, the mail link and the address
     shown for it. */
@@ -18,6 +19,12 @@ class TForm4 : public shell::TFormBase {
     Q_OBJECT
   public:
     explicit TForm4(QWidget* parent = nullptr);
+    /*! With Data/About.rtf as ReadAbout read it (none: it could not be read). */
+    explicit TForm4(const std::optional<QByteArray>& about, QWidget* parent = nullptr);
+
+    /*! Data/About.rtf's content; none, after the notice FormCreate gives,
+        when it cannot be read. */
+    static std::optional<QByteArray> ReadAbout();
 
     QTextEdit* AboutText;
     shell::TLabel* Label1;
@@ -41,6 +48,9 @@ class TForm4 : public shell::TFormBase {
     void Label4Click();
 
   private:
+    struct Controls {};
+    TForm4(Controls, QWidget* parent);
+    void ShowAbout(const std::optional<QByteArray>& about);
     shell::TLabel* AddLink(const QString& text, QPoint pos);
 };
 
