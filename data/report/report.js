@@ -82,8 +82,38 @@ function placesOf(k, count) {
   return { places, label: count > 5 ? [x, y0 + 2 * dy + 4] : null };
 }
 
+// One checker move as the referee applies it: cells 1-24 the points, 25
+// black's bar, 26 white's, 27 off the board; a lone checker hit goes to its bar.
+function applyMove(cells, side, from, to) {
+  if (to !== 27) {
+    const there = cells[to - 1];
+    if ((cells[from - 1] > 0 && there < 0) || (cells[from - 1] < 0 && there > 0)) {
+      if (there < 0) cells[24] -= 1; else cells[25] += 1;
+      cells[to - 1] = 0;
+    }
+    cells[to - 1] += side;
+  }
+  cells[from - 1] -= side;
+}
+
+// The start, then the position after each turn: "w24-18,13-8 b1-7 w" is
+// white's turn, black's, and a pass of white's.
+function positionsOf(game) {
+  const cells = game.dataset.start.split(",").map(Number);
+  const positions = [cells.slice()];
+  for (const turn of game.dataset.moves.split(" ").filter((t) => t !== "")) {
+    const side = turn[0] === "w" ? 1 : -1;
+    for (const move of turn.slice(1).split(",").filter((m) => m !== "")) {
+      const [from, to] = move.split("-").map(Number);
+      applyMove(cells, side, from, to);
+    }
+    positions.push(cells.slice());
+  }
+  return positions;
+}
+
 function setUpGame(game) {
-  const positions = JSON.parse(game.dataset.positions);
+  const positions = positionsOf(game);
   const layer = game.querySelector("g.checkers");
   const items = game.querySelectorAll("ol.moves li");
   const status = game.querySelector(".step");
@@ -107,6 +137,6 @@ function setUpGame(game) {
 
 document.addEventListener("DOMContentLoaded", () => {
   for (const table of document.querySelectorAll("table.sortable")) setUpTable(table);
-  const game = document.querySelector("[data-positions]");
+  const game = document.querySelector("[data-moves]");
   if (game) setUpGame(game);
 });

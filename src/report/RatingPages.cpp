@@ -22,13 +22,6 @@ QString GameLink(const Club& club, qint64 code, const QString& root) {
     return QStringLiteral("<a href=\"%1games/%2.html\">%2</a>").arg(root).arg(code);
 }
 
-QString Header(const QString& text, bool number, bool sortable = false) {
-    return QStringLiteral("<th scope=\"col\"%1%2>%3</th>")
-        .arg(number ? QStringLiteral(" class=\"n\"") : QString())
-        .arg(sortable ? QStringLiteral(" data-sort") : QString())
-        .arg(text);
-}
-
 const PlayerStats& StatsOf(const Site& site, qint64 code) {
     static const PlayerStats none;
     const auto it = site.stats.constFind(code);
@@ -37,45 +30,61 @@ const PlayerStats& StatsOf(const Site& site, qint64 code) {
 
 } // namespace
 
-QByteArray RatingPage(const Site& site) {
+void RatingPage(const Site& site, SiteWriter::File& file) {
     const Club& club = site.club;
-    QString body = QStringLiteral("<p>Игроков: %1. Партий в журнале: %2.</p>"
-                                  "<label class=\"search\">Найти игрока<input type=\"search\" "
-                                  "data-filter=\"ratings\" autocomplete=\"off\"></label>"
-                                  "<table id=\"ratings\" class=\"sortable cards\"><caption>Рейтинг "
-                                  "игроков: по очкам, при равенстве по имени</caption><thead><tr>")
-                       .arg(club.ratings.size())
-                       .arg(club.games.size());
-    const QString labels[] = {QStringLiteral("Место"),
-                              QStringLiteral("Игрок"),
-                              QStringLiteral("Очки"),
-                              QStringLiteral("Партий"),
-                              QStringLiteral("Побед над людьми"),
-                              QStringLiteral("Поражений от людей"),
-                              QStringLiteral("Побед над компьютером"),
-                              QStringLiteral("Поражений от компьютера"),
-                              QStringLiteral("Последняя партия")};
-    for (int i = 0; i < 9; ++i)
-        body += Header(labels[i], i != 1 && i != 8, true);
-    body += QStringLiteral("</tr></thead><tbody>");
+    HtmlOut out;
+    PageHead(out, QStringLiteral("Рейтинг"), "");
+    out.Raw("<p>Игроков: ").Int(qint64(club.ratings.size())).Raw(". Партий в журнале: ");
+    out.Int(qint64(club.games.size()));
+    out.Raw(".</p><label class=\"search\">Найти игрока<input type=\"search\" "
+            "data-filter=\"ratings\" autocomplete=\"off\"></label><table id=\"ratings\" "
+            "class=\"sortable cards\"><caption>Рейтинг игроков: по очкам, при равенстве по имени"
+            "</caption><thead><tr>");
+    static constexpr std::string_view labels[] = {
+        "Место",    "Игрок", "Очки", "Партий", "Побед над людьми", "Поражений от людей",
+        "Побед над компьютером", "Поражений от компьютера", "Последняя партия"};
+    for (size_t i = 0; i < std::size(labels); ++i)
+        out.Raw(i != 1 && i != 8 ? "<th scope=\"col\" class=\"n\" data-sort>"
+                                 : "<th scope=\"col\" data-sort>")
+            .Raw(labels[i])
+            .Raw("</th>");
+    out.Raw("</tr></thead><tbody>");
+    const auto number = [&](size_t label, qint64 value) {
+        out.Raw("<td data-label=\"").Raw(labels[label]).Raw("\" class=\"n\">").Int(value);
+        out.Raw("</td>");
+    };
     const std::vector<int> ranks = Ranks(club);
+    // A hundred thousand rows go to the file as they are made, not as one string.
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
         const PlayerStats& s = StatsOf(site, p.code);
-        body += QStringLiteral("<tr data-name=\"") + Escape(p.name) + QStringLiteral("\">") +
-                Cell(labels[0], Number(ranks[i]), QStringLiteral("n")) +
-                Cell(labels[1], PlayerLink(club, p.code, QString()), {}, p.name) +
-                Cell(labels[2], Number(p.points), QStringLiteral("n")) +
-                Cell(labels[3], Number(s.games), QStringLiteral("n")) +
-                Cell(labels[4], Number(s.winsPeople), QStringLiteral("n")) +
-                Cell(labels[5], Number(s.lossesPeople), QStringLiteral("n")) +
-                Cell(labels[6], Number(s.winsComputer), QStringLiteral("n")) +
-                Cell(labels[7], Number(s.lossesComputer), QStringLiteral("n")) +
-                Cell(labels[8], Escape(s.lastDate), {}, DateKey(s.lastDate)) +
-                QStringLiteral("</tr>");
+        const QByteArray name = Escape(p.name).toUtf8();
+        const std::string_view escaped(name.constData(), size_t(name.size()));
+        out.Raw("<tr data-name=\"").Raw(escaped).Raw("\">");
+        number(0, ranks[i]);
+        out.Raw("<td data-label=\"Игрок\" data-key=\"").Raw(escaped).Raw("\">");
+        if (p.code == club.computer || !club.names.contains(p.code))
+            out.Raw(escaped);
+        else
+            out.Raw("<a href=\"players/").Int(p.code).Raw(".html\">").Raw(escaped).Raw("</a>");
+        out.Raw("</td>");
+        number(2, p.points);
+        number(3, s.games);
+        number(4, s.winsPeople);
+        number(5, s.lossesPeople);
+        number(6, s.winsComputer);
+        number(7, s.lossesComputer);
+        out.Raw("<td data-label=\"Последняя партия\" data-key=\"").Text(DateKey(s.lastDate));
+        out.Raw("\">").Text(s.lastDate).Raw("</td></tr>");
+        if (out.Size() >= (1 << 20)) {
+            file.Append(out.Bytes());
+            out.Clear();
+        }
     }
-    body += QStringLiteral("</tbody></table>");
-    return Page(QStringLiteral("Рейтинг"), body, QString(), site.made);
+    out.Raw("</tbody></table>");
+    PageTail(out, "", site.made);
+    file.Append(out.Bytes());
+    file.Close();
 }
 
 QByteArray PlayerPage(const Site& site, const Player& player, int rank) {
