@@ -102,6 +102,143 @@ std::optional<Turn> ParseTurn(const QString& line, bool ownNumbering) {
     return turn.moves.empty() ? std::nullopt : std::optional<Turn>(turn);
 }
 
+// The usual shape of a turn line, as RecordText writes it, read without
+// regular expressions: an archive holds a million of them. Nothing for any
+// other shape, which ParseTurn then reads or refuses.
+class QuickTurn {
+  public:
+    QuickTurn(QStringView line, bool ownNumbering) : line_(line), ownNumbering_(ownNumbering) {}
+
+    std::optional<Turn> Read() {
+        Turn turn;
+        if (!Number(1'000'000) || !Skip(u". "))
+            return std::nullopt;
+        if (Skip(u"Белые "))
+            turn.side = proc::White;
+        else if (Skip(u"Чёрные "))
+            turn.side = proc::Black;
+        else
+            return std::nullopt;
+        if (!Skip(u"?-?")) {
+            const int first = Die();
+            if (!first || !Skip(u"-"))
+                return std::nullopt;
+            const int second = Die();
+            if (!second)
+                return std::nullopt;
+            turn.dice = proc::MakeDice(first, second);
+        }
+        if (!Skip(u":"))
+            return std::nullopt;
+        const qsizetype moves = at_;
+        while (Skip(u" ")) {
+        }
+        if (turn.dice != 0 && Skip(PassWord)) {
+            while (Skip(u" ")) {
+            }
+            turn.passed = at_ == line_.size();
+            return turn.passed ? std::optional<Turn>(turn) : std::nullopt;
+        }
+        at_ = moves;
+        while (true) {
+            while (Skip(u" ")) {
+            }
+            if (at_ == line_.size())
+                break;
+            if (!Move(turn))
+                return std::nullopt;
+        }
+        return turn.moves.empty() ? std::nullopt : std::optional<Turn>(turn);
+    }
+
+  private:
+    bool Skip(QStringView text) {
+        if (!line_.mid(at_).startsWith(text))
+            return false;
+        at_ += text.size();
+        return true;
+    }
+    // Digits up to below limit, none leading zero; 0 for anything else.
+    int Number(int limit) {
+        int value = 0;
+        const qsizetype from = at_;
+        while (at_ < line_.size() && line_[at_] >= u'0' && line_[at_] <= u'9') {
+            value = value * 10 + (line_[at_++].unicode() - u'0');
+            if (value >= limit)
+                return 0;
+        }
+        return at_ == from || line_[from] == u'0' ? 0 : value;
+    }
+    int Die() {
+        if (at_ >= line_.size() || line_[at_] < u'1' || line_[at_] > u'6')
+            return 0;
+        return line_[at_++].unicode() - u'0';
+    }
+    std::optional<int32_t> Cell(proc::Side side, bool source) {
+        if (source && Skip(u"bar"))
+            return side == proc::White ? proc::WhiteBar : proc::BlackBar;
+        if (!source && Skip(u"off"))
+            return proc::BearOff;
+        const int point = Number(25);
+        if (point == 0)
+            return std::nullopt;
+        return ownNumbering_ ? OwnPoint(side, point) : point;
+    }
+    // "24/18", "bar/22*", "8/5(2)", up to the next space or the end.
+    bool Move(Turn& turn) {
+        const auto from = Cell(turn.side, true);
+        if (!from || !Skip(u"/"))
+            return false;
+        const auto to = Cell(turn.side, false);
+        if (!to)
+            return false;
+        const bool hit = Skip(u"*");
+        int times = 1;
+        if (Skip(u"(")) {
+            times = Die();
+            if (times < 1 || times > 4 || !Skip(u")"))
+                return false;
+        }
+        if (at_ < line_.size() && line_[at_] != u' ')
+            return false;
+        for (int i = 0; i < times; ++i)
+            turn.moves.push_back(ShownMove{turn.side, {*from, *to}, hit});
+        return true;
+    }
+
+    QStringView line_;
+    bool ownNumbering_;
+    qsizetype at_ = 0;
+};
+
+// "dd.MM.yyyy HH:mm" without the general parser; nothing unless the text is
+// exactly a date and time that exist.
+std::optional<QDateTime> QuickDate(QStringView text) {
+    static constexpr char16_t shape[] = u"00.00.0000 00:00";
+    if (text.size() != qsizetype(std::size(shape) - 1))
+        return std::nullopt;
+    int fields[5] = {};
+    int field = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (shape[i] != u'0') {
+            if (c != shape[i])
+                return std::nullopt;
+            ++field;
+        } else if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        } else {
+            fields[field] = fields[field] * 10 + (c - u'0');
+        }
+    }
+    const QDate date(fields[2], fields[1], fields[0]);
+    const QTime time(fields[3], fields[4]);
+    const QDateTime made(date, time);
+    if (!made.isValid() || made.date() != date || made.time() != time)
+        return std::nullopt;
+    return made;
+}
+
 bool Listed(const proc::Board& board, proc::Dice dice, proc::Side side, proc::Move move) {
     proc::MoveList moves;
     const int32_t n = proc::ListMoves(board, dice, side, moves);
@@ -216,7 +353,9 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
             }
             titled = true;
         } else if (line.startsWith(DateKey)) {
-            parsed.date = QDateTime::fromString(line.mid(DateKey.size()), DateFormat);
+            const QString date = line.mid(DateKey.size());
+            const auto quick = QuickDate(date);
+            parsed.date = quick ? *quick : QDateTime::fromString(date, DateFormat);
         } else if (line.startsWith(WhiteKey)) {
             parsed.white = line.mid(WhiteKey.size());
         } else if (line.startsWith(BlackKey)) {
@@ -237,7 +376,10 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
             parsed.opening = proc::MakeDice(a, b);
             opening = true;
         } else if (line[0].isDigit()) {
-            const auto turn = ParseTurn(line, ownNumbering);
+            auto turn = QuickTurn(line, ownNumbering).Read();
+            if (!turn) {
+                turn = ParseTurn(line, ownNumbering);
+            }
             if (!turn) {
                 return fail(QStringLiteral("ход не читается"));
             }
