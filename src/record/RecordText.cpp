@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <QStringTokenizer>
 #include <algorithm>
 #include <cstdlib>
 
@@ -336,12 +337,20 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
     bool titled = false;
     bool opening = false;
     bool ownNumbering = false;
-    const QStringList lines = text.split('\n');
-    for (int i = 0; i < lines.size(); ++i) {
+    int number = 0;
+    for (const QStringView raw : QStringTokenizer(text, u'\n')) {
+        ++number;
         // A byte-order mark, and the line ends of another system, are not part of a line.
-        const QString line = lines[i].trimmed().remove(QChar(0xFEFF));
+        QStringView line = raw.trimmed();
+        QString cleaned;
+        if (line.contains(QChar(0xFEFF))) {
+            cleaned = line.toString().remove(QChar(0xFEFF));
+            line = cleaned;
+        }
         auto fail = [&](const QString& what) {
-            error = QStringLiteral("строка %1: %2: «%3»").arg(i + 1).arg(what, line.left(80));
+            error = QStringLiteral("строка %1: %2: «%3»")
+                        .arg(number)
+                        .arg(what, line.left(80).toString());
             return std::nullopt;
         };
         if (line.isEmpty()) {
@@ -352,39 +361,40 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
                 return fail(QStringLiteral("это не запись партии"));
             }
             titled = true;
-        } else if (line.startsWith(DateKey)) {
-            const QString date = line.mid(DateKey.size());
-            const auto quick = QuickDate(date);
-            parsed.date = quick ? *quick : QDateTime::fromString(date, DateFormat);
-        } else if (line.startsWith(WhiteKey)) {
-            parsed.white = line.mid(WhiteKey.size());
-        } else if (line.startsWith(BlackKey)) {
-            parsed.black = line.mid(BlackKey.size());
-        } else if (line == NumberingLine) {
-            ownNumbering = true;
-        } else if (line.startsWith(StartKey)) {
-            const auto board = ParsePosition(line.mid(StartKey.size()));
-            if (!board) {
-                return fail(QStringLiteral("начальная позиция не читается"));
-            }
-            parsed.start = *board;
-        } else if (line.startsWith(OpeningKey)) {
-            const auto [a, b] = OpeningDice(line.mid(OpeningKey.size()));
-            if (a == 0 || b == 0) {
-                return fail(QStringLiteral("розыгрыш цвета не читается"));
-            }
-            parsed.opening = proc::MakeDice(a, b);
-            opening = true;
         } else if (line[0].isDigit()) {
+            // No key starts with a digit: the turns, most of a record, come first.
             auto turn = QuickTurn(line, ownNumbering).Read();
             if (!turn) {
-                turn = ParseTurn(line, ownNumbering);
+                turn = ParseTurn(line.toString(), ownNumbering);
             }
             if (!turn) {
                 return fail(QStringLiteral("ход не читается"));
             }
             parsed.turns.push_back(*turn);
-            parsed.turnLines.push_back(i + 1);
+            parsed.turnLines.push_back(number);
+        } else if (line.startsWith(DateKey)) {
+            const QString date = line.mid(DateKey.size()).toString();
+            const auto quick = QuickDate(date);
+            parsed.date = quick ? *quick : QDateTime::fromString(date, DateFormat);
+        } else if (line.startsWith(WhiteKey)) {
+            parsed.white = line.mid(WhiteKey.size()).toString();
+        } else if (line.startsWith(BlackKey)) {
+            parsed.black = line.mid(BlackKey.size()).toString();
+        } else if (line == NumberingLine) {
+            ownNumbering = true;
+        } else if (line.startsWith(StartKey)) {
+            const auto board = ParsePosition(line.mid(StartKey.size()).toString());
+            if (!board) {
+                return fail(QStringLiteral("начальная позиция не читается"));
+            }
+            parsed.start = *board;
+        } else if (line.startsWith(OpeningKey)) {
+            const auto [a, b] = OpeningDice(line.mid(OpeningKey.size()).toString());
+            if (a == 0 || b == 0) {
+                return fail(QStringLiteral("розыгрыш цвета не читается"));
+            }
+            parsed.opening = proc::MakeDice(a, b);
+            opening = true;
         }
     }
     if (!titled) {

@@ -26,9 +26,9 @@ inline constexpr int JournalPageRows = 500;
 
 /*! The rating page, written into file as it is made. */
 void RatingPage(const Site& site, SiteWriter::File& file);
-QByteArray PlayerPage(const Site& site, const Player& player, int rank);
+void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out);
 /*! Page number (from 1) of the journal, newest games first. */
-QByteArray JournalPage(const Site& site, int page);
+void JournalPage(const Site& site, int page, HtmlOut& out);
 int JournalPageCount(const Club& club);
 /*! A record of the archive as read back for its page. */
 struct RecordRead {

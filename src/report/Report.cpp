@@ -65,14 +65,19 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
         RatingPage(site, file);
     });
     for (size_t from = 0; from < club.ratings.size(); from += BatchSize)
-        workers.Post([&, from](size_t) {
-            for (size_t i = from; i < std::min(from + BatchSize, club.ratings.size()); ++i)
-                writer.Write(QStringLiteral("players/%1.html").arg(club.ratings[i].code),
-                             PlayerPage(site, club.ratings[i], ranks[i]));
+        workers.Post([&, from](size_t w) {
+            for (size_t i = from; i < std::min(from + BatchSize, club.ratings.size()); ++i) {
+                outs[w].Clear();
+                PlayerPage(site, club.ratings[i], ranks[i], outs[w]);
+                writer.Write("players/" + std::to_string(club.ratings[i].code) + ".html",
+                             outs[w].Bytes());
+            }
         });
     for (int page = 1; page <= JournalPageCount(club); ++page)
-        workers.Post([&, page](size_t) {
-            writer.Write(QStringLiteral("journal/%1.html").arg(page), JournalPage(site, page));
+        workers.Post([&, page](size_t w) {
+            outs[w].Clear();
+            JournalPage(site, page, outs[w]);
+            writer.Write("journal/" + std::to_string(page) + ".html", outs[w].Bytes());
         });
     if (club.hasArchive) {
         auto batch = std::make_shared<std::vector<PackedRecord>>();

@@ -60,9 +60,14 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
         if (!QDir(temp_->path()).mkdir(folder))
             Fail(QStringLiteral("cannot write into %1").arg(temp_->path()));
     tempPath_ = QFile::encodeName(temp_->path()).toStdString();
+    tempFd_ = ::open(tempPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (tempFd_ < 0)
+        FailWriting(tempPath_);
 }
 
 SiteWriter::~SiteWriter() {
+    if (tempFd_ >= 0)
+        ::close(tempFd_);
     temp_.reset();
     if (madeDir_ && !committed_)
         QDir().rmdir(dir_);
@@ -82,10 +87,14 @@ void SiteWriter::Write(std::string_view path, std::string_view content) {
 }
 
 SiteWriter::File::File(const SiteWriter& writer, std::string_view path)
-    : path_(writer.tempPath_ + '/' + std::string(path)) {
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    : writer_(writer), path_(path) {
+    fd_ = ::openat(writer.tempFd_, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
-        FailWriting(path_);
+        Fail();
+}
+
+void SiteWriter::File::Fail() const {
+    FailWriting(writer_.tempPath_ + '/' + path_);
 }
 
 SiteWriter::File::~File() {
@@ -99,7 +108,7 @@ void SiteWriter::File::Append(std::string_view content) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            FailWriting(path_);
+            Fail();
         content.remove_prefix(size_t(written));
     }
 }
@@ -108,7 +117,7 @@ void SiteWriter::File::Close() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
-        FailWriting(path_);
+        Fail();
 }
 
 void SiteWriter::Commit() {

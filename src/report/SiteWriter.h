@@ -44,6 +44,9 @@ class SiteWriter {
         void Close();
 
       private:
+        [[noreturn]] void Fail() const;
+
+        const SiteWriter& writer_;
         std::string path_;
         int fd_ = -1;
     };
@@ -57,6 +60,7 @@ class SiteWriter {
     bool committed_ = false;
     std::unique_ptr<QTemporaryDir> temp_;
     std::string tempPath_; // as the system names it
+    int tempFd_ = -1;      // files are made relative to it: no long path to walk each time
 };
 
 } // namespace report
