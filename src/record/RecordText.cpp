@@ -112,6 +112,7 @@ class QuickTurn {
 
     std::optional<Turn> Read() {
         Turn turn;
+        turn.moves.reserve(4);
         if (!Number(1'000'000) || !Skip(u". "))
             return std::nullopt;
         if (Skip(u"Белые "))
@@ -370,7 +371,7 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
             if (!turn) {
                 return fail(QStringLiteral("ход не читается"));
             }
-            parsed.turns.push_back(*turn);
+            parsed.turns.push_back(std::move(*turn));
             parsed.turnLines.push_back(number);
         } else if (line.startsWith(DateKey)) {
             const QString date = line.mid(DateKey.size()).toString();
