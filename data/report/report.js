@@ -96,27 +96,44 @@ function applyMove(cells, side, from, to) {
   cells[from - 1] -= side;
 }
 
-// The start, then the position after each turn: "w24-18,13-8 b1-7 w" is
-// white's turn, black's, and a pass of white's.
-function positionsOf(game) {
+// A turn as the page writes it: "Чёрные 6-3: 13/7* 24/21", each side
+// counting from its own home, "bar" and "off", "(2)" for a move made twice.
+function movesOf(text) {
+  const side = text.startsWith("Белые") ? 1 : -1;
+  const cell = (word) => word === "bar" ? (side === 1 ? 26 : 25) : word === "off" ? 27
+    : side === 1 ? Number(word) : 25 - Number(word);
+  const moves = [];
+  for (const word of text.slice(text.indexOf(":") + 1).split(" ")) {
+    const move = /^(bar|\d+)\/(off|\d+)\*?(?:\((\d)\))?$/.exec(word);
+    if (!move) continue; // a pass
+    for (let i = 0; i < Number(move[3] || 1); ++i) moves.push([cell(move[1]), cell(move[2])]);
+  }
+  return { side, moves };
+}
+
+// The start, then the position after each turn of the list.
+function positionsOf(game, items) {
   const cells = game.dataset.start.split(",").map(Number);
   const positions = [cells.slice()];
-  for (const turn of game.dataset.moves.split(" ").filter((t) => t !== "")) {
-    const side = turn[0] === "w" ? 1 : -1;
-    for (const move of turn.slice(1).split(",").filter((m) => m !== "")) {
-      const [from, to] = move.split("-").map(Number);
-      applyMove(cells, side, from, to);
-    }
+  for (const item of items) {
+    const turn = movesOf(item.textContent);
+    for (const [from, to] of turn.moves) applyMove(cells, turn.side, from, to);
     positions.push(cells.slice());
   }
   return positions;
 }
 
 function setUpGame(game) {
-  const positions = positionsOf(game);
-  const layer = game.querySelector("g.checkers");
   const items = game.querySelectorAll("ol.moves li");
-  const status = game.querySelector(".step");
+  const positions = positionsOf(game, items);
+  const layer = game.querySelector("g.checkers");
+  // The buttons are no use without the script, so the script makes them.
+  const steps = document.createElement("div");
+  steps.className = "steps";
+  steps.innerHTML = '<button type="button" class="back">← назад</button><button type="button" '
+    + 'class="forward">вперёд →</button><span class="step" aria-live="polite"></span> (стрелки влево и вправо)';
+  game.querySelector("figure").after(steps);
+  const status = steps.querySelector(".step");
   let step = positions.length - 1;
   function show(n) {
     step = Math.max(0, Math.min(positions.length - 1, n));
@@ -124,7 +141,6 @@ function setUpGame(game) {
     items.forEach((li, i) => li.classList.toggle("current", i === step - 1));
     status.textContent = step === 0 ? "Начальная позиция" : "После хода " + step + " из " + (positions.length - 1);
   }
-  game.querySelector(".steps").hidden = false;
   game.querySelector("button.back").addEventListener("click", () => show(step - 1));
   game.querySelector("button.forward").addEventListener("click", () => show(step + 1));
   document.addEventListener("keydown", (e) => {
@@ -137,6 +153,6 @@ function setUpGame(game) {
 
 document.addEventListener("DOMContentLoaded", () => {
   for (const table of document.querySelectorAll("table.sortable")) setUpTable(table);
-  const game = document.querySelector("[data-moves]");
+  const game = document.querySelector("[data-start]");
   if (game) setUpGame(game);
 });

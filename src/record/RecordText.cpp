@@ -155,8 +155,12 @@ class QuickTurn {
 
   private:
     bool Skip(QStringView text) {
-        if (!line_.mid(at_).startsWith(text))
+        if (line_.size() - at_ < text.size())
             return false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (line_[at_ + i] != text[i])
+                return false;
+        }
         at_ += text.size();
         return true;
     }

@@ -79,8 +79,10 @@ bool SameText(const record::ShownMove& a, const record::ShownMove& b) {
     return a.side == b.side && a.move == b.move && a.hit == b.hit;
 }
 
-// The moves of a turn: for the page's list and, compactly, for its script.
-void AddMoves(HtmlOut& list, HtmlOut& script, const record::Turn& turn) {
+} // namespace
+
+// The page's script reads these lines back to step through the positions.
+void AddTurnText(HtmlOut& list, const record::Turn& turn) {
     list.Raw(turn.side == proc::White ? "Белые " : "Чёрные ");
     if (turn.dice == 0)
         list.Raw("?-?");
@@ -89,7 +91,6 @@ void AddMoves(HtmlOut& list, HtmlOut& script, const record::Turn& turn) {
     list.Raw(": ");
     if (turn.moves.empty() && turn.passed)
         list.Raw("пропуск");
-    script.Raw(turn.side == proc::White ? "w" : "b");
     const auto& moves = turn.moves;
     for (size_t i = 0; i < moves.size();) {
         // Only equal moves in a row are joined, so the text replays in the order played.
@@ -106,14 +107,11 @@ void AddMoves(HtmlOut& list, HtmlOut& script, const record::Turn& turn) {
             list.Raw("*");
         if (times > 1)
             list.Raw("(").Int(static_cast<long long>(times)).Raw(")");
-        for (size_t t = 0; t < times; ++t) {
-            if (i + t > 0)
-                script.Raw(",");
-            script.Int(m.move.from).Raw("-").Int(m.move.to);
-        }
         i += times;
     }
 }
+
+namespace {
 
 int BorneOff(const proc::Board& board, proc::Side side) {
     int on = 0;
@@ -123,11 +121,6 @@ int BorneOff(const proc::Board& board, proc::Side side) {
 }
 
 } // namespace
-
-void AddTurnText(HtmlOut& out, const record::Turn& turn) {
-    HtmlOut script;
-    AddMoves(out, script, turn);
-}
 
 void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
     const Club& club = site.club;
@@ -147,34 +140,23 @@ void GamePage(const Site& site, const JournalGame& game, const RecordRead& recor
     out.Raw(". Чёрные: ").Text(record::PlayerOf(g, proc::Black));
     out.Raw(". Первый бросок: ").Html(record::DiceText(g.Start().opening));
     out.Raw(". ").Text(record::ResultText(g)).Raw(".</p>");
-    // The script steps through the positions from the start and the moves;
-    // the final one is drawn here, so the page reads without it.
+    // The script steps through the positions from the start and the turns
+    // of the list; the final one is drawn here, so the page reads without it.
     out.Raw("<section class=\"game\" data-start=\"");
     for (size_t i = 0; i < g.Start().board.size(); ++i)
         (i ? out.Raw(",") : out).Int(g.Start().board[i]);
-    out.Raw("\" data-moves=\"");
-    HtmlOut list;
-    bool first = true;
-    for (const record::Turn* turn : g.PlayedTurns()) {
-        if (!first)
-            out.Raw(" ");
-        first = false;
-        list.Raw("<li>");
-        AddMoves(list, out, *turn);
-        list.Raw("</li>");
-    }
     out.Raw("\"><figure>");
     AddBoard(out, g.Board());
     out.Raw("<figcaption>Позиция после последнего хода. Пипсов: у белых ");
     out.Int(record::PipCount(g.Board(), proc::White)).Raw(", у чёрных ");
     out.Int(record::PipCount(g.Board(), proc::Black)).Raw(". Сброшено фишек: белыми ");
     out.Int(BorneOff(g.Board(), proc::White)).Raw(", чёрными ");
-    out.Int(BorneOff(g.Board(), proc::Black)).Raw(".</figcaption></figure>");
-    out.Raw("<div class=\"steps\" hidden><button type=\"button\" class=\"back\">← назад</button>"
-            "<button type=\"button\" class=\"forward\">вперёд →</button><span class=\"step\" "
-            "aria-live=\"polite\"></span> (стрелки влево и вправо)</div><h2>Ходы</h2>"
-            "<ol class=\"moves\">");
-    out.Raw(list.Bytes()).Raw("</ol></section>");
+    out.Int(BorneOff(g.Board(), proc::Black)).Raw(".</figcaption></figure><h2>Ходы</h2>");
+    // The end tags of the items may go (HTML5): a million pages are shorter.
+    out.Raw("<ol class=\"moves\">");
+    for (const record::Turn* turn : g.PlayedTurns())
+        AddTurnText(out.Raw("<li>"), *turn);
+    out.Raw("</ol></section>");
     PageTail(out, "../", site.made);
 }
 

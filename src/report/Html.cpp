@@ -46,8 +46,23 @@ HtmlOut& HtmlOut::Text(const QString& text) {
 }
 
 HtmlOut& HtmlOut::Int(long long value) {
+    // Most numbers of a page are cells of a board or points: one or two digits.
+    if (value >= 0 && value < 100) {
+        if (value >= 10)
+            bytes_ += char('0' + value / 10);
+        bytes_ += char('0' + value % 10);
+        return *this;
+    }
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    bytes_.append(digits, size_t(end - digits));
+    return *this;
+}
+
+HtmlOut& HtmlOut::Fixed(double value) {
+    char digits[32];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1).ptr;
     bytes_.append(digits, size_t(end - digits));
     return *this;
 }

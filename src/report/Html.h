@@ -25,6 +25,8 @@ class HtmlOut {
     HtmlOut& Text(std::string_view utf8);
     HtmlOut& Text(const QString& text);
     HtmlOut& Int(long long value);
+    /*! With one decimal: "12.5". */
+    HtmlOut& Fixed(double value);
     const std::string& Bytes() const { return bytes_; }
     size_t Size() const { return bytes_.size(); }
     void Clear() { bytes_.clear(); }

@@ -45,8 +45,8 @@ QString DateKey(const QString& date) {
     return date;
 }
 
-QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                    const std::vector<QString>& dates) {
+void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
+                 const std::vector<QString>& dates) {
     const int width = 600, height = 240, left = 50, right = 10, top = 10, bottom = 30;
     qint64 low = 0, high = 0;
     for (const qint64 p : points) {
@@ -91,28 +91,25 @@ QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>
                .arg(high)
                .arg(height - bottom)
                .arg(low);
+    out.Html(svg);
     if (n > 0) {
-        QStringList line;
+        out.Raw("<polyline class=\"line\" points=\"");
         for (size_t i = 0; i < n; ++i)
-            line << QStringLiteral("%1,%2").arg(x(i), 0, 'f', 1).arg(y(points[i]), 0, 'f', 1);
-        svg += QStringLiteral("<polyline class=\"line\" points=\"") + line.join(QLatin1Char(' ')) +
-               QStringLiteral("\"/><g class=\"points\">");
-        for (size_t i = 0; i < n; ++i)
-            svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" data-points=\"%3\"><title>"
-                                  "Партия №%4, %5: %3</title></circle>")
-                       .arg(x(i), 0, 'f', 1)
-                       .arg(y(points[i]), 0, 'f', 1)
-                       .arg(points[i])
-                       .arg(codes[i])
-                       .arg(Escape(dates[i]));
-        svg += QStringLiteral("</g>");
+            out.Raw(i ? " " : "").Fixed(x(i)).Raw(",").Fixed(y(points[i]));
+        out.Raw("\"/><g class=\"points\">");
+        for (size_t i = 0; i < n; ++i) {
+            out.Raw("<circle cx=\"").Fixed(x(i)).Raw("\" cy=\"").Fixed(y(points[i]));
+            out.Raw("\" r=\"3\" data-points=\"").Int(points[i]).Raw("\"><title>Партия №");
+            out.Int(codes[i]).Raw(", ").Text(dates[i]).Raw(": ").Int(points[i]);
+            out.Raw("</title></circle>");
+        }
+        out.Raw("</g>");
     }
-    svg += QStringLiteral("<text x=\"%1\" y=\"%2\">первая партия</text>"
-                          "<text x=\"%3\" y=\"%2\" text-anchor=\"end\">последняя</text></svg>")
-               .arg(left)
-               .arg(height - 8)
-               .arg(width - right);
-    return svg;
+    out.Html(QStringLiteral("<text x=\"%1\" y=\"%2\">первая партия</text>"
+                            "<text x=\"%3\" y=\"%2\" text-anchor=\"end\">последняя</text></svg>")
+                 .arg(left)
+                 .arg(height - 8)
+                 .arg(width - right));
 }
 
 } // namespace report

@@ -48,8 +48,8 @@ std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
 QString NameOf(const Club& club, qint64 code);
 /*! The chart of a player's rating: an SVG with one point per game. */
-QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                    const std::vector<QString>& dates);
+void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
+                 const std::vector<QString>& dates);
 
 // Table pieces.
 QString Cell(const QString& label, const QString& html, const QString& cls = {},

@@ -131,7 +131,7 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
         Td(rows, "Фишек", true).Int(g.margin).Raw("</td>");
         Td(rows, "Очки после", true).Int(after).Raw("</td></tr>");
     }
-    out.Raw("<figure>").Html(RatingChart(points, codes, dates));
+    RatingChart(out.Raw("<figure>"), points, codes, dates);
     out.Raw("<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
     std::vector<qint64> opponents(pairs.keyBegin(), pairs.keyEnd());
     std::sort(opponents.begin(), opponents.end(), [&](qint64 a, qint64 b) {
