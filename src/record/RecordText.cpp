@@ -441,9 +441,12 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
     if (parsed->date.isValid()) {
         record.SetStartTime(parsed->date);
     }
+    // A side runs out of checkers only by bearing off: the end is looked for
+    // at the start and after a turn that bore a checker off.
+    bool mayHaveEnded = true;
     for (size_t i = 0; i < parsed->turns.size(); ++i) {
         const Turn& turn = parsed->turns[i];
-        if (record.Winner()) {
+        if (mayHaveEnded && record.Winner()) {
             error = QStringLiteral("строка %1: ход после конца партии").arg(parsed->turnLines[i]);
             return std::nullopt;
         }
@@ -456,8 +459,10 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
         if (turn.dice != 0) {
             record.Add(DiceInfo{turn.side, turn.dice});
         }
+        mayHaveEnded = false;
         for (const ShownMove& shown : turn.moves) {
             record.Add(MoveInfo{turn.side, shown.move});
+            mayHaveEnded = mayHaveEnded || shown.move.to == proc::BearOff;
         }
     }
     record.Finish();

@@ -1,12 +1,12 @@
 #include "report/Report.h"
 
 #include "db/DbError.h"
-#include "record/GameFile.h"
 #include "record/RecordText.h"
 #include "report/Html.h"
 #include "report/Pages.h"
 #include "report/SiteWriter.h"
 
+#include "report/RecordUnpacker.h"
 #include "report/Workers.h"
 
 #include <QDateTime>
@@ -33,9 +33,10 @@ struct PackedRecord {
 // bytes get none.
 void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAudit& audit,
                 HtmlOut& out, SiteWriter& writer) {
+    thread_local RecordUnpacker unpacker;
     for (const PackedRecord& item : batch) {
         RecordRead read;
-        std::optional<QString> text = record::UnpackRecord(item.packed);
+        std::optional<QString> text = unpacker.Unpack(item.packed);
         if (!text)
             continue;
         read.text = std::move(*text);
