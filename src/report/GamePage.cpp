@@ -75,6 +75,13 @@ void AddCell(HtmlOut& out, proc::Side side, int32_t cell) {
         out.Int(record::OwnPoint(side, cell));
 }
 
+int BorneOff(const proc::Board& board, proc::Side side) {
+    int on = 0;
+    for (const int32_t c : board)
+        on += std::max(0, c * side);
+    return 15 - on;
+}
+
 bool SameText(const record::ShownMove& a, const record::ShownMove& b) {
     return a.side == b.side && a.move == b.move && a.hit == b.hit;
 }
@@ -110,17 +117,6 @@ void AddTurnText(HtmlOut& list, const record::Turn& turn) {
         i += times;
     }
 }
-
-namespace {
-
-int BorneOff(const proc::Board& board, proc::Side side) {
-    int on = 0;
-    for (const int32_t c : board)
-        on += std::max(0, c * side);
-    return 15 - on;
-}
-
-} // namespace
 
 void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
     const Club& club = site.club;
