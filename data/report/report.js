@@ -82,11 +82,58 @@ function placesOf(k, count) {
   return { places, label: count > 5 ? [x, y0 + 2 * dy + 4] : null };
 }
 
+// One checker move as the referee applies it: cells 1-24 the points, 25
+// black's bar, 26 white's, 27 off the board; a lone checker hit goes to its bar.
+function applyMove(cells, side, from, to) {
+  if (to !== 27) {
+    const there = cells[to - 1];
+    if ((cells[from - 1] > 0 && there < 0) || (cells[from - 1] < 0 && there > 0)) {
+      if (there < 0) cells[24] -= 1; else cells[25] += 1;
+      cells[to - 1] = 0;
+    }
+    cells[to - 1] += side;
+  }
+  cells[from - 1] -= side;
+}
+
+// A turn as the page writes it: "Чёрные 6-3: 13/7* 24/21", each side
+// counting from its own home, "bar" and "off", "(2)" for a move made twice.
+function movesOf(text) {
+  const side = text.startsWith("Белые") ? 1 : -1;
+  const cell = (word) => word === "bar" ? (side === 1 ? 26 : 25) : word === "off" ? 27
+    : side === 1 ? Number(word) : 25 - Number(word);
+  const moves = [];
+  for (const word of text.slice(text.indexOf(":") + 1).split(" ")) {
+    const move = /^(bar|\d+)\/(off|\d+)\*?(?:\((\d)\))?$/.exec(word);
+    if (!move) continue; // a pass
+    for (let i = 0; i < Number(move[3] || 1); ++i) moves.push([cell(move[1]), cell(move[2])]);
+  }
+  return { side, moves };
+}
+
+// The start, then the position after each turn of the list.
+function positionsOf(game, items) {
+  const cells = game.dataset.start.split(",").map(Number);
+  const positions = [cells.slice()];
+  for (const item of items) {
+    const turn = movesOf(item.textContent);
+    for (const [from, to] of turn.moves) applyMove(cells, turn.side, from, to);
+    positions.push(cells.slice());
+  }
+  return positions;
+}
+
 function setUpGame(game) {
-  const positions = JSON.parse(game.dataset.positions);
-  const layer = game.querySelector("g.checkers");
   const items = game.querySelectorAll("ol.moves li");
-  const status = game.querySelector(".step");
+  const positions = positionsOf(game, items);
+  const layer = game.querySelector("g.checkers");
+  // The buttons are no use without the script, so the script makes them.
+  const steps = document.createElement("div");
+  steps.className = "steps";
+  steps.innerHTML = '<button type="button" class="back">← назад</button><button type="button" '
+    + 'class="forward">вперёд →</button><span class="step" aria-live="polite"></span> (стрелки влево и вправо)';
+  game.querySelector("figure").after(steps);
+  const status = steps.querySelector(".step");
   let step = positions.length - 1;
   function show(n) {
     step = Math.max(0, Math.min(positions.length - 1, n));
@@ -94,7 +141,6 @@ function setUpGame(game) {
     items.forEach((li, i) => li.classList.toggle("current", i === step - 1));
     status.textContent = step === 0 ? "Начальная позиция" : "После хода " + step + " из " + (positions.length - 1);
   }
-  game.querySelector(".steps").hidden = false;
   game.querySelector("button.back").addEventListener("click", () => show(step - 1));
   game.querySelector("button.forward").addEventListener("click", () => show(step + 1));
   document.addEventListener("keydown", (e) => {
@@ -107,6 +153,6 @@ function setUpGame(game) {
 
 document.addEventListener("DOMContentLoaded", () => {
   for (const table of document.querySelectorAll("table.sortable")) setUpTable(table);
-  const game = document.querySelector("[data-positions]");
+  const game = document.querySelector("[data-start]");
   if (game) setUpGame(game);
 });

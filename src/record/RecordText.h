@@ -36,4 +36,10 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error);
     allowed none. The record comes back finished, dated as written. */
 std::optional<GameRecord> ReadRecord(const QString& text, QString& error);
 
+/*! ParseRecord, then the moves applied as written, without asking the rules
+    whether the rolls allowed them: for records the program wrote and checked
+    when the game was played. A move must still take a checker of its side
+    to a point the other side does not hold, and none may follow the end. */
+std::optional<GameRecord> ReplayRecord(const QString& text, QString& error);
+
 } // namespace record

@@ -4,7 +4,6 @@
 #include "db/NameCollation.h"
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
-#include "record/GameFile.h"
 #include "db/Statements.h"
 
 #include <QFileInfo>
@@ -116,13 +115,10 @@ Club ReadClub(const ReadConnection& connection) {
 }
 
 void ForEachRecord(const ReadConnection& connection,
-                   const std::function<void(qint64, const QString&)>& visit) {
+                   const std::function<void(qint64, const QByteArray&)>& visit) {
     QSqlQuery records = Run(connection, db::sql::ReportRecords());
-    while (records.next()) {
-        // The archive keeps records packed; a damaged one has no page.
-        if (const auto text = record::UnpackRecord(records.value(1).toByteArray()))
-            visit(records.value(0).toLongLong(), *text);
-    }
+    while (records.next())
+        visit(records.value(0).toLongLong(), records.value(1).toByteArray());
 }
 
 } // namespace report

@@ -56,9 +56,9 @@ class ReadConnection {
 /*! Players, journal and which games have a record. Throws db::DbError. */
 Club ReadClub(const ReadConnection& connection);
 
-/*! Every record of the archive by code: the game's code and its text.
-    Throws db::DbError. */
+/*! Every record of the archive by code: the game's code and its record,
+    packed as the archive keeps it (record::UnpackRecord). Throws db::DbError. */
 void ForEachRecord(const ReadConnection& connection,
-                   const std::function<void(qint64, const QString&)>& visit);
+                   const std::function<void(qint64, const QByteArray&)>& visit);
 
 } // namespace report

@@ -54,9 +54,11 @@ void DiceAudit::Add(const DiceAudit& other) {
 
 void DiceAudit::Add(const record::GameRecord& game) {
     ++games;
+    const bool whiteComputer = record::PlayerOf(game, proc::White) == db::ComputerDisplayName;
+    const bool blackComputer = record::PlayerOf(game, proc::Black) == db::ComputerDisplayName;
     for (const record::Turn* turn : game.PlayedTurns()) {
         all.Add(turn->dice);
-        const bool byComputer = record::PlayerOf(game, turn->side) == db::ComputerDisplayName;
+        const bool byComputer = turn->side == proc::White ? whiteComputer : blackComputer;
         (byComputer ? computer : people).Add(turn->dice);
     }
 }

@@ -3,90 +3,157 @@
 
 #include "record/Notation.h"
 
-#include <QStringList>
-#include <array>
+#include <algorithm>
 
 namespace report {
 
 namespace {
 
-void AddCells(QString& out, const proc::Board& board) {
-    // A cell holds -15..15 checkers: their texts are made once.
-    static const auto texts = [] {
-        std::array<QString, 31> t;
-        for (int n = -15; n <= 15; ++n)
-            t[size_t(n + 15)] = QString::number(n);
-        return t;
-    }();
-    out += QLatin1Char('[');
-    for (size_t i = 0; i < board.size(); ++i) {
-        if (i)
-            out += QLatin1Char(',');
-        const int32_t c = board[i];
-        out += c >= -15 && c <= 15 ? texts[size_t(c + 15)] : QString::number(c);
-    }
-    out += QLatin1Char(']');
+// The same places as the page's script: points 13-24 along the top, 12-1
+// along the bottom, the bar in the middle.
+int PointX(int k) {
+    const int column = k >= 13 ? k - 13 : 12 - k;
+    return 20 + column * 20 + (column >= 6 ? 20 : 0);
 }
 
-QString BorneOff(const proc::Board& board, proc::Side side) {
+// The field and its points are the same on every board: two paths of triangles.
+std::string BoardField() {
+    HtmlOut out;
+    out.Raw("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
+    for (const int odd : {1, 0}) {
+        out.Raw(odd ? "<path class=\"dark\" d=\"" : "<path class=\"light\" d=\"");
+        for (int k = 1; k <= 24; ++k) {
+            if (k % 2 != odd)
+                continue;
+            const bool topRow = k >= 13;
+            out.Raw("M").Int(PointX(k) - 10).Raw(",").Int(topRow ? 10 : 210).Raw("h20l-10,");
+            out.Int(topRow ? 90 : -90).Raw("z");
+        }
+        out.Raw("\"/>");
+    }
+    out.Raw("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
+    return out.Bytes();
+}
+
+void AddBoard(HtmlOut& out, const proc::Board& board) {
+    static const std::string field = BoardField();
+    out.Raw("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"Доска\">");
+    out.Raw(field).Raw("<g class=\"checkers\">");
+    for (int k = 1; k <= 26; ++k) {
+        const int count = proc::Cell(board, k);
+        if (count == 0)
+            continue;
+        const int many = std::abs(count);
+        int x, y0, dy;
+        if (k >= 25) {
+            x = 140;
+            y0 = k == proc::WhiteBar ? 130 : 90;
+            dy = k == proc::WhiteBar ? 20 : -20;
+        } else {
+            x = PointX(k);
+            y0 = k >= 13 ? 20 : 200;
+            dy = k >= 13 ? 20 : -20;
+        }
+        for (int i = 0; i < std::min(many, 5); ++i) {
+            out.Raw("<circle cx=\"").Int(x).Raw("\" cy=\"").Int(y0 + i * dy);
+            out.Raw(count > 0 ? "\" r=\"9\" class=\"white\"/>" : "\" r=\"9\" class=\"black\"/>");
+        }
+        if (many > 5)
+            out.Raw("<text x=\"").Int(x).Raw("\" y=\"").Int(y0 + 2 * dy + 4).Raw("\">").Int(many)
+                .Raw("</text>");
+    }
+    out.Raw("</g></svg>");
+}
+
+// A cell as the side that moves counts it, as record::MoveText writes it.
+void AddCell(HtmlOut& out, proc::Side side, int32_t cell) {
+    if (cell == proc::BlackBar || cell == proc::WhiteBar)
+        out.Raw("bar");
+    else if (cell == proc::BearOff)
+        out.Raw("off");
+    else
+        out.Int(record::OwnPoint(side, cell));
+}
+
+int BorneOff(const proc::Board& board, proc::Side side) {
     int on = 0;
     for (const int32_t c : board)
         on += std::max(0, c * side);
-    return QString::number(15 - on);
+    return 15 - on;
+}
+
+bool SameText(const record::ShownMove& a, const record::ShownMove& b) {
+    return a.side == b.side && a.move == b.move && a.hit == b.hit;
 }
 
 } // namespace
 
-QByteArray GamePage(const Site& site, const JournalGame& game, const QString& recordText,
-                    const std::optional<record::GameRecord>& read, const QString& readError) {
+// The page's script reads these lines back to step through the positions.
+void AddTurnText(HtmlOut& list, const record::Turn& turn) {
+    list.Raw(turn.side == proc::White ? "Белые " : "Чёрные ");
+    if (turn.dice == 0)
+        list.Raw("?-?");
+    else
+        list.Int(proc::FirstDie(turn.dice)).Raw("-").Int(proc::SecondDie(turn.dice));
+    list.Raw(": ");
+    if (turn.moves.empty() && turn.passed)
+        list.Raw("пропуск");
+    const auto& moves = turn.moves;
+    for (size_t i = 0; i < moves.size();) {
+        // Only equal moves in a row are joined, so the text replays in the order played.
+        size_t times = 1;
+        while (i + times < moves.size() && SameText(moves[i], moves[i + times]))
+            ++times;
+        const record::ShownMove& m = moves[i];
+        if (i > 0)
+            list.Raw(" ");
+        AddCell(list, m.side, m.move.from);
+        list.Raw("/");
+        AddCell(list, m.side, m.move.to);
+        if (m.hit)
+            list.Raw("*");
+        if (times > 1)
+            list.Raw("(").Int(static_cast<long long>(times)).Raw(")");
+        i += times;
+    }
+}
+
+void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
     const Club& club = site.club;
-    QString body = QStringLiteral("<p>Дата: %1. Победил %2, проиграл %3; фишек у проигравшего: "
-                                  "%4; очков победителю: %5.</p>")
-                       .arg(Escape(game.date), Escape(NameOf(club, game.winner)),
-                            Escape(NameOf(club, game.loser)))
-                       .arg(game.margin)
-                       .arg(game.award);
-    if (!read) {
-        body += QStringLiteral("<p class=\"note\">Запись партии не читается: %1</p><pre>%2</pre>")
-                    .arg(Escape(readError), Escape(recordText));
-        return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"),
-                    site.made);
+    const QString title = QStringLiteral("Партия №%1").arg(game.code);
+    PageHead(out, title, "../");
+    out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил ").Text(NameOf(club, game.winner));
+    out.Raw(", проиграл ").Text(NameOf(club, game.loser)).Raw("; фишек у проигравшего: ");
+    out.Int(game.margin).Raw("; очков победителю: ").Int(game.award).Raw(".</p>");
+    if (!record.game) {
+        out.Raw("<p class=\"note\">Запись партии не читается: ").Text(record.error);
+        out.Raw("</p><pre>").Text(record.text).Raw("</pre>");
+        PageTail(out, "../", site.made);
+        return;
     }
-    const record::GameRecord& g = *read;
-    body +=
-        QStringLiteral("<p>Белые: %1. Чёрные: %2. Первый бросок: %3. %4.</p>")
-            .arg(Escape(record::PlayerOf(g, proc::White)), Escape(record::PlayerOf(g, proc::Black)),
-                 record::DiceText(g.Start().opening), Escape(record::ResultText(g)));
-    // Every position from the start, one after each turn, for the arrow keys.
-    proc::Board board = g.Start().board;
-    QString positions;
-    positions.reserve(4096);
-    AddCells(positions, board);
-    QString moves;
-    for (const record::Turn* turn : g.PlayedTurns()) {
-        for (const record::ShownMove& move : turn->moves)
-            proc::ApplyMove(board, move.side, move.move);
-        positions += QLatin1Char(',');
-        AddCells(positions, board);
-        moves += QStringLiteral("<li>") + Escape(record::TurnText(*turn)) + QStringLiteral("</li>");
-    }
-    const QString caption =
-        QStringLiteral("Позиция после последнего хода. Пипсов: у белых %1, у чёрных %2. Сброшено "
-                       "фишек: белыми %3, чёрными %4.")
-            .arg(record::PipCount(g.Board(), proc::White))
-            .arg(record::PipCount(g.Board(), proc::Black))
-            .arg(BorneOff(g.Board(), proc::White), BorneOff(g.Board(), proc::Black));
-    body +=
-        QStringLiteral("<section class=\"game\" data-positions=\"[") + positions +
-        QStringLiteral("]\"><figure>") + BoardSvg(g.Board(), QStringLiteral("Доска")) +
-        QStringLiteral("<figcaption>") + caption +
-        QStringLiteral("</figcaption></figure><div class=\"steps\" hidden><button type=\"button\" "
-                       "class=\"back\">← назад</button><button type=\"button\" class=\"forward\">"
-                       "вперёд →</button><span class=\"step\" aria-live=\"polite\"></span> "
-                       "(стрелки влево и вправо)</div><h2>Ходы</h2><ol class=\"moves\">") +
-        moves + QStringLiteral("</ol></section>");
-    return Page(QStringLiteral("Партия №%1").arg(game.code), body, QStringLiteral("../"),
-                site.made);
+    const record::GameRecord& g = *record.game;
+    out.Raw("<p>Белые: ").Text(record::PlayerOf(g, proc::White));
+    out.Raw(". Чёрные: ").Text(record::PlayerOf(g, proc::Black));
+    out.Raw(". Первый бросок: ").Html(record::DiceText(g.Start().opening));
+    out.Raw(". ").Text(record::ResultText(g)).Raw(".</p>");
+    // The script steps through the positions from the start and the turns
+    // of the list; the final one is drawn here, so the page reads without it.
+    out.Raw("<section class=\"game\" data-start=\"");
+    for (size_t i = 0; i < g.Start().board.size(); ++i)
+        (i ? out.Raw(",") : out).Int(g.Start().board[i]);
+    out.Raw("\"><figure>");
+    AddBoard(out, g.Board());
+    out.Raw("<figcaption>Позиция после последнего хода. Пипсов: у белых ");
+    out.Int(record::PipCount(g.Board(), proc::White)).Raw(", у чёрных ");
+    out.Int(record::PipCount(g.Board(), proc::Black)).Raw(". Сброшено фишек: белыми ");
+    out.Int(BorneOff(g.Board(), proc::White)).Raw(", чёрными ");
+    out.Int(BorneOff(g.Board(), proc::Black)).Raw(".</figcaption></figure><h2>Ходы</h2>");
+    // The end tags of the items may go (HTML5): a million pages are shorter.
+    out.Raw("<ol class=\"moves\">");
+    for (const record::Turn* turn : g.PlayedTurns())
+        AddTurnText(out.Raw("<li>"), *turn);
+    out.Raw("</ol></section>");
+    PageTail(out, "../", site.made);
 }
 
 } // namespace report

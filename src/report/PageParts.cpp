@@ -45,8 +45,8 @@ QString DateKey(const QString& date) {
     return date;
 }
 
-QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                    const std::vector<QString>& dates) {
+void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
+                 const std::vector<QString>& dates) {
     const int width = 600, height = 240, left = 50, right = 10, top = 10, bottom = 30;
     qint64 low = 0, high = 0;
     for (const qint64 p : points) {
@@ -91,106 +91,25 @@ QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>
                .arg(high)
                .arg(height - bottom)
                .arg(low);
+    out.Html(svg);
     if (n > 0) {
-        QStringList line;
+        out.Raw("<polyline class=\"line\" points=\"");
         for (size_t i = 0; i < n; ++i)
-            line << QStringLiteral("%1,%2").arg(x(i), 0, 'f', 1).arg(y(points[i]), 0, 'f', 1);
-        svg += QStringLiteral("<polyline class=\"line\" points=\"") + line.join(QLatin1Char(' ')) +
-               QStringLiteral("\"/><g class=\"points\">");
-        for (size_t i = 0; i < n; ++i)
-            svg += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"3\" data-points=\"%3\"><title>"
-                                  "Партия №%4, %5: %3</title></circle>")
-                       .arg(x(i), 0, 'f', 1)
-                       .arg(y(points[i]), 0, 'f', 1)
-                       .arg(points[i])
-                       .arg(codes[i])
-                       .arg(Escape(dates[i]));
-        svg += QStringLiteral("</g>");
-    }
-    svg += QStringLiteral("<text x=\"%1\" y=\"%2\">первая партия</text>"
-                          "<text x=\"%3\" y=\"%2\" text-anchor=\"end\">последняя</text></svg>")
-               .arg(left)
-               .arg(height - 8)
-               .arg(width - right);
-    return svg;
-}
-
-namespace {
-
-// The same places as the page's script: points 13-24 along the top, 12-1
-// along the bottom, the bar in the middle.
-double PointX(int k) {
-    const int column = k >= 13 ? k - 13 : 12 - k;
-    return 20 + column * 20 + (column >= 6 ? 20 : 0);
-}
-
-// The field and its points are the same on every board.
-QString BoardField() {
-    QString svg =
-        QStringLiteral("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
-    for (int k = 1; k <= 24; ++k) {
-        const double px = PointX(k);
-        const bool topRow = k >= 13;
-        svg += QStringLiteral("<polygon class=\"%1\" points=\"%2,%3 %4,%3 %5,%6\"/>")
-                   .arg(k % 2 ? QStringLiteral("dark") : QStringLiteral("light"))
-                   .arg(px - 10)
-                   .arg(topRow ? 10 : 210)
-                   .arg(px + 10)
-                   .arg(px)
-                   .arg(topRow ? 100 : 120);
-    }
-    return svg +
-           QStringLiteral("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
-}
-
-void AddNumber(QString& out, double value) {
-    out += QString::number(value);
-}
-
-} // namespace
-
-QString BoardSvg(const proc::Board& board, const QString& label) {
-    static const QString field = BoardField();
-    QString svg;
-    svg.reserve(field.size() + 2048);
-    svg +=
-        QStringLiteral("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"");
-    svg += Escape(label);
-    svg += QStringLiteral("\">");
-    svg += field;
-    svg += QStringLiteral("<g class=\"checkers\">");
-    for (int k = 1; k <= 26; ++k) {
-        const int count = proc::Cell(board, k);
-        if (count == 0)
-            continue;
-        const int many = std::abs(count);
-        double x, y0, dy;
-        if (k >= 25) {
-            x = 140;
-            y0 = k == proc::WhiteBar ? 130 : 90;
-            dy = k == proc::WhiteBar ? 20 : -20;
-        } else {
-            x = PointX(k);
-            y0 = k >= 13 ? 20 : 200;
-            dy = k >= 13 ? 20 : -20;
+            out.Raw(i ? " " : "").Fixed(x(i)).Raw(",").Fixed(y(points[i]));
+        out.Raw("\"/><g class=\"points\">");
+        for (size_t i = 0; i < n; ++i) {
+            out.Raw("<circle cx=\"").Fixed(x(i)).Raw("\" cy=\"").Fixed(y(points[i]));
+            out.Raw("\" r=\"3\" data-points=\"").Int(points[i]).Raw("\"><title>Партия №");
+            out.Int(codes[i]).Raw(", ").Text(dates[i]).Raw(": ").Int(points[i]);
+            out.Raw("</title></circle>");
         }
-        for (int i = 0; i < std::min(many, 5); ++i) {
-            svg += QStringLiteral("<circle cx=\"");
-            AddNumber(svg, x);
-            svg += QStringLiteral("\" cy=\"");
-            AddNumber(svg, y0 + i * dy);
-            svg += count > 0 ? QStringLiteral("\" r=\"9\" class=\"white\"/>")
-                             : QStringLiteral("\" r=\"9\" class=\"black\"/>");
-        }
-        if (many > 5) {
-            svg += QStringLiteral("<text x=\"");
-            AddNumber(svg, x);
-            svg += QStringLiteral("\" y=\"");
-            AddNumber(svg, y0 + 2 * dy + 4);
-            svg += QStringLiteral("\">") + QString::number(many) + QStringLiteral("</text>");
-        }
+        out.Raw("</g>");
     }
-    return svg + QStringLiteral("</g></svg>");
+    out.Html(QStringLiteral("<text x=\"%1\" y=\"%2\">первая партия</text>"
+                            "<text x=\"%3\" y=\"%2\" text-anchor=\"end\">последняя</text></svg>")
+                 .arg(left)
+                 .arg(height - 8)
+                 .arg(width - right));
 }
 
 } // namespace report

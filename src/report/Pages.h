@@ -4,6 +4,8 @@
 #include "report/ClubData.h"
 #include "report/DiceAudit.h"
 #include "report/History.h"
+#include "report/Html.h"
+#include "report/SiteWriter.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,15 +24,23 @@ struct Site {
 /*! Rows of the journal on one of its pages. */
 inline constexpr int JournalPageRows = 500;
 
-QByteArray RatingPage(const Site& site);
-QByteArray PlayerPage(const Site& site, const Player& player, int rank);
+/*! The rating page, written into file as it is made. */
+void RatingPage(const Site& site, SiteWriter::File& file);
+void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out);
 /*! Page number (from 1) of the journal, newest games first. */
-QByteArray JournalPage(const Site& site, int page);
+void JournalPage(const Site& site, int page, HtmlOut& out);
 int JournalPageCount(const Club& club);
-/*! A game of the archive; a record that does not read back is shown as text
-    with the reason. */
-QByteArray GamePage(const Site& site, const JournalGame& game, const QString& recordText,
-                    const std::optional<record::GameRecord>& read, const QString& readError);
+/*! A record of the archive as read back for its page. */
+struct RecordRead {
+    QString text;
+    std::optional<record::GameRecord> game; // nothing: error says why
+    QString error;
+};
+/*! A game of the archive, added to out; a record that does not read back is
+    shown as text with the reason. */
+void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out);
+/*! One turn as record::TurnText writes it. */
+void AddTurnText(HtmlOut& out, const record::Turn& turn);
 QByteArray DicePage(const Site& site, const DiceAudit& audit);
 
 /*! Each player's place in Club::ratings: equal points share one. */
@@ -38,10 +48,8 @@ std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
 QString NameOf(const Club& club, qint64 code);
 /*! The chart of a player's rating: an SVG with one point per game. */
-QString RatingChart(const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                    const std::vector<QString>& dates);
-/*! The board as an SVG, the layer of checkers redrawn by the page's script. */
-QString BoardSvg(const proc::Board& board, const QString& label);
+void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
+                 const std::vector<QString>& dates);
 
 // Table pieces.
 QString Cell(const QString& label, const QString& html, const QString& cls = {},

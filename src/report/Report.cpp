@@ -6,55 +6,47 @@
 #include "report/Pages.h"
 #include "report/SiteWriter.h"
 
+#include "report/RecordUnpacker.h"
+#include "report/Workers.h"
+
 #include <QDateTime>
 #include <algorithm>
-#include <future>
+#include <memory>
 #include <stdexcept>
-#include <thread>
+#include <string>
 
 namespace report {
 
 namespace {
 
-// A game of the archive waiting for its page.
-struct ArchivedGame {
+// Records go to the workers this many at a time; few batches wait.
+constexpr size_t BatchSize = 256;
+constexpr size_t QueuedBatches = 16;
+
+struct PackedRecord {
     const JournalGame* game;
-    QString text;
+    QByteArray packed;
 };
 
-// Pages are made on every core: each worker takes every n-th item, with a
-// piece of state of its own (the dice counts) that is merged at the end.
-template <typename State, typename Make> State OnEveryCore(size_t count, Make make) {
-    const size_t workers = std::max(1u, std::thread::hardware_concurrency());
-    std::vector<State> states(workers);
-    std::vector<std::future<void>> running;
-    for (size_t w = 0; w < workers; ++w)
-        running.push_back(std::async(std::launch::async, [&, w] {
-            for (size_t i = w; i < count; i += workers)
-                make(i, states[w]);
-        }));
-    State merged;
-    for (size_t w = 0; w < workers; ++w) {
-        running[w].get(); // a failed write is thrown here
-        merged.Add(states[w]);
+// A game page per record: read back, counted for the dice, written. A record
+// that does not replay gets a page with its text and the reason; damaged
+// bytes get none.
+void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAudit& audit,
+                HtmlOut& out, SiteWriter& writer) {
+    thread_local RecordUnpacker unpacker;
+    for (const PackedRecord& item : batch) {
+        RecordRead read;
+        std::optional<QString> text = unpacker.Unpack(item.packed);
+        if (!text)
+            continue;
+        read.text = std::move(*text);
+        read.game = record::ReplayRecord(read.text, read.error);
+        if (read.game)
+            audit.Add(*read.game);
+        out.Clear();
+        GamePage(site, *item.game, read, out);
+        writer.Write("games/" + std::to_string(item.game->code) + ".html", out.Bytes());
     }
-    return merged;
-}
-
-struct NoState {
-    void Add(const NoState&) {}
-};
-
-// Reading a record back by the rules and making its page is most of the work.
-DiceAudit WriteGames(const Site& site, const std::vector<ArchivedGame>& batch, SiteWriter& writer) {
-    return OnEveryCore<DiceAudit>(batch.size(), [&](size_t i, DiceAudit& audit) {
-        QString error;
-        const std::optional<record::GameRecord> read = record::ReadRecord(batch[i].text, error);
-        if (read)
-            audit.Add(*read);
-        writer.Write(QStringLiteral("games/%1.html").arg(batch[i].game->code),
-                     GamePage(site, *batch[i].game, batch[i].text, read, error));
-    });
 }
 
 void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& writer) {
@@ -64,33 +56,53 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
                     QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy в HH:mm"))};
     writer.Write(QStringLiteral("style.css"), StyleSheet());
     writer.Write(QStringLiteral("report.js"), Script());
-    writer.Write(QStringLiteral("index.html"), RatingPage(site));
     const std::vector<int> ranks = Ranks(club);
-    OnEveryCore<NoState>(club.ratings.size(), [&](size_t i, NoState&) {
-        writer.Write(QStringLiteral("players/%1.html").arg(club.ratings[i].code),
-                     PlayerPage(site, club.ratings[i], ranks[i]));
+    // The workers' own state outlives them: a failed run stops them first.
+    std::vector<DiceAudit> audits(Workers::Cores());
+    std::vector<HtmlOut> outs(Workers::Cores());
+    Workers workers(QueuedBatches);
+    workers.Post([&](size_t) {
+        SiteWriter::File file(writer, "index.html");
+        RatingPage(site, file);
     });
-    OnEveryCore<NoState>(size_t(JournalPageCount(club)), [&](size_t i, NoState&) {
-        writer.Write(QStringLiteral("journal/%1.html").arg(i + 1), JournalPage(site, int(i) + 1));
-    });
-    DiceAudit audit;
+    for (size_t from = 0; from < club.ratings.size(); from += BatchSize)
+        workers.Post([&, from](size_t w) {
+            for (size_t i = from; i < std::min(from + BatchSize, club.ratings.size()); ++i) {
+                outs[w].Clear();
+                PlayerPage(site, club.ratings[i], ranks[i], outs[w]);
+                writer.Write("players/" + std::to_string(club.ratings[i].code) + ".html",
+                             outs[w].Bytes());
+            }
+        });
+    for (int page = 1; page <= JournalPageCount(club); ++page)
+        workers.Post([&, page](size_t w) {
+            outs[w].Clear();
+            JournalPage(site, page, outs[w]);
+            writer.Write("journal/" + std::to_string(page) + ".html", outs[w].Bytes());
+        });
     if (club.hasArchive) {
-        std::vector<ArchivedGame> batch;
-        ForEachRecord(connection, [&](qint64 code, const QString& text) {
+        auto batch = std::make_shared<std::vector<PackedRecord>>();
+        const auto post = [&] {
+            workers.Post([&, batch](size_t w) { WriteGames(site, *batch, audits[w], outs[w], writer); });
+            batch = std::make_shared<std::vector<PackedRecord>>();
+        };
+        ForEachRecord(connection, [&](qint64 code, const QByteArray& packed) {
             const auto game =
                 std::lower_bound(club.games.begin(), club.games.end(), code,
                                  [](const JournalGame& g, qint64 c) { return g.code < c; });
             // A record whose journal row is gone belongs to no game of the journal.
             if (game == club.games.end() || game->code != code)
                 return;
-            batch.push_back({&*game, text});
-            if (batch.size() == 1024) {
-                audit.Add(WriteGames(site, batch, writer));
-                batch.clear();
-            }
+            batch->push_back({&*game, packed});
+            if (batch->size() == BatchSize)
+                post();
         });
-        audit.Add(WriteGames(site, batch, writer));
+        post();
     }
+    workers.Wait();
+    DiceAudit audit;
+    for (const DiceAudit& part : audits)
+        audit.Add(part);
     writer.Write(QStringLiteral("dice.html"), DicePage(site, audit));
 }
 

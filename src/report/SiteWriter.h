@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QTemporaryDir;
 
@@ -25,8 +27,30 @@ class SiteWriter {
     SiteWriter(const SiteWriter&) = delete;
     SiteWriter& operator=(const SiteWriter&) = delete;
 
-    /*! One file, path relative to the site (folders of OwnNames). Throws std::runtime_error. */
+    /*! One file, path relative to the site (folders of OwnNames). Throws
+        std::runtime_error. Any thread may write. */
     void Write(const QString& path, const QByteArray& content);
+    void Write(std::string_view path, std::string_view content);
+
+    /*! A file written piece by piece, for a page too big to hold whole. */
+    class File {
+      public:
+        File(const SiteWriter& writer, std::string_view path);
+        ~File();
+        File(const File&) = delete;
+        File& operator=(const File&) = delete;
+        void Append(std::string_view content);
+        /*! Throws std::runtime_error when the last bytes cannot be written. */
+        void Close();
+
+      private:
+        [[noreturn]] void Fail() const;
+
+        const SiteWriter& writer_;
+        std::string path_;
+        int fd_ = -1;
+    };
+
     /*! Moves every file into place. Throws std::runtime_error. */
     void Commit();
 
@@ -35,6 +59,8 @@ class SiteWriter {
     bool madeDir_ = false;
     bool committed_ = false;
     std::unique_ptr<QTemporaryDir> temp_;
+    std::string tempPath_; // as the system names it
+    int tempFd_ = -1;      // files are made relative to it: no long path to walk each time
 };
 
 } // namespace report

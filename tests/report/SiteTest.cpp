@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -23,6 +24,18 @@ QStringList Matches(const QString& text, const QString& pattern) {
     while (it.hasNext())
         found << it.next().captured(1);
     return found;
+}
+
+// What html_check.py finds wrong with the site's pages: parse errors, ids
+// used twice, a page without lang="ru".
+QString HtmlFaults(const QString& site) {
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start(VERTAN_HTML_PYTHON, {VERTAN_HTML_CHECK, site});
+    if (!check.waitForFinished(-1) || check.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("html_check.py did not run: ") + check.errorString();
+    const QString faults = QString::fromUtf8(check.readAll());
+    return check.exitCode() == 0 ? QString() : faults + QStringLiteral("(exit %1)").arg(check.exitCode());
 }
 
 db::DatabaseChoice ChoiceOf(const RatingsFolder& folder) {
@@ -88,6 +101,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
               QStringList{QString::number(rolls)});
     EXPECT_TRUE(Text(site + "/games/2.html").contains("Чёрные: {{body}}."));
+    EXPECT_EQ(HtmlFaults(site), QString());
 }
 
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {

@@ -180,6 +180,9 @@ try:
     browser.key("End", 35)
     check(browser.js("document.querySelector('g.checkers').innerHTML") == last,
           "End shows the final position as the report drew it")
+    turns = browser.js("document.querySelectorAll('ol.moves li').length")
+    check(browser.js("document.querySelector('.step').textContent") == "После хода %d из %d" % (turns, turns),
+          "one step a turn: %d turns" % turns)
 
     browser.open("dice.html")
     counts = browser.js("Object.fromEntries(['all', 'computer', 'people'].map(id => [id, "
