@@ -6,7 +6,6 @@
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/ResultRecording.h"
-#include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
@@ -166,4 +165,21 @@ TEST_F(DbFaultTest, LockHeldByAnotherProgramFailsARegistrationThatThenWorks) {
     EXPECT_EQ(folder.Rows("SELECT P_NAME FROM PLAYERS ORDER BY P_CODE"), "Computer;Анна;Глеб");
     EXPECT_FALSE(form.isVisible());
     shell::DialogBackground.clear();
+}
+
+TEST_F(DbFaultTest, TheOutboxGivesResultsBackInTheOrderTheyWerePut) {
+    // Put faster than the clock's millisecond: the order must hold all the same.
+    db::Outbox outbox(folder.Path());
+    QStringList put;
+    for (int i = 0; i < 40; ++i) {
+        QString error;
+        put << QString::number(i);
+        ASSERT_TRUE(outbox.Put({put.last(), -1, "Анна", "Компьютер", true, false, "08.12.2026", {}},
+                               error))
+            << error.toStdString();
+    }
+    QStringList back;
+    for (const db::Outbox::Entry& entry : outbox.Pending())
+        back << entry.result.identity;
+    EXPECT_EQ(back, put);
 }
