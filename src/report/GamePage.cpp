@@ -121,14 +121,14 @@ void AddTurnText(HtmlOut& list, const record::Turn& turn) {
 void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
     const Club& club = site.club;
     const QString title = QStringLiteral("Партия №%1").arg(game.code);
-    PageHead(out, title, "../");
+    PageHead(out, title, GameRoot);
     out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил ").Text(NameOf(club, game.winner));
     out.Raw(", проиграл ").Text(NameOf(club, game.loser)).Raw("; фишек у проигравшего: ");
     out.Int(game.margin).Raw("; очков победителю: ").Int(game.award).Raw(".</p>");
     if (!record.game) {
         out.Raw("<p class=\"note\">Запись партии не читается: ").Text(record.error);
         out.Raw("</p><pre>").Text(record.text).Raw("</pre>");
-        PageTail(out, "../", site.made);
+        PageTail(out, GameRoot, site.made);
         return;
     }
     const record::GameRecord& g = *record.game;
@@ -153,7 +153,7 @@ void GamePage(const Site& site, const JournalGame& game, const RecordRead& recor
     for (const record::Turn* turn : g.PlayedTurns())
         AddTurnText(out.Raw("<li>"), *turn);
     out.Raw("</ol></section>");
-    PageTail(out, "../", site.made);
+    PageTail(out, GameRoot, site.made);
 }
 
 } // namespace report

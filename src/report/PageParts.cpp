@@ -7,6 +7,10 @@
 
 namespace report {
 
+std::string GamePath(qint64 code) {
+    return "games/" + std::to_string(code / 1000) + '/' + std::to_string(code) + ".html";
+}
+
 std::vector<int> Ranks(const Club& club) {
     std::vector<int> ranks(club.ratings.size());
     for (size_t i = 0; i < club.ratings.size(); ++i)

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace report {
 
@@ -20,6 +22,12 @@ struct Site {
     const QHash<qint64, PlayerStats>& stats;
     QString made;
 };
+
+/*! Where a game's page is in the site: a thousand games a folder (a folder
+    of a million files makes every new one slow to create), and the way
+    back from it to the site's top. */
+std::string GamePath(qint64 code);
+inline constexpr std::string_view GameRoot = "../../";
 
 /*! Rows of the journal on one of its pages. */
 inline constexpr int JournalPageRows = 500;

@@ -22,7 +22,7 @@ void AddGameLink(HtmlOut& out, const Club& club, qint64 code, std::string_view r
         out.Int(code);
         return;
     }
-    out.Raw("<a href=\"").Raw(root).Raw("games/").Int(code).Raw(".html\">").Int(code).Raw("</a>");
+    out.Raw("<a href=\"").Raw(root).Raw(GamePath(code)).Raw("\">").Int(code).Raw("</a>");
 }
 
 // "<td data-label=...>", the cell's text to follow.

@@ -45,7 +45,7 @@ void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAu
             audit.Add(*read.game);
         out.Clear();
         GamePage(site, *item.game, read, out);
-        writer.Write("games/" + std::to_string(item.game->code) + ".html", out.Bytes());
+        writer.Write(GamePath(item.game->code), out.Bytes());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -27,6 +28,12 @@ bool IsReportPage(const QString& name) {
     return page.match(name).hasMatch();
 }
 
+// A folder of pages the report makes inside one of its folders: "12".
+bool IsReportFolder(const QFileInfo& entry) {
+    static const QRegularExpression folder(QStringLiteral("^[0-9]+$"));
+    return entry.isDir() && !entry.isSymLink() && folder.match(entry.fileName()).hasMatch();
+}
+
 [[noreturn]] void FailWriting(const std::string& path) {
     Fail(QStringLiteral("cannot write %1: %2")
              .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(std::strerror(errno))));
@@ -35,6 +42,24 @@ bool IsReportPage(const QString& name) {
 void Rename(const QString& from, const QString& to) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         Fail(QStringLiteral("cannot move %1 to %2").arg(from, to));
+}
+
+// Moves what a user put into an old folder of the report (or into one of its
+// folders of pages) over to the new one; the old pages stay behind.
+void KeepUsersFiles(const QString& old, const QString& made) {
+    QDirIterator entries(old, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo entry = entries.fileInfo();
+        const QString target = made + QLatin1Char('/') + entry.fileName();
+        if (IsReportFolder(entry)) {
+            KeepUsersFiles(entry.filePath(), target);
+        } else if (!IsReportPage(entry.fileName()) || !entry.isFile()) {
+            if (!QDir().mkpath(made))
+                Fail(QStringLiteral("cannot create %1").arg(made));
+            Rename(entry.filePath(), target);
+        }
+    }
 }
 
 } // namespace
@@ -88,7 +113,20 @@ void SiteWriter::Write(std::string_view path, std::string_view content) {
 
 SiteWriter::File::File(const SiteWriter& writer, std::string_view path)
     : writer_(writer), path_(path) {
-    fd_ = ::openat(writer.tempFd_, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const auto open = [&] {
+        return ::openat(writer.tempFd_, path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                        0644);
+    };
+    fd_ = open();
+    if (fd_ < 0 && errno == ENOENT) {
+        // A folder of pages made by the first page that goes into it.
+        for (size_t slash = path_.find('/'); slash != std::string::npos;
+             slash = path_.find('/', slash + 1))
+            if (::mkdirat(writer.tempFd_, path_.substr(0, slash).c_str(), 0755) != 0 &&
+                errno != EEXIST)
+                Fail();
+        fd_ = open();
+    }
     if (fd_ < 0)
         Fail();
 }
@@ -143,14 +181,7 @@ void SiteWriter::Commit() {
         const QString aside = temp + QStringLiteral("/old-") + name;
         Rename(target, aside);
         Rename(made, target);
-        QDirIterator entries(aside,
-                             QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-        while (entries.hasNext()) {
-            entries.next();
-            const QString entry = entries.fileName();
-            if (!IsReportPage(entry) || !entries.fileInfo().isFile())
-                Rename(entries.filePath(), target + QLatin1Char('/') + entry);
-        }
+        KeepUsersFiles(aside, target);
     }
     committed_ = true;
     temp_.reset(); // removes the old pages with the temporary folder

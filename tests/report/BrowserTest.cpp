@@ -42,7 +42,7 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"pointsDescending", QJsonArray{7, 7, 2, 0}},
         {"playerPage", "players/2.html"},
         {"playerGames", 3},
-        {"gamePage", "games/2.html"},
+        {"gamePage", "games/0/2.html"},
         {"rolls", rolls},
     };
     const QString expectedPath =

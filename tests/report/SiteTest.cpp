@@ -77,7 +77,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_FALSE(all.contains("<script>alert")) << "a name ran as a script";
     EXPECT_FALSE(all.contains("\"&'"));
     EXPECT_EQ(all.count("<main>"), files.filter(".html").size()) << "a name filled a template";
-    EXPECT_EQ(files, QStringList({"dice.html", "games/1.html", "games/2.html", "index.html",
+    EXPECT_EQ(files, QStringList({"dice.html", "games/0/1.html", "games/0/2.html", "index.html",
                                   "journal/1.html", "journal/2.html", "players/2.html",
                                   "players/3.html", "players/4.html", "players/5.html",
                                   "players/6.html", "report.js", "style.css"}));
@@ -92,7 +92,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_EQ(Matches(Text(site + "/journal/2.html"),
                       "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)"),
               QStringList({"2", "1"}));
-    EXPECT_TRUE(Text(site + "/journal/2.html").contains("href=\"../games/1.html\""));
+    EXPECT_TRUE(Text(site + "/journal/2.html").contains("href=\"../games/0/1.html\""));
 
     // Ежов's chart: one point per game, the loser of 500 games at 0.
     const QString player = Text(site + "/players/5.html");
@@ -100,7 +100,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_TRUE(player.contains("class=\"note\"")) << "3 points that no kept game explains";
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
               QStringList{QString::number(rolls)});
-    EXPECT_TRUE(Text(site + "/games/2.html").contains("Чёрные: {{body}}."));
+    EXPECT_TRUE(Text(site + "/games/0/2.html").contains("Чёрные: {{body}}."));
     EXPECT_EQ(HtmlFaults(site), QString());
 }
 
@@ -133,7 +133,9 @@ TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
     folder.AddPlayer(2, QStringLiteral("Анна"), 0);
     const QTemporaryDir site;
     QDir(site.path()).mkpath("players");
-    for (const char* name : {"notes.txt", "players/mine.txt", "players/999.html", "index.html"}) {
+    QDir(site.path()).mkpath("games/7");
+    for (const char* name : {"notes.txt", "players/mine.txt", "players/999.html", "index.html",
+                             "games/7/mine.txt", "games/7/7001.html"}) {
         QFile file(site.path() + "/" + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("old");
@@ -143,6 +145,8 @@ TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
     EXPECT_EQ(Text(site.path() + "/notes.txt"), "old");
     EXPECT_EQ(Text(site.path() + "/players/mine.txt"), "old");
     EXPECT_FALSE(QFileInfo::exists(site.path() + "/players/999.html"));
+    EXPECT_EQ(Text(site.path() + "/games/7/mine.txt"), "old");
+    EXPECT_FALSE(QFileInfo::exists(site.path() + "/games/7/7001.html"));
     EXPECT_TRUE(Text(site.path() + "/index.html").contains("Анна"));
     EXPECT_TRUE(QFileInfo::exists(site.path() + "/players/2.html"));
     EXPECT_TRUE(
