@@ -24,8 +24,8 @@ struct Site {
 };
 
 /*! Where a game's page is in the site: a thousand games a folder (a folder
-    of a million files makes every new one slow to create), and the way
-    back from it to the site's top. */
+    of a million files is slow to list, copy and serve, and some hosts
+    refuse it), and the way back from it to the site's top. */
 std::string GamePath(qint64 code);
 inline constexpr std::string_view GameRoot = "../../";
 
