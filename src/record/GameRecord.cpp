@@ -23,6 +23,7 @@ void GameRecord::Add(const Message& message) {
             turns_.back().passed = true;
         }
         turns_.push_back(Turn{dice->side, dice->dice, {}, false});
+        turns_.back().moves.reserve(2);
         messages_.push_back(message);
         return;
     }

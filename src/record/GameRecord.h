@@ -18,6 +18,11 @@ class GameRecord {
         turn (the previous one passed if it has no move), an echo joins the
         turn of its side. Lists are not part of the game and are ignored. */
     void Add(const Message& message);
+    /*! Room for the messages and turns to come, when their number is known. */
+    void Reserve(size_t messages, size_t turns) {
+        messages_.reserve(messages);
+        turns_.reserve(turns);
+    }
     /*! The game is over: nothing more joins the record. */
     void Finish() { finished_ = true; }
 

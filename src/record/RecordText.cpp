@@ -339,6 +339,10 @@ QString RecordText(const GameRecord& record, const QDateTime& date) {
 std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
     ParsedRecord parsed;
     parsed.start = StandardStart();
+    // Most lines are turns.
+    const qsizetype lines = text.count(u'\n') + 1;
+    parsed.turns.reserve(size_t(lines));
+    parsed.turnLines.reserve(size_t(lines));
     bool titled = false;
     bool opening = false;
     bool ownNumbering = false;
@@ -438,6 +442,10 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
     GameRecord record;
     record.Add(StartInfo{parsed->start, parsed->white + QStringLiteral(" (белые)"),
                          parsed->black + QStringLiteral(" (чёрные)"), parsed->opening});
+    size_t moves = 0;
+    for (const Turn& turn : parsed->turns)
+        moves += turn.moves.size();
+    record.Reserve(1 + parsed->turns.size() + moves, parsed->turns.size());
     if (parsed->date.isValid()) {
         record.SetStartTime(parsed->date);
     }

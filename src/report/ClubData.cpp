@@ -82,6 +82,7 @@ Club ReadClub(const ReadConnection& connection) {
         } else {
             club.names.insert(code, name);
         }
+        club.utf8Names.emplace(code, club.names.value(code).toStdString());
     }
     QSqlQuery ratings = Run(connection, db::sql::Ratings());
     const int codeField = ratings.record().indexOf(QStringLiteral("P_CODE"));
@@ -92,14 +93,9 @@ Club ReadClub(const ReadConnection& connection) {
                                 ratings.value(nameField).toString(),
                                 ratings.value(pointsField).toLongLong()});
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
-    // Dates repeat: one shared text per distinct date keeps a big journal small.
-    QHash<QString, QString> dates;
     while (journal.next()) {
-        QString date = journal.value(1).toString();
-        auto known = dates.constFind(date);
-        if (known == dates.constEnd())
-            known = dates.insert(date, date);
-        club.games.push_back({journal.value(0).toLongLong(), *known, journal.value(2).toLongLong(),
+        club.games.push_back({journal.value(0).toLongLong(), journal.value(1).toString().toStdString(),
+                              journal.value(2).toLongLong(),
                               journal.value(3).toLongLong(), journal.value(4).toLongLong(),
                               journal.value(5).toLongLong()});
     }

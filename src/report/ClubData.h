@@ -8,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -21,7 +23,7 @@ struct Player {
 
 struct JournalGame {
     qint64 code = 0;
-    QString date;
+    std::string date; // UTF-8: the pages are bytes, and workers share no QString
     qint64 winner = 0;
     qint64 loser = 0;
     qint64 margin = 0;
@@ -32,6 +34,7 @@ struct Club {
     std::vector<Player> ratings;         // the launcher's order, without the computer
     std::vector<JournalGame> games;      // by code
     QHash<qint64, QString> names;        // every code, the computer's as shown
+    std::unordered_map<qint64, std::string> utf8Names; // the same names in UTF-8
     qint64 computer = 1;                 // the computer's code
     std::unordered_set<qint64> archived; // games that have a record
     bool hasArchive = false;

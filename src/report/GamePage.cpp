@@ -16,12 +16,17 @@ int PointX(int k) {
     return 20 + column * 20 + (column >= 6 ? 20 : 0);
 }
 
-// The field and its points are the same on every board: two paths of triangles.
-std::string BoardField() {
+} // namespace
+
+// The field and its points are the same on every board: one picture of the
+// site that each board shows under its checkers, so that a million pages do
+// not each carry it. Its colours are its own: the pages' style does not reach it.
+std::string BoardPicture() {
     HtmlOut out;
-    out.Raw("<rect class=\"field\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
+    out.Raw("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 280 220\" width=\"280\" "
+            "height=\"220\"><rect fill=\"#d9c7a0\" x=\"0\" y=\"0\" width=\"280\" height=\"220\"/>");
     for (const int odd : {1, 0}) {
-        out.Raw(odd ? "<path class=\"dark\" d=\"" : "<path class=\"light\" d=\"");
+        out.Raw(odd ? "<path fill=\"#a0704a\" d=\"" : "<path fill=\"#f0e4c8\" d=\"");
         for (int k = 1; k <= 24; ++k) {
             if (k % 2 != odd)
                 continue;
@@ -31,14 +36,16 @@ std::string BoardField() {
         }
         out.Raw("\"/>");
     }
-    out.Raw("<rect class=\"bar\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/>");
+    out.Raw("<rect fill=\"#6b4a2e\" x=\"130\" y=\"0\" width=\"20\" height=\"220\"/></svg>\n");
     return out.Bytes();
 }
 
+namespace {
+
 void AddBoard(HtmlOut& out, const proc::Board& board) {
-    static const std::string field = BoardField();
     out.Raw("<svg class=\"board\" role=\"img\" viewBox=\"0 0 280 220\" aria-label=\"Доска\">");
-    out.Raw(field).Raw("<g class=\"checkers\">");
+    out.Raw("<image href=\"").Raw(GameRoot).Raw(BoardPictureName);
+    out.Raw("\" width=\"280\" height=\"220\"/><g class=\"checkers\">");
     for (int k = 1; k <= 26; ++k) {
         const int count = proc::Cell(board, k);
         if (count == 0)
@@ -122,8 +129,9 @@ void GamePage(const Site& site, const JournalGame& game, const RecordRead& recor
     const Club& club = site.club;
     const QString title = QStringLiteral("Партия №%1").arg(game.code);
     PageHead(out, title, GameRoot);
-    out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил ").Text(NameOf(club, game.winner));
-    out.Raw(", проиграл ").Text(NameOf(club, game.loser)).Raw("; фишек у проигравшего: ");
+    AddName(out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил "), club, game.winner);
+    AddName(out.Raw(", проиграл "), club, game.loser);
+    out.Raw("; фишек у проигравшего: ");
     out.Int(game.margin).Raw("; очков победителю: ").Int(game.award).Raw(".</p>");
     if (!record.game) {
         out.Raw("<p class=\"note\">Запись партии не читается: ").Text(record.error);

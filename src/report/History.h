@@ -27,7 +27,7 @@ struct PlayerStats {
     qint64 lossesPeople = 0;
     qint64 winsComputer = 0;
     qint64 lossesComputer = 0;
-    QString lastDate;
+    std::string lastDate; // UTF-8
     std::vector<quint32> gameIndexes; // into Club::games, in journal order
 };
 

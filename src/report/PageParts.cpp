@@ -8,7 +8,7 @@
 namespace report {
 
 std::string GamePath(qint64 code) {
-    return "games/" + std::to_string(code / 1000) + '/' + std::to_string(code) + ".html";
+    return "games/" + std::to_string(GameFolder(code)) + '/' + std::to_string(code) + ".html";
 }
 
 std::vector<int> Ranks(const Club& club) {
@@ -22,6 +22,14 @@ std::vector<int> Ranks(const Club& club) {
 QString NameOf(const Club& club, qint64 code) {
     const auto it = club.names.constFind(code);
     return it != club.names.constEnd() ? *it : QStringLiteral("игрок №%1").arg(code);
+}
+
+void AddName(HtmlOut& out, const Club& club, qint64 code) {
+    const auto it = club.utf8Names.find(code);
+    if (it != club.utf8Names.end())
+        out.Text(it->second);
+    else
+        out.Raw("игрок №").Int(code);
 }
 
 QString Cell(const QString& label, const QString& html, const QString& cls, const QString& key) {
@@ -50,7 +58,7 @@ QString DateKey(const QString& date) {
 }
 
 void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                 const std::vector<QString>& dates) {
+                 const std::vector<std::string_view>& dates) {
     const int width = 600, height = 240, left = 50, right = 10, top = 10, bottom = 30;
     qint64 low = 0, high = 0;
     for (const qint64 p : points) {

@@ -27,7 +27,13 @@ struct Site {
     of a million files is slow to list, copy and serve, and some hosts
     refuse it), and the way back from it to the site's top. */
 std::string GamePath(qint64 code);
+inline constexpr qint64 GamesPerFolder = 1000;
+inline qint64 GameFolder(qint64 code) { return code / GamesPerFolder; }
 inline constexpr std::string_view GameRoot = "../../";
+
+/*! The board's field and points, under the checkers of every game's board. */
+inline constexpr std::string_view BoardPictureName = "board.svg";
+std::string BoardPicture();
 
 /*! Rows of the journal on one of its pages. */
 inline constexpr int JournalPageRows = 500;
@@ -55,9 +61,11 @@ QByteArray DicePage(const Site& site, const DiceAudit& audit);
 std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
 QString NameOf(const Club& club, qint64 code);
+/*! The same name added as text, from the UTF-8 names. */
+void AddName(HtmlOut& out, const Club& club, qint64 code);
 /*! The chart of a player's rating: an SVG with one point per game. */
 void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
-                 const std::vector<QString>& dates);
+                 const std::vector<std::string_view>& dates);
 
 // Table pieces.
 QString Cell(const QString& label, const QString& html, const QString& cls = {},

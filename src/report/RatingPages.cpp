@@ -9,12 +9,13 @@ namespace report {
 namespace {
 
 void AddPlayerLink(HtmlOut& out, const Club& club, qint64 code, std::string_view root) {
-    if (code == club.computer || !club.names.contains(code)) {
-        out.Text(NameOf(club, code));
+    if (code == club.computer || !club.utf8Names.count(code)) {
+        AddName(out, club, code);
         return;
     }
     out.Raw("<a href=\"").Raw(root).Raw("players/").Int(code).Raw(".html\">");
-    out.Text(NameOf(club, code)).Raw("</a>");
+    AddName(out, club, code);
+    out.Raw("</a>");
 }
 
 void AddGameLink(HtmlOut& out, const Club& club, qint64 code, std::string_view root) {
@@ -82,7 +83,8 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         number(5, s.lossesPeople);
         number(6, s.winsComputer);
         number(7, s.lossesComputer);
-        out.Raw("<td data-label=\"Последняя партия\" data-key=\"").Text(DateKey(s.lastDate));
+        out.Raw("<td data-label=\"Последняя партия\" data-key=\"");
+        out.Text(DateKey(QString::fromStdString(s.lastDate)));
         out.Raw("\">").Text(s.lastDate).Raw("</td></tr>");
         if (out.Size() >= (1 << 20)) {
             file.Append(out.Bytes());
@@ -107,7 +109,7 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
             .Int(site.history.shift.value(player.code))
             .Raw(" так, чтобы он кончался на сегодняшних очках.</p>");
     std::vector<qint64> points, codes;
-    std::vector<QString> dates;
+    std::vector<std::string_view> dates;
     struct Pair {
         qint64 wins = 0;
         qint64 losses = 0;
@@ -134,9 +136,17 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
     RatingChart(out.Raw("<figure>"), points, codes, dates);
     out.Raw("<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
     std::vector<qint64> opponents(pairs.keyBegin(), pairs.keyEnd());
-    std::sort(opponents.begin(), opponents.end(), [&](qint64 a, qint64 b) {
-        return db::CompareNames(NameOf(club, a), NameOf(club, b)) < 0;
-    });
+    {
+        // Each name copied once, not at every comparison.
+        std::vector<std::pair<QString, qint64>> named;
+        for (const qint64 o : opponents)
+            named.emplace_back(NameOf(club, o), o);
+        std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
+            return db::CompareNames(a.first, b.first) < 0;
+        });
+        for (size_t i = 0; i < named.size(); ++i)
+            opponents[i] = named[i].second;
+    }
     out.Raw("<table class=\"cards\"><caption>Личные встречи</caption><thead><tr>"
             "<th scope=\"col\">Соперник</th><th scope=\"col\" class=\"n\">Побед</th>"
             "<th scope=\"col\" class=\"n\">Поражений</th></tr></thead><tbody>");

@@ -19,9 +19,10 @@ namespace report {
 
 namespace {
 
-// Records go to the workers this many at a time; few batches wait.
-constexpr size_t BatchSize = 256;
-constexpr size_t QueuedBatches = 16;
+// Records go to the workers a folder of game pages at a time (two workers
+// making files in one folder wait on each other in the kernel); few wait.
+constexpr size_t QueuedBatches = 6;
+constexpr size_t PlayerBatch = 256;
 
 struct PackedRecord {
     const JournalGame* game;
@@ -56,6 +57,7 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
                     QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy в HH:mm"))};
     writer.Write(QStringLiteral("style.css"), StyleSheet());
     writer.Write(QStringLiteral("report.js"), Script());
+    writer.Write(BoardPictureName, BoardPicture());
     const std::vector<int> ranks = Ranks(club);
     // The workers' own state outlives them: a failed run stops them first.
     std::vector<DiceAudit> audits(Workers::Cores());
@@ -65,9 +67,9 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
         SiteWriter::File file(writer, "index.html");
         RatingPage(site, file);
     });
-    for (size_t from = 0; from < club.ratings.size(); from += BatchSize)
+    for (size_t from = 0; from < club.ratings.size(); from += PlayerBatch)
         workers.Post([&, from](size_t w) {
-            for (size_t i = from; i < std::min(from + BatchSize, club.ratings.size()); ++i) {
+            for (size_t i = from; i < std::min(from + PlayerBatch, club.ratings.size()); ++i) {
                 outs[w].Clear();
                 PlayerPage(site, club.ratings[i], ranks[i], outs[w]);
                 writer.Write("players/" + std::to_string(club.ratings[i].code) + ".html",
@@ -93,9 +95,9 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
             // A record whose journal row is gone belongs to no game of the journal.
             if (game == club.games.end() || game->code != code)
                 return;
-            batch->push_back({&*game, packed});
-            if (batch->size() == BatchSize)
+            if (!batch->empty() && GameFolder(batch->back().game->code) != GameFolder(code))
                 post();
+            batch->push_back({&*game, packed});
         });
         post();
     }

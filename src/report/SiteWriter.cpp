@@ -67,6 +67,7 @@ void KeepUsersFiles(const QString& old, const QString& made) {
 const QStringList& SiteWriter::OwnNames() {
     static const QStringList names{QStringLiteral("index.html"), QStringLiteral("dice.html"),
                                    QStringLiteral("style.css"),  QStringLiteral("report.js"),
+                                   QStringLiteral("board.svg"),
                                    QStringLiteral("players"),    QStringLiteral("games"),
                                    QStringLiteral("journal")};
     return names;

@@ -29,7 +29,7 @@ TEST_P(HistoryReplay, EveryPointOfEveryChart) {
     club.ratings = c.players;
     qint64 code = 10;
     for (const auto& [winner, loser] : c.games)
-        club.games.push_back({code++, QStringLiteral("01.01.2026"), winner, loser, 1, 1});
+        club.games.push_back({code++, "01.01.2026", winner, loser, 1, 1});
     const report::History history = report::ReplayHistory(club);
     const auto stats = report::CountGames(club);
     for (const auto& [player, expected] : c.charts) {
