@@ -23,7 +23,7 @@ void GameRecord::Add(const Message& message) {
             turns_.back().passed = true;
         }
         turns_.push_back(Turn{dice->side, dice->dice, {}, false});
-        turns_.back().moves.reserve(2);
+        turns_.back().moves.reserve(4); // a double moves four times
         messages_.push_back(message);
         return;
     }
@@ -68,13 +68,24 @@ QString NewGameIdentity(const QDateTime& start) {
            QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
+namespace {
+
+// " (белые)": the colour the launcher appends to a name.
+const QString& ColourSuffix(proc::Side side) {
+    static const QString white = QStringLiteral(" (%1)").arg(SideName(proc::White));
+    static const QString black = QStringLiteral(" (%1)").arg(SideName(proc::Black));
+    return side == proc::White ? white : black;
+}
+
+} // namespace
+
 QString LabelShown(const QString& label) {
     if (label.size() < static_cast<qsizetype>(proc::LabelSize)) {
         return label;
     }
     // The limit cuts the colour first: a part of it means the name is whole.
     for (proc::Side side : {proc::White, proc::Black}) {
-        const QString suffix = QStringLiteral(" (%1)").arg(SideName(side));
+        const QString& suffix = ColourSuffix(side);
         for (qsizetype kept = suffix.size(); kept > 0; --kept) {
             if (label.endsWith(suffix.left(kept))) {
                 return label.chopped(kept) + suffix;
@@ -87,7 +98,7 @@ QString LabelShown(const QString& label) {
 QString PlayerName(const QString& shortLabel) {
     const QString label = LabelShown(shortLabel);
     for (proc::Side side : {proc::White, proc::Black}) {
-        const QString suffix = QStringLiteral(" (%1)").arg(SideName(side));
+        const QString& suffix = ColourSuffix(side);
         if (label.endsWith(suffix)) {
             return label.chopped(suffix.size());
         }

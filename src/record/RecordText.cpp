@@ -100,7 +100,7 @@ std::optional<Turn> ParseTurn(const QString& line, bool ownNumbering) {
             turn.moves.push_back(ShownMove{turn.side, {*from, *to}, !t.captured(3).isEmpty()});
         }
     }
-    return turn.moves.empty() ? std::nullopt : std::optional<Turn>(turn);
+    return turn.moves.empty() ? std::nullopt : std::optional<Turn>(std::move(turn));
 }
 
 // The usual shape of a turn line, as RecordText writes it, read without
@@ -139,7 +139,7 @@ class QuickTurn {
             while (Skip(u" ")) {
             }
             turn.passed = at_ == line_.size();
-            return turn.passed ? std::optional<Turn>(turn) : std::nullopt;
+            return turn.passed ? std::optional<Turn>(std::move(turn)) : std::nullopt;
         }
         at_ = moves;
         while (true) {
@@ -150,7 +150,7 @@ class QuickTurn {
             if (!Move(turn))
                 return std::nullopt;
         }
-        return turn.moves.empty() ? std::nullopt : std::optional<Turn>(turn);
+        return turn.moves.empty() ? std::nullopt : std::optional<Turn>(std::move(turn));
     }
 
   private:
@@ -339,10 +339,10 @@ QString RecordText(const GameRecord& record, const QDateTime& date) {
 std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
     ParsedRecord parsed;
     parsed.start = StandardStart();
-    // Most lines are turns.
-    const qsizetype lines = text.count(u'\n') + 1;
-    parsed.turns.reserve(size_t(lines));
-    parsed.turnLines.reserve(size_t(lines));
+    // Most lines are turns, of twenty characters or more.
+    parsed.turns.reserve(size_t(text.size() / 20 + 1));
+    parsed.turnLines.reserve(size_t(text.size() / 20 + 1));
+    const bool marked = text.contains(QChar(0xFEFF));
     bool titled = false;
     bool opening = false;
     bool ownNumbering = false;
@@ -352,7 +352,7 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
         // A byte-order mark, and the line ends of another system, are not part of a line.
         QStringView line = raw.trimmed();
         QString cleaned;
-        if (line.contains(QChar(0xFEFF))) {
+        if (marked && line.contains(QChar(0xFEFF))) {
             cleaned = line.toString().remove(QChar(0xFEFF));
             line = cleaned;
         }

@@ -1,8 +1,7 @@
 #include "report/RecordUnpacker.h"
 
-#define ZLIB_CONST // next_in points at bytes zlib only reads
+#include <libdeflate.h>
 #include <new>
-#include <zlib.h>
 
 namespace report {
 
@@ -13,16 +12,15 @@ constexpr quint32 MaxRecordBytes = 4 * 1024 * 1024;
 
 } // namespace
 
-RecordUnpacker::RecordUnpacker() : stream_(new z_stream{}) {
-    if (inflateInit(stream_) != Z_OK) {
-        delete stream_;
+// libdeflate rather than zlib: a record is unpacked whole, in one call, and
+// at a million records zlib's stream machinery was a fifth of the report's time.
+RecordUnpacker::RecordUnpacker() : decompressor_(libdeflate_alloc_decompressor()) {
+    if (!decompressor_)
         throw std::bad_alloc();
-    }
 }
 
 RecordUnpacker::~RecordUnpacker() {
-    inflateEnd(stream_);
-    delete stream_;
+    libdeflate_free_decompressor(decompressor_);
 }
 
 std::optional<QString> RecordUnpacker::Unpack(const QByteArray& packed) {
@@ -33,13 +31,11 @@ std::optional<QString> RecordUnpacker::Unpack(const QByteArray& packed) {
     if (length == 0 || length > MaxRecordBytes)
         return std::nullopt;
     text_.resize(length);
-    inflateReset(stream_);
-    stream_->next_in = reinterpret_cast<const Bytef*>(packed.constData() + 4);
-    stream_->avail_in = uInt(packed.size() - 4);
-    stream_->next_out = reinterpret_cast<Bytef*>(text_.data());
-    stream_->avail_out = length;
+    size_t out = 0;
     // The text must end exactly at the length in front.
-    if (inflate(stream_, Z_FINISH) != Z_STREAM_END || stream_->total_out != length)
+    if (libdeflate_zlib_decompress(decompressor_, packed.constData() + 4, size_t(packed.size() - 4),
+                                   text_.data(), length, &out) != LIBDEFLATE_SUCCESS ||
+        out != length)
         return std::nullopt;
     return QString::fromUtf8(text_.data(), qsizetype(length));
 }

@@ -1,5 +1,5 @@
-// The archive's records unpacked with one zlib stream kept for many: a
-// million records are not a million set-ups of zlib.
+// The archive's records unpacked by one decompressor kept for many: a
+// million records are not a million set-ups.
 #pragma once
 
 #include <QByteArray>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-struct z_stream_s;
+struct libdeflate_decompressor;
 
 namespace report {
 
@@ -22,7 +22,7 @@ class RecordUnpacker {
     std::optional<QString> Unpack(const QByteArray& packed);
 
   private:
-    z_stream_s* stream_;
+    libdeflate_decompressor* decompressor_;
     std::string text_;
 };
 
