@@ -23,22 +23,54 @@ void GameRecord::Add(const Message& message) {
             turns_.back().passed = true;
         }
         turns_.push_back(Turn{dice->side, dice->dice, {}, false});
-        turns_.back().moves.reserve(4); // a double moves four times
         messages_.push_back(message);
         return;
     }
     const auto& echo = std::get<MoveInfo>(message);
-    ShownMove shown{echo.side, echo.move, false};
-    if (echo.move.to != proc::BearOff) {
-        shown.hit = proc::Cell(board_, echo.move.to) * echo.side < 0;
+    std::vector<ShownMove>& moves = TurnOf(echo.side).moves;
+    if (moves.empty()) {
+        moves.reserve(4); // a double moves four times
     }
-    proc::ApplyMove(board_, echo.side, echo.move);
+    moves.push_back(Echo(echo.side, echo.move));
+}
+
+void GameRecord::AddTurn(Turn&& turn) {
+    if (turn.dice != 0) {
+        Add(DiceInfo{turn.side, turn.dice});
+    }
+    if (!started_ || finished_ || turn.moves.empty()) {
+        return;
+    }
+    std::vector<ShownMove>& moves = TurnOf(turn.side).moves;
+    if (!moves.empty()) {
+        for (const ShownMove& shown : turn.moves) {
+            moves.push_back(Echo(turn.side, shown.move));
+        }
+        return;
+    }
+    // The turn's own list becomes the record's: a game's turns are not all made twice.
+    moves = std::move(turn.moves);
+    for (ShownMove& shown : moves) {
+        shown = Echo(turn.side, shown.move);
+    }
+}
+
+Turn& GameRecord::TurnOf(proc::Side side) {
     // An echo whose roll never came still joins a turn of its own side.
-    if (turns_.empty() || turns_.back().side != echo.side) {
-        turns_.push_back(Turn{echo.side, 0, {}, false});
+    if (turns_.empty() || turns_.back().side != side) {
+        turns_.push_back(Turn{side, 0, {}, false});
     }
-    turns_.back().moves.push_back(shown);
-    messages_.push_back(message);
+    return turns_.back();
+}
+
+ShownMove GameRecord::Echo(proc::Side side, proc::Move move) {
+    ShownMove shown{side, move, false};
+    if (move.to != proc::BearOff) {
+        shown.hit = proc::Cell(board_, move.to) * side < 0;
+    }
+    proc::ApplyMove(board_, side, move);
+    messages_.push_back(MoveInfo{side, move});
+    return shown;
 }
 
 std::vector<const Turn*> GameRecord::PlayedTurns() const {

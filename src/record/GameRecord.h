@@ -18,6 +18,9 @@ class GameRecord {
         turn (the previous one passed if it has no move), an echo joins the
         turn of its side. Lists are not part of the game and are ignored. */
     void Add(const Message& message);
+    /*! As Add of the turn's dice, when it has them, and then of an echo for
+        each of its moves; the hit marks are the board's. */
+    void AddTurn(Turn&& turn);
     /*! Room for the messages and turns to come, when their number is known. */
     void Reserve(size_t messages, size_t turns) {
         messages_.reserve(messages);
@@ -45,6 +48,11 @@ class GameRecord {
     int Margin() const;
 
   private:
+    /*! The turn an echo of side joins. */
+    Turn& TurnOf(proc::Side side);
+    /*! An echo applied to the board and kept as a message. */
+    ShownMove Echo(proc::Side side, proc::Move move);
+
     bool started_ = false;
     bool finished_ = false;
     StartInfo start_;

@@ -308,6 +308,18 @@ QString OpeningText(const GameRecord& record) {
 // The dice of an opening line: "Анна (белые) 5, Борис (чёрные) 2", or as
 // older records wrote it, "5 : 2". 0 for a die it cannot read.
 std::pair<int, int> OpeningDice(const QString& text) {
+    // The named form without a regular expression, as it would match: the
+    // last ") d, " that leaves room for the closing ") d".
+    const auto die = [&](qsizetype i) {
+        return text[i] >= u'1' && text[i] <= u'6' ? text[i].unicode() - u'0' : 0;
+    };
+    const qsizetype n = text.size();
+    if (n >= 8 && text[n - 3] == u')' && text[n - 2] == u' ' && die(n - 1)) {
+        for (qsizetype i = text.lastIndexOf(u") ", n - 8); i >= 0;
+             i = i > 0 ? text.lastIndexOf(u") ", i - 1) : -1)
+            if (die(i + 2) && text[i + 3] == u',' && text[i + 4] == u' ')
+                return {die(i + 2), die(n - 1)};
+    }
     static const QRegularExpression named(QStringLiteral("^.*\\) ([1-6]), .*\\) ([1-6])$"));
     static const QRegularExpression bare(QStringLiteral("^([1-6]) : ([1-6])$"));
     for (const auto* form : {&named, &bare}) {
@@ -435,7 +447,7 @@ QString CheckPlacement(const Turn& turn, proc::Board board) {
 }
 
 std::optional<GameRecord> Replay(const QString& text, QString& error, bool byTheRules) {
-    const auto parsed = ParseRecord(text, error);
+    auto parsed = ParseRecord(text, error);
     if (!parsed) {
         return std::nullopt;
     }
@@ -453,7 +465,7 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
     // at the start and after a turn that bore a checker off.
     bool mayHaveEnded = true;
     for (size_t i = 0; i < parsed->turns.size(); ++i) {
-        const Turn& turn = parsed->turns[i];
+        Turn& turn = parsed->turns[i];
         if (mayHaveEnded && record.Winner()) {
             error = QStringLiteral("строка %1: ход после конца партии").arg(parsed->turnLines[i]);
             return std::nullopt;
@@ -464,14 +476,9 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
             error = QStringLiteral("строка %1: %2").arg(parsed->turnLines[i]).arg(wrong);
             return std::nullopt;
         }
-        if (turn.dice != 0) {
-            record.Add(DiceInfo{turn.side, turn.dice});
-        }
-        mayHaveEnded = false;
-        for (const ShownMove& shown : turn.moves) {
-            record.Add(MoveInfo{turn.side, shown.move});
-            mayHaveEnded = mayHaveEnded || shown.move.to == proc::BearOff;
-        }
+        mayHaveEnded = std::any_of(turn.moves.begin(), turn.moves.end(),
+                                   [](const ShownMove& m) { return m.move.to == proc::BearOff; });
+        record.AddTurn(std::move(turn));
     }
     record.Finish();
     return record;

@@ -7,6 +7,7 @@
 #include "report/RecordUnpacker.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -97,6 +98,27 @@ TEST(RecordLines, DatesReadAsWrittenOrNotAtAll) {
         EXPECT_EQ(parsed->date.isValid(), expected.isValid()) << text;
         if (expected.isValid()) {
             EXPECT_EQ(parsed->date, expected) << text;
+        }
+    }
+}
+
+TEST(RecordLines, OpeningDiceFromTheLastRollThatLeavesRoomForTheSecond) {
+    for (const auto& [line, first, second] : std::initializer_list<std::tuple<const char*, int, int>>{
+             {"Анна (белые) 5, Борис (чёрные) 2", 5, 2},
+             {"Ян (чёрные) 2, Гость 1, 2 (белые) 5", 2, 5},
+             {"А) 4, Б (белые) 5, В (чёрные) 2", 5, 2},
+             {"(белые) 5, ) 2", 5, 2},
+             {"5 : 2", 5, 2},
+             {"Анна (белые) 7, Борис (чёрные) 2", 0, 0},
+             {"Анна (белые) 5,Борис (чёрные) 2", 0, 0},
+             {"Анна (белые) 5, Борис (чёрные)", 0, 0}}) {
+        QString head = Head;
+        head.replace(QStringLiteral("Анна (белые) 5, Борис (чёрные) 2"), QString::fromUtf8(line));
+        QString error;
+        const auto parsed = record::ParseRecord(head, error);
+        ASSERT_EQ(bool(parsed), first != 0) << line << ": " << error.toStdString();
+        if (parsed) {
+            EXPECT_EQ(parsed->opening, proc::MakeDice(first, second)) << line;
         }
     }
 }
