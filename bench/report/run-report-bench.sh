@@ -12,6 +12,13 @@ if ! [ -f "$work/club/made-$players-$games" ]; then
     touch "$work/club/made-$players-$games"
 fi
 site=$(mktemp -d "$work/site-XXXXXX")
+# COLD=1 (as root): start from empty caches. The kernel's cost of making a
+# file grows with the inodes it already holds, so runs after earlier sites
+# are otherwise not comparable.
+if [ "${COLD:-0}" = 1 ]; then
+    sync
+    echo 3 > /proc/sys/vm/drop_caches
+fi
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 /usr/bin/time -f "report: %e s wall, %U s user, %S s sys, peak %M KB" \
     "$build/program/ratings-db" --program-folder "$work/club" --report "$site"

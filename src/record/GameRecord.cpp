@@ -7,12 +7,14 @@ namespace record {
 
 void GameRecord::Add(const Message& message) {
     if (const auto* start = std::get_if<StartInfo>(&message)) {
+        const bool keep = keepMessages_;
         *this = GameRecord();
+        keepMessages_ = keep;
         started_ = true;
         start_ = *start;
         startTime_ = QDateTime::currentDateTime();
         board_ = start->board;
-        messages_.push_back(message);
+        Keep(message);
         return;
     }
     if (!started_ || finished_ || std::holds_alternative<MoveListInfo>(message)) {
@@ -23,7 +25,7 @@ void GameRecord::Add(const Message& message) {
             turns_.back().passed = true;
         }
         turns_.push_back(Turn{dice->side, dice->dice, {}, false});
-        messages_.push_back(message);
+        Keep(message);
         return;
     }
     const auto& echo = std::get<MoveInfo>(message);
@@ -55,6 +57,12 @@ void GameRecord::AddTurn(Turn&& turn) {
     }
 }
 
+void GameRecord::Keep(const Message& message) {
+    if (keepMessages_) {
+        messages_.push_back(message);
+    }
+}
+
 Turn& GameRecord::TurnOf(proc::Side side) {
     // An echo whose roll never came still joins a turn of its own side.
     if (turns_.empty() || turns_.back().side != side) {
@@ -69,7 +77,7 @@ ShownMove GameRecord::Echo(proc::Side side, proc::Move move) {
         shown.hit = proc::Cell(board_, move.to) * side < 0;
     }
     proc::ApplyMove(board_, side, move);
-    messages_.push_back(MoveInfo{side, move});
+    Keep(MoveInfo{side, move});
     return shown;
 }
 

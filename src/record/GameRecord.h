@@ -14,6 +14,12 @@ namespace record {
 
 class GameRecord {
   public:
+    GameRecord() = default;
+    /*! Without the messages: a record only shown, never replayed, is not
+        made to hold every echo twice. Messages() stays empty. */
+    struct WithoutMessages {};
+    explicit GameRecord(WithoutMessages) : keepMessages_(false) {}
+
     /*! Takes one message: a start begins a new record, a dice message a new
         turn (the previous one passed if it has no move), an echo joins the
         turn of its side. Lists are not part of the game and are ignored. */
@@ -23,7 +29,8 @@ class GameRecord {
     void AddTurn(Turn&& turn);
     /*! Room for the messages and turns to come, when their number is known. */
     void Reserve(size_t messages, size_t turns) {
-        messages_.reserve(messages);
+        if (keepMessages_)
+            messages_.reserve(messages);
         turns_.reserve(turns);
     }
     /*! The game is over: nothing more joins the record. */
@@ -48,11 +55,13 @@ class GameRecord {
     int Margin() const;
 
   private:
+    void Keep(const Message& message);
     /*! The turn an echo of side joins. */
     Turn& TurnOf(proc::Side side);
     /*! An echo applied to the board and kept as a message. */
     ShownMove Echo(proc::Side side, proc::Move move);
 
+    bool keepMessages_ = true;
     bool started_ = false;
     bool finished_ = false;
     StartInfo start_;

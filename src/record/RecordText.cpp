@@ -451,7 +451,8 @@ std::optional<GameRecord> Replay(const QString& text, QString& error, bool byThe
     if (!parsed) {
         return std::nullopt;
     }
-    GameRecord record;
+    // A record checked by the rules may be replayed; one only shown needs no messages.
+    GameRecord record = byTheRules ? GameRecord() : GameRecord(GameRecord::WithoutMessages{});
     record.Add(StartInfo{parsed->start, parsed->white + QStringLiteral(" (белые)"),
                          parsed->black + QStringLiteral(" (чёрные)"), parsed->opening});
     size_t moves = 0;

@@ -39,7 +39,8 @@ std::optional<GameRecord> ReadRecord(const QString& text, QString& error);
 /*! ParseRecord, then the moves applied as written, without asking the rules
     whether the rolls allowed them: for records the program wrote and checked
     when the game was played. A move must still take a checker of its side
-    to a point the other side does not hold, and none may follow the end. */
+    to a point the other side does not hold, and none may follow the end.
+    The record keeps no messages: it is for showing the game. */
 std::optional<GameRecord> ReplayRecord(const QString& text, QString& error);
 
 } // namespace record
