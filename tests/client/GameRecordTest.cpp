@@ -221,6 +221,17 @@ TEST(Record, ReadBackReplaysToTheSameBoard) {
         EXPECT_EQ(parsed->opening, record.Start().opening);
         EXPECT_EQ(parsed->white, PlayerName(record.Start().whiteLabel));
         EXPECT_EQ(Replayed(*parsed), record.Board());
+        // Read back whole, it is the game as played: turns, hits and passes.
+        const auto turnsText = [](const GameRecord& game) {
+            QStringList turns;
+            for (const Turn* turn : game.PlayedTurns())
+                turns << TurnText(*turn);
+            return turns;
+        };
+        const auto read = ReplayRecord(text, error);
+        ASSERT_TRUE(read) << error.toStdString();
+        EXPECT_EQ(turnsText(*read), turnsText(record)) << text.toStdString();
+        EXPECT_EQ(read->Board(), record.Board());
     }
 }
 
