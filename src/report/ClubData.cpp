@@ -94,10 +94,10 @@ Club ReadClub(const ReadConnection& connection) {
                                 ratings.value(pointsField).toLongLong()});
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
     while (journal.next()) {
-        club.games.push_back({journal.value(0).toLongLong(), journal.value(1).toString().toStdString(),
-                              journal.value(2).toLongLong(),
-                              journal.value(3).toLongLong(), journal.value(4).toLongLong(),
-                              journal.value(5).toLongLong()});
+        club.games.push_back({journal.value(0).toLongLong(),
+                              journal.value(1).toString().toStdString(),
+                              journal.value(2).toLongLong(), journal.value(3).toLongLong(),
+                              journal.value(4).toLongLong(), journal.value(5).toLongLong()});
     }
     // A database made before the archive has no table of records.
     QSqlQuery probe(connection.Database());

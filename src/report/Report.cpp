@@ -20,8 +20,10 @@ namespace report {
 namespace {
 
 // Records go to the workers a folder of game pages at a time (two workers
-// making files in one folder wait on each other in the kernel); few wait.
+// making files in one folder wait on each other in the kernel), or less
+// where the records are big; few batches wait.
 constexpr size_t QueuedBatches = 6;
+constexpr qsizetype BatchBytes = 8 << 20;
 constexpr size_t PlayerBatch = 256;
 
 struct PackedRecord {
@@ -84,9 +86,11 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
         });
     if (club.hasArchive) {
         auto batch = std::make_shared<std::vector<PackedRecord>>();
+        qsizetype bytes = 0;
         const auto post = [&] {
             workers.Post([&, batch](size_t w) { WriteGames(site, *batch, audits[w], outs[w], writer); });
             batch = std::make_shared<std::vector<PackedRecord>>();
+            bytes = 0;
         };
         ForEachRecord(connection, [&](qint64 code, const QByteArray& packed) {
             const auto game =
@@ -95,9 +99,11 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
             // A record whose journal row is gone belongs to no game of the journal.
             if (game == club.games.end() || game->code != code)
                 return;
-            if (!batch->empty() && GameFolder(batch->back().game->code) != GameFolder(code))
+            if (!batch->empty() && (GameFolder(batch->back().game->code) != GameFolder(code) ||
+                                    bytes >= BatchBytes))
                 post();
             batch->push_back({&*game, packed});
+            bytes += packed.size();
         });
         post();
     }
