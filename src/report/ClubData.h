@@ -34,7 +34,8 @@ struct Club {
     std::vector<Player> ratings;         // the launcher's order, without the computer
     std::vector<JournalGame> games;      // by code
     QHash<qint64, QString> names;        // every code, the computer's as shown
-    std::unordered_map<qint64, std::string> utf8Names; // the same names in UTF-8
+    // The same names in UTF-8, for the pages' workers: they share no QString.
+    std::unordered_map<qint64, std::string> utf8Names;
     qint64 computer = 1;                 // the computer's code
     std::unordered_set<qint64> archived; // games that have a record
     bool hasArchive = false;
