@@ -123,27 +123,27 @@ class QuickTurn {
             return std::nullopt;
         if (!Skip(u"?-?")) {
             const int first = Die();
-            if (!first || !Skip(u"-"))
+            if (!first || !Skip(u'-'))
                 return std::nullopt;
             const int second = Die();
             if (!second)
                 return std::nullopt;
             turn.dice = proc::MakeDice(first, second);
         }
-        if (!Skip(u":"))
+        if (!Skip(u':'))
             return std::nullopt;
         const qsizetype moves = at_;
-        while (Skip(u" ")) {
+        while (Skip(u' ')) {
         }
         if (turn.dice != 0 && Skip(PassWord)) {
-            while (Skip(u" ")) {
+            while (Skip(u' ')) {
             }
             turn.passed = at_ == line_.size();
             return turn.passed ? std::optional<Turn>(std::move(turn)) : std::nullopt;
         }
         at_ = moves;
         while (true) {
-            while (Skip(u" ")) {
+            while (Skip(u' ')) {
             }
             if (at_ == line_.size())
                 break;
@@ -154,6 +154,12 @@ class QuickTurn {
     }
 
   private:
+    bool Skip(char16_t c) {
+        if (at_ == line_.size() || line_[at_] != c)
+            return false;
+        ++at_;
+        return true;
+    }
     bool Skip(QStringView text) {
         if (line_.size() - at_ < text.size())
             return false;
@@ -193,16 +199,16 @@ class QuickTurn {
     // "24/18", "bar/22*", "8/5(2)", up to the next space or the end.
     bool Move(Turn& turn) {
         const auto from = Cell(turn.side, true);
-        if (!from || !Skip(u"/"))
+        if (!from || !Skip(u'/'))
             return false;
         const auto to = Cell(turn.side, false);
         if (!to)
             return false;
-        const bool hit = Skip(u"*");
+        const bool hit = Skip(u'*');
         int times = 1;
-        if (Skip(u"(")) {
+        if (Skip(u'(')) {
             times = Die();
-            if (times < 1 || times > 4 || !Skip(u")"))
+            if (times < 1 || times > 4 || !Skip(u')'))
                 return false;
         }
         if (at_ < line_.size() && line_[at_] != u' ')
