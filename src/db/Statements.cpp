@@ -262,7 +262,7 @@ Statement ReportPlayers() {
 }
 
 Statement ReportRecordCodes() {
-    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS"), {}};
+    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS ORDER BY R_GAME"), {}};
 }
 
 Statement ReportRecords() {

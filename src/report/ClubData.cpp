@@ -103,9 +103,18 @@ Club ReadClub(const ReadConnection& connection) {
     QSqlQuery probe(connection.Database());
     club.hasArchive = probe.exec(db::sql::ArchiveProbe().text);
     if (club.hasArchive) {
+        // Both in code order: one walk marks the games.
         QSqlQuery codes = Run(connection, db::sql::ReportRecordCodes());
-        while (codes.next())
-            club.archived.insert(codes.value(0).toLongLong());
+        auto game = club.games.begin();
+        while (codes.next()) {
+            const qint64 code = codes.value(0).toLongLong();
+            while (game != club.games.end() && game->code < code)
+                ++game;
+            if (game != club.games.end() && game->code == code) {
+                game->archived = true;
+                ++club.archived;
+            }
+        }
     }
     return club;
 }

@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace report {
@@ -28,6 +27,7 @@ struct JournalGame {
     qint64 loser = 0;
     qint64 margin = 0;
     qint64 award = 0;
+    bool archived = false; // the archive holds its record
 };
 
 struct Club {
@@ -37,7 +37,7 @@ struct Club {
     // The same names in UTF-8, for the pages' workers: they share no QString.
     std::unordered_map<qint64, std::string> utf8Names;
     qint64 computer = 1;                 // the computer's code
-    std::unordered_set<qint64> archived; // games that have a record
+    size_t archived = 0;                 // journal games with a record
     bool hasArchive = false;
 };
 

@@ -18,12 +18,12 @@ void AddPlayerLink(HtmlOut& out, const Club& club, qint64 code, std::string_view
     out.Raw("</a>");
 }
 
-void AddGameLink(HtmlOut& out, const Club& club, qint64 code, std::string_view root) {
-    if (!club.archived.count(code)) {
-        out.Int(code);
+void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
+    if (!game.archived) {
+        out.Int(game.code);
         return;
     }
-    out.Raw("<a href=\"").Raw(root).Raw(GamePath(code)).Raw("\">").Int(code).Raw("</a>");
+    out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
 }
 
 // "<td data-label=...>", the cell's text to follow.
@@ -126,7 +126,7 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
         dates.push_back(g.date);
         (won ? pairs[opponent].wins : pairs[opponent].losses)++;
         rows.Raw("<tr>");
-        AddGameLink(Td(rows, "Партия", true), club, g.code, "../");
+        AddGameLink(Td(rows, "Партия", true), g, "../");
         Td(rows.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(rows, "Соперник"), club, opponent, "../");
         Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение").Raw("</td>");
@@ -195,7 +195,7 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
     const qsizetype first = n - 1 - qsizetype(page - 1) * JournalPageRows;
     for (qsizetype i = first; i >= 0 && i > first - JournalPageRows; --i) {
         const JournalGame& g = club.games[size_t(i)];
-        AddGameLink(Td(out.Raw("<tr>"), "Партия", true), club, g.code, "../");
+        AddGameLink(Td(out.Raw("<tr>"), "Партия", true), g, "../");
         Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(out, "Победитель"), club, g.winner, "../");
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "../");

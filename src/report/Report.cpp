@@ -128,7 +128,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir) {
                        .arg(dir)
                        .arg(club.ratings.size())
                        .arg(club.games.size())
-                       .arg(club.archived.size())};
+                       .arg(club.archived)};
     } catch (const db::DbError& error) {
         return {1, QString::fromUtf8(error.what())};
     } catch (const std::runtime_error& error) {
