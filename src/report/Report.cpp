@@ -11,6 +11,8 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <functional>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -53,8 +55,10 @@ void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAu
 }
 
 void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& writer) {
-    const History history = ReplayHistory(club);
+    // Two passes over the whole journal, one on each core.
+    std::future<History> replayed = std::async(std::launch::async, ReplayHistory, std::cref(club));
     const QHash<qint64, PlayerStats> stats = CountGames(club);
+    const History history = replayed.get();
     const Site site{club, history, stats,
                     QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy в HH:mm"))};
     writer.Write(QStringLiteral("style.css"), StyleSheet());
