@@ -59,8 +59,11 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
                       AddRecordedGame(folder, 2, 1, QStringLiteral("Компьютер"), 6,
                                       QStringLiteral("{{body}}"), 11);
     folder.Exec(QStringLiteral("BEGIN"));
-    for (int code = 3; code <= 502; ++code)
+    for (int code = 4; code <= 503; ++code)
         folder.AddGame(code, 4, 5);
+    // A record whose journal row is gone (game 3): no page, no link.
+    folder.Exec(QStringLiteral("INSERT INTO GAME_RECORDS SELECT 3, NULL, R_RECORD FROM "
+                               "GAME_RECORDS WHERE R_GAME = 1"));
     folder.Exec(QStringLiteral("COMMIT"));
 
     const QTemporaryDir out;
@@ -77,22 +80,27 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_FALSE(all.contains("<script>alert")) << "a name ran as a script";
     EXPECT_FALSE(all.contains("\"&'"));
     EXPECT_EQ(all.count("<main>"), files.filter(".html").size()) << "a name filled a template";
-    EXPECT_EQ(files, QStringList({"board.svg", "dice.html", "games/0/1.html", "games/0/2.html", "index.html",
-                                  "journal/1.html", "journal/2.html", "players/2.html",
-                                  "players/3.html", "players/4.html", "players/5.html",
-                                  "players/6.html", "report.js", "style.css"}));
+    EXPECT_EQ(files, QStringList({"board.svg", "dice.html", "games/0/1.html", "games/0/2.html",
+                                  "index.html", "journal/1.html", "journal/2.html",
+                                  "players/2.html", "players/3.html", "players/4.html",
+                                  "players/5.html", "players/6.html", "report.js", "style.css"}));
+    EXPECT_TRUE(result.message.endsWith(QStringLiteral("502 games, 2 with records")))
+        << result.message.toStdString();
 
     // Newest first, 500 rows a page; a game with a record links to its page.
     const QString first = Text(site + "/journal/1.html");
     const QStringList codes =
         Matches(first, "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)");
     ASSERT_EQ(codes.size(), 500);
-    EXPECT_EQ(codes.front(), "502");
-    EXPECT_EQ(codes.back(), "3");
+    EXPECT_EQ(codes.front(), "503");
+    EXPECT_EQ(codes.back(), "4");
     EXPECT_EQ(Matches(Text(site + "/journal/2.html"),
                       "<td data-label=\"Партия\" class=\"n\">(?:<a [^>]*>)?(\\d+)"),
               QStringList({"2", "1"}));
     EXPECT_TRUE(Text(site + "/journal/2.html").contains("href=\"../games/0/1.html\""));
+    const QString linked = "<td data-label=\"Партия\" class=\"n\"><a [^>]*>(\\d+)";
+    EXPECT_EQ(Matches(first + Text(site + "/journal/2.html"), linked), QStringList({"2", "1"}))
+        << "only the games with a record link to a page";
 
     // Ежов's chart: one point per game, the loser of 500 games at 0.
     const QString player = Text(site + "/players/5.html");
