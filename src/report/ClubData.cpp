@@ -76,13 +76,10 @@ Club ReadClub(const ReadConnection& connection) {
     while (players.next()) {
         const qint64 code = players.value(0).toLongLong();
         const QString name = players.value(1).toString();
-        if (name == QLatin1String("Computer")) {
+        const bool computer = name == QLatin1String("Computer");
+        if (computer)
             club.computer = code;
-            club.names.insert(code, db::ComputerDisplayName);
-        } else {
-            club.names.insert(code, name);
-        }
-        club.utf8Names.emplace(code, club.names.value(code).toStdString());
+        club.names.emplace(code, (computer ? db::ComputerDisplayName : name).toStdString());
     }
     QSqlQuery ratings = Run(connection, db::sql::Ratings());
     const int codeField = ratings.record().indexOf(QStringLiteral("P_CODE"));

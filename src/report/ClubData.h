@@ -4,7 +4,6 @@
 
 #include "db/DatabaseConfig.h"
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -33,9 +32,9 @@ struct JournalGame {
 struct Club {
     std::vector<Player> ratings;         // the launcher's order, without the computer
     std::vector<JournalGame> games;      // by code
-    QHash<qint64, QString> names;        // every code, the computer's as shown
-    // The same names in UTF-8, for the pages' workers: they share no QString.
-    std::unordered_map<qint64, std::string> utf8Names;
+    // Every code's name, the computer's as shown; UTF-8, so that the pages'
+    // workers share no QString.
+    std::unordered_map<qint64, std::string> names;
     qint64 computer = 1;                 // the computer's code
     size_t archived = 0;                 // journal games with a record
     bool hasArchive = false;

@@ -20,13 +20,14 @@ std::vector<int> Ranks(const Club& club) {
 }
 
 QString NameOf(const Club& club, qint64 code) {
-    const auto it = club.names.constFind(code);
-    return it != club.names.constEnd() ? *it : QStringLiteral("игрок №%1").arg(code);
+    const auto it = club.names.find(code);
+    return it != club.names.end() ? QString::fromStdString(it->second)
+                                  : QStringLiteral("игрок №%1").arg(code);
 }
 
 void AddName(HtmlOut& out, const Club& club, qint64 code) {
-    const auto it = club.utf8Names.find(code);
-    if (it != club.utf8Names.end())
+    const auto it = club.names.find(code);
+    if (it != club.names.end())
         out.Text(it->second);
     else
         out.Raw("игрок №").Int(code);

@@ -61,7 +61,7 @@ QByteArray DicePage(const Site& site, const DiceAudit& audit);
 std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
 QString NameOf(const Club& club, qint64 code);
-/*! The same name added as text, from the UTF-8 names. */
+/*! The same name added as text. */
 void AddName(HtmlOut& out, const Club& club, qint64 code);
 /*! The chart of a player's rating: an SVG with one point per game. */
 void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,
