@@ -2,7 +2,7 @@
 // reader either refuses it with a reason or gives a game that the rules
 // allowed, which writes out in every format and reads back to the same board.
 #include "record/ExchangeFormats.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
 #include <QString>

@@ -10,7 +10,7 @@
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // record; the records are a few hundred self-played games used over again.
 #include "RecordedGame.h"
 #include "db/Statements.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
 

@@ -1,6 +1,7 @@
 #include "record/GameFile.h"
 
 #include "record/ExchangeFormats.h"
+#include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
 #include <QFile>
@@ -8,13 +9,6 @@
 #include <QSaveFile>
 
 namespace record {
-
-namespace {
-
-// A record is a few kilobytes; anything far larger is no record.
-constexpr qint64 MaxRecordBytes = 4 * 1024 * 1024;
-
-} // namespace
 
 std::optional<GameFormat> FormatOfPath(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -83,24 +77,6 @@ std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
         return std::nullopt;
     }
     return ReadRecord(QString::fromUtf8(bytes), error);
-}
-
-QByteArray PackRecord(const QString& text) {
-    return qCompress(text.toUtf8(), 9);
-}
-
-std::optional<QString> UnpackRecord(const QByteArray& packed) {
-    // qUncompress trusts the length in front; a damaged one is refused first.
-    if (packed.size() < 4)
-        return std::nullopt;
-    const quint32 length = (quint32(uchar(packed[0])) << 24) | (quint32(uchar(packed[1])) << 16) |
-                           (quint32(uchar(packed[2])) << 8) | quint32(uchar(packed[3]));
-    if (length == 0 || length > MaxRecordBytes)
-        return std::nullopt;
-    const QByteArray text = qUncompress(packed);
-    if (text.size() != qsizetype(length))
-        return std::nullopt;
-    return QString::fromUtf8(text);
 }
 
 } // namespace record

@@ -32,10 +32,4 @@ bool SaveGame(const GameRecord& record, const QString& path, QString& error);
     the line for a damaged or foreign file. */
 std::optional<GameRecord> OpenGame(const QString& path, QString& error);
 
-/*! A record's text as the archive stores it: UTF-8, zlib-compressed behind
-    its 4-byte big-endian length (a record shrinks to about a third), and
-    back. Damaged bytes unpack to nothing. */
-QByteArray PackRecord(const QString& text);
-std::optional<QString> UnpackRecord(const QByteArray& packed);
-
 } // namespace record

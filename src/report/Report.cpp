@@ -1,12 +1,11 @@
 #include "report/Report.h"
 
 #include "db/DbError.h"
+#include "record/PackedRecord.h"
 #include "record/RecordText.h"
 #include "report/Html.h"
 #include "report/Pages.h"
 #include "report/SiteWriter.h"
-
-#include "report/RecordUnpacker.h"
 #include "report/Workers.h"
 
 #include <QDateTime>
@@ -38,10 +37,9 @@ struct PackedRecord {
 // bytes get none.
 void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAudit& audit,
                 HtmlOut& out, SiteWriter& writer) {
-    thread_local RecordUnpacker unpacker;
     for (const PackedRecord& item : batch) {
         RecordRead read;
-        std::optional<QString> text = unpacker.Unpack(item.packed);
+        std::optional<QString> text = record::UnpackRecord(item.packed);
         if (!text)
             continue;
         read.text = std::move(*text);

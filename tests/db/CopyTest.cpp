@@ -160,12 +160,18 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
         db::TDModule module(club.Path(), 0);
         db::StoreRecord(module, "2", {QString(), record::RecordText(game, game.StartTime())});
     }
+    // Game 4's record unpacks to far more than its length claims: it stays behind.
+    QByteArray bomb = qCompress(QByteArray(8 << 20, '\0'));
+    bomb.replace(0, 4, QByteArray::fromHex("00001000"));
+    club.Exec("INSERT INTO GAME_RECORDS VALUES (4, NULL, X'" + bomb.toHex() + "')");
     RatingsFolder server(false, Dialect::PostgreSQL);
     QProcess tool;
     tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
                {"--server", server.Server(), "--create", "--copy", club.DatabaseFile()});
     ASSERT_TRUE(tool.waitForFinished(60000));
     EXPECT_TRUE(tool.readAllStandardOutput().endsWith("and 1 game records\n"));
+    EXPECT_TRUE(tool.readAllStandardError().contains("1 damaged game records left out"));
+    EXPECT_EQ(server.Rows("SELECT R_GAME FROM GAME_RECORDS"), "2");
 
     const struct {
         const char* where;
@@ -179,6 +185,8 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
         {"--server", server.Server(), "2", "game.mat", 0, "; [EventDate"},
         {"--program-folder", club.Path(), "2", "game.TXT", 0, "Партия в нарды"},
         {"--program-folder", club.Path(), "3", "none.sgf", 2, nullptr},  // recorded without one
+        {"--program-folder", club.Path(), "4", "none.sgf", 2, nullptr},  // a record that does not unpack
+        {"--server", server.Server(), "4", "none.sgf", 2, nullptr},      // left behind
         {"--server", server.Server(), "77", "none.sgf", 2, nullptr},     // no such game
         {"--program-folder", club.Path(), "два", "none.sgf", 2, nullptr}, // no code at all
         {"--program-folder", club.Path(), "2", "none.pdf", 2, nullptr},  // no such format

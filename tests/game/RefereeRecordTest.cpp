@@ -2,7 +2,7 @@
 // announcement and notices printed.
 #include "GameTestSupport.h"
 #include "RatingsFolder.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
 #include <QFile>

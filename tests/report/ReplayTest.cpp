@@ -1,10 +1,8 @@
 // The archive's records read back for their pages: turn lines of every
 // shape, the replay that trusts the rolls but not the board, and each turn
 // written as the notation writes it.
-#include "record/GameFile.h"
 #include "record/RecordText.h"
 #include "report/Pages.h"
-#include "report/RecordUnpacker.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -169,42 +167,6 @@ TEST(RecordReplay, EachTurnWrittenAsTheNotationWritesIt) {
         report::HtmlOut out;
         report::AddTurnText(out, turn);
         EXPECT_EQ(QString::fromStdString(out.Bytes()), record::TurnText(turn));
-    }
-}
-
-TEST(RecordUnpacking, DamagedBytesGiveNothing) {
-    const QString text = Head + QStringLiteral("1. Белые 6-4: 24/18 13/9\n");
-    const QByteArray good = record::PackRecord(text);
-    const auto withLength = [&](quint32 length) {
-        QByteArray bytes = good;
-        for (int i = 0; i < 4; ++i)
-            bytes[i] = char(length >> (24 - 8 * i));
-        return bytes;
-    };
-    const quint32 size = quint32(text.toUtf8().size());
-    const struct {
-        const char* what;
-        QByteArray packed;
-        bool reads;
-    } cases[] = {
-        {"as packed", good, true},
-        {"cut short", good.left(good.size() - 6), false},
-        {"a length too big", withLength(size + 1), false},
-        {"a length too small", withLength(size - 1), false},
-        {"no length", withLength(0), false},
-        {"a length past the limit", withLength(5 * 1024 * 1024), false},
-        {"three bytes", good.left(3), false},
-        {"no zlib stream", good.left(4) + QByteArray(40, 'x'), false},
-    };
-    report::RecordUnpacker unpacker;
-    for (const auto& c : cases) {
-        // Used again after each failure, as a worker does.
-        const auto unpacked = unpacker.Unpack(c.packed);
-        EXPECT_EQ(bool(unpacked), c.reads) << c.what;
-        EXPECT_EQ(bool(record::UnpackRecord(c.packed)), c.reads) << c.what;
-        if (unpacked) {
-            EXPECT_EQ(*unpacked, text);
-        }
     }
 }
 

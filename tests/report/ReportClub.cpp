@@ -1,7 +1,7 @@
 #include "ReportClub.h"
 
 #include "RecordedGame.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
 

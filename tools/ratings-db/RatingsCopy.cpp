@@ -2,12 +2,14 @@
 
 #include "db/DbError.h"
 #include "db/Statements.h"
+#include "record/PackedRecord.h"
 
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <functional>
 
 namespace ratingsdb {
 
@@ -54,7 +56,11 @@ int64_t Count(const QSqlDatabase& server, const QString& text) {
 // Rows go over in multi-row inserts: one round trip per block, not per row.
 constexpr int BlockRows = 500;
 
-int64_t CopyTable(const QSqlDatabase& file, const QSqlDatabase& server, const QString& table) {
+// Whether a row of the file goes over; rows left out are counted, not copied.
+using RowCheck = std::function<bool(const QSqlQuery& row)>;
+
+int64_t CopyTable(const QSqlDatabase& file, const QSqlDatabase& server, const QString& table,
+                  const RowCheck& check = {}, int64_t* leftOut = nullptr) {
     QSqlQuery source(file);
     source.setForwardOnly(true);
     Exec(source, QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
@@ -84,6 +90,10 @@ int64_t CopyTable(const QSqlDatabase& file, const QSqlDatabase& server, const QS
         rows = 0;
     };
     while (source.next()) {
+        if (check && !check(source)) {
+            ++*leftOut;
+            continue;
+        }
         for (int i = 0; i < columns; ++i)
             values << source.value(i);
         if (++rows == BlockRows)
@@ -148,8 +158,17 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
     Copied copied;
     copied.players = CopyTable(file.Connection(), server, QStringLiteral("PLAYERS"));
     copied.games = CopyTable(file.Connection(), server, QStringLiteral("GAMES"));
-    if (file.Connection().tables().contains(QStringLiteral("GAME_RECORDS")))
-        copied.records = CopyTable(file.Connection(), server, QStringLiteral("GAME_RECORDS"));
+    // A record is trusted no more than the file it came in: one that does not
+    // unpack within the limit (damaged, or built to take the reader's memory)
+    // stays behind, and its game goes over without a record.
+    if (file.Connection().tables().contains(QStringLiteral("GAME_RECORDS"))) {
+        const auto unpacks = [](const QSqlQuery& row) {
+            return record::UnpackRecord(row.value(QStringLiteral("R_RECORD")).toByteArray())
+                .has_value();
+        };
+        copied.records = CopyTable(file.Connection(), server, QStringLiteral("GAME_RECORDS"),
+                                   unpacks, &copied.damagedRecords);
+    }
     transaction.Commit();
     return copied;
 }

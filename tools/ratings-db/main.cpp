@@ -121,6 +121,11 @@ int main(int argc, char** argv) {
                         static_cast<long long>(copied.players),
                         static_cast<long long>(copied.games),
                         static_cast<long long>(copied.records));
+            if (copied.damagedRecords > 0)
+                std::fprintf(stderr,
+                             "ratings-db: %lld damaged game records left out; "
+                             "their games were copied without them\n",
+                             static_cast<long long>(copied.damagedRecords));
         }
     } catch (const db::DbError& error) {
         return Fail(QString::fromUtf8(error.what()));
