@@ -39,33 +39,31 @@ bool IsReportFolder(const QFileInfo& entry) {
              .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(std::strerror(errno))));
 }
 
-void Rename(const QString& from, const QString& to) {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        Fail(QStringLiteral("cannot move %1 to %2").arg(from, to));
+bool Renamed(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
+           0;
 }
 
-// Moves what a user put into an old folder of the report (or into one of its
-// folders of pages) over to the new one; the old pages stay behind.
-void KeepUsersFiles(const QString& old, const QString& made) {
-    QDirIterator entries(old, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (entries.hasNext()) {
-        entries.next();
-        const QFileInfo entry = entries.fileInfo();
-        const QString target = made + QLatin1Char('/') + entry.fileName();
-        if (IsReportFolder(entry)) {
-            KeepUsersFiles(entry.filePath(), target);
-        } else if (!IsReportPage(entry.fileName()) || !entry.isFile()) {
-            if (!QDir().mkpath(made))
-                Fail(QStringLiteral("cannot create %1").arg(made));
-            Rename(entry.filePath(), target);
-        }
-    }
+// What the report writes at the top of a folder it made: a folder without
+// it is somebody else's and is not taken over.
+const QString Mark = QStringLiteral(".vertan-site");
+const QByteArray MarkText = "This folder is a club page made by vertan --report: its pages are "
+                            "replaced at every run; other files are kept.\n";
+
+// A site made before the mark existed: its index page is one of ours.
+bool OldSite(const QString& dir) {
+    QFile index(dir + QStringLiteral("/index.html"));
+    if (!index.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = index.read(4096);
+    return head.contains("— Вертан</title>") &&
+           head.contains("<script src=\"report.js\" defer>");
 }
 
 } // namespace
 
 const QStringList& SiteWriter::OwnNames() {
-    static const QStringList names{QStringLiteral("index.html"), QStringLiteral("dice.html"),
+    static const QStringList names{Mark, QStringLiteral("index.html"), QStringLiteral("dice.html"),
                                    QStringLiteral("style.css"),  QStringLiteral("report.js"),
                                    QStringLiteral("board.svg"),
                                    QStringLiteral("players"),    QStringLiteral("games"),
@@ -78,6 +76,14 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
         if (!QDir().mkpath(dir_))
             Fail(QStringLiteral("cannot create %1").arg(dir_));
         madeDir_ = true;
+    } else if (!QFileInfo::exists(dir_ + QLatin1Char('/') + Mark) && !OldSite(dir_)) {
+        // Pages by the report's names in somebody else's folder are not ours to replace.
+        for (const QString& name : OwnNames())
+            if (QFileInfo::exists(dir_ + QLatin1Char('/') + name) ||
+                QFileInfo(dir_ + QLatin1Char('/') + name).isSymLink())
+                Fail(QStringLiteral("%1 was not made by the club's page (it has %2 but no %3): "
+                                    "choose an empty folder or one made by --report")
+                         .arg(dir_, name, Mark));
     }
     temp_ = std::make_unique<QTemporaryDir>(dir_ + QStringLiteral("/.report-XXXXXX"));
     if (!temp_->isValid())
@@ -89,6 +95,7 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
     tempFd_ = ::open(tempPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (tempFd_ < 0)
         FailWriting(tempPath_);
+    Write(Mark, MarkText);
 }
 
 SiteWriter::~SiteWriter() {
@@ -159,6 +166,40 @@ void SiteWriter::File::Close() {
         Fail();
 }
 
+void SiteWriter::Move(const QString& from, const QString& to) {
+    if (!Renamed(from, to))
+        Fail(QStringLiteral("cannot move %1 to %2: %3")
+                 .arg(from, to, QString::fromLocal8Bit(std::strerror(errno))));
+    moves_.push_back({from, to});
+}
+
+// Moves what a user put into an old folder of the report (or into one of its
+// folders of pages) over to the new one; the old pages stay behind. Folders
+// made here are in the new site, so undoing the moves needs no more.
+void SiteWriter::KeepUsersFiles(const QString& old, const QString& made) {
+    // Listed first: entries move out of the folder while it is walked.
+    const QFileInfoList entries = QDir(old).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        const QString target = made + QLatin1Char('/') + entry.fileName();
+        if (IsReportFolder(entry)) {
+            KeepUsersFiles(entry.filePath(), target);
+        } else if (!IsReportPage(entry.fileName()) || !entry.isFile()) {
+            if (!QDir().mkpath(made))
+                Fail(QStringLiteral("cannot create %1").arg(made));
+            Move(entry.filePath(), target);
+        }
+    }
+}
+
+bool SiteWriter::UndoMoves() {
+    bool whole = true;
+    for (auto move = moves_.rbegin(); move != moves_.rend(); ++move)
+        whole = Renamed(move->to, move->from) && whole;
+    moves_.clear();
+    return whole;
+}
+
 void SiteWriter::Commit() {
     const QString temp = temp_->path();
     // A user's file where the report keeps a folder, or the other way round,
@@ -168,21 +209,33 @@ void SiteWriter::Commit() {
         if (old.exists() && old.isDir() != QFileInfo(temp + QLatin1Char('/') + name).isDir())
             Fail(QStringLiteral("%1 is in the way of the report").arg(old.filePath()));
     }
-    for (const QString& name : OwnNames()) {
-        const QString made = temp + QLatin1Char('/') + name;
-        const QString target = dir_ + QLatin1Char('/') + name;
-        const QFileInfo old(target);
-        if (!old.isDir() || old.isSymLink()) {
-            // A file is replaced at once; so is a folder where none stood.
-            Rename(made, target);
-            continue;
+    // Every old name steps aside before the new one takes its place, and what
+    // a user put into an old folder moves over; any move that fails puts
+    // everything back, so the old site and the user's files stay as they were.
+    try {
+        for (const QString& name : OwnNames()) {
+            const QString made = temp + QLatin1Char('/') + name;
+            const QString target = dir_ + QLatin1Char('/') + name;
+            const QFileInfo old(target);
+            if (!old.exists() && !old.isSymLink()) {
+                Move(made, target);
+                continue;
+            }
+            const QString aside = temp + QStringLiteral("/old-") + name;
+            Move(target, aside);
+            Move(made, target);
+            if (old.isDir() && !old.isSymLink())
+                KeepUsersFiles(aside, target);
         }
-        // The old folder steps aside, the new one takes its place, and what a
-        // user put into the old one moves over; the old pages go.
-        const QString aside = temp + QStringLiteral("/old-") + name;
-        Rename(target, aside);
-        Rename(made, target);
-        KeepUsersFiles(aside, target);
+    } catch (const std::runtime_error& error) {
+        if (!UndoMoves()) {
+            // Nothing is deleted that could still hold a user's file.
+            temp_->setAutoRemove(false);
+            Fail(QStringLiteral("%1; the old site could not be put back whole: what is missing "
+                                "from it is in %2")
+                     .arg(QString::fromUtf8(error.what()), temp));
+        }
+        throw;
     }
     committed_ = true;
     temp_.reset(); // removes the old pages with the temporary folder

