@@ -58,15 +58,18 @@ std::optional<End> EndOf(const sockaddr_storage& given) {
     return std::nullopt;
 }
 
-// The kernel keeps some sockets after their process let go, and reports
-// them with uid 0: a handshake not yet complete, TIME_WAIT, and FIN_WAIT2
-// once closed (then it has no inode). Taking that 0 as root's would let an
-// account pass for root's, so they count as no socket.
+// A socket no file holds (inode 0) is reported with uid 0: one the kernel
+// keeps after its process let go (TIME_WAIT, a closed FIN_WAIT2), a
+// handshake not yet complete, and an established connection still in its
+// listener's queue, not yet accepted (kernels before 6.17 or so). Taking that
+// 0 as root's would let an account pass for root's, and refuse a launcher
+// that has not accepted yet; so such a socket is no owner's, not yet or no
+// longer, and the caller may ask again.
 constexpr int NewSynRecv = 12;
 
 SocketOwnerAnswer Owner(int state, uint64_t inode, uint32_t uid) {
-    const bool held = state != TCP_SYN_RECV && state != TCP_TIME_WAIT && state != NewSynRecv &&
-                      (state != TCP_FIN_WAIT2 || inode != 0);
+    const bool held =
+        inode != 0 && state != TCP_SYN_RECV && state != TCP_TIME_WAIT && state != NewSynRecv;
     return held ? SocketOwnerAnswer{OwnerFound::Yes, uid}
                 : SocketOwnerAnswer{OwnerFound::NoSuchSocket, 0};
 }
@@ -80,11 +83,10 @@ SocketOwnerAnswer ReadReply(const char* reply, ssize_t size, const End& local, c
     std::memcpy(&header, reply, sizeof header);
     const char* body = reply + NLMSG_HDRLEN;
     const ssize_t bodySize = std::min<ssize_t>(size, header.nlmsg_len) - NLMSG_HDRLEN;
-    if (header.nlmsg_type == NLMSG_ERROR && bodySize >= static_cast<ssize_t>(sizeof(int))) {
-        int error;
-        std::memcpy(&error, body, sizeof error);
-        return {error == -ENOENT ? OwnerFound::NoSuchSocket : OwnerFound::CannotTell, 0};
-    }
+    // An error answers nothing: ENOENT is also all that a kernel without TCP
+    // socket diagnostics says, so /proc/net is asked then.
+    if (header.nlmsg_type == NLMSG_ERROR)
+        return {};
     inet_diag_msg m;
     if (header.nlmsg_type != SOCK_DIAG_BY_FAMILY || bodySize < static_cast<ssize_t>(sizeof m))
         return {};

@@ -23,9 +23,10 @@ struct SocketOwnerAnswer {
 /*! The account owning the TCP socket whose own end is `local` and whose
     other end is `remote` (AF_INET or AF_INET6; v4-mapped addresses are the
     v4 ones). On Linux the kernel's socket diagnostics answer over netlink,
-    /proc/net/tcp and tcp6 when netlink cannot; elsewhere CannotTell. Sockets
-    that the kernel keeps after their owner let go (TIME_WAIT, a half-open
-    handshake) report no owner and count as no socket. */
+    /proc/net/tcp and tcp6 when netlink cannot; elsewhere CannotTell. A
+    socket that no file holds reports no owner and counts as no socket: one
+    the kernel keeps after its owner let go (TIME_WAIT, a half-open
+    handshake), and one not yet accepted by its listener (ask again). */
 SocketOwnerAnswer SocketOwner(const sockaddr_storage& local, const sockaddr_storage& remote);
 
 /*! The owner of the socket at the other end of the connected TCP socket
@@ -36,8 +37,9 @@ SocketOwnerAnswer PeerOwner(intptr_t descriptor);
 bool IsOwnAccount(const SocketOwnerAnswer& answer);
 
 namespace detail {
-/*! The two ways of asking, each alone (tests, the benchmark). The second
-    reads tcp and tcp6 in the folder given. */
+/*! The two ways of asking, each alone (tests, the benchmark). Netlink
+    cannot tell no socket from a kernel without socket diagnostics: both are
+    CannotTell there. The second reads tcp and tcp6 in the folder given. */
 SocketOwnerAnswer OwnerByNetlink(const sockaddr_storage& local, const sockaddr_storage& remote);
 SocketOwnerAnswer OwnerByProcNet(const sockaddr_storage& local, const sockaddr_storage& remote,
                                  const std::string& folder = "/proc/net");

@@ -78,19 +78,29 @@ inline sockaddr_storage Loopback(int family, uint16_t port) {
     return s;
 }
 
-/*! A child's part: listens on loopback, writes its port to the test and
-    holds the first connection until the other side closes it. */
-inline int ListenAndHold(int family, int toTest) {
+/*! A child's part: listens on loopback, writes its port to the test,
+    accepts the first connection, writes a byte once it has, and holds it
+    until the other side closes it. */
+/*! A child's part: listens on loopback and writes its port to the test;
+    the listening socket, or -1. */
+inline int ListenOnLoopback(int family, int toTest) {
     const int server = socket(family, SOCK_STREAM, 0);
     sockaddr_storage at = Loopback(family, 0);
     socklen_t size = sizeof at;
-    if (bind(server, reinterpret_cast<sockaddr*>(&at), size) != 0 || listen(server, 1) != 0 ||
+    if (bind(server, reinterpret_cast<sockaddr*>(&at), size) != 0 || listen(server, 4) != 0 ||
         getsockname(server, reinterpret_cast<sockaddr*>(&at), &size) != 0)
-        return 1;
+        return -1;
     const uint16_t port = ntohs(reinterpret_cast<sockaddr_in&>(at).sin_port);
+    return write(toTest, &port, sizeof port) == sizeof port ? server : -1;
+}
+
+inline int ListenAndHold(int family, int toTest) {
+    const int server = ListenOnLoopback(family, toTest);
     char byte;
-    const int held =
-        write(toTest, &port, sizeof port) == sizeof port ? accept(server, nullptr, nullptr) : -1;
+    const int held = server >= 0 ? accept(server, nullptr, nullptr) : -1;
+    const char accepted = 'A';
+    if (held < 0 || write(toTest, &accepted, 1) != 1)
+        return 1;
     while (read(held, &byte, 1) > 0) {
     }
     return held < 0;
