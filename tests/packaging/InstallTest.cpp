@@ -276,6 +276,23 @@ TEST(Install, UsersFolderIsTheUsersAloneAndAnOpenOneIsClosedOnce) {
     EXPECT_FALSE(installed.Prepare().err.contains(told)) << "closed once";
 }
 
+// A user's folder that is a link to one elsewhere (another disk) is closed
+// like any other, and told once.
+TEST(Install, AUsersFolderThatIsALinkIsClosedOnceToo) {
+    const Installation installed;
+    ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
+    const QString told = QStringLiteral("open to other users");
+    const QString real = installed.Root("elsewhere/vertan");
+    ASSERT_TRUE(QDir().mkpath(real));
+    ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(installed.UserFolder()).path()));
+    ASSERT_TRUE(QFile::link(real, installed.UserFolder()));
+    EXPECT_EQ(installed.Prepare().err.count(told), 1);
+    EXPECT_EQ(OpenToOthers(real), 0);
+    EXPECT_EQ(OpenToOthers(real + "/Data"), 0);
+    EXPECT_FALSE(installed.Prepare().err.contains(told)) << "closed once";
+}
+
 TEST(Install, AnyPrefixAndTheUsersDataFolder) {
     struct Case {
         QString prefix;
@@ -327,17 +344,26 @@ TEST(Install, LauncherMeetsAWrongFolderSafely) {
              ASSERT_TRUE(QFile::link(victim(i), i.User(".lock")));
          },
          1, "vertan: ", [&](const Installation& i) { EXPECT_EQ(Read(victim(i)), "keep"); }},
-        {"leftovers of a killed start", true,
+        {"leftovers of a killed start, beside the user's own files", true,
          [&](const Installation& i) {
-             ASSERT_TRUE(Write(i.User("Data/Menu.jpg.part.4711"), "half"));
+             ASSERT_TRUE(Write(i.User("Data/Menu.jpg.part.4711ab"), "half"));
+             ASSERT_TRUE(Write(i.User(".shipped.part.Zz0099"), "half"));
              ASSERT_TRUE(Write(victim(i), "keep"));
              ASSERT_TRUE(QFile::link(victim(i), i.User("Data/Help.htm.part.AbCdEf")));
+             ASSERT_TRUE(QDir().mkpath(i.User("report/photos")));
+             for (const char* mine : {"report/photos/a.part.2.jpg", "report/index.html.part.abcdef",
+                                      "Data/Notes.txt.part.abcdef", "Data/Menu.jpg.part.1"})
+                 ASSERT_TRUE(Write(i.User(mine), "mine"));
          },
          2, "",
          [&](const Installation& i) {
-             EXPECT_FALSE(QFileInfo::exists(i.User("Data/Menu.jpg.part.4711")));
+             EXPECT_FALSE(QFileInfo::exists(i.User("Data/Menu.jpg.part.4711ab")));
+             EXPECT_FALSE(QFileInfo::exists(i.User(".shipped.part.Zz0099")));
              EXPECT_FALSE(QFileInfo(i.User("Data/Help.htm.part.AbCdEf")).isSymLink());
              EXPECT_EQ(Read(victim(i)), "keep");
+             for (const char* mine : {"report/photos/a.part.2.jpg", "report/index.html.part.abcdef",
+                                      "Data/Notes.txt.part.abcdef", "Data/Menu.jpg.part.1"})
+                 EXPECT_EQ(Read(i.User(mine)), "mine") << mine;
          }},
         {"an empty database", true,
          [](const Installation& i) { ASSERT_TRUE(Write(i.User("Data/Ratings.mdb"), "")); }, 2, "",
