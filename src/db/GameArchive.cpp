@@ -2,7 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/Unit6.h"
-#include "record/GameFile.h"
+#include "record/PackedRecord.h"
 
 #include <QDebug>
 #include <QSqlQueryModel>
@@ -12,14 +12,11 @@
 namespace db {
 
 bool ArchiveExists(TDModule& module) {
-    try {
-        module.QRWork.SetSQL(sql::ArchiveProbe());
-        module.QRWork.Open();
-        module.QRWork.Close();
-        return true;
-    } catch (const DbError&) {
-        return false;
-    }
+    module.QRWork.SetSQL(sql::ArchiveProbe());
+    module.QRWork.Open();
+    const bool exists = !module.QRWork.Eof() && module.QRWork.Model()->record(0).value(0).toInt() > 0;
+    module.QRWork.Close();
+    return exists;
 }
 
 bool PrepareArchive(TDModule& module) {
@@ -31,8 +28,10 @@ bool PrepareArchive(TDModule& module) {
             module.Run(Statement(statement));
         return true;
     } catch (const DbError& error) {
-        // A server role without the right to create tables: games are still
-        // recorded, without their records.
+        // Only a role refused the right to create tables records without the
+        // archive; anything else (a silent server, a full disk) fails the step.
+        if (error.Code() != InsufficientPrivilege)
+            throw;
         static bool told = false;
         if (!std::exchange(told, true)) {
             qWarning("vertan: games are recorded without their records: %s", error.what());

@@ -17,12 +17,14 @@ struct ArchivedGame {
     QString text;     // the record in the program's own notation; empty: none
 };
 
-/*! Whether the archive's table exists. Outside a transaction. */
+/*! Whether the archive's table exists. Outside a transaction. Throws
+    DbError when the database cannot be asked. */
 bool ArchiveExists(TDModule& module);
 
 /*! Makes sure the archive's table exists, creating it where the connection
-    may create tables. False where it cannot; the reason goes to the log once
-    per module. Outside a transaction. */
+    may create tables. False where the role has not the right (the reason
+    goes to the log once); any other failure throws DbError. Outside a
+    transaction. */
 bool PrepareArchive(TDModule& module);
 
 /*! Inside the recording's transaction: keeps the record under the game's code. */

@@ -49,7 +49,7 @@ bool IsTransient(const QSqlError& error) {
 void TQuery::Fail(const QString& what, const QSqlError& error) const {
     ThrowIfServerSilent();
     throw DbError((what + ": " + error.text() + " [" + statement_.Text(dialect_) + "]").toStdString(),
-                  IsTransient(error));
+                  IsTransient(error), error.nativeErrorCode().toStdString());
 }
 
 QSqlQuery TQuery::Run(const Statement& statement) const {

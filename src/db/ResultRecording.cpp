@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/GameArchive.h"
 #include "db/QueryKeeper.h"
+#include "db/ServerWatch.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 #include "record/GameRecord.h"
@@ -124,9 +125,42 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
     transaction.Commit();
 }
 
+void Announcer::OutboxTrouble(const DeliveryReport& report) {
+    for (const QString& problem : report.problems)
+        qWarning("vertan: outbox: %s", qPrintable(problem));
+    if (!report.refused.isEmpty())
+        qWarning("vertan: outbox: %s", qPrintable(report.refused));
+}
+
+QString OutboxTroubleText(const DeliveryReport& report) {
+    QStringList parts;
+    if (!report.refused.isEmpty())
+        parts << report.refused;
+    if (!report.problems.isEmpty())
+        parts << QStringLiteral("Результаты, которые нельзя записать, отложены в папке "
+                                "Data/Outbox:\n") +
+                     report.problems.join(QLatin1Char('\n'));
+    return parts.join(QStringLiteral("\n\n"));
+}
+
 DeliveryReport DeliverOutbox(TDModule& module, Outbox& outbox) {
     DeliveryReport report;
-    for (const Outbox::Entry& entry : outbox.Pending(&report.problems)) {
+    const std::vector<Outbox::Entry> entries = outbox.Pending(&report.problems);
+    try {
+        // A result written out again may be in already, its commit's reply
+        // lost on the way: only the identity kept beside it can tell.
+        if (!entries.empty() && !PrepareArchive(module)) {
+            report.refused = NoIdentitiesText;
+            report.waiting = true;
+            return report;
+        }
+    } catch (const DbError& error) {
+        if (!error.Transient() && !module.ServerLost())
+            throw;
+        report.waiting = true;
+        return report;
+    }
+    for (const Outbox::Entry& entry : entries) {
         try {
             ApplyResult(module, entry.result);
         } catch (const DbError& error) {
@@ -167,11 +201,15 @@ Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const Q
     // waits for the user: a program killed while the message is up must not
     // lose the game. Results still waiting go first, in their order.
     std::exception_ptr failure;
+    bool refused = false;
     try {
+        // One bound for the whole recording, however many statements it takes.
+        const ServerWait wait;
         if (outbox) {
             const DeliveryReport report = DeliverOutbox(module, *outbox);
-            for (const QString& problem : report.problems)
-                qWarning("vertan: outbox: %s", qPrintable(problem));
+            if (!report.problems.isEmpty() || !report.refused.isEmpty())
+                announcer.OutboxTrouble(report);
+            refused = !report.refused.isEmpty();
             if (report.waiting)
                 throw DbError("earlier results are still waiting for the database", true);
         }
@@ -182,7 +220,7 @@ Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const Q
         const bool transient = error.Transient() || module.ServerLost();
         if (outbox && transient && outbox->Put(game, kept)) {
             announcer.Announce(announcement);
-            return Recorded::Queued;
+            return refused ? Recorded::Held : Recorded::Queued;
         }
         failure = std::current_exception();
     }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <QSqlDriver>
 #include <QVariant>
 #include <atomic>
@@ -64,17 +65,37 @@ int Socket(const void* connection) {
     return pq.socket ? pq.socket(connection) : -1;
 }
 
+// The watch thread reads the driver's libpq handle and its socket while
+// another thread may open or close that connection: the hand-over is this
+// lock. A connection is watched only once it is open (WatchServerConnection
+// after the open) and unwatched before it is closed, each under the lock,
+// and the watch thread reads the handle and shuts the socket down under it:
+// so it never meets a handle being made or finished, nor a socket number
+// that was closed and given to another file.
+std::mutex handover;
 std::atomic<const QSqlDriver*> watched{nullptr};
 std::atomic<bool> silent{false};
 std::atomic<long long> boundMs{10000};
 thread_local int depth = 0;
+// When the outermost wait of the current step runs out; a connection opened
+// within the step is watched up to the same moment (one bound for the step).
+std::atomic<Clock::rep> stepDeadline{0};
 // A cut-off's reset that came while a step still ran: it waits for the step's end.
 std::atomic<bool> resetOwed{false};
-// The event loop level of each ResponsiveStep living on the main thread: a
-// call from a deeper loop (a paint under a message box) is not the step's own.
-std::vector<int> responsiveLevels;
+// The event loop level of each ResponsiveStep living on the main thread (a
+// call from a deeper loop, a paint under a message box, is not the step's
+// own), and whether the user may cancel its waits.
+struct Responsive {
+    int level;
+    bool cancellable;
+};
+std::vector<Responsive> responsiveSteps;
 std::atomic<bool> running{false};
+// A file's calls stay on the main thread; a server's may wait, connecting too.
+std::atomic<bool> serverInUse{false};
 std::function<void(bool)> waitIndicator;
+WaitNote* waitNote = nullptr;
+constexpr std::chrono::milliseconds NoteAfter{1000};
 
 bool OnMainThread() {
     const QCoreApplication* app = QCoreApplication::instance();
@@ -102,11 +123,22 @@ class Watch {
         deadline_ = deadline;
         if (!thread_.joinable())
             thread_ = std::thread([this] { Run(); });
-        wake_.notify_one();
+        // A later deadline needs no wake-up: the thread, waking at the
+        // earlier one, waits on. A wait per row read stays cheap so.
+        if (deadline < wakeAt_)
+            wake_.notify_one();
     }
     void Disarm() {
         const std::lock_guard lock(mutex_);
         armed_ = false;
+    }
+    /*! Ends the wait now, as the bound would. */
+    void CutNow() {
+        const std::lock_guard lock(mutex_);
+        if (!armed_)
+            return;
+        deadline_ = Clock::now();
+        wake_.notify_one();
     }
     ~Watch() {
         {
@@ -123,23 +155,28 @@ class Watch {
         std::unique_lock lock(mutex_);
         while (!stop_) {
             if (!armed_) {
+                wakeAt_ = Clock::time_point::max();
                 wake_.wait(lock);
                 continue;
             }
-            if (wake_.wait_until(lock, deadline_) != std::cv_status::timeout || !armed_ ||
+            wakeAt_ = deadline_;
+            if (wake_.wait_until(lock, wakeAt_) != std::cv_status::timeout || !armed_ ||
                 Clock::now() < deadline_)
                 continue;
             // The socket is only shut down here, never closed: libpq on the
             // waiting thread still owns it and meets the end of the stream.
-            const int fd = Socket(Connection(watched.load()));
-            if (fd < 0) {
-                // Still connecting: libpq's connect_timeout bounds that part.
-                deadline_ = Clock::now() + std::chrono::milliseconds(100);
-                continue;
+            {
+                const std::lock_guard owner(handover);
+                const int fd = Socket(Connection(watched.load()));
+                if (fd < 0) {
+                    // No connection open: libpq's connect_timeout bounds a connect.
+                    armed_ = false;
+                    continue;
+                }
+                // Silent first: the waiting thread reads it as soon as it wakes.
+                silent = true;
+                ::shutdown(fd, SHUT_RDWR);
             }
-            // Silent first: the waiting thread reads it as soon as it wakes.
-            silent = true;
-            ::shutdown(fd, SHUT_RDWR);
             armed_ = false;
             if (QCoreApplication* app = QCoreApplication::instance())
                 QMetaObject::invokeMethod(app, &ResetWhenIdle, Qt::QueuedConnection);
@@ -152,6 +189,7 @@ class Watch {
     bool armed_ = false;
     bool stop_ = false;
     Clock::time_point deadline_;
+    Clock::time_point wakeAt_ = Clock::time_point::min(); // when the thread wakes next
 };
 
 } // namespace
@@ -166,17 +204,32 @@ void SetServerWaitBound(std::chrono::milliseconds bound) {
     boundMs = bound.count();
 }
 
+void UseServer() {
+    serverInUse = true;
+}
+
 void WatchServerConnection(const QSqlDriver* driver) {
-    watched = driver;
+    {
+        const std::lock_guard owner(handover);
+        watched = driver;
+    }
+    // Opened within a step: the step's bound goes on from its start.
+    if (depth > 0 && driver)
+        Watch::Instance().Arm(Clock::time_point(Clock::duration(stepDeadline.load())));
 }
 
 void UnwatchServerConnection(const QSqlDriver* driver) {
+    const std::lock_guard owner(handover);
     watched.compare_exchange_strong(driver, nullptr);
 }
 
 ServerWait::ServerWait() {
-    if (depth++ == 0 && watched.load())
-        Watch::Instance().Arm(Clock::now() + ServerWaitBound());
+    if (depth++ != 0)
+        return;
+    const Clock::time_point deadline = Clock::now() + ServerWaitBound();
+    stepDeadline = deadline.time_since_epoch().count();
+    if (watched.load())
+        Watch::Instance().Arm(deadline);
 }
 
 ServerWait::~ServerWait() {
@@ -188,33 +241,44 @@ ServerWait::~ServerWait() {
             QMetaObject::invokeMethod(app, &ResetWhenIdle, Qt::QueuedConnection);
 }
 
-ResponsiveStep::ResponsiveStep() {
+ResponsiveStep::ResponsiveStep(bool cancellable) {
     if (OnMainThread())
-        responsiveLevels.push_back(QThread::currentThread()->loopLevel());
+        responsiveSteps.push_back({QThread::currentThread()->loopLevel(), cancellable});
 }
 
 ResponsiveStep::~ResponsiveStep() {
     if (OnMainThread())
-        responsiveLevels.pop_back();
+        responsiveSteps.pop_back();
 }
 
 void AwayFromTheWindows(const std::function<void()>& call) {
-    if (!OnMainThread() || watched.load() == nullptr) {
+    if (!OnMainThread() || !serverInUse) {
         call();
         return;
     }
     if (running)
         throw DbError("another step is still waiting for the database server", true);
-    if (responsiveLevels.empty() ||
-        responsiveLevels.back() != QThread::currentThread()->loopLevel()) {
+    if (responsiveSteps.empty() ||
+        responsiveSteps.back().level != QThread::currentThread()->loopLevel()) {
         call();
         return;
     }
+    const bool cancellable = responsiveSteps.back().cancellable;
     // The step's bound, and its silence, carry over to the call's thread.
+    // The connection is used by one thread at a time: this one waits in the
+    // loops below (a call that would share the connection meanwhile fails on
+    // `running`), and the worker's start and join order every access of the
+    // two threads. libpq and Qt's driver allow a connection on any thread
+    // used so, one at a time; looking connections up by name would not.
     const ServerWait wait;
     const int outer = depth;
     std::exception_ptr failure;
-    QEventLoop loop;
+    // The user's input waits until the call is done; after a while a note
+    // says why, and only the note (modal) takes input: its "Отмена" ends the
+    // wait as the bound would.
+    QEventLoop quiet, noted;
+    std::atomic<QEventLoop*> current{&quiet};
+    std::atomic<bool> done{false};
     running = true;
     if (waitIndicator)
         waitIndicator(true);
@@ -225,9 +289,24 @@ void AwayFromTheWindows(const std::function<void()>& call) {
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        done = true;
+        QMetaObject::invokeMethod(current.load(), &QEventLoop::quit, Qt::QueuedConnection);
     });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QTimer noteDue;
+    noteDue.setSingleShot(true);
+    QObject::connect(&noteDue, &QTimer::timeout, &quiet, [&] { quiet.exit(1); });
+    if (waitNote)
+        noteDue.start(NoteAfter);
+    if (quiet.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !done) {
+        current = &noted;
+        // The worker may have ended between the two loops: its quit went to the first.
+        if (!done) {
+            waitNote->Show(cancellable ? std::function<void()>([] { Watch::Instance().CutNow(); })
+                                       : std::function<void()>());
+            noted.exec();
+            waitNote->Hide();
+        }
+    }
     worker.join();
     running = false;
     if (waitIndicator)
@@ -242,6 +321,10 @@ bool ServerCallRunning() {
 
 void SetWaitIndicator(std::function<void(bool)> indicator) {
     waitIndicator = std::move(indicator);
+}
+
+void SetWaitNote(WaitNote* note) {
+    waitNote = note;
 }
 
 bool ServerWasSilent() {

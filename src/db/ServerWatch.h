@@ -29,10 +29,15 @@ class ServerTimeout : public ConnectionError {
 std::chrono::milliseconds ServerWaitBound();
 void SetServerWaitBound(std::chrono::milliseconds bound);
 
-/*! The server connection whose waits are watched (nullptr: none). The
-    driver must outlive the watch or be replaced first. */
+/*! The program's database is on a server: from now on, calls that may
+    wait on it (connecting too) run away from the windows. */
+void UseServer();
+
+/*! The server connection whose waits are watched (nullptr: none), given
+    once it is open; within a step, watched up to the step's bound. */
 void WatchServerConnection(const QSqlDriver* driver);
-/*! Stops watching driver, if it is the one watched. */
+/*! Stops watching driver, if it is the one watched: before its connection
+    is closed, so that the watch never touches a connection being finished. */
 void UnwatchServerConnection(const QSqlDriver* driver);
 
 /*! While one lives on the calling thread, a wait on the watched connection
@@ -52,7 +57,9 @@ class ServerWait {
     loop started within the step (a message box). */
 class ResponsiveStep {
   public:
-    ResponsiveStep();
+    /*! cancellable: the user may end its waits (not a recording, whose
+        commit must not be left in doubt). */
+    explicit ResponsiveStep(bool cancellable = true);
     ~ResponsiveStep();
     ResponsiveStep(const ResponsiveStep&) = delete;
     ResponsiveStep& operator=(const ResponsiveStep&) = delete;
@@ -72,6 +79,19 @@ bool ServerCallRunning();
 /*! What shows the user that the program waits (a busy cursor), switched
     on and off around each call away from the windows. */
 void SetWaitIndicator(std::function<void(bool waiting)> indicator);
+
+/*! A note for a call away from the windows that waits over a second:
+    modal, the only window that takes input while it shows. */
+class WaitNote {
+  public:
+    virtual ~WaitNote() = default;
+    /*! cancel, where the step may be cancelled (empty otherwise), ends the
+        wait at once as the bound would. */
+    virtual void Show(const std::function<void()>& cancel) = 0;
+    virtual void Hide() = 0;
+};
+/*! The note shown (nullptr: none). */
+void SetWaitNote(WaitNote* note);
 
 /*! True from a cut-off until the next step: the program's event loop
     running again, or NewServerStep. A step that met a silent server does not

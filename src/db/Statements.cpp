@@ -176,7 +176,12 @@ QStringList ArchiveSchema(Dialect dialect) {
 }
 
 Statement ArchiveProbe() {
-    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS WHERE R_GAME = -1"), {}};
+    // Asked of the catalogue: only a missing table means "no archive"; a
+    // failure of any other kind (a server gone silent) fails the step.
+    return {QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                           "name = 'GAME_RECORDS' COLLATE NOCASE"),
+            {},
+            QStringLiteral("SELECT CASE WHEN to_regclass('game_records') IS NULL THEN 0 ELSE 1 END")};
 }
 
 Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed) {

@@ -87,7 +87,7 @@ Statement Opponents(const QString& name);
 
 /*! The statements that create the archive's table where it is missing. */
 QStringList ArchiveSchema(Dialect dialect);
-/*! Fails where the archive's table is missing; returns no row. */
+/*! One row: 1 where the archive's table exists, 0 where it does not. */
 Statement ArchiveProbe();
 /*! Stores a game's packed record under its code, replacing one a cleared game left. */
 Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed);

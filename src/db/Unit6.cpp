@@ -26,6 +26,12 @@ QString UniqueConnectionName() {
     return QStringLiteral("vertan-ratings-%1").arg(++counter);
 }
 
+// The watch lets go of a server connection before it is finished.
+void Close(QSqlDatabase& connection) {
+    UnwatchServerConnection(connection.driver());
+    connection.close();
+}
+
 } // namespace
 
 TDModule::TDModule(const QString& programFolder, int busyTimeoutMs)
@@ -66,8 +72,6 @@ TDModule::Chosen TDModule::ChosenFor(const QString& programFolder) {
 TDModule::~TDModule() {
     if (DModule == this)
         DModule = nullptr;
-    if (choice_.dialect == Dialect::PostgreSQL && QSqlDatabase::contains(connectionName_))
-        UnwatchServerConnection(QSqlDatabase::database(connectionName_, false).driver());
     IBPlayers.Close();
     IBGames.Close();
     QRWork.Close();
@@ -76,7 +80,7 @@ TDModule::~TDModule() {
             continue;
         {
             QSqlDatabase connection = QSqlDatabase::database(name, false);
-            connection.close();
+            Close(connection);
         }
         QSqlDatabase::removeDatabase(name);
     }
@@ -99,7 +103,7 @@ QSqlDatabase TDModule::Connection(const QString& name) {
     // while it stood idle, is opened again, but never inside a transaction:
     // the rest of it would run outside one and could be half-written.
     if (connection.isOpen() && !inTransaction_ && ServerConnectionDead(connection.driver()))
-        connection.close();
+        Close(connection);
     if (connection.isOpen())
         return connection;
     if (inTransaction_)
@@ -147,11 +151,14 @@ QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
     // A password is best kept in PGPASSWORD or ~/.pgpass; one in the file
     // never shows in a message.
     SetUpServerConnection(connection, choice_.target, ServerWaitBound());
-    WatchServerConnection(connection.driver());
+    UseServer();
     const ServerWait wait;
     bool opened = false;
+    // libpq's connect_timeout bounds the connect; the watch takes over once it is open.
     AwayFromTheWindows([&] { opened = connection.open(); });
-    if (!opened) {
+    if (opened)
+        WatchServerConnection(connection.driver());
+    else {
         const QSqlError error = connection.lastError();
         const QString text = error.databaseText().trimmed();
         // libpq's connect_timeout ran out: the server took the connection but never answered.
@@ -169,7 +176,7 @@ QSqlDatabase TDModule::OpenServer(QSqlDatabase connection) {
         AwayFromTheWindows([&] { done = setup.exec(setting); });
         if (!done) {
             const QString text = setup.lastError().text();
-            connection.close();
+            Close(connection);
             ThrowIfServerSilent();
             throw ConnectionError(text.toStdString());
         }
@@ -183,8 +190,10 @@ void TDModule::DataModuleCreate() {
     IBGames.Close();
     QRWork.Close();
     for (const QString& name : {connectionName_, playersConnection_, gamesConnection_})
-        if (QSqlDatabase::contains(name))
-            QSqlDatabase::database(name, false).close();
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase connection = QSqlDatabase::database(name, false);
+            Close(connection);
+        }
     IBPlayers.SetSQL(sql::AllPlayers());
     IBPlayers.Open();
     IBGames.SetSQL(sql::AllGames());
@@ -228,7 +237,8 @@ void TDModule::Run(const Statement& statement) {
         if (!query.exec(text)) {
             ThrowIfServerSilent();
             throw DbError((text + ": " + query.lastError().text()).toStdString(),
-                          IsTransient(query.lastError()));
+                          IsTransient(query.lastError()),
+                          query.lastError().nativeErrorCode().toStdString());
         }
     });
 }

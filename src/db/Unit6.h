@@ -14,15 +14,18 @@ class QSqlQueryModel;
 
 namespace db {
 
+/*! How long a lock held by another process is waited for, unless set. */
+inline constexpr int DefaultBusyTimeoutMs = 5000;
+
 /*! A component like the windows: created once at start-up, owned by the start-up. */
 class TDModule : public QObject {
   public:
     /*! Nothing is opened yet: DataModuleCreate connects. programFolder and its
         Data/Database.cfg are read now; busyTimeoutMs is how long a lock held by
         another process is waited for. */
-    explicit TDModule(const QString& programFolder, int busyTimeoutMs = 5000);
+    explicit TDModule(const QString& programFolder, int busyTimeoutMs = DefaultBusyTimeoutMs);
     /*! The same on a database named directly (tools). */
-    explicit TDModule(const DatabaseChoice& choice, int busyTimeoutMs = 5000);
+    explicit TDModule(const DatabaseChoice& choice, int busyTimeoutMs = DefaultBusyTimeoutMs);
     ~TDModule();
     TDModule(const TDModule&) = delete;
     TDModule& operator=(const TDModule&) = delete;

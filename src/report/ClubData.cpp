@@ -2,6 +2,8 @@
 
 #include "db/DbError.h"
 #include "db/NameCollation.h"
+#include "db/Query.h"
+#include "db/Unit6.h"
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
@@ -22,19 +24,47 @@ QString ConnectionName() {
     return QStringLiteral("vertan-report-%1").arg(++counter);
 }
 
+[[noreturn]] void FailReading(const QSqlQuery& query) {
+    db::ThrowIfServerSilent();
+    throw db::DbError(("cannot read the database: " + query.lastError().text()).toStdString(),
+                      db::IsTransient(query.lastError()));
+}
+
 // Forward only: a server hands the rows over one by one, not as one block.
+// Each wait for the server, the statement's and each row's, has the bound
+// of a step: a long read goes on, a silent server ends it.
 QSqlQuery Run(const ReadConnection& connection, const db::Statement& statement) {
     QSqlQuery query(connection.Database());
     query.setForwardOnly(true);
+    const db::ServerWait wait;
     if (!query.exec(statement.Text(connection.Engine())))
-        throw db::DbError(("cannot read the database: " + query.lastError().text()).toStdString());
+        FailReading(query);
     return query;
+}
+
+// The next row; false at the end. A read cut short is an error, not the end.
+bool Next(QSqlQuery& query) {
+    const db::ServerWait wait;
+    if (query.next())
+        return true;
+    if (query.lastError().isValid())
+        FailReading(query);
+    return false;
 }
 
 } // namespace
 
 ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
     : name_(ConnectionName()), engine_(choice.dialect) {
+    try {
+        Open(choice);
+    } catch (...) {
+        Drop();
+        throw;
+    }
+}
+
+void ReadConnection::Open(const db::DatabaseChoice& choice) {
     const bool server = engine_ == db::Dialect::PostgreSQL;
     QSqlDatabase connection = QSqlDatabase::addDatabase(
         server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name_);
@@ -46,24 +76,43 @@ ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
             throw db::DbError("database file not found: " + choice.target.toStdString());
         connection.setDatabaseName(QUrl::fromLocalFile(choice.target).toString(QUrl::FullyEncoded) +
                                    QStringLiteral("?mode=ro"));
-        connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        connection.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(db::DefaultBusyTimeoutMs));
     }
+    // libpq's connect_timeout bounds the connect; the watch takes over once it is open.
     if (!connection.open()) {
         const QSqlError error = connection.lastError();
         const QString text = error.databaseText().trimmed();
+        if (text.contains(QLatin1String("timeout expired")))
+            throw db::ServerTimeout();
         throw db::DbError(
             ("cannot open the database: " + (text.isEmpty() ? error.text() : text)).toStdString());
     }
-    if (!server)
+    if (!server) {
         db::RegisterNameCollation(connection);
+        return;
+    }
+    db::WatchServerConnection(connection.driver());
+    // A lock held by a launcher is waited for as long as the launcher waits.
+    QSqlQuery lockWait(connection);
+    const db::ServerWait wait;
+    if (!lockWait.exec(QStringLiteral("SET lock_timeout = %1").arg(db::DefaultBusyTimeoutMs)))
+        FailReading(lockWait);
 }
 
-ReadConnection::~ReadConnection() {
+void ReadConnection::Drop() {
+    if (!QSqlDatabase::contains(name_))
+        return;
     {
         QSqlDatabase connection = QSqlDatabase::database(name_, false);
+        db::UnwatchServerConnection(connection.driver());
         connection.close();
     }
     QSqlDatabase::removeDatabase(name_);
+}
+
+ReadConnection::~ReadConnection() {
+    Drop();
 }
 
 QSqlDatabase ReadConnection::Database() const {
@@ -73,7 +122,7 @@ QSqlDatabase ReadConnection::Database() const {
 Club ReadClub(const ReadConnection& connection) {
     Club club;
     QSqlQuery players = Run(connection, db::sql::ReportPlayers());
-    while (players.next()) {
+    while (Next(players)) {
         const qint64 code = players.value(0).toLongLong();
         const QString name = players.value(1).toString();
         const bool computer = name == QLatin1String("Computer");
@@ -85,25 +134,25 @@ Club ReadClub(const ReadConnection& connection) {
     const int codeField = ratings.record().indexOf(QStringLiteral("P_CODE"));
     const int nameField = ratings.record().indexOf(QStringLiteral("P_NAME"));
     const int pointsField = ratings.record().indexOf(QStringLiteral("P_POINTS"));
-    while (ratings.next())
+    while (Next(ratings))
         club.ratings.push_back({ratings.value(codeField).toLongLong(),
                                 ratings.value(nameField).toString(),
                                 ratings.value(pointsField).toLongLong()});
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
-    while (journal.next()) {
+    while (Next(journal)) {
         club.games.push_back({journal.value(0).toLongLong(),
                               journal.value(1).toString().toStdString(),
                               journal.value(2).toLongLong(), journal.value(3).toLongLong(),
                               journal.value(4).toLongLong(), journal.value(5).toLongLong()});
     }
     // A database made before the archive has no table of records.
-    QSqlQuery probe(connection.Database());
-    club.hasArchive = probe.exec(db::sql::ArchiveProbe().text);
+    QSqlQuery probe = Run(connection, db::sql::ArchiveProbe());
+    club.hasArchive = Next(probe) && probe.value(0).toInt() > 0;
     if (club.hasArchive) {
         // Both in code order: one walk marks the games.
         QSqlQuery codes = Run(connection, db::sql::ReportRecordCodes());
         auto game = club.games.begin();
-        while (codes.next()) {
+        while (Next(codes)) {
             const qint64 code = codes.value(0).toLongLong();
             while (game != club.games.end() && game->code < code)
                 ++game;
@@ -119,7 +168,7 @@ Club ReadClub(const ReadConnection& connection) {
 void ForEachRecord(const ReadConnection& connection,
                    const std::function<void(qint64, const QByteArray&)>& visit) {
     QSqlQuery records = Run(connection, db::sql::ReportRecords());
-    while (records.next())
+    while (Next(records))
         visit(records.value(0).toLongLong(), records.value(1).toByteArray());
 }
 

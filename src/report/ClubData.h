@@ -44,6 +44,8 @@ struct Club {
     name order registered on SQLite. Throws db::DbError when it cannot open. */
 class ReadConnection {
   public:
+    /*! Opens it; a server's waits are bounded as the launcher's are. Throws
+        db::DbError. */
     explicit ReadConnection(const db::DatabaseChoice& choice);
     ~ReadConnection();
     ReadConnection(const ReadConnection&) = delete;
@@ -52,6 +54,9 @@ class ReadConnection {
     db::Dialect Engine() const { return engine_; }
 
   private:
+    void Open(const db::DatabaseChoice& choice);
+    void Drop();
+
     QString name_;
     db::Dialect engine_;
 };

@@ -9,11 +9,13 @@
 #include "shell/StartUp.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ServerAway.h"
+#include "shell/ServerWaitNote.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 #include "shell/Unit8.h"
 
 #include <QApplication>
+#include <QSet>
 
 namespace shell {
 
@@ -26,14 +28,12 @@ db::TDModule& Module() {
 }
 
 // Results kept while the database could not take them go in first, in their
-// order; what cannot be recorded is named on standard error.
+// order; what cannot be recorded is told in the window.
 void DeliverWaitingResults() {
     if (ProgramFolder.isEmpty())
         return;
     db::Outbox outbox(ProgramFolder);
-    const db::DeliveryReport report = db::DeliverOutbox(Module(), outbox);
-    for (const QString& problem : report.problems)
-        qWarning("vertan: outbox: %s", qPrintable(problem));
+    NoticeAnnouncer().OutboxTrouble(db::DeliverOutbox(Module(), outbox));
 }
 } // namespace
 
@@ -47,8 +47,12 @@ void ConnectDatabase(db::TDModule* module) {
         else
             QApplication::restoreOverrideCursor();
     });
+    // After a second of waiting, a note says why, with "Отмена" where it may.
+    static ServerWaitNote note;
+    db::SetWaitNote(&note);
     DropErrors([module] {
         try {
+            const db::ResponsiveStep responsive;
             module->DataModuleCreate();
             DeliverWaitingResults();
         } catch (const db::ConnectionError& error) {
@@ -117,17 +121,40 @@ void NoticeAnnouncer::Announce(const QString& text) {
     ShowNotice(text);
 }
 
+void NoticeAnnouncer::OutboxTrouble(const db::DeliveryReport& report) {
+    db::Announcer::OutboxTrouble(report);
+    // A file that cannot be read, or a refusal, comes back at every step:
+    // the user hears of each once.
+    static QSet<QString> told;
+    db::DeliveryReport untold;
+    for (const QString& problem : report.problems)
+        if (!told.contains(problem))
+            untold.problems << problem;
+    if (!told.contains(report.refused))
+        untold.refused = report.refused;
+    const QString text = db::OutboxTroubleText(untold);
+    if (text.isEmpty())
+        return;
+    told.unite(QSet<QString>(untold.problems.begin(), untold.problems.end()));
+    told.insert(untold.refused);
+    ShowError(text);
+}
+
 void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
                       bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived) {
     NoticeAnnouncer announcer;
     // A game that is lost to the journal must not pass in silence.
     try {
-        const db::ResponsiveStep responsive;
+        // Not cancellable: a commit given up might or might not have been made.
+        const db::ResponsiveStep responsive(false);
         db::Outbox outbox(ProgramFolder);
-        if (db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
-                             db::TodayShortDate, archived,
-                             ProgramFolder.isEmpty() ? nullptr : &outbox) == db::Recorded::Queued)
+        const db::Recorded recorded =
+            db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
+                             db::TodayShortDate, archived, ProgramFolder.isEmpty() ? nullptr : &outbox);
+        if (recorded == db::Recorded::Queued)
             ShowNotice(db::QueuedText);
+        else if (recorded == db::Recorded::Held)
+            ShowNotice(db::HeldText);
     } catch (const db::ConnectionError& e) {
         ShowError(db::RecordingFailedText(ServerAwayText(QString::fromUtf8(e.what()))));
     } catch (const db::DbError& e) {

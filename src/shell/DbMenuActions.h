@@ -38,6 +38,8 @@ void OpenRatings();
 class NoticeAnnouncer : public db::Announcer {
   public:
     void Announce(const QString& text) override;
+    /*! In an error box, each trouble once while the program runs. */
+    void OutboxTrouble(const db::DeliveryReport& report) override;
 };
 
 /*! The rest of EndOfGame on the program's database module, announcing through

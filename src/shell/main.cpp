@@ -5,6 +5,7 @@
 #include "shell/Demo.h"
 #include "shell/ExceptionSink.h"
 #include "shell/StartUp.h"
+#include "shell/WhileWorking.h"
 #include "report/Report.h"
 
 #include <QDir>
@@ -26,11 +27,16 @@ constexpr char Summary[] =
 int RunReport() {
     const QString folder = QDir::currentPath() + QStringLiteral("/report");
     report::ReportResult result;
-    try {
-        result = report::MakeReport(db::ChooseDatabase(QDir::currentPath()), folder);
-    } catch (const std::exception& error) {
-        result = {1, QString::fromUtf8(error.what())};
-    }
+    // A big club's page takes a while: a small window says it is being made.
+    shell::WhileWorking(QStringLiteral("Страница клуба"),
+                        QStringLiteral("Создаётся страница клуба…"), [&] {
+                            try {
+                                result = report::MakeReport(
+                                    db::ChooseDatabase(QDir::currentPath()), folder);
+                            } catch (const std::exception& error) {
+                                result = {1, QString::fromUtf8(error.what())};
+                            }
+                        });
     if (result.code != 0) {
         std::fprintf(stderr, "vertan: %s\n", result.message.toLocal8Bit().constData());
         QMessageBox::warning(nullptr, QStringLiteral("Страница клуба"),

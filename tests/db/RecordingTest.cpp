@@ -3,6 +3,7 @@
 #include "RatingsFolder.h"
 #include "db/DbError.h"
 #include "db/GameArchive.h"
+#include "db/Outbox.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
@@ -285,6 +286,58 @@ TEST_P(RecordingTest, ARoleThatMayNotCreateTablesRecordsWithoutTheRecord) {
     RecordResult(player, announcer, -1, "Анна", "Борис", true, true, Today, {"1", "запись"});
     EXPECT_EQ(Games(), "1|07.12.2026|2|3|1|2");
     EXPECT_FALSE(db::ArchiveExists(player));
+
+    // A result written out again may be in already (its commit's reply lost):
+    // with no identities to tell, the outbox is not written out, and a new
+    // result waits behind the old one instead of going past it.
+    db::Outbox outbox(folder.Path());
+    QString error;
+    ASSERT_TRUE(outbox.Put({"id-2", 3, "Анна", "Борис", true, true, Date, "вторая"}, error));
+    const db::DeliveryReport refused = db::DeliverOutbox(player, outbox);
+    EXPECT_EQ(std::tuple(refused.delivered, refused.waiting, refused.refused),
+              std::tuple(0, true, db::NoIdentitiesText));
+    announcer.texts.clear();
+    EXPECT_EQ(RecordResult(player, announcer, -1, "Анна", "Борис", true, true, Today,
+                           {"id-3", "третья"}, &outbox),
+              db::Recorded::Held);
+    EXPECT_EQ(announcer.texts,
+              QStringList{"Анна победил Борис с преимуществом в 1 фишек (фишку)!"});
+    EXPECT_EQ(Games(), "1|07.12.2026|2|3|1|2");
+    EXPECT_EQ(outbox.Pending().size(), 2u);
+
+    // Once the archive is there, both go in, in their order, each once.
+    for (const QString& statement : db::sql::ArchiveSchema(db::Dialect::PostgreSQL))
+        folder.Exec(statement);
+    folder.Exec("GRANT SELECT, INSERT, UPDATE, DELETE ON GAME_RECORDS TO vertan_player");
+    const db::DeliveryReport delivered = db::DeliverOutbox(player, outbox);
+    EXPECT_EQ(std::tuple(delivered.delivered, delivered.waiting), std::tuple(2, false));
+    EXPECT_EQ(Games(), "1|07.12.2026|2|3|1|2;2|07.12.2026|3|2|3|2;3|07.12.2026|2|3|1|2");
+    EXPECT_EQ(folder.Rows("SELECT R_IDENT FROM GAME_RECORDS ORDER BY R_GAME"), "id-2;id-3");
+}
+
+// Making the archive fails for a reason other than the right to (here a lock
+// that is not given in time): that is no database without an archive. The
+// result waits in the outbox with its record instead of going in without it.
+TEST_P(RecordingTest, AnArchiveThatCannotBeMadeNowFailsTheRecording) {
+    if (GetParam() != db::Dialect::PostgreSQL)
+        GTEST_SKIP() << "the file's own lock covers the whole recording";
+    Players(5, 5);
+    folder.Exec("DROP TABLE GAME_RECORDS");
+    // Another session is making the table: its name is taken until it ends.
+    folder.Exec("BEGIN");
+    for (const QString& statement : db::sql::ArchiveSchema(db::Dialect::PostgreSQL))
+        folder.Exec(statement);
+    TDModule quick(folder.Path(), 200);
+    db::Outbox outbox(folder.Path());
+    EXPECT_EQ(RecordResult(quick, announcer, -1, "Анна", "Борис", true, true, Today,
+                           {"id-1", "первая"}, &outbox),
+              db::Recorded::Queued);
+    folder.Exec("ROLLBACK");
+    EXPECT_EQ(Games(), "");
+    ASSERT_EQ(outbox.Pending().size(), 1u);
+    EXPECT_EQ(outbox.Pending()[0].result.recordText, "первая");
+    EXPECT_EQ(db::DeliverOutbox(quick, outbox).delivered, 1);
+    EXPECT_EQ(folder.Rows("SELECT R_GAME, R_IDENT FROM GAME_RECORDS"), "1|id-1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RecordingTest,

@@ -5,28 +5,38 @@
 // works once the server is back.
 #include "PgTestServer.h"
 #include "RatingsFolder.h"
+#include "db/Outbox.h"
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
+#include "report/Report.h"
 #include "shell/AppOptions.h"
 #include "shell/DbMenuActions.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ServerWaitNote.h"
 #include "shell/Unit5.h"
 #include "shell/Unit7.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QUuid>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -108,9 +118,53 @@ std::future<bool> FaultOnLockWait(const QString& server, int sig) {
     });
 }
 
-// Counts its paints; a timer asks for one at every turn of the event loop.
+// A step that the bound did not end (a cut-off that half-closed the socket,
+// a wait that is not watched) fails here, clearly and soon, instead of at the
+// test runner's time-out: after limit the server goes on and every other
+// session on it is ended, which lets the step return.
+class Watchdog {
+  public:
+    Watchdog(const QString& server, std::chrono::milliseconds limit)
+        : thread_([this, server, limit] {
+              std::unique_lock lock(mutex_);
+              if (done_.wait_for(lock, limit, [this] { return finished_; }))
+                  return;
+              ADD_FAILURE() << "the step was not cut off within " << limit.count() << " ms";
+              ServerFaultTest::server->Signal(SIGCONT);
+              const QString name = QUuid::createUuid().toString();
+              {
+                  QSqlDatabase ender = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+                  ender.setConnectOptions(server);
+                  if (ender.open())
+                      QSqlQuery(QStringLiteral("SELECT pg_terminate_backend(pid) FROM "
+                                               "pg_stat_activity WHERE pid <> pg_backend_pid() "
+                                               "AND backend_type = 'client backend'"),
+                                ender);
+              }
+              QSqlDatabase::removeDatabase(name);
+          }) {}
+    ~Watchdog() {
+        {
+            const std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_one();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+// Counts its paints, and the longest time between two of them; a timer asks
+// for one at every turn of the event loop.
 struct PaintedWindow : QWidget {
     int paints = 0;
+    qint64 longestGapMs = 0;
+    QElapsedTimer sinceLast;
     QTimer ask;
     PaintedWindow() {
         resize(40, 40);
@@ -118,7 +172,16 @@ struct PaintedWindow : QWidget {
         connect(&ask, &QTimer::timeout, this, qOverload<>(&QWidget::update));
         ask.start(0);
     }
-    void paintEvent(QPaintEvent*) override { ++paints; }
+    void Restart() {
+        paints = 0;
+        longestGapMs = 0;
+        sinceLast.start();
+    }
+    void paintEvent(QPaintEvent*) override {
+        ++paints;
+        if (sinceLast.isValid())
+            longestGapMs = std::max(longestGapMs, sinceLast.restart());
+    }
 };
 
 // A step; fault() comes just before the step's own work on the server.
@@ -176,8 +239,9 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             std::future<bool> inject;
             QElapsedTimer took;
             PaintedWindow window;
+            const Watchdog watchdog(folder->Server(), 4 * Bound() + 5s);
             step.run(*this, [&] {
-                window.paints = 0;
+                window.Restart();
                 // Another session holds the players, so the step waits on the server.
                 folder->Exec("BEGIN");
                 folder->Exec("LOCK TABLE PLAYERS IN ACCESS EXCLUSIVE MODE");
@@ -188,6 +252,10 @@ TEST_F(ServerFaultTest, StoppedOrKilledInTheMiddleOfAStep) {
             EXPECT_TRUE(inject.valid() && inject.get()) << "the step never waited on the server";
             if (fault == SIGSTOP) {
                 EXPECT_GT(window.paints, 0) << "the window froze while the step waited";
+                // Measured while the server stays stopped: the window answers throughout.
+                std::printf("%s, stopped: the window went %lld ms at most without painting\n",
+                            step.what, static_cast<long long>(window.longestGapMs));
+                EXPECT_LT(window.longestGapMs, Bound().count() / 2);
             }
             EXPECT_LT(ms, std::max<qint64>(ProductBoundMs, 2 * Bound().count()));
             std::printf("%s, %s: ended after %lld ms (bound %lld ms)\n", step.what,
@@ -255,4 +323,154 @@ TEST_F(ServerFaultTest, ResultsKeptWhileTheServerIsDownGoInOnceAndInTheirOrder) 
     EXPECT_EQ(errors, QStringList{});
     EXPECT_EQ(State(), "Computer|0;Анна|27;Борис|64/1|3;2|2;3|2;4|3");
     EXPECT_TRUE(QDir(folder->Path() + "/Data/Outbox").entryList(QDir::Files).isEmpty());
+}
+
+// A database made before the archive, on a server that stops answering as a
+// game ends: the silence is no refusal of the right to make the archive. The
+// recording gives up within one bound in all (not one a statement), and the
+// result waits in the outbox with its record, which goes in with it later.
+TEST_F(ServerFaultTest, ARecordingWaitsOneBoundInAllAndKeepsItsRecord) {
+    folder->Exec("DROP TABLE GAME_RECORDS");
+    server->Signal(SIGSTOP);
+    QElapsedTimer took;
+    took.start();
+    {
+        const Watchdog watchdog(folder->Server(), 4 * Bound() + 5s);
+        shell::RecordGameResult(-1, "Анна", "Компьютер", true, false, {"id-1", "запись"});
+    }
+    const qint64 ms = took.elapsed();
+    server->Signal(SIGCONT);
+    std::printf("recording on a stopped server: gave up after %lld ms (bound %lld ms)\n",
+                static_cast<long long>(ms), static_cast<long long>(Bound().count()));
+    EXPECT_LT(ms, 2 * Bound().count()) << "more than one bound";
+    EXPECT_EQ(errors, QStringList{db::QueuedText});
+    const auto pending = db::Outbox(folder->Path()).Pending();
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].result.recordText, "запись");
+
+    QCoreApplication::processEvents();
+    errors.clear();
+    shell::RecordGameResult(-1, "Анна", "Компьютер", true, false, {"id-2", "вторая"});
+    EXPECT_EQ(errors, QStringList{});
+    EXPECT_EQ(folder->Rows("SELECT R_IDENT FROM GAME_RECORDS ORDER BY R_GAME"), "id-1;id-2");
+    EXPECT_EQ(State(), "Computer|0;Анна|7/1|2;2|2");
+}
+
+// The club's page on a server that a launcher holds locked, that stops
+// answering while the page waits on it, or that is stopped before the page
+// connects: it gives up within the launcher's bounds and says why.
+TEST_F(ServerFaultTest, TheClubsPageWaitsNoLongerThanTheLauncher) {
+    enum class Stop { Never, Waiting, Before };
+    const struct {
+        const char* what;
+        Stop stop;
+        qint64 limitMs;
+        const char* says;
+    } cases[] = {
+        {"locked", Stop::Never, 2 * db::DefaultBusyTimeoutMs, "lock timeout"},
+        {"stopped while waiting", Stop::Waiting, 2 * Bound().count(), "Сервер базы данных не отвечает"},
+        {"stopped before", Stop::Before, 2 * std::max<qint64>(2000, Bound().count()),
+         "Сервер базы данных не отвечает"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A lock is waited for 5 s, within the product's bound of 10 s.
+        db::SetServerWaitBound(c.stop == Stop::Never ? 4 * std::chrono::milliseconds(
+                                                               db::DefaultBusyTimeoutMs)
+                                                     : Bound());
+        folder->Exec("BEGIN");
+        folder->Exec("LOCK TABLE PLAYERS IN ACCESS EXCLUSIVE MODE");
+        std::future<bool> inject;
+        if (c.stop == Stop::Waiting)
+            inject = FaultOnLockWait(folder->Server(), SIGSTOP);
+        if (c.stop == Stop::Before)
+            server->Signal(SIGSTOP);
+        const QTemporaryDir out;
+        QElapsedTimer took;
+        took.start();
+        report::ReportResult result;
+        {
+            const Watchdog watchdog(folder->Server(), 4 * Bound() + 15s);
+            result = report::MakeReport({db::Dialect::PostgreSQL, folder->Server()},
+                                        out.path() + "/site");
+        }
+        const qint64 ms = took.elapsed();
+        if (c.stop == Stop::Waiting) {
+            EXPECT_TRUE(inject.get()) << "the page never waited on the server";
+        }
+        if (c.stop != Stop::Never)
+            server->Signal(SIGCONT);
+        folder->Exec("ROLLBACK");
+        std::printf("the club's page, %s: gave up after %lld ms\n", c.what, static_cast<long long>(ms));
+        EXPECT_EQ(result.code, 1);
+        EXPECT_TRUE(result.message.contains(c.says)) << result.message.toStdString();
+        EXPECT_LT(ms, c.limitMs);
+        EXPECT_FALSE(QFileInfo::exists(out.path() + "/site"));
+        db::NewServerStep();
+    }
+}
+
+// A wait of over a second shows a note; its "Отмена" ends a step that may be
+// given up at once, and a recording's note has none.
+TEST_F(ServerFaultTest, AWaitOfOverASecondShowsANoteWhoseCancelEndsTheStep) {
+    shell::ServerWaitNote note;
+    const struct {
+        const char* what;
+        void (*run)(ServerFaultTest&, const Fault&);
+        bool cancellable;
+        std::chrono::milliseconds bound;
+        const char* says;
+    } cases[] = {
+        {"opening the ratings", OpenRatings, true, 120s, "Сервер базы данных не отвечает"},
+        {"recording", Record, false, Bound() + 1500ms, "Нет связи с базой данных игроков. Результат"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        db::SetWaitNote(&note);
+        db::SetServerWaitBound(c.bound);
+        const QString before = State();
+        bool noted = false, cancelOffered = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                const QLabel* label = window->findChild<QLabel*>();
+                if (!window->isVisible() || !label || label->text() != shell::ServerWaitText)
+                    continue;
+                noted = true;
+                for (QPushButton* button : window->findChildren<QPushButton*>())
+                    if (button->text() == "Отмена" && button->isEnabled()) {
+                        cancelOffered = true;
+                        button->click();
+                    }
+            }
+        });
+        look.start(5);
+        std::future<bool> inject;
+        QElapsedTimer took;
+        {
+            const Watchdog watchdog(folder->Server(), c.bound + 10s);
+            c.run(*this, [&] {
+                folder->Exec("BEGIN");
+                folder->Exec("LOCK TABLE PLAYERS IN ACCESS EXCLUSIVE MODE");
+                inject = FaultOnLockWait(folder->Server(), SIGSTOP);
+                took.start();
+            });
+        }
+        const qint64 ms = took.elapsed();
+        look.stop();
+        EXPECT_TRUE(inject.valid() && inject.get()) << "the step never waited on the server";
+        server->Signal(SIGCONT);
+        folder->Exec("ROLLBACK");
+        EXPECT_TRUE(noted) << "no note while the step waited";
+        EXPECT_EQ(cancelOffered, c.cancellable);
+        if (c.cancellable) {
+            EXPECT_LT(ms, 20000) << "the cancel did not end the wait";
+        }
+        ASSERT_EQ(errors.size(), 1) << errors.join("|").toStdString();
+        EXPECT_TRUE(errors[0].contains(c.says)) << errors[0].toStdString();
+        EXPECT_EQ(State(), before) << "nothing half-written";
+        db::SetWaitNote(nullptr);
+    }
 }

@@ -715,3 +715,42 @@ TEST_P(WindowsTest, RatingsOrderNamesAsAReaderExpects) {
 INSTANTIATE_TEST_SUITE_P(Engines, WindowsTest,
                          ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
                          EngineName);
+
+namespace {
+
+// A result that can never be recorded (its player is gone) is set aside, and
+// a file that cannot be read stays where it is: the user is told of each in
+// the window, once, and the other results still go in.
+TEST_P(WindowsTest, ResultsThatCannotBeRecordedAreToldInTheWindowOnce) {
+    shell::ProgramFolder = folder.Path();
+    db::DModule = dm.get();
+    db::Outbox outbox(folder.Path());
+    QString error;
+    ASSERT_TRUE(outbox.Put({"id-gone", -1, "Никто", "Компьютер", true, false, "01.12.2026", "x"},
+                           error));
+    ASSERT_TRUE(outbox.Put({"id-vera", -1, "Вера", "Компьютер", true, false, "01.12.2026", "x"},
+                           error));
+    QFile unreadable(folder.Path() + "/Data/Outbox/19990101T000000000-bad.result");
+    ASSERT_TRUE(unreadable.open(QIODevice::WriteOnly));
+    unreadable.write("{ not json");
+    unreadable.close();
+
+    shell::RecordGameResult(-1, "Анна", "Компьютер", true, false);
+    ASSERT_EQ(boxes.size(), 2) << (boxes.isEmpty() ? "" : boxes[0].text.toStdString());
+    EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+    EXPECT_TRUE(boxes[0].text.startsWith("Результаты, которые нельзя записать, отложены"))
+        << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains("no player named Никто")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains("19990101T000000000-bad.result"));
+    EXPECT_EQ(boxes[1].text, "Анна победил Компьютер с преимуществом в 1 фишек (фишку)!");
+    EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 4").toInt(), 4);
+    EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 2").toInt(), 4);
+
+    // The unreadable file is still there: not told again.
+    boxes.clear();
+    shell::RecordGameResult(-1, "Анна", "Компьютер", true, false);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 #include "shell/FormBase.h"
 #include "desktop/QtTranslation.h"
 #include "shell/ShellOpen.h"
+#include "shell/WhileWorking.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <future>
 #include <QTranslator>
 #include <gtest/gtest.h>
 #include <optional>
@@ -373,3 +375,36 @@ TEST_F(ShellOpenTest, LinksAndDocumentsGoToTheDesktop) {
         EXPECT_TRUE(result == ShellNoAssociation || result > 32) << target;
     }
 }
+
+namespace {
+
+// The window that says the program is working: it shows while the work
+// waits, the event loop runs meanwhile, and the work's failure comes back.
+TEST(WhileWorking, ShowsAWindowWhileTheWorkRunsAndPassesItsFailureOn) {
+    const auto workingWindow = []() -> QWidget* {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == "Страница клуба")
+                return w;
+        return nullptr;
+    };
+    // The work waits until the test has seen the window (or gives up).
+    std::promise<bool> seen;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (workingWindow()) {
+            look.stop();
+            seen.set_value(true);
+        }
+    });
+    look.start(1);
+    bool shown = false;
+    shell::WhileWorking("Страница клуба", "Создаётся страница клуба…", [&] {
+        shown = seen.get_future().wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    }, 0);
+    EXPECT_TRUE(shown) << "no window while the work ran";
+    EXPECT_EQ(workingWindow(), nullptr) << "the window stayed after the work";
+    EXPECT_THROW(shell::WhileWorking("Страница клуба", "…", [] { throw std::runtime_error("x"); }),
+                 std::runtime_error);
+}
+
+} // namespace

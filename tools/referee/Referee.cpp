@@ -123,12 +123,18 @@ int Referee::Record(const game::GameResult& result) {
     db::TDModule module(options_.programFolder);
     db::Outbox outbox(options_.programFolder);
     try {
-        if (db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
-                             result.whiteHuman, result.blackHuman, db::TodayShortDate,
-                             {result.identity, result.RecordText()},
-                             &outbox) == db::Recorded::Queued) {
+        switch (db::RecordResult(module, announcer, result.r, result.whiteName, result.blackName,
+                                 result.whiteHuman, result.blackHuman, db::TodayShortDate,
+                                 {result.identity, result.RecordText()}, &outbox)) {
+        case db::Recorded::Queued:
             announcer.Announce(db::QueuedText);
             return 4;
+        case db::Recorded::Held:
+            announcer.Announce(db::HeldText);
+            return 4;
+        case db::Recorded::Done:
+        case db::Recorded::Nothing:
+            break;
         }
         return 0;
     } catch (const db::DbError& e) {
