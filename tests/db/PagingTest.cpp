@@ -2,21 +2,101 @@
 // across page boundaries inside runs of equal points, and again after their
 // pages were let go.
 #include "RatingsFolder.h"
+#include "common/NameOrder.h"
 #include "db/PagedModel.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 
 #include <QSqlQueryModel>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace sql = db::sql;
 
 namespace {
 
+constexpr int Page = db::PagedModel::PageRows;
+// More rows than the pages kept, the last page short.
+constexpr int Players = Page * (db::PagedModel::KeptPages + 2) + 7;
+
+struct Player {
+    qint64 code;
+    QString name;
+    qint64 points;
+
+    QString Row() const { return QStringLiteral("%1|%2|%3").arg(code).arg(name).arg(points); }
+};
+
+// The players of a club, kept by the test beside the database it fills
+// through the folder's own connection (another launcher, to the views).
+struct Club {
+    explicit Club(RatingsFolder& folder) : folder(folder) {}
+
+    RatingsFolder& folder;
+    std::vector<Player> players;
+
+    // Points and spelling vary apart: each run of equal points holds names
+    // equal but for letter case or Ё against Е, whose binary order is not
+    // the lists' (Ё < Е < е < ё in UTF-8).
+    static Player Generated(int i) {
+        static const QStringList spellings{"еж", "ЁЖ", "Еж", "ёж"};
+        const int number = i / 28 * 7 + i % 7;
+        return {i + 2, spellings[(i / 7) % 4] + QString::number(number), i % 7};
+    }
+
+    void Fill(int count) {
+        folder.Exec(QStringLiteral("BEGIN"));
+        for (int i = 0; i < count; ++i)
+            Add(Generated(i));
+        folder.Exec(QStringLiteral("COMMIT"));
+    }
+    void Add(const Player& player) {
+        folder.AddPlayer(int(player.code), player.name, int(player.points));
+        players.push_back(player);
+    }
+    std::vector<Player> ByPoints() const {
+        std::vector<Player> sorted = players;
+        std::sort(sorted.begin(), sorted.end(), [](const Player& a, const Player& b) {
+            return a.points != b.points ? a.points > b.points : nameorder::Before(a.name, b.name);
+        });
+        return sorted;
+    }
+    // The ratings as the view shows them.
+    QStringList Ratings() const {
+        QStringList rows;
+        for (const Player& p : ByPoints())
+            rows << p.Row();
+        return rows;
+    }
+    // Every player by name, the computer's row too (new-game list).
+    QStringList ByName() const {
+        std::vector<Player> sorted = players;
+        sorted.push_back({1, QStringLiteral("Computer"), 0});
+        std::sort(sorted.begin(), sorted.end(), [](const Player& a, const Player& b) {
+            return nameorder::Before(a.name, b.name);
+        });
+        QStringList rows;
+        for (const Player& p : sorted)
+            rows << p.Row();
+        return rows;
+    }
+};
+
+// The same rows in the same order, or where they first part.
+::testing::AssertionResult Same(const QStringList& shown, const QStringList& expected) {
+    for (qsizetype i = 0; i < std::max(shown.size(), expected.size()); ++i)
+        if (shown.value(i) != expected.value(i))
+            return ::testing::AssertionFailure()
+                   << "row " << i << " of " << shown.size() << ": \""
+                   << shown.value(i).toStdString() << "\", expected \""
+                   << expected.value(i).toStdString() << "\" of " << expected.size();
+    return ::testing::AssertionSuccess();
+}
+
 // Every row of a model as a view reads it: fetching while there is more.
-QStringList Rows(QSqlQueryModel* model, int from = 0) {
+QStringList Rows(QSqlQueryModel* model) {
     QStringList rows;
-    for (int r = from; r < model->rowCount() || model->canFetchMore(); ++r) {
+    for (int r = 0; r < model->rowCount() || model->canFetchMore(); ++r) {
         if (r >= model->rowCount())
             model->fetchMore();
         QStringList fields;
@@ -44,39 +124,44 @@ struct PagingTest : ::testing::TestWithParam<db::Dialect> {
 } // namespace
 
 TEST_P(PagingTest, PagesShowTheWholeResultInItsOrderAndComeBackAfterTheyWent) {
-    // More rows than the pages kept; points in three runs that cross page
-    // boundaries, names equal but for letter case and Ё within each run.
-    const int players = db::PagedModel::PageRows * (db::PagedModel::KeptPages + 2) + 7;
-    folder.Exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n "
-                               "WHERE i < %1) INSERT INTO PLAYERS SELECT i, CASE i % 3 WHEN 0 "
-                               "THEN 'ёж' WHEN 1 THEN 'Еж' ELSE 'еЖ' END || (i % 50) || '-' || i, "
-                               "i % 3 FROM n")
-                    .arg(players + 1));
+    Club club(folder);
+    club.Fill(Players);
     folder.Exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                "WHERE i < %1) INSERT INTO GAMES SELECT i, 'd', 2 + i % 7, 3, 1, 1 "
                                "FROM n")
-                    .arg(players));
+                    .arg(Players));
+    QStringList opponents; // of the first player by name: 3 points or more
+    const QString someone = club.ByName().at(0).section('|', 1, 1);
+    for (const QString& row : club.Ratings())
+        if (row.section('|', 2).toInt() >= 3 && row.section('|', 1, 1) != someone)
+            opponents << row;
     const struct {
         const char* view;
         db::Statement statement;
+        QStringList expected; // empty: the statement read as one result
         int rows;
     } cases[] = {
-        {"ratings", sql::Ratings(), players},
-        {"all games", sql::AllGames(), players},
-        {"one player's games", sql::PlayerGames("3"), players},
-        {"a player's few games", sql::PlayerGames("4"), players / 7 + 1},
+        {"ratings", sql::Ratings(), club.Ratings(), Players},
+        {"players by name", sql::PlayersByName(), club.ByName(), Players + 1},
+        {"opponents", sql::Opponents(someone), opponents, int(opponents.size())},
+        {"all games", sql::AllGames(), {}, Players},
+        {"one player's games", sql::PlayerGames("3"), {}, Players},
+        {"a player's few games", sql::PlayerGames("4"), {}, Players / 7 + 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.view);
         const QStringList whole = Whole(c.statement);
         ASSERT_EQ(whole.size(), c.rows);
+        if (!c.expected.isEmpty()) {
+            EXPECT_TRUE(Same(whole, c.expected)) << "the statement's own order";
+        }
         db::TQuery& view = dm.IBGames;
         view.SetSQL(c.statement);
         view.Open();
-        EXPECT_LE(view.Model()->rowCount(), db::PagedModel::PageRows);
-        EXPECT_EQ(Rows(view.Model()), whole);
+        EXPECT_LE(view.Model()->rowCount(), Page);
+        EXPECT_TRUE(Same(Rows(view.Model()), whole));
         // The first pages went long ago: read again, through the model and the cursor.
-        EXPECT_EQ(Rows(view.Model()).mid(0, 3), whole.mid(0, 3));
+        EXPECT_TRUE(Same(Rows(view.Model()).mid(0, 3), whole.mid(0, 3)));
         view.MoveTo(1);
         EXPECT_EQ(view.FieldAsString(view.Model()->headerData(0, Qt::Horizontal).toString()),
                   whole[1].section('|', 0, 0));
