@@ -102,6 +102,12 @@ class ClubFolder {
         }
         database.commit();
     }
+    void Remove(const QString& name) {
+        QSqlQuery remove(Connection());
+        remove.prepare(QStringLiteral("DELETE FROM PLAYERS WHERE P_NAME = ?"));
+        remove.addBindValue(name);
+        EXPECT_TRUE(remove.exec());
+    }
     const std::vector<Player>& All() const { return players_; }
 
   private:
@@ -157,6 +163,48 @@ TEST_P(PlayerLists, ReadFurtherPagesAsTheUserScrolls) {
         if (p.points >= 3 && p.name != chosen)
             opponents.push_back(p);
     EXPECT_EQ(Items(second), Listed(opponents, true).join(',').toStdString());
+}
+
+using PlayerListReadAgain = DialogWithClub;
+
+TEST_F(PlayerListReadAgain, ShowsEveryNameOnceAndKeepsTheChoice) {
+    QComboBox* first = Form2->ComboBox1;
+    Press(first, Qt::Key_End);
+    const int chosenRow = Page + 40;
+    const QString chosen = first->itemText(chosenRow);
+    ASSERT_TRUE(apptest::Pick(first, chosen));
+    // The popup scrolled from the choice to the end: the first pages go.
+    for (int i = chosenRow; i < first->count(); ++i)
+        first->itemText(i);
+
+    club.Add({{QStringLiteral("Аарон"), 0}}); // first by name: every other name one down
+    // Back at the top, the first page reads otherwise: the list is read again.
+    ASSERT_TRUE(apptest::WaitFor([&] { return !first->itemText(1).isEmpty(); }, 10000));
+    std::vector<Player> everyone = club.All();
+    everyone.push_back({QStringLiteral("Computer"), 0});
+    EXPECT_EQ(Items(first), Listed(everyone, false).join(',').toStdString());
+    EXPECT_EQ(first->currentText(), chosen);
+    EXPECT_EQ(first->currentIndex(), chosenRow + 1);
+}
+
+TEST_F(PlayerListReadAgain, AChoiceRemovedMeanwhileStaysChosen) {
+    club.Add({{QStringLiteral("Zoe"), 0}}); // Latin after Cyrillic: the last name
+    QComboBox* first = Form2->ComboBox1;
+    Press(first, Qt::Key_End);
+    const int last = first->count() - 1;
+    const QString chosen = first->itemText(last);
+    ASSERT_EQ(chosen.toStdString(), "Zoe");
+    ASSERT_TRUE(apptest::Pick(first, chosen));
+    // The popup scrolled back to the top: the last pages go.
+    for (int i = last; i > 0; --i)
+        first->itemText(i);
+
+    club.Remove(chosen); // by another launcher: the list is one row shorter
+    // At the end again, the last page reads otherwise: the list is read again
+    // and loses its last row, the one the box stood on.
+    ASSERT_TRUE(apptest::WaitFor(
+        [&] { return !first->itemText(last - 1).isEmpty() && first->count() == last; }, 10000));
+    EXPECT_EQ(first->currentText(), chosen) << "another player is never chosen instead";
 }
 
 INSTANTIATE_TEST_SUITE_P(

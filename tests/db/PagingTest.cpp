@@ -1,15 +1,19 @@
 // Views read in pages: every row once, in the order of the whole result,
 // across page boundaries inside runs of equal points, and again after their
-// pages were let go.
+// pages were let go, also when another launcher added, removed or moved rows
+// meanwhile.
 #include "RatingsFolder.h"
 #include "common/NameOrder.h"
 #include "db/PagedModel.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
 
+#include <QSignalSpy>
 #include <QSqlQueryModel>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace sql = db::sql;
 
@@ -54,6 +58,19 @@ struct Club {
         folder.AddPlayer(int(player.code), player.name, int(player.points));
         players.push_back(player);
     }
+    void Remove(qint64 code) {
+        folder.Exec(QStringLiteral("DELETE FROM PLAYERS WHERE P_CODE = %1").arg(code));
+        std::erase_if(players, [&](const Player& p) { return p.code == code; });
+    }
+    void SetPoints(qint64 code, qint64 points) {
+        folder.Exec(QStringLiteral("UPDATE PLAYERS SET P_POINTS = %1 WHERE P_CODE = %2")
+                        .arg(points)
+                        .arg(code));
+        for (Player& p : players)
+            if (p.code == code)
+                p.points = points;
+    }
+
     std::vector<Player> ByPoints() const {
         std::vector<Player> sorted = players;
         std::sort(sorted.begin(), sorted.end(), [](const Player& a, const Player& b) {
@@ -80,6 +97,11 @@ struct Club {
             rows << p.Row();
         return rows;
     }
+    // The code of the player at this place of the ratings (negative: from the end).
+    qint64 At(int place) const {
+        const std::vector<Player> sorted = ByPoints();
+        return sorted.at(size_t(place < 0 ? int(sorted.size()) + place : place)).code;
+    }
 };
 
 // The same rows in the same order, or where they first part.
@@ -93,18 +115,46 @@ struct Club {
     return ::testing::AssertionSuccess();
 }
 
-// Every row of a model as a view reads it: fetching while there is more.
-QStringList Rows(QSqlQueryModel* model) {
-    QStringList rows;
-    for (int r = 0; r < model->rowCount() || model->canFetchMore(); ++r) {
-        if (r >= model->rowCount())
-            model->fetchMore();
-        QStringList fields;
-        for (int c = 0; c < model->columnCount(); ++c)
-            fields << model->index(r, c).data().toString();
-        rows << fields.join('|');
+// A model's row as a view shows it; empty when it cannot show it yet.
+QString RowText(QAbstractItemModel* model, int row) {
+    QStringList fields;
+    for (int c = 0; c < model->columnCount(); ++c)
+        fields << model->index(row, c).data().toString();
+    return model->index(row, 0).data().isValid() ? fields.join('|') : QString();
+}
+
+// Every row of a model as a view reads it from the top: fetching while there
+// is more, and from the top again when the model read its rows again.
+QStringList Rows(QAbstractItemModel* model) {
+    QSignalSpy refreshed(model, &QAbstractItemModel::dataChanged);
+    for (int pass = 0; pass < 3; ++pass) {
+        QStringList rows;
+        for (int r = 0; r < model->rowCount() || model->canFetchMore(QModelIndex()); ++r) {
+            if (r >= model->rowCount())
+                model->fetchMore(QModelIndex());
+            const QString row = RowText(model, r);
+            if (refreshed.count() > 0 || (row.isEmpty() && refreshed.wait(10000)))
+                break;
+            rows << row;
+        }
+        if (refreshed.count() == 0)
+            return rows;
+        refreshed.clear();
     }
-    return rows;
+    ADD_FAILURE() << "the rows kept changing";
+    return {};
+}
+
+// Scrolls from the last row up to the first, as the user drags a grid back
+// to its top, waiting for a row the model cannot show yet.
+void ScrollBack(QAbstractItemModel* model) {
+    QSignalSpy refreshed(model, &QAbstractItemModel::dataChanged);
+    for (int r = model->rowCount() - 1; r >= 0; --r) {
+        if (RowText(model, r).isEmpty()) {
+            ASSERT_TRUE(refreshed.wait(10000)) << "row " << r << " never shown";
+            r = std::min(r + 1, model->rowCount());
+        }
+    }
 }
 
 struct PagingTest : ::testing::TestWithParam<db::Dialect> {
@@ -172,3 +222,88 @@ TEST_P(PagingTest, PagesShowTheWholeResultInItsOrderAndComeBackAfterTheyWent) {
 INSTANTIATE_TEST_SUITE_P(Engines, PagingTest,
                          ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
                          EngineName);
+
+namespace {
+
+struct Change {
+    const char* name;
+    std::function<void(Club&)> apply;
+    // Touches the first pages, which are read again on the way back to the
+    // top: the list shown then is the new one. Otherwise it may still be the
+    // old one (the pages kept are not read again), but never a mix.
+    bool seenOnTheWayBack;
+};
+
+void PrintTo(const Change& change, std::ostream* out) {
+    *out << change.name;
+}
+
+struct PagingChanges : ::testing::TestWithParam<std::tuple<db::Dialect, Change>> {
+    RatingsFolder folder{true, std::get<0>(GetParam())};
+    db::TDModule dm{folder.Path(), 0};
+    Club club{folder};
+};
+
+} // namespace
+
+TEST_P(PagingChanges, EveryRowOnceInOrderAfterScrollingAwayAndBack) {
+    const Change& change = std::get<1>(GetParam());
+    club.Fill(Players);
+    db::TQuery& view = dm.IBPlayers;
+    view.SetSQL(sql::Ratings());
+    view.Open();
+    QSqlQueryModel* model = view.Model();
+    const QStringList before = club.Ratings();
+    ASSERT_TRUE(Same(Rows(model), before)) << "scrolled to the end";
+
+    change.apply(club);
+    const QStringList after = club.Ratings();
+    ASSERT_NE(after, before);
+    ScrollBack(model);
+    const QStringList shown = Rows(model);
+    if (change.seenOnTheWayBack) {
+        EXPECT_TRUE(Same(shown, after));
+    } else {
+        EXPECT_TRUE(Same(shown, before) || Same(shown, after)) << Same(shown, after).message();
+    }
+    // The cursor reads the same list.
+    view.MoveTo(Page + 1);
+    EXPECT_EQ(view.FieldAsString("P_NAME"), shown.value(Page + 1).section('|', 1, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, PagingChanges,
+    ::testing::
+        Combine(
+            ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
+            ::testing::Values(
+                Change{"NewTopPlayer",
+                       [](Club& c) {
+                           c.Add({Players + 2, "Аарон", 100});
+                       },
+                       true},
+                Change{"NewLastPlayer",
+                       [](Club& c) {
+                           c.Add({Players + 2, "Яна", 0});
+                       },
+                       false},
+                Change{"FirstPageRowRemoved", [](Club& c) { c.Remove(c.At(3)); }, true},
+                Change{"LastPageRowRemoved", [](Club& c) { c.Remove(c.At(-3)); }, false},
+                Change{"LastMovesToTheTop", [](Club& c) { c.SetPoints(c.At(-1), 100); }, true},
+                Change{"TopDropsToTheLastRun", [](Club& c) { c.SetPoints(c.At(0), 0); }, true},
+                // One row leaves the first page and one from a page kept all
+                // along comes in: the first page still ends with the same row
+                // and holds as many.
+                Change{
+                    "TopAndMiddleChangePlaces",
+                    [](Club& c) {
+                        const qint64 top = c.At(0);
+                        const qint64 middle = c.At(5 * Page + 10);
+                        c.SetPoints(top, 0);
+                        c.SetPoints(middle, 100);
+                    },
+                    true})),
+    [](const auto& info) {
+        return EngineName({std::get<0>(info.param), info.index}) + "_" +
+               std::get<1>(info.param).name;
+    });
