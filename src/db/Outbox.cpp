@@ -3,9 +3,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStringList>
 #include <QUuid>
 #include <fcntl.h>
@@ -15,8 +15,13 @@ namespace db {
 namespace {
 
 constexpr char Suffix[] = ".result";
+constexpr char PartSuffix[] = ".part"; // being written: not in the queue yet
 constexpr qint64 MaxEntryBytes = 8 * 1024 * 1024;
 const QString StampFormat = QStringLiteral("yyyyMMdd'T'HHmmsszzz");
+
+bool SyncFile(int descriptor) {
+    return ::fsync(descriptor) == 0;
+}
 
 // A rename is durable once the folder that holds it is on disk.
 void SyncFolder(const QString& folder) {
@@ -54,13 +59,52 @@ std::optional<PendingResult> FromJson(const QJsonObject& o) {
 
 } // namespace
 
-Outbox::Outbox(const QString& programFolder) : folder_(programFolder + "/Data/Outbox") {}
+DiskSync SystemDiskSync() {
+    return {SyncFile, SyncFolder};
+}
 
-bool Outbox::Put(const PendingResult& result, QString& error) {
+Outbox::Outbox(const QString& programFolder, DiskSync sync)
+    : folder_(programFolder + "/Data/Outbox"), sync_(std::move(sync)) {}
+
+bool Outbox::MakeFolder(QString& error) {
+    if (QFileInfo(folder_).isDir())
+        return true;
     if (!QDir().mkpath(folder_)) {
         error = QStringLiteral("cannot make %1").arg(folder_);
         return false;
     }
+    // A new folder survives a power cut once the folder holding it is on disk.
+    sync_.folder(QFileInfo(folder_).absolutePath());
+    return true;
+}
+
+bool Outbox::WriteEntry(const QString& name, const QByteArray& bytes, QString& error) {
+    // Written whole and put on disk under a name the queue does not list, then
+    // renamed into it: a result is in the queue complete or not at all.
+    const QString path = folder_ + '/' + name;
+    QFile part(path + PartSuffix);
+    // Unbuffered, so that a short write (a full disk or quota) is seen at once.
+    const bool written = part.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                         part.write(bytes) == bytes.size();
+    if (!written || !sync_.file(int(part.handle()))) {
+        error = written ? QStringLiteral("cannot put %1 on disk").arg(part.fileName())
+                        : part.errorString();
+        part.remove();
+        return false;
+    }
+    part.close();
+    if (!part.rename(path)) {
+        error = part.errorString();
+        part.remove();
+        return false;
+    }
+    sync_.folder(folder_);
+    return true;
+}
+
+bool Outbox::Put(const PendingResult& result, QString& error) {
+    if (!MakeFolder(error))
+        return false;
     // The time the result was put, to the millisecond, orders the files; one
     // put in the same millisecond as the newest goes after it all the same.
     QDateTime stamp = QDateTime::currentDateTimeUtc();
@@ -73,16 +117,7 @@ bool Outbox::Put(const PendingResult& result, QString& error) {
     }
     const QString name = stamp.toString(StampFormat) + '-' +
                          QUuid::createUuid().toString(QUuid::WithoutBraces) + Suffix;
-    QSaveFile file(folder_ + '/' + name);
-    const QByteArray bytes = QJsonDocument(ToJson(result)).toJson();
-    // Unbuffered, so that a short write (a full disk or quota) is seen before the commit.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    SyncFolder(folder_);
-    return true;
+    return WriteEntry(name, QJsonDocument(ToJson(result)).toJson(), error);
 }
 
 std::vector<Outbox::Entry> Outbox::Pending(QStringList* reasons) const {
@@ -102,12 +137,12 @@ std::vector<Outbox::Entry> Outbox::Pending(QStringList* reasons) const {
 
 void Outbox::Remove(const Entry& entry) {
     QFile::remove(entry.file);
-    SyncFolder(folder_);
+    sync_.folder(folder_);
 }
 
 void Outbox::SetAside(const Entry& entry) {
     QFile::rename(entry.file, entry.file + QStringLiteral(".failed"));
-    SyncFolder(folder_);
+    sync_.folder(folder_);
 }
 
 } // namespace db

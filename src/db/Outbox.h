@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -22,11 +23,23 @@ struct PendingResult {
     QString recordText; // the game's record, or empty
 };
 
+/*! How the outbox puts its writes on disk before it counts on them. */
+struct DiskSync {
+    /*! Makes the data written to an open file durable; false when the system
+        could not (the data may be lost at a power cut). */
+    std::function<bool(int descriptor)> file;
+    /*! Makes a folder's entries durable: names renamed into it, made or removed. */
+    std::function<void(const QString& folder)> folder;
+};
+
+/*! fsync on the file and on the folder. */
+DiskSync SystemDiskSync();
+
 /*! Data/Outbox below a program folder: one file a result, named so that
     they sort in the order they were put. */
 class Outbox {
   public:
-    explicit Outbox(const QString& programFolder);
+    explicit Outbox(const QString& programFolder, DiskSync sync = SystemDiskSync());
 
     /*! Keeps a result, atomically and durably. False and a reason when the
         folder or file cannot be written. */
@@ -47,7 +60,11 @@ class Outbox {
     void SetAside(const Entry& entry);
 
   private:
+    bool MakeFolder(QString& error);
+    bool WriteEntry(const QString& name, const QByteArray& bytes, QString& error);
+
     QString folder_;
+    DiskSync sync_;
 };
 
 } // namespace db

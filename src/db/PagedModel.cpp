@@ -2,9 +2,18 @@
 
 #include "db/ServerWatch.h"
 
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QIODevice>
+#include <QTimer>
 #include <algorithm>
 
 namespace db {
+
+namespace {
+// How soon a refresh due during a step that waits on the server is tried again.
+constexpr int BusyRetryMs = 50;
+} // namespace
 
 void PagedModel::SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFields,
                           PageReader reader) {
@@ -15,12 +24,13 @@ void PagedModel::SetPages(const QSqlRecord& fields, Rows first, QList<int> keyFi
     reader_ = std::move(reader);
     kept_.clear();
     recent_.clear();
-    pageEnds_.clear();
+    marks_.clear();
+    changed_ = false;
     failure_.clear();
     rows_ = int(first.size());
     ended_ = rows_ < PageRows;
     if (!first.empty())
-        pageEnds_.push_back(KeyOf(first.back()));
+        marks_.push_back(MarkOf(first));
     Keep(0, std::move(first));
     endResetModel();
 }
@@ -33,7 +43,8 @@ std::unique_ptr<PagedModel> PagedModel::Copy() const {
     copy->reader_ = reader_;
     copy->rows_ = rows_;
     copy->ended_ = ended_;
-    copy->pageEnds_ = pageEnds_;
+    copy->marks_ = marks_;
+    copy->changed_ = changed_;
     copy->kept_ = kept_;
     copy->recent_ = recent_;
     copy->failure_ = failure_;
@@ -60,18 +71,19 @@ void PagedModel::clear() {
     reader_ = nullptr;
     kept_.clear();
     recent_.clear();
-    pageEnds_.clear();
+    marks_.clear();
+    changed_ = false;
     rows_ = 0;
     endResetModel();
 }
 
-PagedModel::Rows PagedModel::Read(const QVariantList* after) const {
+std::optional<PagedModel::Rows> PagedModel::Read(const QVariantList* after) const {
     // Called from views, which must not see exceptions: the query reports it.
     try {
         return reader_(after);
     } catch (const std::exception& error) {
         failure_ = error.what();
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -80,6 +92,15 @@ QVariantList PagedModel::KeyOf(const QVariantList& row) const {
     for (int field : keyFields_)
         key << row.value(field);
     return key;
+}
+
+PagedModel::PageMark PagedModel::MarkOf(const Rows& rows) const {
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    for (const QVariantList& row : rows)
+        stream << row;
+    return {rows.empty() ? QVariantList() : KeyOf(rows.back()),
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1)};
 }
 
 void PagedModel::Keep(size_t page, Rows rows) const {
@@ -98,12 +119,10 @@ const QVariantList* PagedModel::Row(int row) const {
     const size_t page = size_t(row / PageRows);
     auto found = kept_.find(page);
     if (found == kept_.end()) {
-        // The connection is busy with a step: the row shows once it is done.
-        if (ServerCallRunning())
+        // The connection is busy with a step, or the rows shown are due to be
+        // read again: the row shows once that is done.
+        if (ServerCallRunning() || changed_ || !ReadAgain(page))
             return nullptr;
-        // Read again from the end of the page before; rows another launcher
-        // added or removed meanwhile may shift this page's rows.
-        Keep(page, Read(page == 0 ? nullptr : &pageEnds_[page - 1]));
         found = kept_.find(page);
     } else if (recent_.back() != page) {
         recent_.erase(std::remove(recent_.begin(), recent_.end(), page), recent_.end());
@@ -113,13 +132,106 @@ const QVariantList* PagedModel::Row(int row) const {
     return index < found->second.size() ? &found->second[index] : nullptr;
 }
 
-QSqlRecord PagedModel::RecordAt(int row) const {
+bool PagedModel::ReadAgain(size_t page) const {
+    // From the end of the page before, as it was read. Rows another launcher
+    // added, removed or moved meanwhile may have changed the page: shown
+    // beside the pages kept it would then repeat a row or miss one.
+    std::optional<Rows> rows = Read(page == 0 ? nullptr : &marks_[page - 1].end);
+    if (!rows) {
+        Keep(page, {}); // its rows stop there, as Failure() tells
+        return true;
+    }
+    const size_t shown = size_t(std::min(rows_ - int(page) * PageRows, PageRows));
+    // A last page may have gained rows after its end: they stay unshown, as
+    // they would had the page never gone.
+    if (rows->size() > shown)
+        rows->resize(shown);
+    if (rows->size() < shown || MarkOf(*rows).digest != marks_[page].digest) {
+        changed_ = true;
+        return false;
+    }
+    Keep(page, std::move(*rows));
+    return true;
+}
+
+void PagedModel::RefreshLater() const {
+    if (refreshPosted_)
+        return;
+    refreshPosted_ = true;
+    // Views ask for rows while they paint, when rows must not come and go:
+    // they are read again right after.
+    auto* self = const_cast<PagedModel*>(this);
+    QTimer::singleShot(ServerCallRunning() ? BusyRetryMs : 0, self, [self] {
+        self->refreshPosted_ = false;
+        if (!self->changed_)
+            return;
+        if (ServerCallRunning())
+            self->RefreshLater();
+        else
+            self->Refresh();
+    });
+}
+
+void PagedModel::Refresh() {
+    if (!paged_)
+        return;
+    changed_ = false;
+    failure_.clear();
+    // As many pages as were read, or to the end; the pages kept stay kept.
+    const size_t pages = std::max<size_t>(marks_.size(), 1);
+    std::vector<PageMark> marks;
+    std::map<size_t, Rows> kept;
+    int rows = 0;
+    bool ended = false;
+    for (size_t page = 0; page < pages && !ended; ++page) {
+        std::optional<Rows> read = Read(page == 0 ? nullptr : &marks.back().end);
+        ended = !read || int(read->size()) < PageRows;
+        if (!read || read->empty())
+            break;
+        rows += int(read->size());
+        marks.push_back(MarkOf(*read));
+        if (kept_.count(page) != 0)
+            kept[page] = std::move(*read);
+    }
+    auto adopt = [&] {
+        marks_ = std::move(marks);
+        rows_ = rows;
+        ended_ = ended;
+        const std::vector<size_t> recent = std::move(recent_);
+        kept_.clear();
+        recent_.clear();
+        for (size_t page : recent)
+            if (auto found = kept.find(page); found != kept.end())
+                Keep(page, std::move(found->second));
+    };
+    const int before = rows_;
+    if (rows < before) {
+        beginRemoveRows(QModelIndex(), rows, before - 1);
+        adopt();
+        endRemoveRows();
+    } else if (rows > before) {
+        beginInsertRows(QModelIndex(), before, rows - 1);
+        adopt();
+        endInsertRows();
+    } else {
+        adopt();
+    }
+    if (rows > 0)
+        emit dataChanged(index(0, 0), index(rows - 1, fields_.count() - 1));
+}
+
+QSqlRecord PagedModel::RecordAt(int row) {
     if (!paged_)
         return record(row);
-    QSqlRecord record = fields_;
     const QVariantList* values = Row(row);
+    // A step asks, not a paint: the rows shown can be read again at once.
+    if (values == nullptr && changed_ && !ServerCallRunning()) {
+        Refresh();
+        values = Row(row);
+    }
     if (values == nullptr)
         return QSqlRecord();
+    QSqlRecord record = fields_;
     for (int i = 0; i < record.count(); ++i)
         record.setValue(i, values->value(i));
     return record;
@@ -139,6 +251,8 @@ QVariant PagedModel::data(const QModelIndex& item, int role) const {
     if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
     const QVariantList* values = Row(item.row());
+    if (values == nullptr && changed_)
+        RefreshLater();
     return values ? values->value(item.column()) : QVariant();
 }
 
@@ -154,7 +268,8 @@ QVariant PagedModel::headerData(int section, Qt::Orientation orientation, int ro
 bool PagedModel::canFetchMore(const QModelIndex& parent) const {
     if (ServerCallRunning())
         return false;
-    return !paged_ ? QSqlQueryModel::canFetchMore(parent) : !parent.isValid() && !ended_;
+    return !paged_ ? QSqlQueryModel::canFetchMore(parent)
+                   : !parent.isValid() && (changed_ || !ended_);
 }
 
 void PagedModel::fetchMore(const QModelIndex& parent) {
@@ -162,17 +277,24 @@ void PagedModel::fetchMore(const QModelIndex& parent) {
         QSqlQueryModel::fetchMore(parent);
         return;
     }
-    if (parent.isValid() || ended_)
+    if (parent.isValid())
         return;
-    Rows rows = Read(&pageEnds_.back());
-    ended_ = int(rows.size()) < PageRows || !failure_.empty();
-    if (rows.empty())
+    // The rows shown first, when they are due to be read again.
+    if (changed_) {
+        Refresh();
         return;
-    const size_t page = pageEnds_.size();
-    const int count = int(rows.size());
-    pageEnds_.push_back(KeyOf(rows.back()));
+    }
+    if (ended_ || marks_.empty())
+        return;
+    std::optional<Rows> rows = Read(&marks_.back().end);
+    ended_ = !rows || int(rows->size()) < PageRows;
+    if (!rows || rows->empty())
+        return;
+    const size_t page = marks_.size();
+    const int count = int(rows->size());
+    marks_.push_back(MarkOf(*rows));
     beginInsertRows(QModelIndex(), rows_, rows_ + count - 1);
-    Keep(page, std::move(rows));
+    Keep(page, std::move(*rows));
     rows_ += count;
     endInsertRows();
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,17 @@ class PagedModel : public QSqlQueryModel {
     /*! Why reading a page failed (rows then stop there); empty when none did. */
     const std::string& Failure() const { return failure_; }
 
-    /*! A row's fields (reading its page again if it went); empty past the
-        rows read. Throws DbError. */
-    QSqlRecord RecordAt(int row) const;
+    /*! A row's fields (reading its page again if it went, and the rows shown
+        when that page changed meanwhile); empty past the rows read. */
+    QSqlRecord RecordAt(int row);
+
+    /*! Reads the rows shown again from the first page, as many as before
+        where there still are as many: done when a page read again was no
+        longer what it had been (rows another launcher added, removed or
+        moved), so that every row shows once, in order. Rows keep their
+        numbers: the rows gained or lost come and go at the end, every row
+        reports a change of data, views keep their place. */
+    void Refresh();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -51,18 +60,31 @@ class PagedModel : public QSqlQueryModel {
     void clear() override;
 
   private:
+    // What a page held when it was read: its last row's key values, which
+    // start the next page, and a digest of its rows, which tells whether it
+    // reads the same again.
+    struct PageMark {
+        QVariantList end;
+        QByteArray digest;
+    };
+
     const QVariantList* Row(int row) const;
-    Rows Read(const QVariantList* after) const;
+    bool ReadAgain(size_t page) const;
+    void RefreshLater() const;
+    std::optional<Rows> Read(const QVariantList* after) const;
     QVariantList KeyOf(const QVariantList& row) const;
+    PageMark MarkOf(const Rows& rows) const;
     void Keep(size_t page, Rows rows) const;
 
     bool paged_ = false;
     QSqlRecord fields_;
     QList<int> keyFields_;
     PageReader reader_;
-    int rows_ = 0;                       // rows read so far
-    bool ended_ = false;                 // the last page read was short
-    std::vector<QVariantList> pageEnds_; // key values of each page's last row
+    int rows_ = 0;                 // rows read so far
+    bool ended_ = false;           // the last page read was short
+    std::vector<PageMark> marks_;  // of each page read
+    mutable bool changed_ = false; // a page read again differs: Refresh is due
+    mutable bool refreshPosted_ = false;
     mutable std::map<size_t, Rows> kept_;
     mutable std::vector<size_t> recent_; // kept pages, most recently used last
     mutable std::string failure_;

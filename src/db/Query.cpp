@@ -207,10 +207,11 @@ void TQuery::MoveTo(int row) {
 QVariant TQuery::FieldValue(const QString& name) const {
     if (!active_)
         throw DbError("query is closed: " + statement_.Text(dialect_).toStdString());
-    if (!FetchUpTo(row_))
-        throw DbError("no current row: " + statement_.Text(dialect_).toStdString());
-    const QSqlRecord record = model_->RecordAt(row_);
+    // Empty as well when the rows, read again meanwhile, no longer reach the row.
+    const QSqlRecord record = FetchUpTo(row_) ? model_->RecordAt(row_) : QSqlRecord();
     CheckRows();
+    if (record.isEmpty())
+        throw DbError("no current row: " + statement_.Text(dialect_).toStdString());
     for (int i = 0; i < record.count(); ++i)
         if (record.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
             return record.value(i);

@@ -13,8 +13,10 @@ PlayerList::PlayerList(QComboBox* box, QString computer)
     box->setModel(this);
     box->installEventFilter(this);
     connect(box, &QComboBox::currentIndexChanged, this, [this](int row) {
-        chosenText_.clear();
-        chosenText_ = data(index(row), Qt::DisplayRole).toString();
+        if (!keepChoice_) {
+            chosenText_.clear();
+            chosenText_ = data(index(row), Qt::DisplayRole).toString();
+        }
         chosenRow_ = row;
     });
 }
@@ -45,6 +47,22 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
                 beginInsertRows(QModelIndex(), first + 1, last + 1);
             });
     connect(rows.get(), &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
+    // Rows read again (another launcher changed them) come as rows lost or
+    // gained at the end and every row changed.
+    connect(rows.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                keepChoice_ = true;
+                beginRemoveRows(QModelIndex(), first + 1, last + 1);
+            });
+    connect(rows.get(), &QAbstractItemModel::rowsRemoved, this, [this] {
+        endRemoveRows();
+        keepChoice_ = false;
+    });
+    connect(rows.get(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                emit dataChanged(index(from.row() + 1), index(to.row() + 1));
+                FollowChoice();
+            });
     const int count = rows->rowCount();
     if (count == 0) {
         rows_ = std::move(rows);
@@ -53,6 +71,19 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
     beginInsertRows(QModelIndex(), 1, count);
     rows_ = std::move(rows);
     endInsertRows();
+}
+
+void PlayerList::FollowChoice() {
+    // The chosen name may stand elsewhere now: the box moves to it, so that
+    // it shows once. A name gone meanwhile stays chosen where it was.
+    if (chosenRow_ <= 0 || chosenText_.isEmpty() ||
+        rows_->index(chosenRow_ - 1, column_).data().toString() == chosenText_)
+        return;
+    const QModelIndexList found =
+        rows_->match(rows_->index(0, column_), Qt::DisplayRole, chosenText_, 1,
+                     Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!found.isEmpty())
+        box_->setCurrentIndex(found.first().row() + 1);
 }
 
 int PlayerList::rowCount(const QModelIndex& parent) const {

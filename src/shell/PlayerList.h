@@ -33,15 +33,18 @@ class PlayerList : public QAbstractListModel {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void FollowChoice();
+
     QComboBox* box_;
     QString computer_;
     bool filled_ = false; // "Компьютер" is listed
     std::unique_ptr<db::PagedModel> rows_;
     int column_ = -1;
-    // The chosen item's text as it was read: a page read again later may
-    // have shifted under rows another launcher added or removed.
+    // The chosen item's text as it was read: rows read again after another
+    // launcher changed them may hold another name on its row.
     int chosenRow_ = 0;
     QString chosenText_;
+    bool keepChoice_ = false; // rows go: the box's move to another row is not the user's
 };
 
 } // namespace shell

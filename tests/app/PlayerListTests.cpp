@@ -2,6 +2,7 @@
 // further pages as the user scrolls, steps past the end or jumps to it.
 #include "WholeGame.h"
 
+#include "common/NameOrder.h"
 #include "db/PagedModel.h"
 #include "game/GamePorts.h"
 #include "shell/StartUp.h"
@@ -13,18 +14,40 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr int Page = db::PagedModel::PageRows;
-constexpr int Players = 2 * Page + 10; // three pages
+// More pages than the lists keep at once.
+constexpr int Players = Page * (db::PagedModel::KeptPages + 2) + 10;
 
-// Letter case alternates: the order ignores it, so pages must too.
-QString Name(int n) {
-    return (n % 2 ? QStringLiteral("игрок") : QStringLiteral("Игрок")) +
-           QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+struct Player {
+    QString name;
+    int points;
+};
+
+// Spelling and points vary apart: each run of equal points holds names that
+// differ by letter case and by Ё against Е, in an order binary comparison
+// would get wrong.
+Player Generated(int n) {
+    static const QStringList spellings{"игрок", "Ёлка", "Игрок", "елка"};
+    return {spellings[(n / 3) % 4] + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')),
+            (n % 3) * 3};
+}
+
+// "Компьютер", then the names of these players in the lists' order.
+QStringList Listed(std::vector<Player> players, bool byPoints) {
+    std::sort(players.begin(), players.end(), [&](const Player& a, const Player& b) {
+        return byPoints && a.points != b.points ? a.points > b.points
+                                                : nameorder::Before(a.name, b.name);
+    });
+    QStringList names{game::ComputerName};
+    for (const Player& p : players)
+        names << p.name;
+    return names;
 }
 
 std::string Items(const QComboBox* box) {
@@ -53,33 +76,66 @@ struct ScrollCase {
     int rowsAfter; // read after one such step from the first page
 };
 
-class PlayerLists : public ::testing::TestWithParam<ScrollCase> {
-  protected:
-    void SetUp() override {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fill");
-        database.setDatabaseName(folder.DatabasePath());
-        ASSERT_TRUE(database.open());
+// A program folder whose database holds the generated players, written by
+// a connection of the test's own (another launcher, to the program).
+class ClubFolder {
+  public:
+    ClubFolder() {
+        std::vector<Player> players;
+        for (int n = 1; n <= Players; ++n)
+            players.push_back(Generated(n));
+        Add(players);
+    }
+    ~ClubFolder() { QSqlDatabase::removeDatabase(QStringLiteral("club")); }
+
+    void Add(const std::vector<Player>& players) {
+        QSqlDatabase database = Connection();
         database.transaction();
         QSqlQuery insert(database);
         insert.prepare(QStringLiteral("INSERT INTO PLAYERS VALUES (?, ?, ?)"));
-        // Players with an even number hold 5 points, the others 0.
-        for (int n = 1; n <= Players; ++n) {
-            insert.addBindValue(n + 1);
-            insert.addBindValue(Name(n));
-            insert.addBindValue(n % 2 ? 0 : 5);
-            ASSERT_TRUE(insert.exec());
+        for (const Player& p : players) {
+            insert.addBindValue(int(players_.size()) + 2);
+            insert.addBindValue(p.name);
+            insert.addBindValue(p.points);
+            EXPECT_TRUE(insert.exec());
+            players_.push_back(p);
         }
         database.commit();
-        database.close();
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    }
+    void Remove(const QString& name) {
+        QSqlQuery remove(Connection());
+        remove.prepare(QStringLiteral("DELETE FROM PLAYERS WHERE P_NAME = ?"));
+        remove.addBindValue(name);
+        EXPECT_TRUE(remove.exec());
+    }
+    const std::vector<Player>& All() const { return players_; }
+
+  private:
+    QSqlDatabase Connection() {
+        if (QSqlDatabase::contains(QStringLiteral("club")))
+            return QSqlDatabase::database(QStringLiteral("club"));
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "club");
+        database.setDatabaseName(folder_.DatabasePath());
+        EXPECT_TRUE(database.open());
+        return database;
+    }
+
+    apptest::GameFolder folder_;
+    std::vector<Player> players_;
+};
+
+class DialogWithClub : public ::testing::Test {
+  protected:
+    void SetUp() override {
         program = std::make_unique<shell::Program>();
         ASSERT_TRUE(apptest::OpenDialog());
     }
 
-    apptest::GameFolder folder;
+    ClubFolder club;
     std::unique_ptr<shell::Program> program;
 };
+
+class PlayerLists : public DialogWithClub, public ::testing::WithParamInterface<ScrollCase> {};
 
 TEST_P(PlayerLists, ReadFurtherPagesAsTheUserScrolls) {
     const ScrollCase c = GetParam();
@@ -89,31 +145,74 @@ TEST_P(PlayerLists, ReadFurtherPagesAsTheUserScrolls) {
     c.scroll(first);
     EXPECT_EQ(first->count(), 1 + c.rowsAfter);
     Press(first, Qt::Key_End);
-    QStringList expected{game::ComputerName};
-    for (int n = 1; n <= Players; ++n)
-        expected << Name(n);
-    expected << QStringLiteral("Computer");
-    EXPECT_EQ(Items(first), expected.join(',').toStdString());
+    std::vector<Player> everyone = club.All();
+    everyone.push_back({QStringLiteral("Computer"), 0});
+    EXPECT_EQ(Items(first), Listed(everyone, false).join(',').toStdString());
 
     // The second list: every other player with 3 points or more.
-    ASSERT_TRUE(apptest::Pick(first, Name(2)));
+    const QString chosen = Generated(2).name;
+    ASSERT_TRUE(apptest::Pick(first, chosen));
     QComboBox* second = Form2->ComboBox2;
     EXPECT_EQ(second->count(), 1 + Page);
     EXPECT_EQ(second->currentIndex(), 0);
     second->setCurrentIndex(second->count() - 1);
     c.scroll(second);
     Press(second, Qt::Key_End);
-    expected = QStringList{game::ComputerName};
-    for (int n = 4; n <= Players; n += 2)
-        expected << Name(n);
-    EXPECT_EQ(Items(second), expected.join(',').toStdString());
+    std::vector<Player> opponents;
+    for (const Player& p : club.All())
+        if (p.points >= 3 && p.name != chosen)
+            opponents.push_back(p);
+    EXPECT_EQ(Items(second), Listed(opponents, true).join(',').toStdString());
+}
+
+using PlayerListReadAgain = DialogWithClub;
+
+TEST_F(PlayerListReadAgain, ShowsEveryNameOnceAndKeepsTheChoice) {
+    QComboBox* first = Form2->ComboBox1;
+    Press(first, Qt::Key_End);
+    const int chosenRow = Page + 40;
+    const QString chosen = first->itemText(chosenRow);
+    ASSERT_TRUE(apptest::Pick(first, chosen));
+    // The popup scrolled from the choice to the end: the first pages go.
+    for (int i = chosenRow; i < first->count(); ++i)
+        first->itemText(i);
+
+    club.Add({{QStringLiteral("Аарон"), 0}}); // first by name: every other name one down
+    // Back at the top, the first page reads otherwise: the list is read again.
+    ASSERT_TRUE(apptest::WaitFor([&] { return !first->itemText(1).isEmpty(); }, 10000));
+    std::vector<Player> everyone = club.All();
+    everyone.push_back({QStringLiteral("Computer"), 0});
+    EXPECT_EQ(Items(first), Listed(everyone, false).join(',').toStdString());
+    EXPECT_EQ(first->currentText(), chosen);
+    EXPECT_EQ(first->currentIndex(), chosenRow + 1);
+}
+
+TEST_F(PlayerListReadAgain, AChoiceRemovedMeanwhileStaysChosen) {
+    club.Add({{QStringLiteral("Zoe"), 0}}); // Latin after Cyrillic: the last name
+    QComboBox* first = Form2->ComboBox1;
+    Press(first, Qt::Key_End);
+    const int last = first->count() - 1;
+    const QString chosen = first->itemText(last);
+    ASSERT_EQ(chosen.toStdString(), "Zoe");
+    ASSERT_TRUE(apptest::Pick(first, chosen));
+    // The popup scrolled back to the top: the last pages go.
+    for (int i = last; i > 0; --i)
+        first->itemText(i);
+
+    club.Remove(chosen); // by another launcher: the list is one row shorter
+    // At the end again, the last page reads otherwise: the list is read again
+    // and loses its last row, the one the box stood on.
+    ASSERT_TRUE(apptest::WaitFor(
+        [&] { return !first->itemText(last - 1).isEmpty() && first->count() == last; }, 10000));
+    EXPECT_EQ(first->currentText(), chosen) << "another player is never chosen instead";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, PlayerLists,
-    ::testing::Values(ScrollCase{"Down", [](QComboBox* box) { Press(box, Qt::Key_Down); }, 2 * Page},
-                      ScrollCase{"PopupScrolled", ScrollPopupToEnd, 2 * Page},
-                      ScrollCase{"End", [](QComboBox* box) { Press(box, Qt::Key_End); }, Players + 1}),
+    ::testing::Values(
+        ScrollCase{"Down", [](QComboBox* box) { Press(box, Qt::Key_Down); }, 2 * Page},
+        ScrollCase{"PopupScrolled", ScrollPopupToEnd, 2 * Page},
+        ScrollCase{"End", [](QComboBox* box) { Press(box, Qt::Key_End); }, Players + 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,9 +1,8 @@
 // The UTF-8 name order must be exactly the order of Qt's Russian collator
 // (letter case ignored) with ties broken by the exact text.
+#include "common/NameOrder.h"
 #include "db/NameCollation.h"
 
-#include <QCollator>
-#include <QLocale>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -14,13 +13,7 @@ int Sign(int value) {
 }
 
 int ReferenceOrder(const QString& a, const QString& b) {
-    static const QCollator collator = [] {
-        QCollator c{QLocale(QLocale::Russian, QLocale::Russia)};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    const int order = collator.compare(a, b);
-    return Sign(order != 0 ? order : a.compare(b, Qt::CaseSensitive));
+    return Sign(nameorder::Compare(a, b));
 }
 
 TEST(NameCollation, Utf8OrderIsTheRussianOrderWithExactTies) {
