@@ -1,6 +1,6 @@
 #include "report/History.h"
 
-#include "db/ResultRecording.h"
+#include <algorithm>
 
 namespace report {
 
@@ -12,14 +12,12 @@ History ReplayHistory(const Club& club) {
     for (const JournalGame& game : club.games) {
         qint64& winner = points[game.winner];
         qint64& loser = points[game.loser];
-        if (game.winner == club.computer) {
-            if (loser > 0)
-                --loser;
-        } else if (game.loser == club.computer) {
-            ++winner;
-        } else {
-            winner += db::PersonGain(loser);
-        }
+        // The journal's award, not one worked out again: after a clearing the
+        // replay starts from other points than the game was played at.
+        if (game.winner == club.computer)
+            loser = std::max<qint64>(0, loser - game.award);
+        else
+            winner += game.award;
         history.winnerAfter.push_back(winner);
         history.loserAfter.push_back(loser);
     }
