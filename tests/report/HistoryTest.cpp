@@ -3,7 +3,9 @@
 #include "report/History.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -78,5 +80,57 @@ INSTANTIATE_TEST_SUITE_P(
                     {{2, 25}, {3, 30}, {4, 12}}},
         HistoryCase{"NoGames", {{2, "А", 0}, {3, "Б", 7}}, {}, {{2, {}}, {3, {}}}, {{3, 7}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A big club: thousands of players, each first seen in some game, often as
+// the loser (the replay's table grows in the middle of a game), against a
+// plain replay written apart.
+TEST(HistoryReplay, ABigClubAsAPlainReplayHasIt) {
+    Club club;
+    std::mt19937 random(2026);
+    qint64 seen = 1; // codes 2 .. seen have played; 1 is the computer
+    const auto pick = [&] {
+        return random() % 3 == 0 && seen < 6000 ? ++seen : qint64(1 + random() % seen);
+    };
+    for (qint64 code = 1; code <= 40000; ++code) {
+        const qint64 winner = pick();
+        const qint64 loser = pick();
+        if (winner == loser)
+            continue;
+        const qint64 award = winner == 1 || loser == 1 ? 1 : qint64(random() % 20);
+        club.games.push_back({code, "01.01.2026", winner, loser, 1, award});
+    }
+    for (qint64 code = 2; code <= seen; ++code)
+        club.ratings.push_back({code, QString::number(code), qint64(random() % 100)});
+    ASSERT_GT(seen, 5000);
+
+    std::map<qint64, qint64> points;
+    std::vector<std::array<qint64, 2>> after;
+    for (const report::JournalGame& g : club.games) {
+        if (g.winner == club.computer)
+            points[g.loser] = std::max<qint64>(points[g.loser] - g.award, 0);
+        else
+            points[g.winner] += g.award;
+        after.push_back({points[g.winner], points[g.loser]});
+    }
+    std::map<qint64, qint64> shifts;
+    for (const report::Player& p : club.ratings)
+        if (p.points != points[p.code])
+            shifts[p.code] = p.points - points[p.code];
+
+    const auto shifted = [&](qint64 points, qint64 player) {
+        const auto shift = shifts.find(player);
+        return points + (shift == shifts.end() ? 0 : shift->second);
+    };
+
+    const report::History history = report::ReplayHistory(club);
+    ASSERT_EQ(history.winnerAfter.size(), club.games.size());
+    ASSERT_EQ(history.loserAfter.size(), club.games.size());
+    for (size_t i = 0; i < club.games.size(); ++i) {
+        const report::JournalGame& g = club.games[i];
+        ASSERT_EQ(history.winnerAfter[i], shifted(after[i][0], g.winner)) << "game " << g.code;
+        ASSERT_EQ(history.loserAfter[i], shifted(after[i][1], g.loser)) << "game " << g.code;
+    }
+    EXPECT_EQ(size_t(history.shift.size()), shifts.size());
+}
 
 } // namespace
