@@ -64,6 +64,11 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     // A record whose journal row is gone (game 3): no page, no link.
     folder.Exec(QStringLiteral("INSERT INTO GAME_RECORDS SELECT 3, NULL, R_RECORD FROM "
                                "GAME_RECORDS WHERE R_GAME = 1"));
+    // Records whose bytes are damaged: a sound length and then no zlib stream
+    // (game 4), a packed record cut short (game 5). No page, no link, not
+    // counted either.
+    AddRecordBytes(folder, 4, QByteArray::fromHex("00000040") + QByteArray(60, 'x'));
+    AddRecordBytes(folder, 5, qCompress(QByteArrayLiteral("Партия в нарды\n")).chopped(4));
     folder.Exec(QStringLiteral("COMMIT"));
 
     const QTemporaryDir out;
@@ -101,6 +106,8 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     const QString linked = "<td data-label=\"Партия\" class=\"n\"><a [^>]*>(\\d+)";
     EXPECT_EQ(Matches(first + Text(site + "/journal/2.html"), linked), QStringList({"2", "1"}))
         << "only the games with a record link to a page";
+    for (const char* page : {"/players/4.html", "/players/5.html"})
+        EXPECT_EQ(Matches(Text(site + page), linked), QStringList()) << page;
 
     // Ежов's chart: one point per game, the loser of 500 games at 0.
     const QString player = Text(site + "/players/5.html");
