@@ -43,7 +43,8 @@ QString BoardRenderer::StatusText(const BoardModel& model) {
     if (model.GameOver()) {
         if (const auto winner = model.Winner()) {
             const QString label = *winner == proc::White ? model.WhiteLabel() : model.BlackLabel();
-            return QStringLiteral("Игра окончена. Победа: %1").arg(label);
+            return QStringLiteral("Игра окончена. Победа: %1")
+                .arg(record::LabelShown(label, *winner));
         }
         return QStringLiteral("Игра окончена");
     }
@@ -120,7 +121,8 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
         const double pips = QFontMetricsF(Font(14, false)).horizontalAdvance(QStringLiteral("на доске: 15")) + 12;
         PaintText(p, label, Qt::AlignVCenter | Qt::AlignLeft,
                   p.fontMetrics().elidedText(
-                      record::LabelShown(side > 0 ? model.WhiteLabel() : model.BlackLabel()),
+                      record::LabelShown(side > 0 ? model.WhiteLabel() : model.BlackLabel(),
+                                         static_cast<proc::Side>(side)),
                       Qt::ElideRight, static_cast<int>(label.width() - pips)));
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));

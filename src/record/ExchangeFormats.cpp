@@ -24,10 +24,26 @@ QString MatDice(proc::Dice dice) {
     return QString::number(std::max(a, b)) + QString::number(std::min(a, b));
 }
 
+// A point from the mover's side as match texts number it: the bar 25, off 0.
+int MatPoint(proc::Side side, int32_t cell) {
+    if (cell == proc::BlackBar || cell == proc::WhiteBar) {
+        return 25;
+    }
+    return cell == proc::BearOff ? 0 : OwnPoint(side, cell);
+}
+
+// "25/20*": a move as GNU Backgammon writes it in match text.
+QString MatMove(const ShownMove& move) {
+    return QStringLiteral("%1/%2")
+               .arg(MatPoint(move.side, move.move.from))
+               .arg(MatPoint(move.side, move.move.to)) +
+           (move.hit ? QStringLiteral("*") : QString());
+}
+
 QString MatTurn(const Turn& turn) {
     QStringList parts{MatDice(turn.dice) + ':'};
     for (const ShownMove& move : turn.moves) {
-        parts << MoveText(move);
+        parts << MatMove(move);
     }
     return parts.join(' ');
 }

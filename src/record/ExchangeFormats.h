@@ -16,7 +16,8 @@ QString MatProblem(const GameRecord& record);
 QString SgfProblem(const GameRecord& record);
 
 /*! A one-point match of one game: both names, one line a move pair, each
-    move from the mover's side ("bar", "off", "*" for a hit), the winner. */
+    roll its higher die first and each move from the mover's side as GNU
+    Backgammon writes them (the bar 25, off 0, "*" for a hit), the winner. */
 QString MatText(const GameRecord& record, const QDateTime& date);
 
 /*! Backgammon SGF (GM[6]): the players, the start set up point by point,

@@ -119,35 +119,31 @@ const QString& ColourSuffix(proc::Side side) {
 
 } // namespace
 
-QString LabelShown(const QString& label) {
+QString LabelShown(const QString& label, proc::Side side) {
     if (label.size() < static_cast<qsizetype>(proc::LabelSize)) {
         return label;
     }
     // The limit cuts the colour first: a part of it means the name is whole.
-    for (proc::Side side : {proc::White, proc::Black}) {
-        const QString& suffix = ColourSuffix(side);
-        for (qsizetype kept = suffix.size(); kept > 0; --kept) {
-            if (label.endsWith(suffix.left(kept))) {
-                return label.chopped(kept) + suffix;
-            }
+    // Only the side's own colour: both begin " (", and a cut one of the
+    // other side's would read as this side's.
+    const QString& suffix = ColourSuffix(side);
+    for (qsizetype kept = suffix.size(); kept > 0; --kept) {
+        if (label.endsWith(suffix.left(kept))) {
+            return label.chopped(kept) + suffix;
         }
     }
     return label + QStringLiteral("…");
 }
 
-QString PlayerName(const QString& shortLabel) {
-    const QString label = LabelShown(shortLabel);
-    for (proc::Side side : {proc::White, proc::Black}) {
-        const QString& suffix = ColourSuffix(side);
-        if (label.endsWith(suffix)) {
-            return label.chopped(suffix.size());
-        }
-    }
-    return label;
+QString PlayerName(const QString& shortLabel, proc::Side side) {
+    const QString label = LabelShown(shortLabel, side);
+    const QString& suffix = ColourSuffix(side);
+    return label.endsWith(suffix) ? label.chopped(suffix.size()) : label;
 }
 
 QString PlayerOf(const GameRecord& record, proc::Side side) {
-    return PlayerName(side == proc::White ? record.Start().whiteLabel : record.Start().blackLabel);
+    return PlayerName(side == proc::White ? record.Start().whiteLabel : record.Start().blackLabel,
+                      side);
 }
 
 QString ResultText(const GameRecord& record) {

@@ -71,16 +71,17 @@ class GameRecord {
     std::vector<Message> messages_;
 };
 
-/*! A label as the message's size limit left it, made whole where it can be:
-    a colour cut short is completed, a name cut short ends in "…". */
-QString LabelShown(const QString& label);
+/*! Side's label as the message's size limit left it, made whole where it
+    can be: the side's colour cut short is completed, a name cut short ends
+    in "…". */
+QString LabelShown(const QString& label, proc::Side side);
 /*! A new game's identity: its start time (UTC, to the millisecond) and a
     random id, so that no two games share one. */
 QString NewGameIdentity(const QDateTime& start);
 
-/*! A label without the colour the launcher appends: "Анна (белые)" -> "Анна"
-    (LabelShown first). */
-QString PlayerName(const QString& label);
+/*! Side's label without the colour the launcher appends: "Анна (белые)" ->
+    "Анна" (LabelShown first). */
+QString PlayerName(const QString& label, proc::Side side);
 /*! The name of a side's player. */
 QString PlayerOf(const GameRecord& record, proc::Side side);
 /*! The result line: winner and margin, or that the game was cut short. */

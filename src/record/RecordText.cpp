@@ -1,5 +1,7 @@
 #include "record/RecordText.h"
 
+#include "record/TurnLine.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <QStringTokenizer>
@@ -10,7 +12,6 @@ namespace record {
 namespace {
 
 const QString Title = QStringLiteral("Партия в нарды");
-const QString PassWord = QStringLiteral("пропуск");
 const QString DateFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 const QString DateKey = QStringLiteral("Дата: ");
 const QString WhiteKey = QStringLiteral("Белые: ");
@@ -49,179 +50,6 @@ std::optional<proc::Board> ParsePosition(const QString& text) {
     }
     return board;
 }
-
-std::optional<int32_t> ParseCell(const QString& text, proc::Side side, bool source,
-                                 bool ownNumbering) {
-    if (text == QLatin1String("bar") && source) {
-        return side == proc::White ? proc::WhiteBar : proc::BlackBar;
-    }
-    if (text == QLatin1String("off") && !source) {
-        return proc::BearOff;
-    }
-    bool ok = false;
-    const int point = text.toInt(&ok);
-    if (!ok || point < 1 || point > 24) {
-        return std::nullopt;
-    }
-    return ownNumbering ? OwnPoint(side, point) : point;
-}
-
-// "12. Белые 6-5: 24/18 13/8" -> a turn, or nothing.
-std::optional<Turn> ParseTurn(const QString& line, bool ownNumbering) {
-    static const QRegularExpression turnLine(
-        QStringLiteral("^\\d+\\. (Белые|Чёрные) (?:([1-6])-([1-6])|\\?-\\?):(.*)$"));
-    static const QRegularExpression moveToken(
-        QStringLiteral("^(bar|\\d+)/(off|\\d+)(\\*?)(?:\\(([1-4])\\))?$"));
-    const auto m = turnLine.match(line);
-    if (!m.hasMatch()) {
-        return std::nullopt;
-    }
-    Turn turn;
-    turn.side = m.captured(1) == SideName(proc::White, true) ? proc::White : proc::Black;
-    if (m.hasCaptured(2)) {
-        turn.dice = proc::MakeDice(m.captured(2).toInt(), m.captured(3).toInt());
-    }
-    const QStringList tokens = m.captured(4).split(' ', Qt::SkipEmptyParts);
-    if (tokens == QStringList{PassWord} && turn.dice != 0) {
-        turn.passed = true;
-        return turn;
-    }
-    for (const QString& token : tokens) {
-        const auto t = moveToken.match(token);
-        const auto from =
-            t.hasMatch() ? ParseCell(t.captured(1), turn.side, true, ownNumbering) : std::nullopt;
-        const auto to =
-            t.hasMatch() ? ParseCell(t.captured(2), turn.side, false, ownNumbering) : std::nullopt;
-        if (!from || !to) {
-            return std::nullopt;
-        }
-        const int times = t.captured(4).isEmpty() ? 1 : t.captured(4).toInt();
-        for (int i = 0; i < times; ++i) {
-            turn.moves.push_back(ShownMove{turn.side, {*from, *to}, !t.captured(3).isEmpty()});
-        }
-    }
-    return turn.moves.empty() ? std::nullopt : std::optional<Turn>(std::move(turn));
-}
-
-// The usual shape of a turn line, as RecordText writes it, read without
-// regular expressions: an archive holds a million of them. Nothing for any
-// other shape, which ParseTurn then reads or refuses.
-class QuickTurn {
-  public:
-    QuickTurn(QStringView line, bool ownNumbering) : line_(line), ownNumbering_(ownNumbering) {}
-
-    std::optional<Turn> Read() {
-        Turn turn;
-        turn.moves.reserve(4);
-        if (!Number(1'000'000) || !Skip(u". "))
-            return std::nullopt;
-        if (Skip(u"Белые "))
-            turn.side = proc::White;
-        else if (Skip(u"Чёрные "))
-            turn.side = proc::Black;
-        else
-            return std::nullopt;
-        if (!Skip(u"?-?")) {
-            const int first = Die();
-            if (!first || !Skip(u'-'))
-                return std::nullopt;
-            const int second = Die();
-            if (!second)
-                return std::nullopt;
-            turn.dice = proc::MakeDice(first, second);
-        }
-        if (!Skip(u':'))
-            return std::nullopt;
-        const qsizetype moves = at_;
-        while (Skip(u' ')) {
-        }
-        if (turn.dice != 0 && Skip(PassWord)) {
-            while (Skip(u' ')) {
-            }
-            turn.passed = at_ == line_.size();
-            return turn.passed ? std::optional<Turn>(std::move(turn)) : std::nullopt;
-        }
-        at_ = moves;
-        while (true) {
-            while (Skip(u' ')) {
-            }
-            if (at_ == line_.size())
-                break;
-            if (!Move(turn))
-                return std::nullopt;
-        }
-        return turn.moves.empty() ? std::nullopt : std::optional<Turn>(std::move(turn));
-    }
-
-  private:
-    bool Skip(char16_t c) {
-        if (at_ == line_.size() || line_[at_] != c)
-            return false;
-        ++at_;
-        return true;
-    }
-    bool Skip(QStringView text) {
-        if (line_.size() - at_ < text.size())
-            return false;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (line_[at_ + i] != text[i])
-                return false;
-        }
-        at_ += text.size();
-        return true;
-    }
-    // Digits up to below limit, none leading zero; 0 for anything else.
-    int Number(int limit) {
-        int value = 0;
-        const qsizetype from = at_;
-        while (at_ < line_.size() && line_[at_] >= u'0' && line_[at_] <= u'9') {
-            value = value * 10 + (line_[at_++].unicode() - u'0');
-            if (value >= limit)
-                return 0;
-        }
-        return at_ == from || line_[from] == u'0' ? 0 : value;
-    }
-    int Die() {
-        if (at_ >= line_.size() || line_[at_] < u'1' || line_[at_] > u'6')
-            return 0;
-        return line_[at_++].unicode() - u'0';
-    }
-    std::optional<int32_t> Cell(proc::Side side, bool source) {
-        if (source && Skip(u"bar"))
-            return side == proc::White ? proc::WhiteBar : proc::BlackBar;
-        if (!source && Skip(u"off"))
-            return proc::BearOff;
-        const int point = Number(25);
-        if (point == 0)
-            return std::nullopt;
-        return ownNumbering_ ? OwnPoint(side, point) : point;
-    }
-    // "24/18", "bar/22*", "8/5(2)", up to the next space or the end.
-    bool Move(Turn& turn) {
-        const auto from = Cell(turn.side, true);
-        if (!from || !Skip(u'/'))
-            return false;
-        const auto to = Cell(turn.side, false);
-        if (!to)
-            return false;
-        const bool hit = Skip(u'*');
-        int times = 1;
-        if (Skip(u'(')) {
-            times = Die();
-            if (times < 1 || times > 4 || !Skip(u')'))
-                return false;
-        }
-        if (at_ < line_.size() && line_[at_] != u' ')
-            return false;
-        for (int i = 0; i < times; ++i)
-            turn.moves.push_back(ShownMove{turn.side, {*from, *to}, hit});
-        return true;
-    }
-
-    QStringView line_;
-    bool ownNumbering_;
-    qsizetype at_ = 0;
-};
 
 // "dd.MM.yyyy HH:mm" without the general parser; nothing unless the text is
 // exactly a date and time that exist.
@@ -390,10 +218,7 @@ std::optional<ParsedRecord> ParseRecord(const QString& text, QString& error) {
             titled = true;
         } else if (line[0].isDigit()) {
             // No key starts with a digit: the turns, most of a record, come first.
-            auto turn = QuickTurn(line, ownNumbering).Read();
-            if (!turn) {
-                turn = ParseTurn(line.toString(), ownNumbering);
-            }
+            auto turn = ParseTurnLine(line, ownNumbering);
             if (!turn) {
                 return fail(QStringLiteral("ход не читается"));
             }

@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 
 namespace report {
@@ -163,6 +164,22 @@ Club ReadClub(const ReadConnection& connection) {
         }
     }
     return club;
+}
+
+size_t GameIndex(const Club& club, qint64 code) {
+    const auto game =
+        std::lower_bound(club.games.begin(), club.games.end(), code,
+                         [](const JournalGame& g, qint64 c) { return g.code < c; });
+    return game != club.games.end() && game->code == code ? size_t(game - club.games.begin())
+                                                          : club.games.size();
+}
+
+void MarkRecordUnreadable(Club& club, qint64 code) {
+    const size_t i = GameIndex(club, code);
+    if (i == club.games.size() || !club.games[i].archived)
+        return;
+    club.games[i].archived = false;
+    --club.archived;
 }
 
 void ForEachRecord(const ReadConnection& connection,

@@ -64,6 +64,13 @@ class ReadConnection {
 /*! Players, journal and which games have a record. Throws db::DbError. */
 Club ReadClub(const ReadConnection& connection);
 
+/*! Where game code is in Club::games; games.size() when the journal has no such game. */
+size_t GameIndex(const Club& club, qint64 code);
+
+/*! Game code's record turned out unreadable (its bytes are damaged): the
+    game has no page, so it is neither counted nor linked as one with a record. */
+void MarkRecordUnreadable(Club& club, qint64 code);
+
 /*! Every record of the archive by code: the game's code and its record,
     packed as the archive keeps it (record::UnpackRecord). Throws db::DbError. */
 void ForEachRecord(const ReadConnection& connection,

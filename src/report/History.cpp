@@ -1,6 +1,7 @@
 #include "report/History.h"
 
-#include "db/ResultRecording.h"
+#include <algorithm>
+#include <unordered_map>
 
 namespace report {
 
@@ -8,23 +9,25 @@ History ReplayHistory(const Club& club) {
     History history;
     history.winnerAfter.reserve(club.games.size());
     history.loserAfter.reserve(club.games.size());
-    QHash<qint64, qint64> points;
+    // A node of its own for each player: a first-seen loser may grow the
+    // table, and the winner's reference must outlive that.
+    std::unordered_map<qint64, qint64> points;
+    points.reserve(club.names.size());
     for (const JournalGame& game : club.games) {
         qint64& winner = points[game.winner];
         qint64& loser = points[game.loser];
-        if (game.winner == club.computer) {
-            if (loser > 0)
-                --loser;
-        } else if (game.loser == club.computer) {
-            ++winner;
-        } else {
-            winner += db::PersonGain(loser);
-        }
+        // The journal's award, not one worked out again: after a clearing the
+        // replay starts from other points than the game was played at.
+        if (game.winner == club.computer)
+            loser = std::max<qint64>(0, loser - game.award);
+        else
+            winner += game.award;
         history.winnerAfter.push_back(winner);
         history.loserAfter.push_back(loser);
     }
     for (const Player& player : club.ratings) {
-        const qint64 shift = player.points - points.value(player.code, 0);
+        const auto replayed = points.find(player.code);
+        const qint64 shift = player.points - (replayed == points.end() ? 0 : replayed->second);
         if (shift != 0)
             history.shift.insert(player.code, shift);
     }

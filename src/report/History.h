@@ -1,6 +1,8 @@
-// Each player's rating over time: the journal replayed in code order by the
-// rating rules from 0. Where games were cleared the replay cannot reach
-// today's points; such a player's history is shifted to end there.
+// Each player's rating over time: the journal replayed in code order from 0,
+// each game's winner gaining the award the journal holds (a person who lost
+// to the computer loses it, never below 0). Where games were cleared the
+// replay cannot reach today's points; such a player's history is shifted to
+// end there.
 #pragma once
 
 #include "report/ClubData.h"

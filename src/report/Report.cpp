@@ -32,27 +32,60 @@ struct PackedRecord {
     QByteArray packed;
 };
 
+// What a worker keeps of its own across its jobs.
+struct WorkerState {
+    DiceAudit audit;
+    HtmlOut out;
+    std::vector<qint64> unreadable; // games whose record bytes are damaged
+};
+
 // A game page per record: read back, counted for the dice, written. A record
 // that does not replay gets a page with its text and the reason; damaged
 // bytes get none.
-void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, DiceAudit& audit,
-                HtmlOut& out, SiteWriter& writer) {
+void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, WorkerState& state,
+                SiteWriter& writer) {
     for (const PackedRecord& item : batch) {
         RecordRead read;
         std::optional<QString> text = record::UnpackRecord(item.packed);
-        if (!text)
+        if (!text) {
+            state.unreadable.push_back(item.game->code);
             continue;
+        }
         read.text = std::move(*text);
         read.game = record::ReplayRecord(read.text, read.error);
         if (read.game)
-            audit.Add(*read.game);
-        out.Clear();
-        GamePage(site, *item.game, read, out);
-        writer.Write(GamePath(item.game->code), out.Bytes());
+            state.audit.Add(*read.game);
+        state.out.Clear();
+        GamePage(site, *item.game, read, state.out);
+        writer.Write(GamePath(item.game->code), state.out.Bytes());
     }
 }
 
-void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& writer) {
+// The archive's records, read in code order, go to the workers a batch at a time.
+void PostGamePages(const ReadConnection& connection, const Site& site, Workers& workers,
+                   std::vector<WorkerState>& states, SiteWriter& writer) {
+    auto batch = std::make_shared<std::vector<PackedRecord>>();
+    qsizetype bytes = 0;
+    const auto post = [&] {
+        workers.Post([&, batch](size_t w) { WriteGames(site, *batch, states[w], writer); });
+        batch = std::make_shared<std::vector<PackedRecord>>();
+        bytes = 0;
+    };
+    ForEachRecord(connection, [&](qint64 code, const QByteArray& packed) {
+        const size_t game = GameIndex(site.club, code);
+        // A record whose journal row is gone belongs to no game of the journal.
+        if (game == site.club.games.size())
+            return;
+        if (!batch->empty() &&
+            (GameFolder(batch->back().game->code) != GameFolder(code) || bytes >= BatchBytes))
+            post();
+        batch->push_back({&site.club.games[game], packed});
+        bytes += packed.size();
+    });
+    post();
+}
+
+void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer) {
     // Two passes over the whole journal, one on each core.
     std::future<History> replayed = std::async(std::launch::async, ReplayHistory, std::cref(club));
     const QHash<qint64, PlayerStats> stats = CountGames(club);
@@ -62,57 +95,43 @@ void WriteSite(const ReadConnection& connection, const Club& club, SiteWriter& w
     writer.Write(QStringLiteral("style.css"), StyleSheet());
     writer.Write(QStringLiteral("report.js"), Script());
     writer.Write(BoardPictureName, BoardPicture());
-    const std::vector<int> ranks = Ranks(club);
     // The workers' own state outlives them: a failed run stops them first.
-    std::vector<DiceAudit> audits(Workers::Cores());
-    std::vector<HtmlOut> outs(Workers::Cores());
+    std::vector<WorkerState> states(Workers::Cores());
     Workers workers(QueuedBatches);
     workers.Post([&](size_t) {
         SiteWriter::File file(writer, "index.html");
         RatingPage(site, file);
     });
+    // The game pages before the pages that link to them: only reading a
+    // record tells that its bytes are damaged, and such a game has no page.
+    if (club.hasArchive)
+        PostGamePages(connection, site, workers, states, writer);
+    workers.Wait();
+    for (const WorkerState& state : states)
+        for (const qint64 code : state.unreadable)
+            MarkRecordUnreadable(club, code);
+    const std::vector<int> ranks = Ranks(club);
     for (size_t from = 0; from < club.ratings.size(); from += PlayerBatch)
         workers.Post([&, from](size_t w) {
+            HtmlOut& out = states[w].out;
             for (size_t i = from; i < std::min(from + PlayerBatch, club.ratings.size()); ++i) {
-                outs[w].Clear();
-                PlayerPage(site, club.ratings[i], ranks[i], outs[w]);
+                out.Clear();
+                PlayerPage(site, club.ratings[i], ranks[i], out);
                 writer.Write("players/" + std::to_string(club.ratings[i].code) + ".html",
-                             outs[w].Bytes());
+                             out.Bytes());
             }
         });
     for (int page = 1; page <= JournalPageCount(club); ++page)
         workers.Post([&, page](size_t w) {
-            outs[w].Clear();
-            JournalPage(site, page, outs[w]);
-            writer.Write("journal/" + std::to_string(page) + ".html", outs[w].Bytes());
+            HtmlOut& out = states[w].out;
+            out.Clear();
+            JournalPage(site, page, out);
+            writer.Write("journal/" + std::to_string(page) + ".html", out.Bytes());
         });
-    if (club.hasArchive) {
-        auto batch = std::make_shared<std::vector<PackedRecord>>();
-        qsizetype bytes = 0;
-        const auto post = [&] {
-            workers.Post([&, batch](size_t w) { WriteGames(site, *batch, audits[w], outs[w], writer); });
-            batch = std::make_shared<std::vector<PackedRecord>>();
-            bytes = 0;
-        };
-        ForEachRecord(connection, [&](qint64 code, const QByteArray& packed) {
-            const auto game =
-                std::lower_bound(club.games.begin(), club.games.end(), code,
-                                 [](const JournalGame& g, qint64 c) { return g.code < c; });
-            // A record whose journal row is gone belongs to no game of the journal.
-            if (game == club.games.end() || game->code != code)
-                return;
-            if (!batch->empty() && (GameFolder(batch->back().game->code) != GameFolder(code) ||
-                                    bytes >= BatchBytes))
-                post();
-            batch->push_back({&*game, packed});
-            bytes += packed.size();
-        });
-        post();
-    }
     workers.Wait();
     DiceAudit audit;
-    for (const DiceAudit& part : audits)
-        audit.Add(part);
+    for (const WorkerState& state : states)
+        audit.Add(state.audit);
     writer.Write(QStringLiteral("dice.html"), DicePage(site, audit));
 }
 
@@ -122,7 +141,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir) {
     try {
         // Everything the pages need but the records is read before a file is made.
         const ReadConnection connection(choice);
-        const Club club = ReadClub(connection);
+        Club club = ReadClub(connection);
         SiteWriter writer(dir);
         WriteSite(connection, club, writer);
         writer.Commit();

@@ -219,7 +219,7 @@ TEST(Record, ReadBackReplaysToTheSameBoard) {
         ASSERT_TRUE(parsed) << error.toStdString();
         EXPECT_EQ(parsed->start, record.Start().board);
         EXPECT_EQ(parsed->opening, record.Start().opening);
-        EXPECT_EQ(parsed->white, PlayerName(record.Start().whiteLabel));
+        EXPECT_EQ(parsed->white, PlayerName(record.Start().whiteLabel, White));
         EXPECT_EQ(Replayed(*parsed), record.Board());
         // Read back whole, it is the game as played: turns, hits and passes.
         const auto turnsText = [](const GameRecord& game) {
@@ -418,14 +418,35 @@ TEST(Replay, CounterCountsTurns) {
     }
 }
 
-// The start message keeps 20 characters of a label, cutting the colour first.
+// The start message keeps 20 characters of a label, cutting the colour
+// first: " (белые)" is 8 of them, " (чёрные)" 9. Both colours begin with
+// " (", so a cut colour is completed with the side's own.
 TEST(Record, LabelsCutByTheMessageLimit) {
-    for (const auto& [label, shown, name] :
-         {std::tuple{"Анна (белые)", "Анна (белые)", "Анна"},
-          {"Длинноеимяигрока (бе", "Длинноеимяигрока (белые)", "Длинноеимяигрока"},
-          {"Длинноеимяигрокаа (ч", "Длинноеимяигрокаа (чёрные)", "Длинноеимяигрокаа"},
-          {"Длинноеимяигрокааааа", "Длинноеимяигрокааааа…", "Длинноеимяигрокааааа…"}}) {
-        EXPECT_EQ(LabelShown(QString::fromUtf8(label)), QString::fromUtf8(shown));
-        EXPECT_EQ(PlayerName(QString::fromUtf8(label)), QString::fromUtf8(name));
+    const struct {
+        proc::Side side;
+        const char* label; // as the message left it
+        const char* shown;
+        const char* name;
+    } cases[] = {
+        {White, "Иван Петров (белые)", "Иван Петров (белые)", "Иван Петров"},
+        {White, "Анна Петрова (белые)", "Анна Петрова (белые)", "Анна Петрова"},
+        {White, "Мария Петрова (белые", "Мария Петрова (белые)", "Мария Петрова"},
+        {White, "Александр Петрович (", "Александр Петрович (белые)", "Александр Петрович"},
+        {White, "Александра Петровна ", "Александра Петровна (белые)", "Александра Петровна"},
+        {White, "Александр Степанович", "Александр Степанович…", "Александр Степанович…"},
+        {Black, "Иван Рябов (чёрные)", "Иван Рябов (чёрные)", "Иван Рябов"},
+        {Black, "Иван Петров (чёрные)", "Иван Петров (чёрные)", "Иван Петров"},
+        {Black, "Анна Петрова (чёрные", "Анна Петрова (чёрные)", "Анна Петрова"},
+        {Black, "Мария Петрова (чёрны", "Мария Петрова (чёрные)", "Мария Петрова"},
+        {Black, "Александр Петрович (", "Александр Петрович (чёрные)", "Александр Петрович"},
+        {Black, "Александра Петровна ", "Александра Петровна (чёрные)", "Александра Петровна"},
+        {Black, "Александр Степанович", "Александр Степанович…", "Александр Степанович…"},
+        // The launcher's own record keeps the whole label.
+        {Black, "Александр Константинович (чёрные)", "Александр Константинович (чёрные)",
+         "Александр Константинович"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LabelShown(QString::fromUtf8(c.label), c.side).toStdString(), c.shown);
+        EXPECT_EQ(PlayerName(QString::fromUtf8(c.label), c.side).toStdString(), c.name);
     }
 }

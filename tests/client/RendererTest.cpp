@@ -180,17 +180,26 @@ TEST(Renderer, StatusLines) {
                     .texts.contains(QStringLiteral("Связь потеряна")));
 }
 
+// The winner's label as the plate shows it: a colour the message cut is whole.
 TEST(Renderer, GameOverNamesTheWinner) {
-    BoardModel model;
-    proc::Board board{};
-    proc::Cell(board, 1) = 1;
-    proc::Cell(board, 24) = -3;
-    model.Apply(StartInfo{board, "Пётр (белые)", "Компьютер (чёрные)", proc::MakeDice(4, 1)});
-    model.Apply(DiceInfo{White, proc::MakeDice(1, 2)});
-    model.Apply(MoveInfo{White, {1, 27}});
-    model.SetGameOver();
-    EXPECT_EQ(BoardRenderer::StatusText(model),
-              QStringLiteral("Игра окончена. Победа: Пётр (белые)"));
+    const struct {
+        proc::Side winner;
+        const char* status;
+    } cases[] = {{White, "Игра окончена. Победа: Пётр (белые)"},
+                 {Black, "Игра окончена. Победа: Александр Петрович (чёрные)"}};
+    for (const auto& c : cases) {
+        BoardModel model;
+        proc::Board board{};
+        proc::Cell(board, 1) = 1;
+        proc::Cell(board, 24) = -1;
+        // The black label as the start message's 20 characters left it.
+        model.Apply(StartInfo{board, "Пётр (белые)", "Александр Петрович (", proc::MakeDice(4, 1)});
+        const proc::Move last = c.winner == White ? proc::Move{1, 27} : proc::Move{24, 27};
+        model.Apply(DiceInfo{c.winner, proc::MakeDice(1, 2)});
+        model.Apply(MoveInfo{c.winner, last});
+        model.SetGameOver();
+        EXPECT_EQ(BoardRenderer::StatusText(model).toStdString(), c.status);
+    }
 }
 
 class HitTest : public ::testing::TestWithParam<QSize> {};

@@ -1,11 +1,13 @@
-// Games exported as match text and SGF are imported by GNU Backgammon, a
-// program we did not write; the position it reaches at the end must be our
-// final board, with the players' names and the winner.
+// Games exported as match text and SGF: games worked out by hand written to
+// the letter, and every exported game imported by GNU Backgammon, a program
+// we did not write, which must reach our final board, with the players' names
+// and the winner.
 #include "RecordedGame.h"
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 #include "record/RecordText.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,6 +52,27 @@ QString Gnubg() {
     return onPath.isEmpty() ? QStandardPaths::findExecutable("gnubg", {"/usr/games"}) : onPath;
 }
 
+// A file of this folder: the games worked out by hand and their exports.
+QString Stored(const char* name) {
+    return QStringLiteral(VERTAN_SOURCE_DIR "/tests/record/") + QLatin1String(name);
+}
+
+QString StoredText(const char* name) {
+    QFile file(Stored(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return QString::fromUtf8(file.readAll());
+}
+
+// A record of this folder read back by the rules.
+GameRecord StoredGame(const char* name) {
+    QString error;
+    const auto game = ReadRecord(StoredText(name), error);
+    EXPECT_TRUE(game) << name << ": " << error.toStdString();
+    return game ? *game : GameRecord();
+}
+
+const QDateTime Saved(QDate(2026, 12, 8), QTime(14, 30));
+
 struct Coverage {
     int hits = 0, entries = 0, doubles = 0, passes = 0, bearOffs = 0;
     void Count(const GameRecord& game) {
@@ -66,6 +89,32 @@ struct Coverage {
 };
 
 } // namespace
+
+// Two games worked out by hand, each file checked by hand against its format.
+// hand-game.txt, from the standard start: a hit (turn 3), a pass on the bar
+// (4), an entry (6), doubles, rolls recorded lower die first, bearing off to
+// the end. bar-start.txt starts with two of white's checkers on the bar and
+// one of black's. Match text: each roll its higher die first ("21" for 1-2),
+// the moves from the mover's side as GNU Backgammon writes them (25 the bar,
+// 0 off, "*" a hit, a double's four moves one by one), a pass the roll alone,
+// white's turn and then black's on a line, the winner under its column. SGF:
+// the start set up with AE[a:y] and AW/AB, a..x the board's points from
+// white's 1, "y" the side's own bar, a move its roll as rolled and then each
+// checker's from and to ("z" off).
+TEST(ExchangeFormats, HandBuiltGamesWrittenToTheLetter) {
+    const GameRecord hand = StoredGame("hand-game.txt");
+    const GameRecord bars = StoredGame("bar-start.txt");
+    const struct {
+        const char* file;
+        QString written;
+    } cases[] = {
+        {"hand-game.txt", RecordText(hand, Saved)}, {"hand-game.mat", MatText(hand, Saved)},
+        {"hand-game.sgf", SgfText(hand, Saved)},    {"bar-start.txt", RecordText(bars, Saved)},
+        {"bar-start.sgf", SgfText(bars, Saved)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.written.toStdString(), StoredText(c.file).toStdString()) << c.file;
+}
 
 TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
     const QString gnubg = Gnubg();
@@ -98,6 +147,11 @@ TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
             }
         }
     }
+    // The copies checked by hand, judged too.
+    for (const auto& [exported, game] : {std::pair{"hand-game.mat", "hand-game.txt"},
+                                         {"hand-game.sgf", "hand-game.txt"},
+                                         {"bar-start.sgf", "bar-start.txt"}})
+        files.push_back({StoredGame(game), Stored(exported)});
     EXPECT_GT(coverage.hits, 0);
     EXPECT_GT(coverage.entries, 0);
     EXPECT_GT(coverage.doubles, 0);
@@ -130,9 +184,10 @@ TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
         SCOPED_TRACE(file.path.toStdString());
         const QJsonObject& got = reached[file.path];
         // White moves first: GNU Backgammon's first player, X.
-        EXPECT_EQ(Text(got["X"]), white.toStdString());
-        EXPECT_EQ(Text(got["O"]), black.toStdString());
-        EXPECT_EQ(Text(got["winner"]), *file.game.Winner() == proc::White ? "X" : "O");
+        EXPECT_EQ(Text(got["X"]), PlayerOf(file.game, proc::White).toStdString());
+        EXPECT_EQ(Text(got["O"]), PlayerOf(file.game, proc::Black).toStdString());
+        const auto winner = file.game.Winner();
+        EXPECT_EQ(Text(got["winner"]), !winner ? "" : *winner == proc::White ? "X" : "O");
         EXPECT_EQ(Text(got["boardX"]), Text(OwnView(file.game.Board(), proc::White)));
         EXPECT_EQ(Text(got["boardO"]), Text(OwnView(file.game.Board(), proc::Black)));
     }

@@ -7,6 +7,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -16,16 +17,21 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
         selfplay::RecordedGame(record::StandardStart(), seed, whiteName, blackName);
     const bool whiteWon = game.Winner() == proc::White;
     folder.AddGame(code, whiteWon ? white : black, whiteWon ? black : white, game.Margin(), 1);
-    QSqlQuery insert(folder.Connection());
-    insert.prepare(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (?, NULL, ?)"));
-    insert.addBindValue(code);
-    insert.addBindValue(
-        record::PackRecord(record::RecordText(game, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
-    EXPECT_TRUE(insert.exec());
+    AddRecordBytes(folder, code,
+                   record::PackRecord(
+                       record::RecordText(game, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
     int rolls = 0;
     for (const record::Turn* turn : game.PlayedTurns())
         rolls += turn->dice != 0;
     return rolls;
+}
+
+void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed) {
+    QSqlQuery insert(folder.Connection());
+    insert.prepare(QStringLiteral("INSERT INTO GAME_RECORDS VALUES (?, NULL, ?)"));
+    insert.addBindValue(code);
+    insert.addBindValue(packed);
+    EXPECT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
 }
 
 QString ReadAll(const QString& dir, QStringList* paths) {

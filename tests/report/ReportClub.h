@@ -12,5 +12,8 @@
 int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& whiteName, int black,
                     const QString& blackName, uint64_t seed);
 
+/*! Puts packed as the archive's record of game code. */
+void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed);
+
 /*! Every file of a folder, by path relative to it, with its text. */
 QString ReadAll(const QString& dir, QStringList* paths = nullptr);

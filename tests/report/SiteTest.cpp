@@ -44,18 +44,23 @@ db::DatabaseChoice ChoiceOf(const RatingsFolder& folder) {
                : db::DatabaseChoice{db::Dialect::SQLite, folder.DatabaseFile()};
 }
 
+// Names the registration would refuse, but a database may hold, as the
+// pages must show them.
+const QString Named = QStringLiteral("Кот & \"Пёс\" <'Ёж'>");
+const QString NamedEscaped = QStringLiteral("Кот &amp; &quot;Пёс&quot; &lt;&#39;Ёж&#39;&gt;");
+const QString Script = QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt;");
+
 class ReportSite : public ::testing::TestWithParam<db::Dialect> {};
 
 TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     RatingsFolder folder(true, GetParam());
-    // Names the registration would refuse, but a database may hold.
     folder.AddPlayer(2, QStringLiteral("<script>alert(1)</script>"), 9);
-    folder.AddPlayer(3, QStringLiteral("\"&'"), 8);
+    folder.AddPlayer(3, Named, 8);
     folder.AddPlayer(4, QStringLiteral("Ёлкин"), 3);
     folder.AddPlayer(5, QStringLiteral("Ежов"), 3);
     folder.AddPlayer(6, QStringLiteral("{{body}}"), 1);
     const int rolls = AddRecordedGame(folder, 1, 2, QStringLiteral("<script>alert(1)</script>"), 3,
-                                      QStringLiteral("\"&'"), 7) +
+                                      Named, 7) +
                       AddRecordedGame(folder, 2, 1, QStringLiteral("Компьютер"), 6,
                                       QStringLiteral("{{body}}"), 11);
     folder.Exec(QStringLiteral("BEGIN"));
@@ -64,6 +69,11 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     // A record whose journal row is gone (game 3): no page, no link.
     folder.Exec(QStringLiteral("INSERT INTO GAME_RECORDS SELECT 3, NULL, R_RECORD FROM "
                                "GAME_RECORDS WHERE R_GAME = 1"));
+    // Records whose bytes are damaged: a sound length and then no zlib stream
+    // (game 4), a packed record cut short (game 5). No page, no link, not
+    // counted either.
+    AddRecordBytes(folder, 4, QByteArray::fromHex("00000040") + QByteArray(60, 'x'));
+    AddRecordBytes(folder, 5, qCompress(QByteArrayLiteral("Партия в нарды\n")).chopped(4));
     folder.Exec(QStringLiteral("COMMIT"));
 
     const QTemporaryDir out;
@@ -73,12 +83,22 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
 
     const QString index = Text(site + "/index.html");
     EXPECT_EQ(Matches(index, "<tr data-name=\"([^\"]*)\""),
-              QStringList({"&lt;script&gt;alert(1)&lt;/script&gt;", "&quot;&amp;&#39;", "Ежов",
-                           "Ёлкин", "{{body}}"}));
+              QStringList({Script, NamedEscaped, "Ежов", "Ёлкин", "{{body}}"}));
     QStringList files;
     const QString all = ReadAll(site, &files);
     EXPECT_FALSE(all.contains("<script>alert")) << "a name ran as a script";
-    EXPECT_FALSE(all.contains("\"&'"));
+    EXPECT_FALSE(all.contains(Named));
+    // Each kind of page shows both names, every time escaped to the letter:
+    // the rating page (its own escaping), the players' pages, the journal, a
+    // game's page.
+    for (const char* page : {"/index.html", "/players/2.html", "/players/3.html",
+                             "/journal/2.html", "/games/0/1.html"}) {
+        const QString text = Text(site + page);
+        EXPECT_GT(text.count(Script), 0) << page;
+        EXPECT_EQ(text.count("alert(1)"), text.count(Script)) << page;
+        EXPECT_GT(text.count(NamedEscaped), 0) << page;
+        EXPECT_EQ(text.count("Кот"), text.count(NamedEscaped)) << page;
+    }
     EXPECT_EQ(all.count("<main>"), files.filter(".html").size()) << "a name filled a template";
     EXPECT_EQ(files, QStringList({".vertan-site", "board.svg", "dice.html", "games/0/1.html", "games/0/2.html",
                                   "index.html", "journal/1.html", "journal/2.html",
@@ -101,6 +121,8 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     const QString linked = "<td data-label=\"Партия\" class=\"n\"><a [^>]*>(\\d+)";
     EXPECT_EQ(Matches(first + Text(site + "/journal/2.html"), linked), QStringList({"2", "1"}))
         << "only the games with a record link to a page";
+    for (const char* page : {"/players/4.html", "/players/5.html"})
+        EXPECT_EQ(Matches(Text(site + page), linked), QStringList()) << page;
 
     // Ежов's chart: one point per game, the loser of 500 games at 0.
     const QString player = Text(site + "/players/5.html");
