@@ -147,7 +147,17 @@ void ServerLink::Close() {
 }
 
 void ServerLink::OnDisconnected() {
-    if (!connected_ || closing_) {
+    if (closing_) {
+        return;
+    }
+    if (!connected_) {
+        // The referee's end went before its owner was known (a referee that
+        // accepted and closed at once leaves its end to no program): no game
+        // was started, and nothing of it was read.
+        if (ownerCheck_.isActive()) {
+            ownerCheck_.stop();
+            emit ClosedByServer();
+        }
         return;
     }
     connected_ = false;
