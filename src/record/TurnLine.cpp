@@ -1,7 +1,5 @@
 #include "record/TurnLine.h"
 
-#include <algorithm>
-
 namespace record {
 namespace {
 
@@ -58,13 +56,15 @@ class TurnLineReader {
         }
     }
     bool TokenEnds() const { return at_ == line_.size() || line_[at_] == u' '; }
-    // One or more digits, leading zeros allowed; past 99 the value stays 100
-    // (no number read here means anything there).
+    // One or more digits, leading zeros allowed; past 99 the value stops
+    // growing (no number read here means anything there).
     bool Digits(int& value) {
         const qsizetype from = at_;
         value = 0;
-        while (at_ < line_.size() && line_[at_] >= u'0' && line_[at_] <= u'9')
-            value = std::min(value * 10 + (line_[at_++].unicode() - u'0'), 100);
+        for (; at_ < line_.size() && line_[at_] >= u'0' && line_[at_] <= u'9'; ++at_) {
+            if (value < 100)
+                value = value * 10 + (line_[at_].unicode() - u'0');
+        }
         return at_ > from;
     }
     // A die 1..6; 0 for anything else.
