@@ -79,26 +79,6 @@ TEST(ReportFolder, OnlyAFolderTheReportMadeIsTakenOver) {
     }
 }
 
-TEST(ReportFolder, KeepsTheUsersFilesAndDropsOldPages) {
-    RatingsFolder folder;
-    folder.AddPlayer(2, QStringLiteral("Анна"), 0);
-    const QTemporaryDir site;
-    ASSERT_EQ(Report(folder, site.path()).code, 0);
-    for (const char* name : {"notes.txt", "players/mine.txt", "players/999.html", "games/7/mine.txt",
-                             "games/7/7001.html", "players/photos/1.html"})
-        Put(site.path() + "/" + name, "old");
-    ASSERT_EQ(Report(folder, site.path()).code, 0);
-    for (const char* kept : {"notes.txt", "players/mine.txt", "games/7/mine.txt",
-                             "players/photos/1.html"})
-        EXPECT_EQ(Text(site.path() + "/" + kept), "old") << kept;
-    for (const char* dropped : {"players/999.html", "games/7/7001.html"})
-        EXPECT_FALSE(QFileInfo::exists(site.path() + "/" + dropped)) << dropped;
-    EXPECT_TRUE(Text(site.path() + "/index.html").contains("Анна"));
-    EXPECT_TRUE(QFileInfo::exists(site.path() + "/players/2.html"));
-    EXPECT_TRUE(
-        QDir(site.path()).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
-}
-
 TEST(ReportFolder, AUsersFileInTheWayStopsTheRunBeforeAnythingMoves) {
     RatingsFolder folder;
     const QTemporaryDir site;
@@ -145,8 +125,12 @@ TEST(ReportFolder, AMoveThatFailsPutsTheOldSiteAndTheUsersFilesBack) {
     const QString site = out.path() + "/site";
     ASSERT_EQ(Report(folder, site).code, 0);
     for (const char* name : {"notes.txt", "players/note.txt", "players/photos/a.jpg",
-                             "journal/mine.txt", "games/0/mine.txt"})
+                             "journal/mine.txt", "games/0/mine.txt", "games/7/mine.txt",
+                             "players/photos/1.html"})
         Put(site + "/" + name, name);
+    // Old pages of the report's, which the next site has not.
+    for (const char* page : {"players/999.html", "games/7/7001.html"})
+        Put(site + "/" + page, "old");
     folder.AddPlayer(3, QStringLiteral("Борис"), 0);
     GiveTo(folder.Path(), 65534);
     GiveTo(out.path(), 65534);
@@ -164,13 +148,19 @@ TEST(ReportFolder, AMoveThatFailsPutsTheOldSiteAndTheUsersFilesBack) {
     EXPECT_FALSE(Text(site + "/index.html").contains("Борис")) << "the new site stayed in part";
     EXPECT_TRUE(QDir(site).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
 
-    // Once the folder may move, the same run goes through and keeps it.
+    // Once the folder may move, the same run goes through: the user's files
+    // kept, in folders of pages too, the old pages gone.
     ASSERT_EQ(chmod(photos.constData(), 0755), 0);
     EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err), 0) << err.toStdString();
     EXPECT_TRUE(Text(site + "/index.html").contains("Борис"));
+    EXPECT_TRUE(QFileInfo::exists(site + "/players/3.html"));
     for (const char* name : {"notes.txt", "players/note.txt", "players/photos/a.jpg",
-                             "journal/mine.txt", "games/0/mine.txt"})
+                             "journal/mine.txt", "games/0/mine.txt", "games/7/mine.txt",
+                             "players/photos/1.html"})
         EXPECT_EQ(Text(site + "/" + name), name);
+    for (const char* page : {"players/999.html", "games/7/7001.html"})
+        EXPECT_FALSE(QFileInfo::exists(site + "/" + page)) << page;
+    EXPECT_TRUE(QDir(site).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 
 } // namespace
