@@ -5,7 +5,6 @@
 // works once the server is back.
 #include "PgTestServer.h"
 #include "RatingsFolder.h"
-#include "db/Outbox.h"
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
@@ -323,37 +322,6 @@ TEST_F(ServerFaultTest, ResultsKeptWhileTheServerIsDownGoInOnceAndInTheirOrder) 
     EXPECT_EQ(errors, QStringList{});
     EXPECT_EQ(State(), "Computer|0;Анна|27;Борис|64/1|3;2|2;3|2;4|3");
     EXPECT_TRUE(QDir(folder->Path() + "/Data/Outbox").entryList(QDir::Files).isEmpty());
-}
-
-// A database made before the archive, on a server that stops answering as a
-// game ends: the silence is no refusal of the right to make the archive. The
-// recording gives up within one bound in all (not one a statement), and the
-// result waits in the outbox with its record, which goes in with it later.
-TEST_F(ServerFaultTest, ARecordingWaitsOneBoundInAllAndKeepsItsRecord) {
-    folder->Exec("DROP TABLE GAME_RECORDS");
-    server->Signal(SIGSTOP);
-    QElapsedTimer took;
-    took.start();
-    {
-        const Watchdog watchdog(folder->Server(), 4 * Bound() + 5s);
-        shell::RecordGameResult(-1, "Анна", "Компьютер", true, false, {"id-1", "запись"});
-    }
-    const qint64 ms = took.elapsed();
-    server->Signal(SIGCONT);
-    std::printf("recording on a stopped server: gave up after %lld ms (bound %lld ms)\n",
-                static_cast<long long>(ms), static_cast<long long>(Bound().count()));
-    EXPECT_LT(ms, 2 * Bound().count()) << "more than one bound";
-    EXPECT_EQ(errors, QStringList{db::QueuedText});
-    const auto pending = db::Outbox(folder->Path()).Pending();
-    ASSERT_EQ(pending.size(), 1u);
-    EXPECT_EQ(pending[0].result.recordText, "запись");
-
-    QCoreApplication::processEvents();
-    errors.clear();
-    shell::RecordGameResult(-1, "Анна", "Компьютер", true, false, {"id-2", "вторая"});
-    EXPECT_EQ(errors, QStringList{});
-    EXPECT_EQ(folder->Rows("SELECT R_IDENT FROM GAME_RECORDS ORDER BY R_GAME"), "id-1;id-2");
-    EXPECT_EQ(State(), "Computer|0;Анна|7/1|2;2|2");
 }
 
 // The club's page on a server that a launcher holds locked, that stops

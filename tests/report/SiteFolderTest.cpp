@@ -54,7 +54,6 @@ TEST(ReportFolder, OnlyAFolderTheReportMadeIsTakenOver) {
         {"a page of the user's by the report's name", {{"index.html", "mine"}}, false},
         {"numbered pages of the user's", {{"journal/2024/12.html", "mine"}, {"games/7.html", "mine"}},
          false},
-        {"a style of the user's", {{"style.css", "mine"}}, false},
         {"a site made before the mark", {{"index.html", oldIndex}, {"players/9.html", "old"}}, true},
         {"a marked site", {{".vertan-site", ""}, {"index.html", "old"}}, true},
     };
