@@ -1,0 +1,25 @@
+// The position as GNU Backgammon's external player reads it: one FIBS
+// "board:" line, always from the side to move's view.
+#pragma once
+
+#include "proc/proc.h"
+
+#include <string>
+
+namespace engine {
+
+/*! The most checkers a side may have for the engine to read the position. */
+constexpr int EngineCheckers = 15;
+
+/*! The board line (no newline) for side to move with dice: side is "You"
+    with positive counts, moving from its point 24 towards 1 (white's points
+    are ours, black's point p is our 25 - p); the opponent's counts are
+    negative; a one-point match at 0:0, the cube at 1 and not available; the
+    borne-off counts are 15 less what is on the board. */
+std::string FibsBoardText(const proc::Board& board, proc::Side side, proc::Dice dice);
+
+/*! Whether the engine can be shown the position: no side has more than
+    EngineCheckers checkers on the board (bars included). */
+bool EngineCanRead(const proc::Board& board);
+
+} // namespace engine
