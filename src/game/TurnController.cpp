@@ -20,10 +20,6 @@ constexpr int ComputerMoveWait = 3000;
 
 constexpr int32_t ReceiveSize = 2000;
 
-bool IsDouble(proc::Dice dice) {
-    return proc::FirstDie(dice) == proc::SecondDie(dice);
-}
-
 } // namespace
 
 TurnController::TurnController(IClientLink& link, IPlayerNames& names, IPause& pause,
@@ -48,18 +44,26 @@ void TurnController::SendMoveList() {
     Send(proc::BuildMoveListMessage(GameBoard, GameDice, SideToMove));
 }
 
+proc::Dice TurnController::Roll() {
+    return RollHook ? RollHook() : proc::RollDice();
+}
+
 void TurnController::StartGame() {
     do {
-        GameDice = proc::RollDice();
-    } while (IsDouble(GameDice));
+        GameDice = Roll();
+    } while (proc::FirstDie(GameDice) == proc::SecondDie(GameDice));
     const proc::Dice opening = GameDice;
     proc::LoadBoard(GameBoard, programFolder_);
 
     const bool firstIsWhite = proc::FirstDie(opening) > proc::SecondDie(opening);
     WhiteName = firstIsWhite ? names_.FirstName() : names_.SecondName();
     BlackName = firstIsWhite ? names_.SecondName() : names_.FirstName();
-    WhiteHuman = WhiteName != ComputerName;
-    BlackHuman = BlackName != ComputerName;
+    WhiteHuman = !IsComputerName(WhiteName);
+    BlackHuman = !IsComputerName(BlackName);
+    whiteSeat_ = seats_ && !WhiteHuman ? seats_->SeatFor(proc::White, WhiteName) : nullptr;
+    blackSeat_ = seats_ && !BlackHuman ? seats_->SeatFor(proc::Black, BlackName) : nullptr;
+    plan_.clear();
+    troubleTold_ = false;
 
     const QString whiteLabel = WhiteName + " (белые)";
     const QString blackLabel = BlackName + " (чёрные)";
@@ -72,7 +76,7 @@ void TurnController::StartGame() {
 
     SideToMove = proc::White;
     MoveStep = 1;
-    GameDice = proc::RollDice();
+    GameDice = Roll();
     SendDice();
     pause_.Wait(FirstRollWait);
     if (WhiteHuman)
@@ -101,22 +105,7 @@ void TurnController::PlayMove(proc::Move move, int waitMs) {
 }
 
 void TurnController::AdvanceStep(proc::Move move) {
-    switch (MoveStep) {
-    case 1:
-        if (IsDouble(GameDice)) {
-            MoveStep = 2;
-        } else {
-            MoveStep = 4;
-            GameDice = proc::RemainingDice(move, GameDice);
-        }
-        break;
-    case 2:
-        MoveStep = 3;
-        break;
-    default:
-        MoveStep = 4;
-        break;
-    }
+    MoveStep = NextTurnStep(MoveStep, GameDice, move);
 }
 
 void TurnController::HumansGame() {
@@ -165,7 +154,8 @@ void TurnController::ComputersGame() {
         return;
     }
     proc::Move move{0, 0};
-    proc::ChooseMove(GameBoard, moves, n, move);
+    if (!PlannedMove(moves, n, move))
+        proc::ChooseMove(GameBoard, moves, n, move);
     PlayMove(move, ComputerMoveWait);
     if (MoveStep >= 4) {
         ChangePlayer();
@@ -175,10 +165,42 @@ void TurnController::ComputersGame() {
     }
 }
 
+bool TurnController::PlannedMove(const proc::MoveList& moves, int32_t count, proc::Move& move) {
+    IComputerSeat* seat = SideToMove == proc::White ? whiteSeat_ : blackSeat_;
+    if (seat == nullptr)
+        return false;
+    if (MoveStep == 1) {
+        TurnPlan plan = seat->PlanTurn(GameBoard, SideToMove, GameDice);
+        plan_ = std::move(plan.moves);
+        if (!plan.trouble.isEmpty())
+            SeatTrouble(plan.trouble);
+    }
+    if (plan_.empty())
+        return false;
+    move = plan_.front();
+    plan_.erase(plan_.begin());
+    const auto end = moves.begin() + count;
+    if (std::find(moves.begin(), end, move) != end)
+        return true;
+    plan_.clear();
+    SeatTrouble(QStringLiteral("the move %1/%2 is not allowed here").arg(move.from).arg(move.to));
+    return false;
+}
+
+void TurnController::SeatTrouble(const QString& why) {
+    qWarning("vertan: %s: %s; the built-in computer plays this turn",
+             qPrintable(SideToMove == proc::White ? WhiteName : BlackName), qPrintable(why));
+    if (troubleTold_)
+        return;
+    troubleTold_ = true;
+    if (NoticeHook)
+        NoticeHook(SeatTroubleText);
+}
+
 void TurnController::ChangePlayer() {
     SideToMove = static_cast<proc::Side>(-SideToMove);
     MoveStep = 1;
-    GameDice = proc::RollDice();
+    GameDice = Roll();
     SendDice();
     pause_.Wait(PassWait);
     if (SideIsHuman(SideToMove))

@@ -5,6 +5,7 @@
 // result recording come in through the seams of GamePorts.h.
 #pragma once
 
+#include "game/ComputerSeat.h"
 #include "game/GamePorts.h"
 #include "proc/proc.h"
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -42,6 +44,16 @@ class TurnController : public QObject {
     /*! "Close the new-game dialog", run by EndOfGame. Until a dialog sets its
         own, it runs FormClose (which is what closing the dialog does). */
     std::function<void()> CloseDialogHook;
+    /*! Tells the user something without stopping the game (a seat that
+        failed: SeatTroubleText, once a game). Unset: the log alone. */
+    std::function<void(const QString&)> NoticeHook;
+    /*! Every roll of the game; unset, proc::RollDice. A match sets its own,
+        so that games can run side by side from seeds. */
+    std::function<proc::Dice()> RollHook;
+
+    /*! Who plays the computer's sides (null: the built-in computer for
+        both). Read at each game's start; it must outlive the controller. */
+    void SetSeats(ISeats* seats) { seats_ = seats; }
 
     /*! Decides the colours, loads the initial position, sends the start, the
         first roll and (for a person) white's list, then sets GameRunning. A
@@ -66,6 +78,12 @@ class TurnController : public QObject {
     bool SideIsHuman(proc::Side side) const;
 
   private:
+    proc::Dice Roll();
+    /*! The seat's next move of the turn when it is one of moves[0..count):
+        the plan is made at the turn's first move. False: the built-in choice. */
+    bool PlannedMove(const proc::MoveList& moves, int32_t count, proc::Move& move);
+    /*! A seat that failed: logged, told once a game; its turn is the built-in computer's. */
+    void SeatTrouble(const QString& why);
     void Send(const proc::ByteArray& message);
     /*! Sends the roll of the side to move and records it. */
     void SendDice();
@@ -81,6 +99,11 @@ class TurnController : public QObject {
     IPause& pause_;
     IGameEndSink& sink_;
     std::string programFolder_;
+    ISeats* seats_ = nullptr;
+    IComputerSeat* whiteSeat_ = nullptr;
+    IComputerSeat* blackSeat_ = nullptr;
+    std::vector<proc::Move> plan_; // the rest of the seat's turn
+    bool troubleTold_ = false;
 };
 
 /*! The 1000 ms Timer of the controller's owner: created as a child of owner,
