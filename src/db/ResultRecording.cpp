@@ -6,12 +6,14 @@
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "game/ComputerSeat.h"
 #include "record/GameRecord.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
 #include <exception>
+#include <optional>
 
 namespace db {
 
@@ -22,15 +24,37 @@ struct PlayerRow {
     QString code;
 };
 
-// Statement 8 on IBPlayers. A name without a row cannot be recorded.
-PlayerRow ReadPlayer(TDModule& module, const QString& name) {
+// Statement 8 on IBPlayers.
+std::optional<PlayerRow> FindPlayer(TDModule& module, const QString& name) {
     module.IBPlayers.SetSQL(sql::PlayerByName(name));
     module.IBPlayers.Open();
     module.IBPlayers.First();
     if (module.IBPlayers.Eof())
+        return std::nullopt;
+    return PlayerRow{module.IBPlayers.FieldAsInteger(QStringLiteral("P_POINTS")),
+                     module.IBPlayers.FieldAsString(QStringLiteral("P_CODE"))};
+}
+
+// A person's row. A name without a row cannot be recorded.
+PlayerRow ReadPlayer(TDModule& module, const QString& name) {
+    std::optional<PlayerRow> row = FindPlayer(module, name);
+    if (!row)
         throw DbError("no player named " + name.toStdString());
-    return {module.IBPlayers.FieldAsInteger(QStringLiteral("P_POINTS")),
-            module.IBPlayers.FieldAsString(QStringLiteral("P_CODE"))};
+    return *row;
+}
+
+// The journal's code of a computer's side: the built-in computer's row is 1;
+// the engine's row goes by its name and is made, with 0 points, the first
+// time a game needs it (databases made before the engine have none).
+QString ComputerCode(TDModule& module, const QString& name) {
+    if (name != game::EngineName)
+        return QStringLiteral("1");
+    if (std::optional<PlayerRow> row = FindPlayer(module, name))
+        return row->code;
+    const QString code = module.GenID(QStringLiteral("PLAYERS"));
+    module.IBPlayers.SetSQL(sql::InsertPlayer(code, name));
+    module.IBPlayers.ExecSQL();
+    return code;
 }
 
 // Whether the archive has a game of this identity (inside the transaction).
@@ -110,9 +134,9 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
         UpdatePoints(module, w.points + gain, w.code);
         InsertGame(module, game.date, w.code, l.code, margin, gain, record);
     } else {
-        const bool computerWon = !winnerHuman && winner == ComputerDisplayName;
+        const bool computerWon = !winnerHuman && game::IsComputerName(winner);
         const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
-        const QString computerCode = QStringLiteral("1");
+        const QString computerCode = ComputerCode(module, computerWon ? winner : loser);
         if (computerWon) {
             if (person.points > 0)
                 UpdatePoints(module, person.points - 1, person.code);

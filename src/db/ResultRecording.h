@@ -90,8 +90,10 @@ QString OutboxTroubleText(const DeliveryReport& report);
 /*! Records one result as one write transaction (all of it or nothing,
     committed durably): the rating rules, the journal row dated game.date and,
     where the archive can be made, the record with its identity. A result
-    whose identity the archive holds already is not recorded again. Throws
-    DbError, also when a person's name has no row. */
+    whose identity the archive holds already is not recorded again. The
+    engine is a computer to the rules; its journal rows name its own row,
+    made in the same transaction when missing. Throws DbError, also when a
+    person's name has no row. */
 void ApplyResult(TDModule& module, const PendingResult& game);
 
 /*! Records the outbox's results in their order, each removed once recorded;

@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/SchemaScripts.h"
+#include "game/ComputerSeat.h"
 
 namespace db {
 
@@ -49,6 +50,10 @@ const QString JournalColumns =
 // on each connection, on PostgreSQL the schema's.
 const QString SqliteNameOrder = QStringLiteral("P_NAME COLLATE RUSSIAN");
 const QString PostgresNameOrder = QStringLiteral("P_NAME COLLATE RU_NAMES");
+
+// The engine's row as a literal: a constant of the program, so a statement
+// without other values is still sent as it stands, unprepared.
+const QString EngineRow = QLatin1Char('\'') + game::EngineName + QLatin1Char('\'');
 
 // The same statement with the name order of each engine put in for %1.
 Statement WithNameOrder(const QString& text, QVariantList values = {}) {
@@ -100,8 +105,9 @@ Statement ByPoints(const QString& text, QVariantList values = {}) {
 } // namespace
 
 Statement Ratings() {
-    return ByPoints(QStringLiteral(
-        "SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') ORDER BY P_POINTS DESC, %1"));
+    return ByPoints(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> 'Computer') AND "
+                                   "(P_NAME <> %2) ORDER BY P_POINTS DESC, %1")
+                        .replace(QLatin1String("%2"), EngineRow));
 }
 
 Statement MaxCode(const QString& table) {
@@ -145,7 +151,10 @@ Statement ClearPlayerGames(const QString& code) {
 }
 
 Statement PlayersByName() {
-    Statement statement = WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS ORDER BY %1"));
+    // The engine's row is not listed: the dialog offers the engine itself.
+    Statement statement =
+        WithNameOrder(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_NAME <> %2) ORDER BY %1")
+                          .replace(QLatin1String("%2"), EngineRow));
     statement.keyset = {QStringLiteral("%1 > ?").arg(SqliteNameOrder),
                         QStringLiteral("%1 > ?").arg(PostgresNameOrder),
                         {QStringLiteral("P_NAME")}};
@@ -160,7 +169,8 @@ Statement PlayerByNameOrdered(const QString& name) {
 Statement Opponents(const QString& name) {
     // Read in pages, so in an order: the ratings' one, which an index serves.
     return ByPoints(QStringLiteral("SELECT * FROM PLAYERS WHERE (P_POINTS >= 3) AND (P_NAME <> ?) "
-                                   "ORDER BY P_POINTS DESC, %1"),
+                                   "AND (P_NAME <> %2) ORDER BY P_POINTS DESC, %1")
+                        .replace(QLatin1String("%2"), EngineRow),
                     {name});
 }
 

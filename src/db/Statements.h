@@ -56,7 +56,8 @@ Statement AllPlayers();
 Statement AllGames();
 /*! 3: the games one player won or lost, in code order, names as in 2. */
 Statement PlayerGames(const QString& code);
-/*! 4: the ratings: every row not named "Computer", by points (highest first), then name. */
+/*! 4: the ratings: every person's row (none named "Computer" or the engine's
+    name), by points (highest first), then name. */
 Statement Ratings();
 /*! 5: the highest code of "PLAYERS" or "GAMES". Throws DbError for any other name. */
 Statement MaxCode(const QString& table);
@@ -75,11 +76,11 @@ Statement InsertGame(const QString& code, const QString& date, const QString& wi
 Statement ClearGames();
 /*! 12: clear every game one player won or lost. */
 Statement ClearPlayerGames(const QString& code);
-/*! 13: every player by name (new-game dialog), in pages. */
+/*! 13: every player by name but the engine's row (new-game dialog), in pages. */
 Statement PlayersByName();
 /*! 14: one player by name, ordered by name (new-game dialog). */
 Statement PlayerByNameOrdered(const QString& name);
-/*! 15: possible opponents: 3 points or more, any other name (new-game dialog);
+/*! 15: possible opponents: 3 points or more, any other name but the engine's (new-game dialog);
     in pages, by points (highest first), then name. */
 Statement Opponents(const QString& name);
 

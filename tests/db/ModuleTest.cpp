@@ -133,11 +133,12 @@ TEST_P(ModuleTest, ExecuteLeavesTheQueryClosedAndItsGridEmpty) {
     EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 2").toInt(), 5);
 }
 
-TEST_P(ModuleTest, RatingsByPointsThenNameWithoutTheComputerRow) {
+TEST_P(ModuleTest, RatingsByPointsThenNameWithoutTheComputersRows) {
     folder.AddPlayer(2, "Вера", 3);
     folder.AddPlayer(3, "Анна", 3);
     folder.AddPlayer(5, "Глеб", 5);
     folder.AddPlayer(6, "Борис", 0);
+    folder.AddPlayer(7, "GNU Backgammon", 4);
     folder.Exec("UPDATE PLAYERS SET P_POINTS = 10 WHERE P_CODE = 1");
     dm.IBPlayers.SetSQL(sql::Ratings());
     dm.IBPlayers.Open();
@@ -149,6 +150,8 @@ TEST_P(ModuleTest, NewGameDialogStatements) {
     folder.AddPlayer(2, "Вера", 3);
     folder.AddPlayer(3, "Анна", 2);
     folder.AddPlayer(4, "Глеб", 8);
+    // The engine's row is never listed: the dialog offers the engine itself.
+    folder.AddPlayer(5, "GNU Backgammon", 3);
     // In Russian order Cyrillic names come before Latin ones.
     EXPECT_EQ(Read(dm.OpenPlayerList(), {"P_NAME"}), "Анна;Вера;Глеб;Computer");
     EXPECT_EQ(Read(dm.OpenPlayer("Глеб"), {"P_POINTS"}), "8");

@@ -7,6 +7,7 @@
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "game/ComputerSeat.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -86,6 +87,21 @@ const RuleCase RuleCases[] = {
      "1|07.12.2026|3|1|2|1", "Борис победил Компьютер с преимуществом в 2 фишек (фишку)!"},
     {"two computers record nothing", -3, "Компьютер", "Компьютер", false, false, 1, 1, "0;1;1", "",
      "Ура!!! Один компьютер победил другого!!! Да здравствует искусственный разум!!!"},
+    // The engine is a computer to the rules; its rows name its own row (code
+    // 4 here: made, with 0 points, by the recording).
+    {"person beats the engine", -1, "Анна", "GNU Backgammon", true, false, 0, 0, "0;1;0;0",
+     "1|07.12.2026|2|4|1|1", "Анна победил GNU Backgammon с преимуществом в 1 фишек (фишку)!"},
+    {"the engine beats a person with points", 3, "Анна", "GNU Backgammon", true, false, 2, 0,
+     "0;1;0;0", "1|07.12.2026|4|2|3|1",
+     "GNU Backgammon победил Анна с преимуществом в 3 фишек (фишку)!"},
+    {"the engine beats a person with 0 points", -6, "GNU Backgammon", "Борис", false, true, 0, 0,
+     "0;0;0;0", "1|07.12.2026|4|3|6|1",
+     "GNU Backgammon победил Борис с преимуществом в 6 фишек (фишку)!"},
+    {"person on black beats the engine", 2, "GNU Backgammon", "Борис", false, true, 0, 5, "0;0;6;0",
+     "1|07.12.2026|3|4|2|1", "Борис победил GNU Backgammon с преимуществом в 2 фишек (фишку)!"},
+    {"the engine against the computer records nothing", 5, "GNU Backgammon", "Компьютер", false,
+     false, 1, 1, "0;1;1", "",
+     "Ура!!! Один компьютер победил другого!!! Да здравствует искусственный разум!!!"},
 };
 
 } // namespace
@@ -104,6 +120,44 @@ TEST_P(RecordingTest, RatingRules) {
         EXPECT_EQ(announcer.texts, QStringList{c.announcement});
         // On disk before the announcement waits for the user.
         EXPECT_EQ(announcer.gamesAtAnnouncement, QList<int>{QString(c.games).isEmpty() ? 0 : 1});
+    }
+}
+
+// The engine's row is looked up by name: made once, where missing, and used
+// from then on, also by results that waited in the outbox.
+TEST_P(RecordingTest, TheEngineKeepsOneRowOfItsOwn) {
+    const struct {
+        const char* what;
+        int existing;       // the row's code before the games; 0: none
+        const char* engine; // its row afterwards
+        const char* games;
+    } cases[] = {
+        {"made by the first game", 0, "4|GNU Backgammon|0",
+         "1|07.12.2026|2|4|1|1;2|07.12.2026|4|3|2|1;3|07.12.2026|4|2|1|1;4|07.12.2026|1|3|3|1"},
+        {"one there already is used", 9, "9|GNU Backgammon|0",
+         "1|07.12.2026|2|9|1|1;2|07.12.2026|9|3|2|1;3|07.12.2026|9|2|1|1;4|07.12.2026|1|3|3|1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.Exec("DELETE FROM GAMES");
+        folder.Exec("DELETE FROM PLAYERS WHERE P_CODE > 1");
+        Players(0, 3);
+        if (c.existing)
+            folder.AddPlayer(c.existing, game::EngineName, 0);
+        Record(-1, "Анна", game::EngineName, true, false);
+        Record(2, "Борис", game::EngineName, true, false);
+        // Waiting in the outbox: the engine beats Анна, the computer Борис.
+        db::Outbox outbox(folder.Path());
+        QString error;
+        ASSERT_TRUE(
+            outbox.Put({"id-1", -1, game::EngineName, "Анна", false, true, Date, ""}, error));
+        ASSERT_TRUE(outbox.Put({"id-2", 3, "Борис", Computer, true, false, Date, ""}, error));
+        EXPECT_EQ(db::DeliverOutbox(dm, outbox).delivered, 2);
+        EXPECT_EQ(folder.Rows("SELECT * FROM PLAYERS WHERE P_NAME = 'GNU Backgammon'"), c.engine);
+        EXPECT_EQ(Games(), c.games);
+        EXPECT_EQ(folder.Rows("SELECT P_NAME, P_POINTS FROM PLAYERS WHERE P_CODE IN (2, 3) "
+                              "ORDER BY P_CODE"),
+                  "Анна|0;Борис|1");
     }
 }
 
@@ -168,6 +222,8 @@ TEST_P(RecordingTest, StatementFailingMidwayRollsBackThePoints) {
     }
     EXPECT_THROW(Record(-2, "Анна", "Борис", true, true), DbError);
     EXPECT_THROW(Record(-2, "Анна", Computer, true, false), DbError);
+    // Nor is the engine's row made for a game that is not recorded.
+    EXPECT_THROW(Record(-2, "Анна", game::EngineName, true, false), DbError);
     EXPECT_EQ(Points(), "0;3;6");
     folder.Exec(server ? "DROP TRIGGER NO_GAMES ON GAMES" : "DROP TRIGGER NO_GAMES");
     announcer.folder = nullptr;                           // it counts GAMES
