@@ -7,6 +7,7 @@
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
+#include "game/ComputerSeat.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -129,6 +130,8 @@ Club ReadClub(const ReadConnection& connection) {
         const bool computer = name == QLatin1String("Computer");
         if (computer)
             club.computer = code;
+        else if (name == game::EngineName)
+            club.engine = code;
         club.names.emplace(code, (computer ? db::ComputerDisplayName : name).toStdString());
     }
     QSqlQuery ratings = Run(connection, db::sql::Ratings());

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,14 +31,18 @@ struct JournalGame {
 };
 
 struct Club {
-    std::vector<Player> ratings;         // the launcher's order, without the computer
+    std::vector<Player> ratings;         // the launcher's order, without the computers
     std::vector<JournalGame> games;      // by code
     // Every code's name, the computer's as shown; UTF-8, so that the pages'
     // workers share no QString.
     std::unordered_map<qint64, std::string> names;
     qint64 computer = 1;                 // the computer's code
+    std::optional<qint64> engine;        // the engine's code, once it has a row
     size_t archived = 0;                 // journal games with a record
     bool hasArchive = false;
+
+    /*! Whether code is a computer's row: the built-in computer's or the engine's. */
+    bool IsComputer(qint64 code) const { return code == computer || code == engine; }
 };
 
 /*! A read-only connection of its own to the chosen database, the Russian

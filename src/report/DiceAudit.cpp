@@ -1,6 +1,6 @@
 #include "report/DiceAudit.h"
 
-#include "db/ResultRecording.h"
+#include "game/ComputerSeat.h"
 
 #include <cmath>
 #include <utility>
@@ -54,8 +54,8 @@ void DiceAudit::Add(const DiceAudit& other) {
 
 void DiceAudit::Add(const record::GameRecord& game) {
     ++games;
-    const bool whiteComputer = record::PlayerOf(game, proc::White) == db::ComputerDisplayName;
-    const bool blackComputer = record::PlayerOf(game, proc::Black) == db::ComputerDisplayName;
+    const bool whiteComputer = game::IsComputerName(record::PlayerOf(game, proc::White));
+    const bool blackComputer = game::IsComputerName(record::PlayerOf(game, proc::Black));
     for (const record::Turn* turn : game.PlayedTurns()) {
         all.Add(turn->dice);
         const bool byComputer = turn->side == proc::White ? whiteComputer : blackComputer;

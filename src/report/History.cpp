@@ -18,7 +18,7 @@ History ReplayHistory(const Club& club) {
         qint64& loser = points[game.loser];
         // The journal's award, not one worked out again: after a clearing the
         // replay starts from other points than the game was played at.
-        if (game.winner == club.computer)
+        if (club.IsComputer(game.winner))
             loser = std::max<qint64>(0, loser - game.award);
         else
             winner += game.award;
@@ -44,7 +44,7 @@ QHash<qint64, PlayerStats> CountGames(const Club& club) {
         stats.insert(player.code, {});
     for (size_t i = 0; i < club.games.size(); ++i) {
         const JournalGame& game = club.games[i];
-        const bool computer = game.winner == club.computer || game.loser == club.computer;
+        const bool computer = club.IsComputer(game.winner) || club.IsComputer(game.loser);
         for (const bool won : {true, false}) {
             auto it = stats.find(won ? game.winner : game.loser);
             if (it == stats.end())

@@ -9,7 +9,7 @@ namespace report {
 namespace {
 
 void AddPlayerLink(HtmlOut& out, const Club& club, qint64 code, std::string_view root) {
-    if (code == club.computer || !club.names.count(code)) {
+    if (club.IsComputer(code) || !club.names.count(code)) {
         AddName(out, club, code);
         return;
     }
@@ -72,7 +72,7 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         out.Raw("<tr data-name=\"").Raw(escaped).Raw("\">");
         number(0, ranks[i]);
         out.Raw("<td data-label=\"Игрок\" data-key=\"").Raw(escaped).Raw("\">");
-        if (p.code == club.computer || !club.names.count(p.code))
+        if (club.IsComputer(p.code) || !club.names.count(p.code))
             out.Raw(escaped);
         else
             out.Raw("<a href=\"players/").Int(p.code).Raw(".html\">").Raw(escaped).Raw("</a>");

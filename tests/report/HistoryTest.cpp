@@ -14,7 +14,7 @@ using report::Club;
 struct HistoryCase {
     const char* name;
     std::vector<report::Player> players;          // with today's points
-    std::vector<std::array<qint64, 3>> games;     // winner, loser, award; code 1 is the computer
+    std::vector<std::array<qint64, 3>> games;     // winner, loser, award; 1: computer, 7: engine
     std::map<qint64, std::vector<qint64>> charts; // every point of each player's chart
     std::map<qint64, qint64> shifts;
 };
@@ -29,6 +29,7 @@ TEST_P(HistoryReplay, EveryPointOfEveryChart) {
     const HistoryCase& c = GetParam();
     Club club;
     club.ratings = c.players;
+    club.engine = 7;
     qint64 code = 10;
     for (const auto& [winner, loser, award] : c.games)
         club.games.push_back({code++, "01.01.2026", winner, loser, 1, award});
@@ -54,6 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
         HistoryCase{"Computer",
                     {{2, "А", 0}},
                     {{1, 2, 1}, {2, 1, 1}, {2, 1, 1}, {1, 2, 1}, {1, 2, 1}, {1, 2, 1}},
+                    {{2, {0, 1, 2, 1, 0, 0}}},
+                    {}},
+        // The engine is a computer too.
+        HistoryCase{"Engine",
+                    {{2, "А", 0}},
+                    {{7, 2, 1}, {2, 7, 1}, {2, 1, 1}, {7, 2, 1}, {1, 2, 1}, {7, 2, 1}},
                     {{2, {0, 1, 2, 1, 0, 0}}},
                     {}},
         // Between people the winner gains a third of the loser's points,

@@ -134,6 +134,47 @@ TEST_P(ReportSite, OrderEscapingJournalPagesAndGames) {
     EXPECT_EQ(HtmlFaults(site), QString());
 }
 
+// The engine's row is a computer's: not ranked, no page of its own, its games
+// against the computer's column, its rolls with the computer's.
+TEST_P(ReportSite, TheEnginesRowIsAComputers) {
+    RatingsFolder folder(true, GetParam());
+    const QString engine = QStringLiteral("GNU Backgammon");
+    folder.AddPlayer(2, QStringLiteral("Анна"), 1);
+    folder.AddPlayer(7, engine, 0);
+    // The same game twice with the sides swapped: one won by each, and the
+    // engine's rolls are those of one whole game.
+    const int rolls = AddRecordedGame(folder, 1, 2, QStringLiteral("Анна"), 7, engine, 5);
+    EXPECT_EQ(AddRecordedGame(folder, 2, 7, engine, 2, QStringLiteral("Анна"), 5), rolls);
+
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    const report::ReportResult result = report::MakeReport(ChoiceOf(folder), site);
+    ASSERT_EQ(result.code, 0) << result.message.toStdString();
+    const QString index = Text(site + "/index.html");
+    EXPECT_EQ(Matches(index, "<tr data-name=\"([^\"]*)\""), QStringList{"Анна"});
+    const auto count = [&](const char* label) {
+        return Matches(index,
+                       QStringLiteral("<td data-label=\"%1\" class=\"n\">(\\d+)").arg(label));
+    };
+    EXPECT_EQ(count("Побед над компьютером") + count("Поражений от компьютера") +
+                  count("Побед над людьми") + count("Поражений от людей"),
+              (QStringList{"1", "1", "0", "0"}));
+    QStringList files;
+    ReadAll(site, &files);
+    EXPECT_FALSE(files.contains("players/7.html"));
+    const QString player = Text(site + "/players/2.html");
+    EXPECT_EQ(player.count(engine), 3) << "both games and the head-to-head row";
+    EXPECT_FALSE(player.contains("players/7.html")) << "a link to a page there is not";
+    const QString dice = Text(site + "/dice.html");
+    for (const char* section : {"computer", "people"})
+        EXPECT_EQ(Matches(dice, QStringLiteral("<section id=\"%1\"><h2>[^<]*</h2><p>Бросков: "
+                                               "<span class=\"total\">(\\d+)")
+                                    .arg(section)),
+                  QStringList{QString::number(rolls)})
+            << section;
+    EXPECT_EQ(HtmlFaults(site), QString());
+}
+
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     RatingsFolder good(true, GetParam());
     good.AddPlayer(2, QStringLiteral("Анна"), 0);
