@@ -4,6 +4,7 @@
 #include "db/QueryKeeper.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
+#include "game/ComputerSeat.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
@@ -21,7 +22,6 @@ TForm5* Form5 = nullptr;
 
 namespace {
 
-const QString ComputerName = QStringLiteral("Компьютер");
 const QString NotRegistered = QStringLiteral("Игрок не зарегистрирован!\n");
 const QString NameTaken =
     QStringLiteral("Вы не можете ввести имя одного из уже зарегистрированных игроков!");
@@ -98,6 +98,11 @@ QString TForm5::FilterName(const QString& text) {
     return result;
 }
 
+bool TForm5::FreeName(const QString& name) {
+    // The computers' names are the lists' own entries, never a person's.
+    return !name.isEmpty() && !game::IsComputerName(name);
+}
+
 void TForm5::FormCreate() {
     LoadBackground(this, DialogBackground);
 }
@@ -134,7 +139,7 @@ void TForm5::Edit1Change() {
     module_.IBPlayers.SetSQL(db::sql::NameCheck(name));
     module_.IBPlayers.Open();
     const bool taken = module_.IBPlayers.RecordCount() == 1;
-    Button2->setEnabled(!taken && !name.isEmpty() && name != ComputerName);
+    Button2->setEnabled(!taken && FreeName(name));
 }
 
 void TForm5::Button2Click() {
@@ -168,7 +173,7 @@ bool TForm5::NameTakenMeanwhile() {
     // Another launcher may have registered the same name since the check.
     try {
         Edit1Change();
-        return !Button2->isEnabled() && !Edit1->text().isEmpty() && Edit1->text() != ComputerName;
+        return !Button2->isEnabled() && FreeName(Edit1->text());
     } catch (const db::DbError&) {
         return false;
     }

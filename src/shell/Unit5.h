@@ -28,6 +28,9 @@ class TForm5 : public shell::TFormBase {
     static bool IsNameChar(QChar c);
     /*! The text without every character a name may not hold. */
     static QString FilterName(const QString& text);
+    /*! Whether a name that the database does not hold may be registered: not
+        empty and not a computer's name in the lists ("Компьютер", the engine's). */
+    static bool FreeName(const QString& name);
 
     /*! The background. Throws shell::PictureError. */
     void FormCreate();
@@ -35,8 +38,8 @@ class TForm5 : public shell::TFormBase {
         character becomes 0, which the name box ignores. (In the name box,
         Enter presses an enabled Button2 and Ctrl+A selects the whole name.) */
     void Edit1KeyPress(QChar& key);
-    /*! The name check: Button2 is enabled when the name is not registered, not
-        empty and not exactly "Компьютер". Throws db::DbError (Button2 keeps its
+    /*! The name check: Button2 is enabled when the name is not registered and
+        FreeName. Throws db::DbError (Button2 keeps its
         state); the window tells a server out of reach once per visit. */
     void Edit1Change();
     /*! Registers the name with 0 points, tells the user how to take part and

@@ -164,6 +164,18 @@ TEST_P(WindowsTest, RegistrationNameCheck) {
     EXPECT_TRUE(boxes.isEmpty());
 }
 
+// The computers' names in the lists are nobody's to register, letter for
+// letter; the engine's cannot even be typed (the filter drops its space).
+TEST(Registration, TheComputersNamesAreNotFree) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},         {"Компьютер", false},     {"GNU Backgammon", false},
+        {"компьютер", true}, {"gnu backgammon", true}, {"GNUBackgammon", true},
+        {"Анна", true},      {"GNU Backgammon ", true},
+    };
+    for (const auto& [name, free] : cases)
+        EXPECT_EQ(TForm5::FreeName(QString::fromUtf8(name)), free) << name;
+}
+
 TEST_P(WindowsTest, RegistrationFilterForTypedAndPastedText) {
     form5->OpenRegistration();
     Type(form5->Edit1, "Aa[`z");
