@@ -92,6 +92,9 @@ bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QSt
             ok = ok && level >= 0 && level <= MaxLevel;
             (a == "--level" ? options.level : a == "--first-level" ? options.firstLevel
                                                                     : options.secondLevel) = level;
+        } else if (a == "--engine-wait") {
+            options.engineWaitMs = v.toInt(&ok);
+            ok = ok && options.engineWaitMs > 0;
         } else if (a == "--match") {
             options.match = v.toLongLong(&ok);
             ok = ok && options.match > 0;
@@ -137,6 +140,7 @@ Referee::Referee(const RefereeOptions& options, game::IPause* pause, QObject* pa
       seats_(options.programFolder, options.level),
       Controller(link_, names_, PauseOf(pause, ownPause_, options.pauseScale), *this,
                  options.programFolder.toStdString()) {
+    seats_.SetAnswerMs(options.engineWaitMs);
     Controller.SetSeats(&seats_);
     Controller.NoticeHook = [this](const QString& text) {
         if (Print)

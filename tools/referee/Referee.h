@@ -27,6 +27,7 @@ struct RefereeOptions {
     int tickMs = 1000;       // the turn timer; below 0: no timer (the owner ticks)
     bool record = false;     // record the result in the program folder's database
     int level = 0;           // GNU Backgammon's plies
+    int engineWaitMs = 10000; // the longest wait for its start and each answer
     // A headless match instead of one game (--match N): no port, no client.
     int64_t match = 0;
     uint64_t seed = 0;    // the match's dice; without --seed, from the clock
@@ -36,7 +37,7 @@ struct RefereeOptions {
 };
 
 /*! --port P --first NAME --second NAME [--program-folder DIR]
-    [--pause-scale X] [--tick MS] [--record] [--level N], or
+    [--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS], or
     --match N --first NAME --second NAME [--seed S] [--save DIR] [--level N]
     [--first-level N] [--second-level N] [--program-folder DIR], where a
     match's names are computers ("Компьютер", "GNU Backgammon").

@@ -27,7 +27,7 @@ class RefereeApplication : public QCoreApplication {
 
 constexpr char Usage[] =
     "referee --port P --first NAME --second NAME [--program-folder DIR] "
-    "[--pause-scale X] [--tick MS] [--record] [--level N]\n"
+    "[--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS]\n"
     "       referee --match N --first NAME --second NAME [--seed S] [--save DIR] "
     "[--level N] [--first-level N] [--second-level N] [--program-folder DIR]";
 constexpr char Summary[] =
