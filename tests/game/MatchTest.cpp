@@ -50,10 +50,17 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{300, 1000, 0.2724, 0.3291, -147.2},
                       RateCase{0, 10, 0.0, 0.2775, -Inf}, RateCase{10, 10, 0.7225, 1.0, Inf}));
 
-TEST(Figures, MedianOfOddAndEvenCounts) {
+TEST(Figures, MedianAndPercentiles) {
     EXPECT_EQ(referee::Median({}), 0.0);
     EXPECT_EQ(referee::Median({5, 1, 3}), 3.0);
     EXPECT_EQ(referee::Median({8, 1, 4, 2}), 3.0);
+    std::vector<double> hundred;
+    for (int i = 100; i >= 1; --i)
+        hundred.push_back(i);
+    EXPECT_EQ(referee::Percentile(hundred, 99), 99.0);
+    EXPECT_EQ(referee::Percentile(hundred, 100), 100.0);
+    EXPECT_EQ(referee::Percentile({7, 3}, 99), 7.0);
+    EXPECT_EQ(referee::Percentile({}, 99), 0.0);
 }
 
 TEST(Figures, LastLineNamesEachPlayersWins) {

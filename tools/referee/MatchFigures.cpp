@@ -56,6 +56,15 @@ double Median(std::vector<double> values) {
     return (*std::max_element(values.begin(), values.begin() + middle) + upper) / 2;
 }
 
+double Percentile(std::vector<double> values, double q) {
+    if (values.empty())
+        return 0;
+    const double rank = std::ceil(q / 100 * static_cast<double>(values.size()));
+    const size_t index = static_cast<size_t>(std::clamp(rank, 1.0, double(values.size()))) - 1;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index), values.end());
+    return values[index];
+}
+
 QStringList FiguresReport(const MatchFigures& f) {
     QStringList lines;
     lines << QStringLiteral("games: %1").arg(f.games);
@@ -81,6 +90,9 @@ QStringList FiguresReport(const MatchFigures& f) {
     lines << QStringLiteral("median time per decision: %1 %2, %3 %4")
                  .arg(f.first.name, Ms(Median(f.first.decisionMs)), f.second.name,
                       Ms(Median(f.second.decisionMs)));
+    lines << QStringLiteral("99th percentile time per decision: %1 %2, %3 %4")
+                 .arg(f.first.name, Ms(Percentile(f.first.decisionMs, 99)), f.second.name,
+                      Ms(Percentile(f.second.decisionMs, 99)));
     lines << QStringLiteral("%1: %2, %3: %4;%5")
                  .arg(f.first.name)
                  .arg(f.first.wins)

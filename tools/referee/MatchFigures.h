@@ -20,6 +20,9 @@ Interval WinRateInterval(int64_t wins, int64_t games);
 double EloOfRate(double rate);
 /*! The middle value (the mean of the two middle ones for an even count); 0 when empty. */
 double Median(std::vector<double> values);
+/*! The nearest-rank percentile q (0 < q <= 100): the smallest value with at
+    least q % of the values at or below it; 0 when empty. */
+double Percentile(std::vector<double> values, double q);
 
 /*! One player's share of a match. */
 struct PlayerFigures {
