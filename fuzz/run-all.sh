@@ -14,7 +14,7 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:malloc_context_size=5}
 # New inputs go to a scratch folder; the kept minimized corpus
 # (fuzz/corpus/<target>) and the hand-made seeds are read as they are.
-for target in rtf options settings client board picture helppath record; do
+for target in rtf options settings client board engine_play picture helppath record; do
   corpus="$dir/fuzz-corpus/$target"
   mkdir -p "$corpus"
   inputs=("$corpus")

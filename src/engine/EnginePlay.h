@@ -6,6 +6,7 @@
 #include "proc/proc.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,8 +29,13 @@ std::optional<std::vector<Hop>> ParsePlay(std::string_view answer);
 
 /*! Our board's cell for a point of the mover's numbering: white's point p
     is cell p, black's is 25 - p; 25 is the side's own bar cell (26 white,
-    25 black); 0 is 27 (borne off). */
+    25 black); 0 is 27 (borne off); 0 for any other point. */
 int32_t BoardCell(int point, proc::Side side);
+
+/*! Single-checker moves of side written as the engine writes a play: one
+    "from/to" a move in the mover's numbering (the bar 25, off 0), a blank
+    between moves. ParsePlay reads it back. For the log and for tests. */
+std::string PlayText(const std::vector<proc::Move>& moves, proc::Side side);
 
 /*! The play as single-checker moves that the referee can play one at a
     time from board with dice: each one of ListMoves for the dice still to

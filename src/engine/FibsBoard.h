@@ -14,8 +14,8 @@ constexpr int EngineCheckers = 15;
 /*! The board line (no newline) for side to move with dice: side is "You"
     with positive counts, moving from its point 24 towards 1 (white's points
     are ours, black's point p is our 25 - p); the opponent's counts are
-    negative; a one-point match at 0:0, the cube at 1 and not available; the
-    borne-off counts are 15 less what is on the board. */
+    negative; a one-point match at 0:0 (no cube play), the cube at 1 in the
+    middle; the borne-off counts are 15 less what is on the board. */
 std::string FibsBoardText(const proc::Board& board, proc::Side side, proc::Dice dice);
 
 /*! Whether the engine can be shown the position: no side has more than

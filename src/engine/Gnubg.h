@@ -30,6 +30,8 @@ struct EngineAnswer {
     QString error;
 };
 
+/*! One engine process. Blocking and without an event loop, so any thread
+    may own it, one at a time. */
 class GnubgEngine {
   public:
     explicit GnubgEngine(GnubgSettings settings);
@@ -41,9 +43,11 @@ class GnubgEngine {
     /*! Sends boardLine and waits for one answer line, starting the process
         and connecting first when there is none. Blocks at most
         settings.answerMs for each of those. A failure (no program, no start,
-        no connection, the process died, no answer in time) stops the
-        process: the next call starts a new one. An answer beginning "Error"
-        is not ok; the process is kept. */
+        no connection, the process died, no answer in time, an answer that
+        is not a play ParsePlay reads) stops the process: the next call
+        starts a new one. An answer beginning "Error" is not ok; the process
+        is kept. A board line longer than the engine reads (254 bytes) or
+        holding a line break is refused without asking. */
     EngineAnswer Ask(const std::string& boardLine);
 
     /*! The private folder holding the socket while the process runs. */

@@ -44,6 +44,7 @@ IComputerSeat* EngineSeats::SeatFor(proc::Side, const QString& name) {
         engine::GnubgSettings settings;
         settings.socketFolder = socketFolder_;
         settings.plies = plies_;
+        settings.answerMs = answerMs_;
         seat = std::make_unique<EngineSeat>(settings);
     }
     return seat.get();

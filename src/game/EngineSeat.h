@@ -39,12 +39,15 @@ class EngineSeats : public ISeats {
 
     void SetPlies(int plies) { plies_ = plies; }
     int Plies() const { return plies_; }
+    /*! The longest wait for the engine's start and for each answer. */
+    void SetAnswerMs(int ms) { answerMs_ = ms; }
 
     IComputerSeat* SeatFor(proc::Side side, const QString& name) override;
 
   private:
     QString socketFolder_;
     int plies_;
+    int answerMs_ = engine::GnubgSettings{}.answerMs;
     std::map<int, std::unique_ptr<EngineSeat>> seats_; // by level
 };
 

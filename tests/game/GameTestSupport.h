@@ -119,6 +119,7 @@ class ProtocolChecker {
     QString first_, second_;
     bool started_ = false, whiteIsFirst_ = true;
     bool whiteHuman_ = false, blackHuman_ = false;
+    bool whiteBuiltIn_ = false, blackBuiltIn_ = false;
     proc::Board board_{};
     proc::Dice dice_ = 0;
     proc::Side side_ = 0;

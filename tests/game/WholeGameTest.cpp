@@ -5,6 +5,9 @@
 #include "GameTestSupport.h"
 #include "Referee.h"
 
+#include "engine/Gnubg.h"
+
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace gametest;
@@ -12,6 +15,37 @@ using namespace gametest;
 namespace {
 
 const QString Computer = game::ComputerName;
+const QString Engine = game::EngineName;
+
+// GNU Backgammon at the board: the real one, or a stand-in that fails in
+// the way its name says (it dies, answers garbage, never answers).
+class EngineUnderTest {
+  public:
+    /*! mode: "gnubg" or a stand-in's mode; false when the real one is missing. */
+    bool Install(const std::string& mode) {
+        if (mode == "gnubg")
+            return !engine::FindGnubg().isEmpty();
+        saved_ = qgetenv("VERTAN_GNUBG");
+        qputenv("VERTAN_GNUBG", VERTAN_SOURCE_DIR "/tests/engine/fake_gnubg.py");
+        qputenv("FAKE_GNUBG_MODE", QByteArray::fromStdString(mode));
+        qputenv("FAKE_GNUBG_LOG", (log_.path() + "/starts").toUtf8());
+        installed_ = true;
+        return true;
+    }
+    ~EngineUnderTest() {
+        if (!installed_)
+            return;
+        if (saved_.isEmpty())
+            qunsetenv("VERTAN_GNUBG");
+        else
+            qputenv("VERTAN_GNUBG", saved_);
+    }
+
+  private:
+    QTemporaryDir log_;
+    QByteArray saved_;
+    bool installed_ = false;
+};
 
 struct GameCase {
     const char* title;
@@ -20,12 +54,17 @@ struct GameCase {
     testclient::Pick pick;
     uint32_t diceSeed;
     std::vector<testclient::Fault> faults = {};
+    std::string engine = {}; // how GNU Backgammon behaves, where it plays
+    bool told = false;       // the user hears once that the built-in computer stood in
 };
 
 class WholeGame : public ::testing::TestWithParam<GameCase> {};
 
 TEST_P(WholeGame, RunsToTheEndByTheRules) {
     const GameCase& c = GetParam();
+    EngineUnderTest engine;
+    if (!c.engine.empty() && !engine.Install(c.engine))
+        GTEST_SKIP() << "GNU Backgammon is not installed (scripts/packages.txt has it)";
     ScriptedDice dice({}, c.diceSeed);
     ProgramFolder folder(StandardBoardText());
     RecordingPause pause;
@@ -34,7 +73,10 @@ TEST_P(WholeGame, RunsToTheEndByTheRules) {
     options.second = c.second;
     options.programFolder = QString::fromStdString(folder.Path());
     options.tickMs = 0;
+    options.engineWaitMs = c.engine == "gnubg" ? 10000 : 300;
     referee::Referee ref(options, &pause);
+    QStringList printed;
+    ref.Print = [&](const QString& text) { printed << text; };
     int exitCode = -1;
     QObject::connect(&ref, &referee::Referee::Finished,
                      [&](int code, const QString&) { exitCode = code; });
@@ -66,7 +108,9 @@ TEST_P(WholeGame, RunsToTheEndByTheRules) {
     EXPECT_EQ(ref.DM.ListeningPort(), 0) << "the socket closes at the end";
     EXPECT_EQ(ref.Controller.GameBoard, checker.Board());
 
-    const bool firstHuman = c.first != Computer, secondHuman = c.second != Computer;
+    EXPECT_EQ(printed.count(game::SeatTroubleText), c.told ? 1 : 0);
+    const bool firstHuman = c.first != Computer && c.first != Engine;
+    const bool secondHuman = c.second != Computer && c.second != Engine;
     EXPECT_EQ(checker.lists > 0, firstHuman || secondHuman) << "lists go to persons only";
     // Every answer is played, except one to a list sent just before the end.
     const int unplayed = static_cast<int>(client.Answers().size()) - checker.humanMoves;
@@ -92,7 +136,12 @@ INSTANTIATE_TEST_SUITE_P(
                  testclient::Pick::Random,
                  31,
                  {testclient::Fault::Short, testclient::Fault::OutsideList,
-                  testclient::Fault::OutOfRange, testclient::Fault::Garbage}}),
+                  testclient::Fault::OutOfRange, testclient::Fault::Garbage}},
+        GameCase{"EngineAgainstComputer", Engine, Computer, testclient::Pick::First, 7, {}, "gnubg"},
+        GameCase{"PersonAgainstEngine", "Иван", Engine, testclient::Pick::Random, 11, {}, "gnubg"},
+        GameCase{"EngineThatDies", Engine, Computer, testclient::Pick::First, 13, {}, "die", true},
+        GameCase{"EngineAnsweringGarbage", Engine, Computer, testclient::Pick::First, 19, {}, "garbage", true},
+        GameCase{"EngineThatNeverAnswers", Computer, Engine, testclient::Pick::First, 29, {}, "mute", true}),
     [](const auto& info) { return std::string(info.param.title); });
 
 } // namespace

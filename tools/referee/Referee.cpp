@@ -4,6 +4,7 @@
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
 
+#include <QDateTime>
 #include <QTimer>
 
 namespace referee {
@@ -30,10 +31,31 @@ class PrintingAnnouncer : public db::Announcer {
     const std::function<void(const QString&)>& print_;
 };
 
+// GNU Backgammon's deeper levels take minutes a move.
+constexpr int MaxLevel = 4;
+
+bool CheckMatch(RefereeOptions& options, bool havePlayers, bool haveSeed, QString& error) {
+    if (!havePlayers) {
+        error = "--match needs --first and --second";
+        return false;
+    }
+    if (!game::IsComputerName(options.first) || !game::IsComputerName(options.second)) {
+        error = "a match is played by computers: " + game::ComputerName + " or " + game::EngineName;
+        return false;
+    }
+    if (!haveSeed)
+        options.seed = static_cast<uint64_t>(QDateTime::currentMSecsSinceEpoch());
+    if (options.firstLevel < 0)
+        options.firstLevel = options.level;
+    if (options.secondLevel < 0)
+        options.secondLevel = options.level;
+    return true;
+}
+
 } // namespace
 
 bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error) {
-    bool havePort = false, haveFirst = false, haveSecond = false;
+    bool havePort = false, haveFirst = false, haveSecond = false, haveSeed = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == "--record") {
@@ -65,6 +87,23 @@ bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QSt
         } else if (a == "--tick") {
             options.tickMs = v.toInt(&ok);
             ok = ok && options.tickMs >= 0;
+        } else if (a == "--level" || a == "--first-level" || a == "--second-level") {
+            const int level = v.toInt(&ok);
+            ok = ok && level >= 0 && level <= MaxLevel;
+            (a == "--level" ? options.level : a == "--first-level" ? options.firstLevel
+                                                                    : options.secondLevel) = level;
+        } else if (a == "--engine-wait") {
+            options.engineWaitMs = v.toInt(&ok);
+            ok = ok && options.engineWaitMs > 0;
+        } else if (a == "--match") {
+            options.match = v.toLongLong(&ok);
+            ok = ok && options.match > 0;
+        } else if (a == "--seed") {
+            options.seed = v.toULongLong(&ok);
+            haveSeed = ok;
+        } else if (a == "--save") {
+            options.saveDir = v;
+            ok = !v.isEmpty();
         } else {
             error = "unknown option " + a;
             return false;
@@ -74,8 +113,15 @@ bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QSt
             return false;
         }
     }
+    if (options.match > 0)
+        return CheckMatch(options, haveFirst && haveSecond, haveSeed, error);
     if (!havePort || !haveFirst || !haveSecond) {
         error = "--port, --first and --second are required";
+        return false;
+    }
+    if (haveSeed || !options.saveDir.isEmpty() || options.firstLevel >= 0 ||
+        options.secondLevel >= 0) {
+        error = "--seed, --save, --first-level and --second-level go with --match";
         return false;
     }
     return true;
@@ -91,8 +137,15 @@ QString ResultLine(const game::GameResult& result) {
 
 Referee::Referee(const RefereeOptions& options, game::IPause* pause, QObject* parent)
     : QObject(parent), options_(options), names_(options.first, options.second), link_(DM),
+      seats_(options.programFolder, options.level),
       Controller(link_, names_, PauseOf(pause, ownPause_, options.pauseScale), *this,
                  options.programFolder.toStdString()) {
+    seats_.SetAnswerMs(options.engineWaitMs);
+    Controller.SetSeats(&seats_);
+    Controller.NoticeHook = [this](const QString& text) {
+        if (Print)
+            Print(text);
+    };
     DM.AcceptHook = [this] { Controller.StartGame(); };
     DM.DisconnectHook = [this] {
         // What the dialog's close does: stop the game, close the socket.

@@ -3,6 +3,7 @@
 // one game with the first client that connects.
 #pragma once
 
+#include "game/EngineSeat.h"
 #include "game/TurnController.h"
 #include "net/TDM.h"
 
@@ -25,10 +26,22 @@ struct RefereeOptions {
     double pauseScale = 1.0; // multiplies every wait; 0: none
     int tickMs = 1000;       // the turn timer; below 0: no timer (the owner ticks)
     bool record = false;     // record the result in the program folder's database
+    int level = 0;           // GNU Backgammon's plies
+    int engineWaitMs = 10000; // the longest wait for its start and each answer
+    // A headless match instead of one game (--match N): no port, no client.
+    int64_t match = 0;
+    uint64_t seed = 0;    // the match's dice; without --seed, from the clock
+    int firstLevel = -1;  // the level of each player in a match; -1: level
+    int secondLevel = -1;
+    QString saveDir;      // each game of the match as .mat
 };
 
 /*! --port P --first NAME --second NAME [--program-folder DIR]
-    [--pause-scale X] [--tick MS] [--record]. False with a message on error. */
+    [--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS], or
+    --match N --first NAME --second NAME [--seed S] [--save DIR] [--level N]
+    [--first-level N] [--second-level N] [--program-folder DIR], where a
+    match's names are computers ("Компьютер", "GNU Backgammon").
+    False with a message on error. */
 bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error);
 
 /*! "winner: NAME (white); loser: NAME (black); margin: N". */
@@ -69,6 +82,7 @@ class Referee : public QObject, private game::IGameEndSink {
     std::unique_ptr<game::IPause> ownPause_;
     game::FixedPlayerNames names_;
     game::ClientLinkOf<net::TDM> link_;
+    game::EngineSeats seats_;
 
   public:
     game::TurnController Controller;
