@@ -22,6 +22,11 @@ void Prepare(QMessageBox& box, const QString& caption, const QString& text) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
+void AddOkButton(QMessageBox& box) {
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+}
+
 void ShowOk(BoxKind kind, const QString& caption, const QString& text, QMessageBox::Icon icon) {
     if (Hook()) {
         Hook()(kind, caption, text);
@@ -30,8 +35,7 @@ void ShowOk(BoxKind kind, const QString& caption, const QString& text, QMessageB
     QMessageBox box;
     Prepare(box, caption, text);
     box.setIcon(icon);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    AddOkButton(box);
     box.exec();
 }
 
@@ -43,6 +47,15 @@ void SetMessageBoxHook(MessageBoxHook hook) {
 
 void ShowNotice(const QString& text) {
     ShowOk(BoxKind::Notice, QString::fromUtf8(ApplicationTitle), text, QMessageBox::NoIcon);
+}
+
+void ShowNoticeWithoutWaiting(const QString& text) {
+    auto* box = new QMessageBox;
+    Prepare(*box, QString::fromUtf8(ApplicationTitle), text);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    AddOkButton(*box);
+    box->show();
 }
 
 void ShowError(const QString& text) {

@@ -21,6 +21,10 @@ void SetMessageBoxHook(MessageBoxHook hook);
 
 /*! Plain notice: caption ApplicationTitle, no icon, "OK". */
 void ShowNotice(const QString& text);
+/*! The plain notice without the wait: shown, not modal, and the caller goes
+    on (a game's timer keeps running); it deletes itself once closed. The
+    hook never gets it: nothing waits on its answer. */
+void ShowNoticeWithoutWaiting(const QString& text);
 /*! Error box: caption "Error", error icon, "OK". */
 void ShowError(const QString& text);
 /*! Confirmation: caption "Confirm", question icon, Yes (default) and No; Esc answers No. */

@@ -5,11 +5,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QWheelEvent>
+#include <algorithm>
 
 namespace shell {
 
-PlayerList::PlayerList(QComboBox* box, QString computer)
-    : QAbstractListModel(box), box_(box), computer_(std::move(computer)) {
+PlayerList::PlayerList(QComboBox* box) : QAbstractListModel(box), box_(box) {
     box->setModel(this);
     box->installEventFilter(this);
     connect(box, &QComboBox::currentIndexChanged, this, [this](int row) {
@@ -23,28 +23,46 @@ PlayerList::PlayerList(QComboBox* box, QString computer)
 
 PlayerList::~PlayerList() = default;
 
-void PlayerList::Reset() {
-    if (!filled_) {
-        beginInsertRows(QModelIndex(), 0, 0);
-        filled_ = true;
-        endInsertRows();
-    }
+void PlayerList::DropRows() {
     if (!rows_ || rows_->rowCount() == 0) {
         rows_.reset();
         return;
     }
-    beginRemoveRows(QModelIndex(), 1, rowCount() - 1);
+    beginRemoveRows(QModelIndex(), Fixed(), rowCount() - 1);
     rows_.reset();
     endRemoveRows();
 }
 
+void PlayerList::Reset(const QStringList& computers) {
+    DropRows();
+    // Computers come and go at the end of their run; the first stays, so
+    // the box keeps standing on an item.
+    const int had = Fixed();
+    const int now = int(computers.size());
+    if (now > had) {
+        beginInsertRows(QModelIndex(), had, now - 1);
+        computers_ = computers;
+        endInsertRows();
+    } else if (now < had) {
+        beginRemoveRows(QModelIndex(), now, had - 1);
+        computers_ = computers;
+        endRemoveRows();
+    }
+    for (int i = 0; i < std::min(had, now); ++i) {
+        if (computers_[i] != computers[i]) {
+            computers_[i] = computers[i];
+            emit dataChanged(index(i), index(i));
+        }
+    }
+}
+
 void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field) {
-    Reset();
+    DropRows();
     column_ = rows->FieldIndex(field);
-    // Pages read later come in as inserted rows, behind "Компьютер".
+    // Pages read later come in as inserted rows, behind the computers.
     connect(rows.get(), &QAbstractItemModel::rowsAboutToBeInserted, this,
             [this](const QModelIndex&, int first, int last) {
-                beginInsertRows(QModelIndex(), first + 1, last + 1);
+                beginInsertRows(QModelIndex(), first + Fixed(), last + Fixed());
             });
     connect(rows.get(), &QAbstractItemModel::rowsInserted, this, [this] { endInsertRows(); });
     // Rows read again (another launcher changed them) come as rows lost or
@@ -52,7 +70,7 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
     connect(rows.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [this](const QModelIndex&, int first, int last) {
                 keepChoice_ = true;
-                beginRemoveRows(QModelIndex(), first + 1, last + 1);
+                beginRemoveRows(QModelIndex(), first + Fixed(), last + Fixed());
             });
     connect(rows.get(), &QAbstractItemModel::rowsRemoved, this, [this] {
         endRemoveRows();
@@ -60,7 +78,7 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
     });
     connect(rows.get(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
-                emit dataChanged(index(from.row() + 1), index(to.row() + 1));
+                emit dataChanged(index(from.row() + Fixed()), index(to.row() + Fixed()));
                 FollowChoice();
             });
     const int count = rows->rowCount();
@@ -68,7 +86,7 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
         rows_ = std::move(rows);
         return;
     }
-    beginInsertRows(QModelIndex(), 1, count);
+    beginInsertRows(QModelIndex(), Fixed(), Fixed() + count - 1);
     rows_ = std::move(rows);
     endInsertRows();
 }
@@ -76,28 +94,28 @@ void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field
 void PlayerList::FollowChoice() {
     // The chosen name may stand elsewhere now: the box moves to it, so that
     // it shows once. A name gone meanwhile stays chosen where it was.
-    if (chosenRow_ <= 0 || chosenText_.isEmpty() ||
-        rows_->index(chosenRow_ - 1, column_).data().toString() == chosenText_)
+    if (chosenRow_ < Fixed() || chosenText_.isEmpty() ||
+        rows_->index(chosenRow_ - Fixed(), column_).data().toString() == chosenText_)
         return;
     const QModelIndexList found =
         rows_->match(rows_->index(0, column_), Qt::DisplayRole, chosenText_, 1,
                      Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (!found.isEmpty())
-        box_->setCurrentIndex(found.first().row() + 1);
+        box_->setCurrentIndex(found.first().row() + Fixed());
 }
 
 int PlayerList::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !filled_ ? 0 : 1 + (rows_ ? rows_->rowCount() : 0);
+    return parent.isValid() ? 0 : Fixed() + (rows_ ? rows_->rowCount() : 0);
 }
 
 QVariant PlayerList::data(const QModelIndex& item, int role) const {
     if (!item.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    if (item.row() == 0)
-        return computer_;
+    if (item.row() < Fixed())
+        return computers_[item.row()];
     if (item.row() == chosenRow_ && !chosenText_.isEmpty())
         return chosenText_;
-    return rows_ ? rows_->data(rows_->index(item.row() - 1, column_), role) : QVariant();
+    return rows_ ? rows_->data(rows_->index(item.row() - Fixed(), column_), role) : QVariant();
 }
 
 bool PlayerList::canFetchMore(const QModelIndex& parent) const {

@@ -1,9 +1,11 @@
-// The new-game dialog's lists: "Компьютер" first, then the names of a view
-// read in pages, the next page read as the list is scrolled to its end.
+// The new-game dialog's lists: the computers first ("Компьютер", and the
+// engine where it is installed), then the names of a view read in pages, the
+// next page read as the list is scrolled to its end.
 #pragma once
 
 #include <QAbstractListModel>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QComboBox;
@@ -15,13 +17,14 @@ namespace shell {
 
 class PlayerList : public QAbstractListModel {
   public:
-    /*! Becomes box's model, empty until the first Reset; computer names item 0. */
-    PlayerList(QComboBox* box, QString computer);
+    /*! Becomes box's model, empty until the first Reset. */
+    explicit PlayerList(QComboBox* box);
     ~PlayerList() override;
 
-    /*! "Компьютер" only. */
-    void Reset();
-    /*! "Компьютер", then field of each row of rows. */
+    /*! The computers only, in their order (the first of them stays item 0
+        from one Reset to the next). */
+    void Reset(const QStringList& computers);
+    /*! The computers of the last Reset, then field of each row of rows. */
     void Show(std::unique_ptr<db::PagedModel> rows, const QString& field);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,10 +37,13 @@ class PlayerList : public QAbstractListModel {
 
   private:
     void FollowChoice();
+    /*! Drops the rows, leaving the computers. */
+    void DropRows();
+    /*! How many items come before the rows. */
+    int Fixed() const { return int(computers_.size()); }
 
     QComboBox* box_;
-    QString computer_;
-    bool filled_ = false; // "Компьютер" is listed
+    QStringList computers_; // listed first
     std::unique_ptr<db::PagedModel> rows_;
     int column_ = -1;
     // The chosen item's text as it was read: rows read again after another

@@ -20,13 +20,20 @@
 #include <QDir>
 #include <QPointer>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
+#include <algorithm>
 
 TForm2* Form2 = nullptr;
 
 namespace {
 
 const QString Computer = game::ComputerName;
+// The level chosen last is kept in the user's program folder.
+QString LevelFile() {
+    return shell::ProgramPath(QStringLiteral("\\Data\\Engine.ini"));
+}
+const QString LevelKey = QStringLiteral("engine/plies");
 
 // A long name never makes a drop-down wider than the screen: the list elides
 // it with "…" instead.
@@ -41,7 +48,7 @@ void KeepPopupOnScreen(QComboBox* box) {
 
 TForm2::TForm2(net::TDM& dm, QWidget* parent)
     : TFormBase(QStringLiteral("Новая игра"), QSize(343, 192), Frame::Dialog, parent), dm_(dm),
-      link_(std::make_unique<game::ClientLinkOf<net::TDM>>(dm)) {
+      link_(std::make_unique<game::ClientLinkOf<net::TDM>>(dm)), seats_(shell::ProgramFolder) {
     pause_.target = &sleepPause_;
     Label1 = AddLabel(QStringLiteral("НОВАЯ ИГРА"), {16, 8}, 48, Qt::yellow);
     Label2 = AddLabel(QStringLiteral("Выберите игроков"), {80, 72}, 21, Qt::cyan);
@@ -52,14 +59,18 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     ComboBox2->setGeometry(192, 104, 137, ComboBox2->sizeHint().height());
     KeepPopupOnScreen(ComboBox1);
     KeepPopupOnScreen(ComboBox2);
-    list1_ = new shell::PlayerList(ComboBox1, Computer);
-    list2_ = new shell::PlayerList(ComboBox2, Computer);
+    list1_ = new shell::PlayerList(ComboBox1);
+    list2_ = new shell::PlayerList(ComboBox2);
     Button2 = AddButton(QStringLiteral("Назад"), {16, 152, 105, 25});
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
+    AddLevelChooser();
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
+    setTabOrder(ComboBox2, ComboBox3);
     Button1->setFocus();
+    for (QComboBox* box : {ComboBox1, ComboBox2})
+        connect(box, &QComboBox::currentTextChanged, this, [this] { ShowLevelChooser(); });
 
     // Only the user's pick runs the change handler, never a refill.
     connect(ComboBox1, &QComboBox::activated, this,
@@ -73,6 +84,9 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
         *link_, static_cast<game::IPlayerNames&>(*this), pause_,
         static_cast<game::IGameEndSink&>(*this), shell::ProgramFolder.toStdString());
     controller_->CloseDialogHook = [this] { close(); };
+    controller_->SetSeats(&seats_);
+    // Not modal: a modal box would run the game's timer inside it.
+    controller_->NoticeHook = [](const QString& text) { shell::ShowNoticeWithoutWaiting(text); };
     clientWait_ = new QTimer(this);
     clientWait_->setSingleShot(true);
     connect(clientWait_, &QTimer::timeout, this, [this] {
@@ -82,6 +96,7 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     dm_.AcceptHook = [this] {
         awaitingClient_ = false;
         clientWait_->stop();
+        seats_.SetPlies(EnginePlies());
         shell::DropErrors([this] { controller_->StartGame(); });
     };
     dm_.DisconnectHook = [this] { close(); };
@@ -112,11 +127,41 @@ void TForm2::FormCreate() {
     shell::LoadBackground(this, shell::DialogBackground);
 }
 
+void TForm2::AddLevelChooser() {
+    ComboBox3 = new QComboBox(this);
+    ComboBox3->setGeometry(128, 152, 92, 25);
+    for (const int plies : game::EngineLevels)
+        ComboBox3->addItem(game::EngineLevelName(plies), plies);
+    ComboBox3->hide();
+    // A level not offered (any more), or none yet: the first.
+    const QSettings kept(LevelFile(), QSettings::IniFormat);
+    bool ok = false;
+    const int plies = kept.value(LevelKey).toInt(&ok);
+    ComboBox3->setCurrentIndex(ok ? std::max(0, ComboBox3->findData(plies)) : 0);
+    connect(ComboBox3, &QComboBox::activated, this, [this] {
+        QSettings(LevelFile(), QSettings::IniFormat).setValue(LevelKey, EnginePlies());
+    });
+}
+
+void TForm2::ShowLevelChooser() {
+    ComboBox3->setVisible(ComboBox1->currentText() == game::EngineName ||
+                          ComboBox2->currentText() == game::EngineName);
+}
+
+int TForm2::EnginePlies() const {
+    return ComboBox3->currentData().toInt();
+}
+
+QStringList TForm2::Computers() const {
+    return engineListed_ ? QStringList{Computer, game::EngineName} : QStringList{Computer};
+}
+
 void TForm2::FormActivate() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     // "Компьютер" comes first and stays in both lists whatever the database
     // does, so a failed read never leaves a game without players.
-    list1_->Reset();
+    engineListed_ = game::EngineSeats::Available();
+    list1_->Reset(Computers());
     ComboBox1->setCurrentIndex(0);
     ComboBox1Change();
     DatabaseStep([this] {
@@ -138,9 +183,9 @@ void TForm2::DatabaseStep(const std::function<void()>& step) {
 }
 
 void TForm2::ComboBox1Change() {
-    list2_->Reset();
-    if (ComboBox1->currentIndex() > 0) {
-        const QString name = ComboBox1->currentText();
+    list2_->Reset(Computers());
+    const QString name = ComboBox1->currentText();
+    if (!game::IsComputerName(name)) {
         db::TQuery& player = db::DModule->OpenPlayer(name);
         player.First();
         if (player.FieldAsInteger(QStringLiteral("P_Points")) > 2) {

@@ -2,6 +2,7 @@
 // game itself (the dialog owns the turn timer and the turn controller).
 #pragma once
 
+#include "game/EngineSeat.h"
 #include "game/TurnController.h"
 #include "shell/FormBase.h"
 
@@ -28,6 +29,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     shell::TLabel* Label3;
     QComboBox* ComboBox1;
     QComboBox* ComboBox2;
+    /*! The engine's level (game::EngineLevels), shown while either list
+        shows the engine; remembered in Data/Engine.ini. */
+    QComboBox* ComboBox3;
     QPushButton* Button1; // "Начать игру"
     QPushButton* Button2; // "Назад"
     QTimer* Timer;        // the game's 1000 ms tick, running from creation
@@ -39,11 +43,16 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
 
     void FormCreate();
     /*! Rebuilds both lists from the database and resets both to "Компьютер",
-        which both lists hold as item 0 even when the database cannot be read.
-        A server out of reach is told once while the dialog is shown. */
+        which both lists hold as item 0 even when the database cannot be read,
+        the engine as item 1 where it is installed. A server out of reach is
+        told once while the dialog is shown. */
     void FormActivate();
-    /*! Fills the second list by the pairing rule for the first list's player. */
+    /*! Fills the second list by the pairing rule for the first list's player:
+        the computers, then for a person with 3 points or more every other
+        such person. */
     void ComboBox1Change();
+    /*! The level chosen in ComboBox3, in plies. */
+    int EnginePlies() const;
     /*! Opens the game server socket and launches the board client. */
     void Button1Click();
     /*! How long a launched program that ended with status 0 (a launcher
@@ -68,6 +77,13 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
   private:
     /*! Runs a database step of the lists, telling a server out of reach. */
     void DatabaseStep(const std::function<void()>& step);
+    /*! The level chooser and its choice of an earlier run. */
+    void AddLevelChooser();
+    /*! Shows the level chooser while either list shows the engine. */
+    void ShowLevelChooser();
+    /*! The computers the lists offer first: "Компьютер", and the engine
+        when it is installed (asked at each refill). */
+    QStringList Computers() const;
     QString FirstName() const override;
     QString SecondName() const override;
     void GameEnded(const game::GameResult& result) override;
@@ -90,7 +106,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     std::unique_ptr<game::IClientLink> link_;
     game::ThreadSleepPause sleepPause_;
     Pause pause_;
+    game::EngineSeats seats_; // the engine's processes, kept for the launcher's life
     std::unique_ptr<game::TurnController> controller_;
+    bool engineListed_ = false; // the lists' last refill offered the engine
     QTimer* clientWait_;
     bool awaitingClient_ = false;
     bool focusLeftProgram_ = false; // the last deactivation went to another program

@@ -7,6 +7,7 @@
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
 #include "record/RecordText.h"
+#include "game/EngineSeat.h"
 #include "game/GamePorts.h"
 #include "net/TDM.h"
 #include "proc/proc.h"
@@ -20,6 +21,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -395,6 +398,127 @@ TEST_F(NewGame, PairingRuleOffersPeopleOnlyFromThreePoints) {
 
     Pick(Form2->ComboBox1, Computer);
     EXPECT_EQ(Items(Form2->ComboBox2), QStringList{Computer});
+}
+
+// Where GNU Backgammon is installed both lists offer it right after
+// "Компьютер", and it pairs like the computer; its own row is never listed.
+// The level chooser shows while either list shows it.
+TEST_F(NewGame, TheEngineIsOfferedWhereInstalledAndPairsLikeTheComputer) {
+    const QString engine = game::EngineName;
+    AddPlayer(2, QStringLiteral("Dima"), 2);
+    AddPlayer(3, QStringLiteral("Eva"), 3);
+    AddPlayer(4, QStringLiteral("Fedor"), 5);
+    AddPlayer(5, engine, 3);
+    folder.InstallEngine("exit 1");
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(Items(Form2->ComboBox1),
+              (QStringList{Computer, engine, "Computer", "Dima", "Eva", "Fedor"}));
+    EXPECT_FALSE(Form2->ComboBox3->isVisibleTo(Form2));
+    const struct {
+        const char* first;
+        const char* second; // picked afterwards, when given
+        QStringList offered;
+        bool chooser;
+    } cases[] = {
+        {"GNU Backgammon", nullptr, {Computer, engine}, true},
+        {"Dima", nullptr, {Computer, engine}, false},
+        {"Dima", "GNU Backgammon", {Computer, engine}, true},
+        {"Eva", nullptr, {Computer, engine, "Fedor"}, false},
+        {"Fedor", "Eva", {Computer, engine, "Eva"}, false},
+        {"Компьютер", "GNU Backgammon", {Computer, engine}, true},
+        {"Компьютер", nullptr, {Computer, engine}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.first) + " " + (c.second ? c.second : ""));
+        Pick(Form2->ComboBox1, QString::fromUtf8(c.first));
+        EXPECT_EQ(Items(Form2->ComboBox2), c.offered);
+        if (c.second)
+            Pick(Form2->ComboBox2, QString::fromUtf8(c.second));
+        EXPECT_EQ(Form2->ComboBox3->isVisibleTo(Form2), c.chooser);
+    }
+
+    // Gone again: the lists and the chooser are as they were without it.
+    qputenv("VERTAN_GNUBG", QFile::encodeName(folder.File(QStringLiteral("missing"))));
+    Form2->FormActivate();
+    EXPECT_EQ(Items(Form2->ComboBox1), (QStringList{Computer, "Computer", "Dima", "Eva", "Fedor"}));
+    EXPECT_EQ(Items(Form2->ComboBox2), QStringList{Computer});
+    EXPECT_FALSE(Form2->ComboBox3->isVisibleTo(Form2));
+}
+
+// The level offered in the free space between the buttons, kept for the
+// next run in the program folder; a level not offered reads as the first.
+TEST_F(NewGame, TheEngineLevelIsKeptForTheNextRun) {
+    folder.InstallEngine("exit 1");
+    const struct {
+        QByteArray kept; // Data/Engine.ini before the run; empty: none
+        const char* shown;
+        const char* picked;
+    } runs[] = {
+        {"", "0-ply", "2-ply"},
+        {"-", "2-ply", "1-ply"},
+        {"-", "1-ply", nullptr},
+        {"[engine]\nplies=7\n", "0-ply", nullptr},
+        {"\x01garbage", "0-ply", nullptr},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.shown);
+        if (run.kept != "-") {
+            QFile::remove(folder.File(QStringLiteral("Data/Engine.ini")));
+            if (!run.kept.isEmpty())
+                folder.Write(QStringLiteral("Data/Engine.ini"), run.kept);
+        }
+        StartProgram();
+        OpenDialog();
+        QComboBox* level = Form2->ComboBox3;
+        EXPECT_EQ(level->geometry(), QRect(128, 152, 92, 25));
+        EXPECT_FALSE(level->isEditable());
+        EXPECT_EQ(Items(level), (QStringList{"0-ply", "1-ply", "2-ply"}));
+        EXPECT_EQ(level->currentText(), run.shown);
+        if (run.picked) {
+            Pick(Form2->ComboBox1, game::EngineName);
+            Pick(level, QString::fromUtf8(run.picked));
+        }
+        program.reset();
+    }
+}
+
+// The engine plays at the chosen level. One that fails leaves its turn to
+// the built-in computer and says so once, in a box that lets the game go on.
+TEST_F(NewGame, AFailingEngineIsToldWithoutStoppingTheGame) {
+    const QString log = folder.File(QStringLiteral("engine.log"));
+    folder.InstallEngine("read line; echo \"$line\" >> '" + QFile::encodeName(log) + "'; exit 1");
+    AddPlayer(2, QStringLiteral("Гость"), 0);
+    folder.WriteClient("--watch"); // connects, reads, never answers
+    FirstListPlaysWhite(false);    // the engine moves first
+    StartProgram();
+    OpenDialog();
+    Pick(Form2->ComboBox1, QStringLiteral("Гость"));
+    Pick(Form2->ComboBox2, game::EngineName);
+    Pick(Form2->ComboBox3, QStringLiteral("2-ply"));
+    Form2->Button1->click();
+    const auto notice = [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box && box->isVisible() && box->text() == game::SeatTroubleText)
+                return box;
+        }
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    ASSERT_TRUE(WaitFor([&] { return notice() != nullptr; }));
+    // The built-in computer played white's turn; the person's turn is on.
+    ASSERT_TRUE(WaitFor([] { return Form2->Game().SideToMove == proc::Black; }));
+    EXPECT_TRUE(Form2->Game().GameRunning);
+    QPointer<QMessageBox> box = notice();
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Вертан"));
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << "no box that waits";
+    QFile asked(log);
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(asked.readAll().contains("plies 2"));
+    box->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull()) << "a closed notice is gone";
 }
 
 // The lists are rebuilt when the dialog becomes the program's active window

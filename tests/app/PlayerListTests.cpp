@@ -4,6 +4,7 @@
 
 #include "common/NameOrder.h"
 #include "db/PagedModel.h"
+#include "game/ComputerSeat.h"
 #include "game/GamePorts.h"
 #include "shell/StartUp.h"
 #include "shell/Unit2.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -38,13 +40,16 @@ Player Generated(int n) {
             (n % 3) * 3};
 }
 
-// "Компьютер", then the names of these players in the lists' order.
-QStringList Listed(std::vector<Player> players, bool byPoints) {
+// The computers ("Компьютер", then the engine where it is installed), then
+// the names of these players in the lists' order.
+QStringList Listed(std::vector<Player> players, bool byPoints, bool engine = false) {
     std::sort(players.begin(), players.end(), [&](const Player& a, const Player& b) {
         return byPoints && a.points != b.points ? a.points > b.points
                                                 : nameorder::Before(a.name, b.name);
     });
     QStringList names{game::ComputerName};
+    if (engine)
+        names << game::EngineName;
     for (const Player& p : players)
         names << p.name;
     return names;
@@ -74,7 +79,13 @@ struct ScrollCase {
     const char* name;
     std::function<void(QComboBox*)> scroll;
     int rowsAfter; // read after one such step from the first page
+    // Where the box stands after that step from the first page's last item.
+    std::function<int(int last, int count)> standsAt;
 };
+
+void PrintTo(const ScrollCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // A program folder whose database holds the generated players, written by
 // a connection of the test's own (another launcher, to the program).
@@ -109,6 +120,15 @@ class ClubFolder {
         EXPECT_TRUE(remove.exec());
     }
     const std::vector<Player>& All() const { return players_; }
+    /*! The engine installed, and its row in the database, which the lists
+        never show: they offer the engine itself. */
+    void InstallEngine() {
+        folder_.InstallEngine("exit 1");
+        QSqlQuery insert(Connection());
+        insert.prepare(QStringLiteral("INSERT INTO PLAYERS VALUES (1000000, ?, 0)"));
+        insert.addBindValue(game::EngineName);
+        EXPECT_TRUE(insert.exec());
+    }
 
   private:
     QSqlDatabase Connection() {
@@ -124,36 +144,82 @@ class ClubFolder {
     std::vector<Player> players_;
 };
 
+// Rows a list gains or loses are told where they are: the item next to them
+// (after the rows gained, or after the rows lost) moves by as many rows.
+class ChangesWhereTold : public QObject {
+  public:
+    explicit ChangesWhereTold(QAbstractItemModel* model) {
+        const auto before = [this, model](const QModelIndex&, int at) {
+            count_ = model->rowCount();
+            next_ = at < count_ ? model->index(at, 0).data() : QVariant();
+        };
+        const auto after = [this, model](int gained, int at) {
+            EXPECT_EQ(model->rowCount(), count_ + gained);
+            if (next_.isValid()) {
+                EXPECT_EQ(model->index(at, 0).data(), next_);
+            }
+        };
+        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+                [=](const QModelIndex& parent, int first, int) { before(parent, first); });
+        connect(
+            model, &QAbstractItemModel::rowsInserted, this,
+            [=](const QModelIndex&, int first, int last) { after(last - first + 1, last + 1); });
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [=](const QModelIndex& parent, int, int last) { before(parent, last + 1); });
+        connect(model, &QAbstractItemModel::rowsRemoved, this,
+                [=](const QModelIndex&, int first, int last) { after(first - last - 1, first); });
+    }
+
+  private:
+    int count_ = 0;
+    QVariant next_;
+};
+
 class DialogWithClub : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { Open(false); }
+    void Open(bool engine) {
+        if (engine)
+            club.InstallEngine();
         program = std::make_unique<shell::Program>();
+        for (QComboBox* box : {Form2->ComboBox1, Form2->ComboBox2})
+            checkers.push_back(std::make_unique<ChangesWhereTold>(box->model()));
         ASSERT_TRUE(apptest::OpenDialog());
     }
+    void TearDown() override { checkers.clear(); }
 
     ClubFolder club;
     std::unique_ptr<shell::Program> program;
+    std::vector<std::unique_ptr<ChangesWhereTold>> checkers;
 };
 
-class PlayerLists : public DialogWithClub, public ::testing::WithParamInterface<ScrollCase> {};
+// With the engine installed the rows come after two computers.
+class PlayerLists : public DialogWithClub,
+                    public ::testing::WithParamInterface<std::tuple<ScrollCase, bool>> {
+  protected:
+    void SetUp() override { Open(std::get<1>(GetParam())); }
+};
 
 TEST_P(PlayerLists, ReadFurtherPagesAsTheUserScrolls) {
-    const ScrollCase c = GetParam();
+    const auto& [c, engine] = GetParam();
+    const int computers = engine ? 2 : 1;
     QComboBox* first = Form2->ComboBox1;
-    EXPECT_EQ(first->count(), 1 + Page) << "the first page only";
-    first->setCurrentIndex(first->count() - 1);
+    EXPECT_EQ(first->count(), computers + Page) << "the first page only";
+    const int last = first->count() - 1;
+    first->setCurrentIndex(last);
     c.scroll(first);
-    EXPECT_EQ(first->count(), 1 + c.rowsAfter);
+    EXPECT_EQ(first->count(), computers + c.rowsAfter);
+    EXPECT_EQ(first->currentIndex(), c.standsAt(last, first->count()));
     Press(first, Qt::Key_End);
     std::vector<Player> everyone = club.All();
     everyone.push_back({QStringLiteral("Computer"), 0});
-    EXPECT_EQ(Items(first), Listed(everyone, false).join(',').toStdString());
+    EXPECT_EQ(Items(first), Listed(everyone, false, engine).join(',').toStdString());
 
     // The second list: every other player with 3 points or more.
     const QString chosen = Generated(2).name;
     ASSERT_TRUE(apptest::Pick(first, chosen));
     QComboBox* second = Form2->ComboBox2;
-    EXPECT_EQ(second->count(), 1 + Page);
+    EXPECT_EQ(second->count(), computers + Page);
     EXPECT_EQ(second->currentIndex(), 0);
     second->setCurrentIndex(second->count() - 1);
     c.scroll(second);
@@ -162,13 +228,19 @@ TEST_P(PlayerLists, ReadFurtherPagesAsTheUserScrolls) {
     for (const Player& p : club.All())
         if (p.points >= 3 && p.name != chosen)
             opponents.push_back(p);
-    EXPECT_EQ(Items(second), Listed(opponents, true).join(',').toStdString());
+    EXPECT_EQ(Items(second), Listed(opponents, true, engine).join(',').toStdString());
 }
 
-using PlayerListReadAgain = DialogWithClub;
+// With the engine installed the rows come after two computers.
+class PlayerListReadAgain : public DialogWithClub, public ::testing::WithParamInterface<bool> {
+  protected:
+    void SetUp() override { Open(GetParam()); }
+};
 
-TEST_F(PlayerListReadAgain, ShowsEveryNameOnceAndKeepsTheChoice) {
+TEST_P(PlayerListReadAgain, ShowsEveryNameOnceAndKeepsTheChoice) {
     QComboBox* first = Form2->ComboBox1;
+    const int computers = GetParam() ? 2 : 1;
+    EXPECT_EQ(first->count(), computers + Page) << "the first page only";
     Press(first, Qt::Key_End);
     const int chosenRow = Page + 40;
     const QString chosen = first->itemText(chosenRow);
@@ -179,15 +251,15 @@ TEST_F(PlayerListReadAgain, ShowsEveryNameOnceAndKeepsTheChoice) {
 
     club.Add({{QStringLiteral("Аарон"), 0}}); // first by name: every other name one down
     // Back at the top, the first page reads otherwise: the list is read again.
-    ASSERT_TRUE(apptest::WaitFor([&] { return !first->itemText(1).isEmpty(); }, 10000));
+    ASSERT_TRUE(apptest::WaitFor([&] { return !first->itemText(computers).isEmpty(); }, 10000));
     std::vector<Player> everyone = club.All();
     everyone.push_back({QStringLiteral("Computer"), 0});
-    EXPECT_EQ(Items(first), Listed(everyone, false).join(',').toStdString());
+    EXPECT_EQ(Items(first), Listed(everyone, false, GetParam()).join(',').toStdString());
     EXPECT_EQ(first->currentText(), chosen);
     EXPECT_EQ(first->currentIndex(), chosenRow + 1);
 }
 
-TEST_F(PlayerListReadAgain, AChoiceRemovedMeanwhileStaysChosen) {
+TEST_P(PlayerListReadAgain, AChoiceRemovedMeanwhileStaysChosen) {
     club.Add({{QStringLiteral("Zoe"), 0}}); // Latin after Cyrillic: the last name
     QComboBox* first = Form2->ComboBox1;
     Press(first, Qt::Key_End);
@@ -207,12 +279,22 @@ TEST_F(PlayerListReadAgain, AChoiceRemovedMeanwhileStaysChosen) {
     EXPECT_EQ(first->currentText(), chosen) << "another player is never chosen instead";
 }
 
+INSTANTIATE_TEST_SUITE_P(Engine, PlayerListReadAgain, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Installed" : "None"; });
+
 INSTANTIATE_TEST_SUITE_P(
     Steps, PlayerLists,
-    ::testing::Values(
-        ScrollCase{"Down", [](QComboBox* box) { Press(box, Qt::Key_Down); }, 2 * Page},
-        ScrollCase{"PopupScrolled", ScrollPopupToEnd, 2 * Page},
-        ScrollCase{"End", [](QComboBox* box) { Press(box, Qt::Key_End); }, Players + 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(
+        ::testing::Values(ScrollCase{"Down", [](QComboBox* box) { Press(box, Qt::Key_Down); },
+                                     2 * Page, [](int last, int) { return last + 1; }},
+                          ScrollCase{"PopupScrolled", ScrollPopupToEnd, 2 * Page,
+                                     [](int, int) { return 0; }},
+                          ScrollCase{"End", [](QComboBox* box) { Press(box, Qt::Key_End); },
+                                     Players + 1, [](int, int count) { return count - 1; }}),
+        ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) +
+               (std::get<1>(info.param) ? "WithTheEngine" : "");
+    });
 
 } // namespace

@@ -28,15 +28,29 @@ QStringList BoxRecorder::Texts() const {
     return texts;
 }
 
-ProgramFolderFixture::ProgramFolderFixture() : previous_(QDir::currentPath()) {
+ProgramFolderFixture::ProgramFolderFixture()
+    : previous_(QDir::currentPath()), previousEngine_(qgetenv("VERTAN_GNUBG")) {
     QDir(dir_.path()).mkpath(QStringLiteral("Data"));
     QDir::setCurrent(dir_.path());
     shell::ResetProgramEnd();
+    // The engine is installed where a test puts it, whatever this machine has.
+    qputenv("VERTAN_GNUBG", QFile::encodeName(File(QStringLiteral("no-gnubg"))));
 }
 
 ProgramFolderFixture::~ProgramFolderFixture() {
     QDir::setCurrent(previous_);
     shell::ResetProgramEnd();
+    if (previousEngine_.isNull())
+        qunsetenv("VERTAN_GNUBG");
+    else
+        qputenv("VERTAN_GNUBG", previousEngine_);
+}
+
+void ProgramFolderFixture::InstallEngine(const QByteArray& script) const {
+    Write(QStringLiteral("gnubg"), "#!/bin/sh\n" + script + "\n");
+    QFile::setPermissions(File(QStringLiteral("gnubg")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("VERTAN_GNUBG", QFile::encodeName(File(QStringLiteral("gnubg"))));
 }
 
 void ProgramFolderFixture::Write(const QString& relative, const QByteArray& bytes) const {

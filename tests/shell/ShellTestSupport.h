@@ -30,8 +30,9 @@ class BoxRecorder {
     QStringList Texts() const;
 };
 
-/*! A temporary program folder made the current directory; the previous
-    current directory and the end-of-program flag are restored on destruction. */
+/*! A temporary program folder made the current directory, without the
+    engine; the previous current directory, the end-of-program flag and the
+    engine's setting are restored on destruction. */
 class ProgramFolderFixture {
   public:
     ProgramFolderFixture();
@@ -43,10 +44,14 @@ class ProgramFolderFixture {
     /*! A working program folder: options (colour line given), pictures,
         Config.cfg, About.rtf. */
     void WriteStandard(const QByteArray& colorLine = "clYellow") const;
+    /*! "GNU Backgammon is installed": as this shell script, "./gnubg". Until
+        then it is not, whatever the machine has. */
+    void InstallEngine(const QByteArray& script) const;
 
   private:
     QTemporaryDir dir_;
     QString previous_;
+    QByteArray previousEngine_;
 };
 
 /*! A dialog's test: a standard program folder as ProgramFolder, the dialog
