@@ -35,10 +35,12 @@ void PlayerList::DropRows() {
 
 void PlayerList::Reset(const QStringList& computers) {
     DropRows();
-    // Computers come and go at the end of their run; the first stays, so
-    // the box keeps standing on an item.
+    // Computers come and go at the end of their run, so the box keeps
+    // standing on the first.
     const int had = Fixed();
     const int now = int(computers.size());
+    const int kept = std::min(had, now);
+    const bool renamed = computers_.mid(0, kept) != computers.mid(0, kept);
     if (now > had) {
         beginInsertRows(QModelIndex(), had, now - 1);
         computers_ = computers;
@@ -47,13 +49,11 @@ void PlayerList::Reset(const QStringList& computers) {
         beginRemoveRows(QModelIndex(), now, had - 1);
         computers_ = computers;
         endRemoveRows();
+    } else {
+        computers_ = computers;
     }
-    for (int i = 0; i < std::min(had, now); ++i) {
-        if (computers_[i] != computers[i]) {
-            computers_[i] = computers[i];
-            emit dataChanged(index(i), index(i));
-        }
-    }
+    if (renamed)
+        emit dataChanged(index(0), index(kept - 1));
 }
 
 void PlayerList::Show(std::unique_ptr<db::PagedModel> rows, const QString& field) {

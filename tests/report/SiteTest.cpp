@@ -172,7 +172,6 @@ TEST_P(ReportSite, TheEnginesRowIsAComputers) {
                                     .arg(section)),
                   QStringList{QString::number(rolls)})
             << section;
-    EXPECT_EQ(HtmlFaults(site), QString());
 }
 
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
