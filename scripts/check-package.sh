@@ -16,6 +16,8 @@ desktop-file-validate "$dir/unpacked/usr/share/applications/vertan.desktop"
 appstreamcli validate --no-net "$dir"/unpacked/usr/share/metainfo/*.metainfo.xml
 # A club's server: the driver is recommended, the set-up tool and its schema ship.
 dpkg-deb -f "$deb" Recommends | grep -qw libqt6sql6-psql || { echo "no Recommends: libqt6sql6-psql" >&2; exit 1; }
+# GNU Backgammon as a player: suggested, never needed.
+dpkg-deb -f "$deb" Suggests | grep -qw gnubg || { echo "no Suggests: gnubg" >&2; exit 1; }
 for file in usr/bin/ratings-db usr/share/man/man1/ratings-db.1.gz usr/share/vertan-server/Ratings.postgresql.sql; do
   [ -s "$dir/unpacked/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
 done
