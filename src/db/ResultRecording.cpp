@@ -6,7 +6,7 @@
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
-#include "game/ComputerSeat.h"
+#include "record/ComputerNames.h"
 #include "record/GameRecord.h"
 
 #include <QDate>
@@ -47,7 +47,7 @@ PlayerRow ReadPlayer(TDModule& module, const QString& name) {
 // the engine's row goes by its name and is made, with 0 points, the first
 // time a game needs it (databases made before the engine have none).
 QString ComputerCode(TDModule& module, const QString& name) {
-    if (name != game::EngineName)
+    if (name != record::EngineName)
         return QStringLiteral("1");
     if (std::optional<PlayerRow> row = FindPlayer(module, name))
         return row->code;
@@ -134,7 +134,7 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
         UpdatePoints(module, w.points + gain, w.code);
         InsertGame(module, game.date, w.code, l.code, margin, gain, record);
     } else {
-        const bool computerWon = !winnerHuman && game::IsComputerName(winner);
+        const bool computerWon = !winnerHuman && record::IsComputerName(winner);
         const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
         const QString computerCode = ComputerCode(module, computerWon ? winner : loser);
         if (computerWon) {

@@ -4,6 +4,7 @@
 
 #include "db/GameArchive.h"
 #include "db/Outbox.h"
+#include "record/ComputerNames.h"
 
 #include <QDate>
 #include <QLocale>
@@ -44,7 +45,7 @@ QString RecordingFailedText(const QString& reason);
 QString TodayShortDate();
 
 /*! The display name of the computer's side in a game. */
-inline const QString ComputerDisplayName = QStringLiteral("Компьютер");
+inline const QString& ComputerDisplayName = record::ComputerName;
 /*! What a game between two computers announces; nothing is recorded. */
 inline const QString TwoComputersText = QStringLiteral(
     "Ура!!! Один компьютер победил другого!!! Да здравствует искусственный разум!!!");

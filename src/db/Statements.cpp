@@ -2,7 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/SchemaScripts.h"
-#include "game/ComputerSeat.h"
+#include "record/ComputerNames.h"
 
 namespace db {
 
@@ -53,7 +53,7 @@ const QString PostgresNameOrder = QStringLiteral("P_NAME COLLATE RU_NAMES");
 
 // The engine's row as a literal: a constant of the program, so a statement
 // without other values is still sent as it stands, unprepared.
-const QString EngineRow = QLatin1Char('\'') + game::EngineName + QLatin1Char('\'');
+const QString EngineRow = QLatin1Char('\'') + record::EngineName + QLatin1Char('\'');
 
 // The same statement with the name order of each engine put in for %1.
 Statement WithNameOrder(const QString& text, QVariantList values = {}) {

@@ -1,12 +1,6 @@
 #include "game/ComputerSeat.h"
 
-#include "game/GamePorts.h"
-
 namespace game {
-
-bool IsComputerName(const QString& name) {
-    return name == ComputerName || name == EngineName;
-}
 
 uint8_t NextTurnStep(uint8_t step, proc::Dice& dice, proc::Move move) {
     if (step >= 3)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "proc/proc.h"
+#include "record/ComputerNames.h"
 
 #include <QString>
 #include <vector>
@@ -11,10 +12,8 @@
 namespace game {
 
 /*! The outside engine's name in the dialog's lists, the journal and the records. */
-inline const QString EngineName = QStringLiteral("GNU Backgammon");
-
-/*! Whether a name of the lists is played by a computer: "Компьютер" or the engine. */
-bool IsComputerName(const QString& name);
+inline const QString& EngineName = record::EngineName;
+using record::IsComputerName;
 
 /*! The move number (1..4) after the move at step 1..3 of a turn: a double
     goes on to 2 and 3; a non-double's first move goes to 4 and leaves dice

@@ -3,6 +3,7 @@
 // that tests and the headless referee can supply their own.
 #pragma once
 
+#include "record/ComputerNames.h"
 #include "record/GameRecord.h"
 
 #include <QString>
@@ -12,7 +13,7 @@
 namespace game {
 
 /*! The computer player's name in the dialog's lists. */
-inline const QString ComputerName = QStringLiteral("Компьютер");
+inline const QString& ComputerName = record::ComputerName;
 
 /*! The connection to the board client (the socket data module). */
 class IClientLink {

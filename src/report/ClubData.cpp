@@ -7,7 +7,7 @@
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
-#include "game/ComputerSeat.h"
+#include "record/ComputerNames.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -130,7 +130,7 @@ Club ReadClub(const ReadConnection& connection) {
         const bool computer = name == QLatin1String("Computer");
         if (computer)
             club.computer = code;
-        else if (name == game::EngineName)
+        else if (name == record::EngineName)
             club.engine = code;
         club.names.emplace(code, (computer ? db::ComputerDisplayName : name).toStdString());
     }

@@ -1,6 +1,6 @@
 #include "report/DiceAudit.h"
 
-#include "game/ComputerSeat.h"
+#include "record/ComputerNames.h"
 
 #include <cmath>
 #include <utility>
@@ -54,8 +54,8 @@ void DiceAudit::Add(const DiceAudit& other) {
 
 void DiceAudit::Add(const record::GameRecord& game) {
     ++games;
-    const bool whiteComputer = game::IsComputerName(record::PlayerOf(game, proc::White));
-    const bool blackComputer = game::IsComputerName(record::PlayerOf(game, proc::Black));
+    const bool whiteComputer = record::IsComputerName(record::PlayerOf(game, proc::White));
+    const bool blackComputer = record::IsComputerName(record::PlayerOf(game, proc::Black));
     for (const record::Turn* turn : game.PlayedTurns()) {
         all.Add(turn->dice);
         const bool byComputer = turn->side == proc::White ? whiteComputer : blackComputer;
