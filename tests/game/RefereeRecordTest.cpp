@@ -28,6 +28,10 @@ TEST(RefereeRecord, RecordsThroughTheLaunchersCodeOrSaysWhyNot) {
         {"Иван", "Компьютер", 0, 1},
         {"Призрак", "Компьютер", 3, 0}, // no such player: nothing recorded
         {"Компьютер", "Компьютер", 0, 0},
+        // The engine's row is made by the recording; without the engine
+        // installed the built-in computer plays its turns under its name.
+        {"Иван", "GNU Backgammon", 0, 1},
+        {"GNU Backgammon", "Компьютер", 0, 0},
     };
     for (const RecordCase& c : cases) {
         SCOPED_TRACE(std::string(c.first) + " - " + c.second);
@@ -64,15 +68,23 @@ TEST(RefereeRecord, RecordsThroughTheLaunchersCodeOrSaysWhyNot) {
         const QString text = record::UnpackRecord(folder.Scalar("SELECT R_RECORD FROM GAME_RECORDS")
                                                   .toByteArray())
                                  .value_or(QString());
-        EXPECT_EQ(record::ReadRecord(text, error).has_value(), c.newGames == 1) << qPrintable(error);
+        const std::optional<record::GameRecord> replayed = record::ReadRecord(text, error);
+        EXPECT_EQ(replayed.has_value(), c.newGames == 1) << qPrintable(error);
+        // Replayed move by move, the record ends where the game ended.
+        if (replayed) {
+            EXPECT_EQ(replayed->Margin(), lines.last().section("margin: ", 1).toInt());
+            EXPECT_EQ(proc::CheckGameEnd(replayed->Board()) < 0, lines.last().contains("(white); loser"));
+        }
         if (c.newGames == 0) {
             EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"), points);
             continue;
         }
         // The winner named in the result line is the journal's winner.
-        const QString winner = lines.last().section(' ', 1, 1);
+        const QString winner = lines.last().mid(QStringLiteral("winner: ").size()).section(" (", 0, 0);
         EXPECT_EQ(folder.Rows("SELECT P_NAME FROM PLAYERS, GAMES WHERE P_CODE = G_WINPLAYER"),
                   winner == "Компьютер" ? "Computer" : winner);
+        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'GNU Backgammon'").toInt(),
+                  QString(c.second) == "GNU Backgammon" ? 1 : 0);
     }
 }
 
