@@ -54,8 +54,8 @@ class ISeats {
 
 /*! The Russian notice a game gives once when a seat failed and the
     built-in computer played its turn instead. */
-inline const QString SeatTroubleText = QStringLiteral(
-    "GNU Backgammon не смог сделать ход, и за него походил встроенный компьютер. "
-    "Игра продолжается; причина записана в журнал программы.");
+inline const QString SeatTroubleText =
+    QStringLiteral("GNU Backgammon не смог сделать ход, и за него походил встроенный компьютер. "
+                   "Игра продолжается; причина записана в журнал программы.");
 
 } // namespace game

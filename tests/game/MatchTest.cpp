@@ -42,13 +42,13 @@ TEST_P(Figures, WinRateIntervalAndElo) {
 
 const double Inf = std::numeric_limits<double>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(
-    Known, Figures,
-    ::testing::Values(RateCase{50, 100, 0.4038, 0.5962, 0.0},
-                      RateCase{75, 100, 0.6570, 0.8245, 190.8},
-                      RateCase{870, 1000, 0.8477, 0.8894, 330.2},
-                      RateCase{300, 1000, 0.2724, 0.3291, -147.2},
-                      RateCase{0, 10, 0.0, 0.2775, -Inf}, RateCase{10, 10, 0.7225, 1.0, Inf}));
+INSTANTIATE_TEST_SUITE_P(Known, Figures,
+                         ::testing::Values(RateCase{50, 100, 0.4038, 0.5962, 0.0},
+                                           RateCase{75, 100, 0.6570, 0.8245, 190.8},
+                                           RateCase{870, 1000, 0.8477, 0.8894, 330.2},
+                                           RateCase{300, 1000, 0.2724, 0.3291, -147.2},
+                                           RateCase{0, 10, 0.0, 0.2775, -Inf},
+                                           RateCase{10, 10, 0.7225, 1.0, Inf}));
 
 TEST(Figures, MedianAndPercentiles) {
     EXPECT_EQ(referee::Median({}), 0.0);
@@ -70,7 +70,8 @@ TEST(Figures, LastLineNamesEachPlayersWins) {
     f.games = 100;
     f.plies = 5000;
     const QStringList report = referee::FiguresReport(f);
-    EXPECT_TRUE(report.last().startsWith("GNU Backgammon: 87, Компьютер: 13;")) << report.last().toStdString();
+    EXPECT_TRUE(report.last().startsWith("GNU Backgammon: 87, Компьютер: 13;"))
+        << report.last().toStdString();
     EXPECT_TRUE(report.join('\n').contains("mean plies a game: 50.0"));
     EXPECT_TRUE(report.join('\n').contains("GNU Backgammon 3 ms, Компьютер 0.5 ms"));
 }
@@ -156,7 +157,8 @@ TEST(Match, BadMatchCommandLinesExitWithTwo) {
         {"--match", "0", "--first", game::ComputerName, "--second", game::ComputerName},
         {"--match", "3", "--first", "Иван", "--second", game::ComputerName},
         {"--match", "3", "--first", game::ComputerName},
-        {"--match", "3", "--first", game::EngineName, "--second", game::ComputerName, "--level", "9"},
+        {"--match", "3", "--first", game::EngineName, "--second", game::ComputerName, "--level",
+         "9"},
         {"--port", "0", "--first", "A", "--second", "B", "--seed", "1"},
     };
     for (const QStringList& args : cases) {

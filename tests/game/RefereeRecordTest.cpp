@@ -65,26 +65,29 @@ TEST(RefereeRecord, RecordsThroughTheLaunchersCodeOrSaysWhyNot) {
         EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), c.newGames);
         // Each recorded game keeps its record, which the program reads back.
         QString error;
-        const QString text = record::UnpackRecord(folder.Scalar("SELECT R_RECORD FROM GAME_RECORDS")
-                                                  .toByteArray())
-                                 .value_or(QString());
+        const QString text =
+            record::UnpackRecord(folder.Scalar("SELECT R_RECORD FROM GAME_RECORDS").toByteArray())
+                .value_or(QString());
         const std::optional<record::GameRecord> replayed = record::ReadRecord(text, error);
         EXPECT_EQ(replayed.has_value(), c.newGames == 1) << qPrintable(error);
         // Replayed move by move, the record ends where the game ended.
         if (replayed) {
             EXPECT_EQ(replayed->Margin(), lines.last().section("margin: ", 1).toInt());
-            EXPECT_EQ(proc::CheckGameEnd(replayed->Board()) < 0, lines.last().contains("(white); loser"));
+            EXPECT_EQ(proc::CheckGameEnd(replayed->Board()) < 0,
+                      lines.last().contains("(white); loser"));
         }
         if (c.newGames == 0) {
             EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS ORDER BY P_CODE"), points);
             continue;
         }
         // The winner named in the result line is the journal's winner.
-        const QString winner = lines.last().mid(QStringLiteral("winner: ").size()).section(" (", 0, 0);
+        const QString winner =
+            lines.last().mid(QStringLiteral("winner: ").size()).section(" (", 0, 0);
         EXPECT_EQ(folder.Rows("SELECT P_NAME FROM PLAYERS, GAMES WHERE P_CODE = G_WINPLAYER"),
                   winner == "Компьютер" ? "Computer" : winner);
-        EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'GNU Backgammon'").toInt(),
-                  QString(c.second) == "GNU Backgammon" ? 1 : 0);
+        EXPECT_EQ(
+            folder.Scalar("SELECT COUNT(*) FROM PLAYERS WHERE P_NAME = 'GNU Backgammon'").toInt(),
+            QString(c.second) == "GNU Backgammon" ? 1 : 0);
     }
 }
 

@@ -92,9 +92,9 @@ TEST_P(SeatPlans, EachMoveIsThePlansWhileItIsLegalAndTheBuiltInChoiceAfter) {
     proc::Dice left = proc::MakeDice(6, 3);
     ASSERT_EQ(echoes.size(), std::strlen(c.played));
     for (size_t i = 0; i < echoes.size(); ++i) {
-        const Move expected = c.played[i] == 'P'
-                                  ? c.plan.moves[i]
-                                  : game::BuiltInSeat().PlanTurn(board, proc::White, left).moves.at(0);
+        const Move expected =
+            c.played[i] == 'P' ? c.plan.moves[i]
+                               : game::BuiltInSeat().PlanTurn(board, proc::White, left).moves.at(0);
         EXPECT_EQ(echoes[i].from, expected.from) << "move " << i;
         EXPECT_EQ(echoes[i].to, expected.to) << "move " << i;
         proc::ApplyMove(board, proc::White, echoes[i]);
@@ -108,12 +108,11 @@ TEST_P(SeatPlans, EachMoveIsThePlansWhileItIsLegalAndTheBuiltInChoiceAfter) {
 
 INSTANTIATE_TEST_SUITE_P(
     Turns, SeatPlans,
-    ::testing::Values(
-        PlanCase{"WholePlan", {{{13, 7}, {7, 4}}, {}}, "PP", false},
-        PlanCase{"FirstNotListed", {{{8, 1}, {13, 10}}, {}}, "BB", true},
-        PlanCase{"SecondUsesTheSpentDie", {{{13, 7}, {8, 2}}, {}}, "PB", true},
-        PlanCase{"ShortPlan", {{{24, 21}}, {}}, "PB", false},
-        PlanCase{"SeatFailed", {{}, QStringLiteral("no answer")}, "BB", true}),
+    ::testing::Values(PlanCase{"WholePlan", {{{13, 7}, {7, 4}}, {}}, "PP", false},
+                      PlanCase{"FirstNotListed", {{{8, 1}, {13, 10}}, {}}, "BB", true},
+                      PlanCase{"SecondUsesTheSpentDie", {{{13, 7}, {8, 2}}, {}}, "PB", true},
+                      PlanCase{"ShortPlan", {{{24, 21}}, {}}, "PB", false},
+                      PlanCase{"SeatFailed", {{}, QStringLiteral("no answer")}, "BB", true}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(Seats, TheUserIsToldOnceAGameHoweverOftenTheSeatFails) {

@@ -87,7 +87,8 @@ class MatchNames : public game::IPlayerNames, public game::ISeats {
   private:
     // Whether the dialog's first list takes white with this opening roll.
     bool FirstListed() const {
-        const bool firstListWhite = proc::FirstDie(game_.GameDice) > proc::SecondDie(game_.GameDice);
+        const bool firstListWhite =
+            proc::FirstDie(game_.GameDice) > proc::SecondDie(game_.GameDice);
         return firstListWhite == firstWhite;
     }
     QString Name(bool first) const { return first ? options_.first.name : options_.second.name; }
@@ -103,7 +104,8 @@ void SaveGame(const QString& dir, int64_t index, const record::GameRecord& recor
     if (!problem.isEmpty())
         throw std::runtime_error("game " + std::to_string(index + 1) +
                                  " cannot be saved: " + problem.toStdString());
-    QSaveFile file(QDir(dir).filePath(QStringLiteral("game-%1.mat").arg(index + 1, 5, 10, QLatin1Char('0'))));
+    QSaveFile file(
+        QDir(dir).filePath(QStringLiteral("game-%1.mat").arg(index + 1, 5, 10, QLatin1Char('0'))));
     const QByteArray text = record::MatText(record, record.StartTime()).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         throw std::runtime_error("cannot write " + file.fileName().toStdString() + ": " +
@@ -114,8 +116,7 @@ void SaveGame(const QString& dir, int64_t index, const record::GameRecord& recor
 class Worker {
   public:
     Worker(const MatchOptions& options, const std::atomic<bool>& stop)
-        : options_(options), stop_(stop),
-          first_(SeatOf(options.first, options.programFolder)),
+        : options_(options), stop_(stop), first_(SeatOf(options.first, options.programFolder)),
           second_(SeatOf(options.second, options.programFolder)),
           controller_(link_, names_, pause_, sink_, options.programFolder.toStdString()),
           names_(controller_, options, *first_, *second_) {
@@ -163,7 +164,8 @@ class Worker {
 } // namespace
 
 std::function<uint16_t()> MatchDice(uint64_t seed, int64_t index) {
-    auto clock = selfplay::SeededDiceClock(seed ^ (0x9E3779B97F4A7C15ull * static_cast<uint64_t>(index + 1)));
+    auto clock = selfplay::SeededDiceClock(
+        seed ^ (0x9E3779B97F4A7C15ull * static_cast<uint64_t>(index + 1)));
     return [clock]() mutable { return proc::RollDiceFrom(clock()); };
 }
 
@@ -199,8 +201,10 @@ MatchFigures PlayMatch(const MatchOptions& options, const std::atomic<bool>& sto
             const std::lock_guard guard(lock);
             auto& firstTimes = worker.FirstTimes();
             auto& secondTimes = worker.SecondTimes();
-            figures.first.decisionMs.insert(figures.first.decisionMs.end(), firstTimes.begin(), firstTimes.end());
-            figures.second.decisionMs.insert(figures.second.decisionMs.end(), secondTimes.begin(), secondTimes.end());
+            figures.first.decisionMs.insert(figures.first.decisionMs.end(), firstTimes.begin(),
+                                            firstTimes.end());
+            figures.second.decisionMs.insert(figures.second.decisionMs.end(), secondTimes.begin(),
+                                             secondTimes.end());
         } catch (const std::exception& e) {
             const std::lock_guard guard(lock);
             if (failure.empty())
@@ -208,7 +212,8 @@ MatchFigures PlayMatch(const MatchOptions& options, const std::atomic<bool>& sto
             next = options.games; // the other worker stops too
         }
     };
-    const int workers = static_cast<int>(std::clamp<int64_t>(options.workers, 1, std::max<int64_t>(1, options.games)));
+    const int workers = static_cast<int>(
+        std::clamp<int64_t>(options.workers, 1, std::max<int64_t>(1, options.games)));
     std::vector<std::thread> threads;
     for (int i = 1; i < workers; ++i)
         threads.emplace_back(work);

@@ -23,8 +23,8 @@ struct MatchOptions {
     MatchPlayer first;
     MatchPlayer second;
     QString programFolder = QStringLiteral("."); // Data/Board.cfg; the engine's socket folder
-    QString saveDir;                            // each game as .mat; empty: none
-    int workers = 2;                            // games played at once
+    QString saveDir;                             // each game as .mat; empty: none
+    int workers = 2;                             // games played at once
 };
 
 /*! The dice of game index of a match from seed: the same for every run. */

@@ -61,7 +61,8 @@ double Percentile(std::vector<double> values, double q) {
         return 0;
     const double rank = std::ceil(q / 100 * static_cast<double>(values.size()));
     const size_t index = static_cast<size_t>(std::clamp(rank, 1.0, double(values.size()))) - 1;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index), values.end());
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index),
+                     values.end());
     return values[index];
 }
 
@@ -74,15 +75,17 @@ QStringList FiguresReport(const MatchFigures& f) {
     if (f.games > 0) {
         const double rate = static_cast<double>(f.first.wins) / static_cast<double>(f.games);
         const Interval interval = WinRateInterval(f.first.wins, f.games);
-        const QString rateText = QStringLiteral("%1 %, 95 % interval %2–%3 %")
-                                     .arg(Percent(rate), Percent(interval.low),
-                                          Percent(interval.high));
+        const QString rateText =
+            QStringLiteral("%1 %, 95 % interval %2–%3 %")
+                .arg(Percent(rate), Percent(interval.low), Percent(interval.high));
         const QString eloText = QStringLiteral("%1, 95 % interval %2 to %3")
                                     .arg(Elo(EloOfRate(rate)), Elo(EloOfRate(interval.low)),
                                          Elo(EloOfRate(interval.high)));
-        lines << QStringLiteral("%1 wins: %2 (%3)").arg(f.first.name).arg(f.first.wins).arg(rateText);
+        lines
+            << QStringLiteral("%1 wins: %2 (%3)").arg(f.first.name).arg(f.first.wins).arg(rateText);
         lines << QStringLiteral("%1 wins: %2").arg(f.second.name).arg(f.second.wins);
-        lines << QStringLiteral("Elo difference (%1 - %2): %3").arg(f.first.name, f.second.name, eloText);
+        lines << QStringLiteral("Elo difference (%1 - %2): %3")
+                     .arg(f.first.name, f.second.name, eloText);
         lines << QStringLiteral("mean plies a game: %1")
                      .arg(static_cast<double>(f.plies) / static_cast<double>(f.games), 0, 'f', 1);
         tail = QStringLiteral(" win rate %1, Elo %2").arg(rateText, eloText);

@@ -90,8 +90,9 @@ bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QSt
         } else if (a == "--level" || a == "--first-level" || a == "--second-level") {
             const int level = v.toInt(&ok);
             ok = ok && level >= 0 && level <= MaxLevel;
-            (a == "--level" ? options.level : a == "--first-level" ? options.firstLevel
-                                                                    : options.secondLevel) = level;
+            (a == "--level"         ? options.level
+             : a == "--first-level" ? options.firstLevel
+                                    : options.secondLevel) = level;
         } else if (a == "--engine-wait") {
             options.engineWaitMs = v.toInt(&ok);
             ok = ok && options.engineWaitMs > 0;

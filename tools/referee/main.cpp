@@ -78,8 +78,7 @@ int RunMatch(const referee::RefereeOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const auto answered =
-            desktop::AnswerStandardOptions(argc, argv, "referee", Usage, Summary))
+    if (const auto answered = desktop::AnswerStandardOptions(argc, argv, "referee", Usage, Summary))
         return *answered;
     RefereeApplication app(argc, argv);
     referee::RefereeOptions options;
