@@ -75,20 +75,24 @@ TEST(Contact, Table) {
         EXPECT_EQ(Contact(c.board), c.contact) << c.name;
 }
 
-struct DoubleCase {
+/*! A decision of the computer: BuiltInDoubles or BuiltInTakes. */
+using Decision = bool (*)(const proc::Board&, Side, const MatchState&);
+
+struct DecisionCase {
     const char* name;
     proc::Board board;
     Side side;
     MatchState state;
-    bool doubles;
+    bool expected;
 };
 
-void ExpectDoubles(const DoubleCase& c) {
-    EXPECT_EQ(BuiltInDoubles(c.board, c.side, c.state), c.doubles) << c.name;
+template <size_t N> void Expect(Decision decide, const DecisionCase (&cases)[N]) {
+    for (const DecisionCase& c : cases)
+        EXPECT_EQ(decide(c.board, c.side, c.state), c.expected) << c.name;
 }
 
 TEST(BuiltInDoubles, RaceOnPipCounts) {
-    const DoubleCase cases[] = {
+    const DecisionCase cases[] = {
         {"80 v 90: 12.5 %", Make(W80B90), proc::White, Money(), true},
         {"80 v 90, trailing", Make(W80B90), proc::Black, Money(), false},
         {"black 80 v 90", Make(W90B80), proc::Black, Money(), true},
@@ -101,13 +105,12 @@ TEST(BuiltInDoubles, RaceOnPipCounts) {
         {"100 v 115 owned", Make(W100B115), proc::White, Money(Owner::White), true},
         {"100 v 115, cube across", Make(W100B115), proc::White, Money(Owner::Black), false},
     };
-    for (const DoubleCase& c : cases)
-        ExpectDoubles(c);
+    Expect(BuiltInDoubles, cases);
 }
 
 // White 100 pips in every board: one checker on 20, eight on 10.
 TEST(BuiltInDoubles, ContactNeedsAClearLead) {
-    const DoubleCase cases[] = {
+    const DecisionCase cases[] = {
         // black: bar 25 + 8*10 + 10*1
         {"black on the bar, 15 %", Make({{20, 1}, {10, 8}, {25, -1}, {15, -8}, {24, -10}}),
          proc::White, Money(), true},
@@ -125,14 +128,13 @@ TEST(BuiltInDoubles, ContactNeedsAClearLead) {
         {"24 %", Make({{20, 1}, {10, 8}, {5, -1}, {15, -10}, {21, -1}}), proc::White, Money(),
          false},
     };
-    for (const DoubleCase& c : cases)
-        ExpectDoubles(c);
+    Expect(BuiltInDoubles, cases);
 }
 
 TEST(BuiltInDoubles, MatchScore) {
     const Cube centre{};
     const Cube whites{2, Owner::White};
-    const DoubleCase cases[] = {
+    const DecisionCase cases[] = {
         {"at 4 of 5 after Crawford",
          Make(W100B115),
          proc::White,
@@ -160,24 +162,11 @@ TEST(BuiltInDoubles, MatchScore) {
         {"game over", Make({{5, -2}}), proc::Black, Money(), false},
         {"no side", Make(W100B115), 0, Money(), false},
     };
-    for (const DoubleCase& c : cases)
-        ExpectDoubles(c);
-}
-
-struct TakeCase {
-    const char* name;
-    proc::Board board;
-    Side taker;
-    MatchState state;
-    bool takes;
-};
-
-void ExpectTakes(const TakeCase& c) {
-    EXPECT_EQ(BuiltInTakes(c.board, c.taker, c.state), c.takes) << c.name;
+    Expect(BuiltInDoubles, cases);
 }
 
 TEST(BuiltInTakes, RaceOnPipCounts) {
-    const TakeCase cases[] = {
+    const DecisionCase cases[] = {
         {"80 v 90: 12.5 %", Make(W80B90), proc::Black, Money(), false},
         {"black 80 v 90", Make(W90B80), proc::White, Money(), false},
         {"100 v 107: 7 %", Make(W100B107), proc::Black, Money(), true},
@@ -186,13 +175,12 @@ TEST(BuiltInTakes, RaceOnPipCounts) {
         {"100 v 115: 15 %", Make(W100B115), proc::Black, Money(), false},
         {"doubler behind", Make(W100B115), proc::White, Money(), true},
     };
-    for (const TakeCase& c : cases)
-        ExpectTakes(c);
+    Expect(BuiltInTakes, cases);
 }
 
 // White, the doubler, has 100 pips unless told: one on 20, eight on 10.
 TEST(BuiltInTakes, ContactUnlessFarBehind) {
-    const TakeCase cases[] = {
+    const DecisionCase cases[] = {
         // black: 20 + 10*10 + n*1
         {"30 %", Make({{20, 1}, {10, 8}, {5, -1}, {15, -10}, {24, -10}}), proc::Black, Money(),
          true},
@@ -213,14 +201,13 @@ TEST(BuiltInTakes, ContactUnlessFarBehind) {
         {"white taker, 31 %", Make({{20, 1}, {10, 11}, {1, 1}, {15, -10}}), proc::White, Money(),
          false},
     };
-    for (const TakeCase& c : cases)
-        ExpectTakes(c);
+    Expect(BuiltInTakes, cases);
 }
 
 TEST(BuiltInTakes, MatchScore) {
     const Cube whites{2, Owner::White};
     const Cube centre{};
-    const TakeCase cases[] = {
+    const DecisionCase cases[] = {
         {"passing 2 loses at 3 of 5",
          Make(W100B115),
          proc::Black,
@@ -245,8 +232,7 @@ TEST(BuiltInTakes, MatchScore) {
         {"game over", Make({{5, -2}}), proc::Black, Money(), false},
         {"no side", Make(W100B107), 0, Money(), false},
     };
-    for (const TakeCase& c : cases)
-        ExpectTakes(c);
+    Expect(BuiltInTakes, cases);
 }
 
 } // namespace
