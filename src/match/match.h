@@ -82,6 +82,36 @@ Cube Take(const Cube& cube, Side taker);
     before the double. */
 GameOutcome Pass(const Cube& cube, Side doubler);
 
+// The built-in computer's cube policy.
+
+/*! Pips side still has to travel: a white checker on cell p needs p, a black
+    one 25 - p, a checker on either bar 25. Summed wide, capped at INT_MAX. */
+int PipCount(const proc::Board& board, Side side);
+/*! Whether a checker still has to pass an opposing one: a checker is on
+    either bar, or white's farthest checker lies above black's farthest. */
+bool Contact(const proc::Board& board);
+/*! Whether the computer playing side doubles before its roll. The lead is
+    the opponent's pips minus side's, as a share of side's own pips.
+    - Never when MayDouble is false or the game is over.
+    - Never at length - 1 after the Crawford game, nor when a win at the
+      current cube already reaches the length.
+    - At once when the opponent is at length - 1 after the Crawford game.
+    - In a race, on a lead of at least 8 % (9 % when side owns the cube);
+      a bigger lead still doubles, as the opponent should then pass.
+    - With contact, on a lead of at least 15 % when an opposing checker is
+      on the bar, otherwise of at least 25 %. */
+bool BuiltInDoubles(const proc::Board& board, Side side, const MatchState& state);
+/*! Whether the computer playing taker takes a double by the other side. The
+    doubler's lead is again a share of the doubler's own pips.
+    - Never on a finished game or for a taker other than white or black.
+    - Always when passing loses the match (the doubler's score plus the
+      current cube reaches the length), and at length - 1 after the
+      Crawford game.
+    - In a race, when the doubler leads by at most 12 %.
+    - With contact, unless the doubler leads by over 20 % while a taker's
+      checker is on the bar, or by over 30 %. */
+bool BuiltInTakes(const proc::Board& board, Side taker, const MatchState& state);
+
 // Resignations.
 
 /*! An offer by side to lose the game as level times the cube. */
