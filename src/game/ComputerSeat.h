@@ -56,6 +56,6 @@ class ISeats {
     built-in computer played its turn instead. */
 inline const QString SeatTroubleText =
     QStringLiteral("GNU Backgammon не смог сделать ход, и за него походил встроенный компьютер. "
-                   "Игра продолжается; причина записана в журнал программы.");
+                   "Игра продолжается.");
 
 } // namespace game
