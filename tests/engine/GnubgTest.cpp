@@ -14,6 +14,7 @@
 #include <optional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -57,32 +58,27 @@ class FakeEngine : public testing::Test {
     QTemporaryDir dir_;
 };
 
+// A play, and an "Error" that is no play, both keep the process.
 TEST_F(FakeEngine, AnswersAndKeepsItsProcess) {
-    std::optional<engine::GnubgEngine> engine(std::in_place, Settings("play"));
-    for (int i = 0; i < 2; ++i) {
-        const engine::EngineAnswer answer = engine->Ask(line_);
-        EXPECT_TRUE(answer.ok) << answer.error.toStdString();
-        EXPECT_EQ(answer.line, "8/5 6/5 ");
+    for (const auto& [mode, ok, line] : {std::tuple{"play", true, "8/5 6/5 "},
+                                         std::tuple{"error", false, "Error: badly formed board"}}) {
+        SCOPED_TRACE(mode);
+        std::optional<engine::GnubgEngine> engine(std::in_place, Settings(mode));
+        for (int i = 0; i < 2; ++i) {
+            const engine::EngineAnswer answer = engine->Ask(line_);
+            EXPECT_EQ(answer.ok, ok) << answer.error.toStdString();
+            EXPECT_EQ(answer.line, line);
+        }
+        const QString folder = engine->SocketFolder();
+        EXPECT_TRUE(folder.startsWith(dir_.path() + "/"));
+        const std::vector<qint64> pids = Starts();
+        ASSERT_EQ(pids.size(), 1u);
+        EXPECT_TRUE(Alive(pids[0]));
+        // Its end ends the process and removes the folder.
+        engine.reset();
+        EXPECT_FALSE(Alive(pids[0]));
+        EXPECT_FALSE(QFileInfo::exists(folder));
     }
-    const QString folder = engine->SocketFolder();
-    EXPECT_TRUE(folder.startsWith(dir_.path() + "/"));
-    const std::vector<qint64> pids = Starts();
-    ASSERT_EQ(pids.size(), 1u);
-    EXPECT_TRUE(Alive(pids[0]));
-    // Its end ends the process and removes the folder.
-    engine.reset();
-    EXPECT_FALSE(Alive(pids[0]));
-    EXPECT_FALSE(QFileInfo::exists(folder));
-}
-
-TEST_F(FakeEngine, AnErrorIsNoPlayButKeepsTheProcess) {
-    engine::GnubgEngine engine(Settings("error"));
-    for (int i = 0; i < 2; ++i) {
-        const engine::EngineAnswer answer = engine.Ask(line_);
-        EXPECT_FALSE(answer.ok);
-        EXPECT_EQ(answer.line, "Error: badly formed board");
-    }
-    EXPECT_EQ(Starts().size(), 1u);
 }
 
 TEST_F(FakeEngine, EachFailureEndsTheProcessAndTheNextQuestionStartsAnother) {

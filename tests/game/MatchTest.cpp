@@ -152,21 +152,4 @@ TEST(Match, RefereeCommandLinePrintsTheFigures) {
     EXPECT_TRUE(lines.contains("games: 6"));
 }
 
-TEST(Match, BadMatchCommandLinesExitWithTwo) {
-    const QStringList cases[] = {
-        {"--match", "0", "--first", game::ComputerName, "--second", game::ComputerName},
-        {"--match", "3", "--first", "Иван", "--second", game::ComputerName},
-        {"--match", "3", "--first", game::ComputerName},
-        {"--match", "3", "--first", game::EngineName, "--second", game::ComputerName, "--level",
-         "9"},
-        {"--port", "0", "--first", "A", "--second", "B", "--seed", "1"},
-    };
-    for (const QStringList& args : cases) {
-        QProcess process;
-        process.start(ProgramDir + "/referee", args);
-        ASSERT_TRUE(process.waitForFinished(10000)) << args.join(' ').toStdString();
-        EXPECT_EQ(process.exitCode(), 2) << args.join(' ').toStdString();
-    }
-}
-
 } // namespace

@@ -84,8 +84,8 @@ TEST_F(RefereeTool, PersonGameNamesThePersonInTheResult) {
     ProgramFolder folder(BoardText(ShortGame));
     // Two people: whichever colour the opening roll gives Иван, the client
     // gets a list to answer (a computer on white could win before any list).
-    const uint16_t port = StartReferee({"--first", "Иван", "--second", "Пётр",
-                                        "--program-folder", QString::fromStdString(folder.Path())});
+    const uint16_t port = StartReferee({"--first", "Иван", "--second", "Пётр", "--program-folder",
+                                        QString::fromStdString(folder.Path())});
     ASSERT_NE(port, 0);
     const Outcome client = Client(port, {"--pick", "random", "--seed", "7", "--short"});
     const Outcome ref = Finish(referee);
@@ -112,8 +112,9 @@ int KnockAsAnotherAccount(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_storage to = testsupport::Loopback(AF_INET, port);
     char byte;
-    return connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 ? 2
-                                                                                : read(fd, &byte, 1) > 0;
+    return connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0
+               ? 2
+               : read(fd, &byte, 1) > 0;
 }
 
 TEST_F(RefereeTool, AnotherAccountIsTurnedAwayAndTheOwnClientPlays) {
@@ -143,6 +144,12 @@ TEST_F(RefereeTool, BadCommandLinesAndMissingPositionExitWithTwo) {
         {"--port", "0", "--first", "A", "--second", "B", "--bogus", "1"},
         {"--port", "0", "--first", "A", "--second", "B", "--program-folder",
          QString::fromStdString(empty.Path())},
+        // A match is for computers, at levels the engine has, and a seed is a match's.
+        {"--match", "0", "--first", "Компьютер", "--second", "Компьютер"},
+        {"--match", "3", "--first", "Иван", "--second", "Компьютер"},
+        {"--match", "3", "--first", "Компьютер"},
+        {"--match", "3", "--first", "GNU Backgammon", "--second", "Компьютер", "--level", "9"},
+        {"--port", "0", "--first", "A", "--second", "B", "--seed", "1"},
     };
     for (const QStringList& args : cases) {
         QProcess process;

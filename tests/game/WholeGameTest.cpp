@@ -140,23 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         GameCase{
             "EngineAgainstComputer", Engine, Computer, testclient::Pick::First, 7, {}, "gnubg"},
         GameCase{"PersonAgainstEngine", "Иван", Engine, testclient::Pick::Random, 11, {}, "gnubg"},
-        GameCase{"EngineThatDies", Engine, Computer, testclient::Pick::First, 13, {}, "die", true},
-        GameCase{"EngineAnsweringGarbage",
-                 Engine,
-                 Computer,
-                 testclient::Pick::First,
-                 19,
-                 {},
-                 "garbage",
-                 true},
-        GameCase{"EngineThatNeverAnswers",
-                 Computer,
-                 Engine,
-                 testclient::Pick::First,
-                 29,
-                 {},
-                 "mute",
-                 true}),
+        GameCase{"EngineThatDies", Engine, Computer, testclient::Pick::First, 13, {}, "die", true}),
     [](const auto& info) { return std::string(info.param.title); });
 
 } // namespace
