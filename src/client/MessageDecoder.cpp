@@ -187,6 +187,37 @@ QString DescribeMessage(const Message& message) {
         QString operator()(const MoveInfo& m) const {
             return QStringLiteral("move %1 %2").arg(SideName(m.side), MoveText(m.move));
         }
+        QString operator()(const record::MatchStateInfo& m) const {
+            return QStringLiteral("match length=%1 score=%2:%3 cube=%4 owner=%5%6")
+                .arg(m.length)
+                .arg(m.scoreWhite)
+                .arg(m.scoreBlack)
+                .arg(m.cubeValue)
+                .arg(m.cubeOwner == 0 ? QStringLiteral("centre") : SideName(m.cubeOwner))
+                .arg(m.crawford ? QStringLiteral(" crawford") : QString());
+        }
+        QString operator()(const record::CubeTurnInfo& m) const {
+            return QStringLiteral("cube-turn %1").arg(SideName(m.side));
+        }
+        QString operator()(const record::DoubleInfo& m) const {
+            return QStringLiteral("double %1 %2").arg(SideName(m.doubler)).arg(m.value);
+        }
+        QString operator()(const record::DoubleAnswerInfo& m) const {
+            return QStringLiteral("%1 %2").arg(m.taken ? "take" : "pass", SideName(m.taker));
+        }
+        QString operator()(const record::ResignInfo& m) const {
+            return QStringLiteral("resign %1 %2").arg(SideName(m.by)).arg(m.level);
+        }
+        QString operator()(const record::ResignAnswerInfo& m) const {
+            return QStringLiteral("%1 %2").arg(m.accepted ? "accept" : "refuse", SideName(m.side));
+        }
+        QString operator()(const record::GameOverInfo& m) const {
+            return QStringLiteral("game-over %1 points=%2 level=%3%4")
+                .arg(SideName(m.winner))
+                .arg(m.points)
+                .arg(m.level)
+                .arg(m.matchOver ? QStringLiteral(" match-over") : QString());
+        }
     };
     return std::visit(Describe{}, message);
 }
