@@ -42,16 +42,18 @@ ByteArray BuildCubeTurnMessage(Side side) {
     return {CubeTurnMessage, Biased(side)};
 }
 
-ByteArray BuildDoubleMessage(Side doubler, int32_t value) {
-    return {DoubleMessage, Biased(doubler), CubeLog(value)};
+ByteArray BuildDoubleMessage(Side doubler, int32_t value, bool personAnswers) {
+    return {DoubleMessage, Biased(doubler), CubeLog(value),
+            static_cast<uint8_t>(personAnswers ? 1 : 0)};
 }
 
 ByteArray BuildDoubleAnswerMessage(Side taker, bool taken) {
     return {DoubleAnswerMessage, Biased(taker), static_cast<uint8_t>(taken ? 1 : 0)};
 }
 
-ByteArray BuildResignMessage(Side by, int32_t level) {
-    return {ResignMessage, Biased(by), Low(std::clamp(level, 1, 3))};
+ByteArray BuildResignMessage(Side by, int32_t level, bool personAnswers) {
+    return {ResignMessage, Biased(by), Low(std::clamp(level, 1, 3)),
+            static_cast<uint8_t>(personAnswers ? 1 : 0)};
 }
 
 ByteArray BuildResignAnswerMessage(Side side, bool accepted) {

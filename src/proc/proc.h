@@ -118,9 +118,9 @@ ClientMessage ParseClientMessage(const uint8_t* data, size_t size);
 enum MatchMessageType : uint8_t {
     MatchStateMessage = 5,  // 10 bytes: length, both scores, cube, flags
     CubeTurnMessage = 6,    // 2 bytes: the person to move may double or roll
-    DoubleMessage = 7,      // 3 bytes: the doubler and the cube's new value
+    DoubleMessage = 7,      // 4 bytes: the doubler, the cube's new value, taker is a person
     DoubleAnswerMessage = 8, // 3 bytes: the taker took (1) or passed (0)
-    ResignMessage = 9,      // 3 bytes: who offers and the level 1..3
+    ResignMessage = 9,      // 4 bytes: who offers, the level 1..3, answerer is a person
     ResignAnswerMessage = 10, // 3 bytes: who answered, accepted (1) or not (0)
     GameOverMessage = 11,   // 6 bytes: winner, points, level, match over
 };
@@ -138,10 +138,11 @@ struct MatchStateFields {
 };
 ByteArray BuildMatchStateMessage(const MatchStateFields& fields);
 ByteArray BuildCubeTurnMessage(Side side);
-/*! value: the cube's value once taken. */
-ByteArray BuildDoubleMessage(Side doubler, int32_t value);
+/*! value: the cube's value once taken; personAnswers: the taker is a person
+    whose client must answer. */
+ByteArray BuildDoubleMessage(Side doubler, int32_t value, bool personAnswers);
 ByteArray BuildDoubleAnswerMessage(Side taker, bool taken);
-ByteArray BuildResignMessage(Side by, int32_t level);
+ByteArray BuildResignMessage(Side by, int32_t level, bool personAnswers);
 ByteArray BuildResignAnswerMessage(Side side, bool accepted);
 ByteArray BuildGameOverMessage(Side winner, int32_t points, int32_t level, bool matchOver);
 /*! log2 of a cube value (1 -> 0, 64 -> 6); values that are no power of two

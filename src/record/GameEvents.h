@@ -47,6 +47,7 @@ struct CubeTurnInfo {
 struct DoubleInfo {
     proc::Side doubler = proc::White;
     int value = 2;
+    bool personAnswers = false; // the taker's client must answer
 };
 struct DoubleAnswerInfo {
     proc::Side taker = proc::Black;
@@ -56,6 +57,7 @@ struct DoubleAnswerInfo {
 struct ResignInfo {
     proc::Side by = proc::White;
     int level = 1;
+    bool personAnswers = false;
 };
 struct ResignAnswerInfo {
     proc::Side side = proc::Black;
