@@ -38,6 +38,9 @@ class IComputerSeat {
 
     // The cube and resignations, in a match; state is by this game's
     // colours. A seat without its own judgement uses the built-in rules.
+    /*! The match around the turn to come, told before each plan (length 1
+        in a single game). */
+    virtual void SeeMatch(const match::MatchState& state) { (void)state; }
     /*! Whether side doubles before its roll (asked only when it may). */
     virtual bool Doubles(const proc::Board& board, proc::Side side,
                          const match::MatchState& state) {

@@ -49,8 +49,20 @@ void TurnController::MatchStep() {
     const int32_t k = link_.ReceiveFromClient(buffer.data(), ReceiveSize);
     if (k <= 0)
         return;
-    const proc::ClientCommand command =
-        proc::ParseClientCommand(buffer.data(), static_cast<size_t>(k));
+    // One receive may hold several messages (a move sent late, then the
+    // answer): they are read in turn until one is taken.
+    const Phase waiting = phase_;
+    for (size_t at = 0; at < static_cast<size_t>(k) && phase_ == waiting;) {
+        const proc::ClientCommand command =
+            proc::ParseClientCommand(buffer.data() + at, static_cast<size_t>(k) - at);
+        if (command.command == proc::Command::None)
+            return;
+        at += command.command == proc::Command::Move ? 4 : 2;
+        TakeAnswer(command);
+    }
+}
+
+void TurnController::TakeAnswer(const proc::ClientCommand& command) {
     switch (phase_) {
     case Phase::CubeTurn:
         if (command.command == proc::Command::Roll)

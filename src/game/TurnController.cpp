@@ -49,13 +49,13 @@ proc::Dice TurnController::Roll() {
 }
 
 void TurnController::StartGame() {
+    byPlayer_ = match::MatchState{};
+    byPlayer_.length = std::max(1, MatchLength);
     if (IsMatch()) {
         Match = record::MatchRecord{};
         Match.length = MatchLength;
         Match.first = names_.FirstName();
         Match.second = names_.SecondName();
-        byPlayer_ = match::MatchState{};
-        byPlayer_.length = MatchLength;
         matchIdentity_.clear();
     }
     BeginGame();
@@ -109,6 +109,8 @@ void TurnController::BeginGame() {
 }
 
 void TurnController::BeginTurn(int waitMs) {
+    if (IsMatch() && proc::CheckGameEnd(GameBoard) != 0)
+        return; // the timer's end test closes the game
     if (IsMatch() && match::MayDouble(ColourState(), SideToMove)) {
         if (SideIsHuman(SideToMove)) {
             Send(proc::BuildCubeTurnMessage(SideToMove));
@@ -194,6 +196,9 @@ void TurnController::HumansGame() {
     }
 
     PlayMove(message.move, ShortWait);
+    // A match goes on to its next game: nothing more of this one is sent.
+    if (IsMatch() && proc::CheckGameEnd(GameBoard) != 0)
+        return;
     if (MoveStep >= 4) {
         ChangePlayer();
     } else {
@@ -232,6 +237,7 @@ bool TurnController::PlannedMove(const proc::MoveList& moves, int32_t count, pro
     if (seat == nullptr)
         return false;
     if (MoveStep == 1) {
+        seat->SeeMatch(ColourState());
         TurnPlan plan = seat->PlanTurn(GameBoard, SideToMove, GameDice);
         plan_ = std::move(plan.moves);
         if (!plan.trouble.isEmpty())
@@ -260,6 +266,7 @@ void TurnController::SeatTrouble(const QString& why) {
 }
 
 void TurnController::ChangePlayer() {
+    Record.ClosePass();
     SideToMove = static_cast<proc::Side>(-SideToMove);
     MoveStep = 1;
     BeginTurn(PassWait);

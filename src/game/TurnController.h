@@ -96,6 +96,8 @@ class TurnController : public QObject {
     void RollTurn(int waitMs);
     /*! One receive of a person's answer while the match waits for one. */
     void MatchStep();
+    /*! A person's command while the match waits: taken when it answers. */
+    void TakeAnswer(const proc::ClientCommand& command);
     /*! A command other than a move while a person moves: a resignation. */
     void MovingCommand(const proc::ClientCommand& command);
     void OfferDouble();

@@ -167,7 +167,9 @@ void SettleGame(MatchGame& g) {
     const auto winner = g.game.Winner();
     if (!winner)
         return;
-    const int loserStart = CheckersOf(g.game.Start().board, Other(*winner));
+    // Checkers missing from a side's fifteen count as borne off, as on any board.
+    const int loserStart =
+        std::max(match::StandardCheckers, CheckersOf(g.game.Start().board, Other(*winner)));
     const auto level = match::GameResult(g.game.Board(), loserStart);
     if (!level)
         return;
@@ -211,7 +213,10 @@ QString PointsWord(int n) {
 
 QString MatchText(const MatchRecord& m, const QDateTime& date) {
     const auto [first, second] = m.Score();
-    QStringList lines{MatchTitle + QStringLiteral("%1 %2").arg(m.length).arg(PointsWord(m.length)),
+    // "до" asks the genitive: до 1 очка, до 3 очков, до 21 очка.
+    const bool oneAtEnd = m.length % 10 == 1 && m.length % 100 != 11;
+    QStringList lines{MatchTitle + QStringLiteral("%1 %2").arg(m.length).arg(
+                                       oneAtEnd ? QStringLiteral("очка") : QStringLiteral("очков")),
                       DateKey + date.toString(DateFormat),
                       PlayersKey + m.first + QStringLiteral(", ") + m.second,
                       ScoreKey + QStringLiteral("%1 %2, %3 %4")
@@ -354,7 +359,10 @@ std::optional<MatchRecord> ReadMatch(const QString& text, bool checkRules, QStri
         for (size_t k = 0; k < g.cube.size(); ++k) {
             const CubeAction& a = g.cube[k];
             const bool last = k + 1 == g.cube.size();
-            if (!match::MayDouble(state, a.doubler) || a.value != state.cube.value * 2 ||
+            // Turns alternate from white's first, so turn k is white's when k is even.
+            const proc::Side due = a.turn % 2 == 0 ? proc::White : proc::Black;
+            if (a.doubler != due || !match::MayDouble(state, a.doubler) ||
+                a.value != state.cube.value * 2 ||
                 (!a.taken && (!last || a.turn != turnsSeen))) {
                 const int at = actionLines[k];
                 error = LineError(at + 1, QStringLiteral("удвоение не по правилам"), lines[at]);

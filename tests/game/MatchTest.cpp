@@ -4,6 +4,7 @@
 #include "GameTestSupport.h"
 #include "Match.h"
 #include "MatchFigures.h"
+#include "record/MatchRecord.h"
 
 #include <QDir>
 #include <QProcess>
@@ -125,6 +126,38 @@ TEST(Match, ColoursAlternateFromGameToGame) {
     ASSERT_EQ(white.size(), 6u);
     for (const auto& [index, name] : white)
         EXPECT_EQ(name, index % 2 == 0 ? game::EngineName : game::ComputerName) << "game " << index;
+}
+
+// With --length each unit is a match to points: the first player keeps its
+// place in every game whatever its colour, each match is saved, and the wins
+// counted are those its saved score gives.
+TEST(Match, MatchesToPointsAreCountedBySavedScores) {
+    qputenv("VERTAN_GNUBG", "/nonexistent/gnubg");
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 4, 2);
+    options.first = {game::EngineName, 0};
+    options.length = 3;
+    options.saveDir = saved.path();
+    const referee::MatchFigures f = referee::PlayMatch(options, stop);
+    qunsetenv("VERTAN_GNUBG");
+    EXPECT_EQ(f.games, 4);
+    EXPECT_TRUE(referee::FiguresReport(f).contains("matches to 3: 4"));
+    int firstWins = 0;
+    for (const QString& name : QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files)) {
+        QFile file(QDir(saved.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString error;
+        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
+        ASSERT_TRUE(m) << error.toStdString();
+        EXPECT_EQ(m->first, game::EngineName);
+        for (const record::MatchGame& g : m->games)
+            EXPECT_EQ(record::PlayerOf(g.game, g.firstSide), game::EngineName);
+        firstWins += m->Winner() > 0;
+    }
+    EXPECT_EQ(f.first.wins, firstWins);
+    EXPECT_EQ(f.first.wins + f.second.wins, 4);
 }
 
 TEST(Match, StoppedMatchPlaysNothing) {
