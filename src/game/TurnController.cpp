@@ -146,7 +146,8 @@ void TurnController::TimerTimer() {
         HumansGame();
     else
         ComputersGame();
-    if (!GameRunning || phase_ != Phase::Moving)
+    // A match's step may have ended its game, or stopped for an answer.
+    if (IsMatch() && (!GameRunning || phase_ != Phase::Moving))
         return;
     const int32_t r = proc::CheckGameEnd(GameBoard);
     if (r == 0)

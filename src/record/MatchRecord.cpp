@@ -199,6 +199,15 @@ int MatchRecord::Winner() const {
     return 0;
 }
 
+namespace {
+
+// "очка" after a number ending in one (but not eleven), as "до" asks.
+QString GenitivePoints(int n) {
+    return n % 10 == 1 && n % 100 != 11 ? QStringLiteral("очка") : QStringLiteral("очков");
+}
+
+} // namespace
+
 QString PointsWord(int n) {
     const int tens = n % 100;
     const int ones = n % 10;
@@ -213,10 +222,7 @@ QString PointsWord(int n) {
 
 QString MatchText(const MatchRecord& m, const QDateTime& date) {
     const auto [first, second] = m.Score();
-    // "до" asks the genitive: до 1 очка, до 3 очков, до 21 очка.
-    const bool oneAtEnd = m.length % 10 == 1 && m.length % 100 != 11;
-    QStringList lines{MatchTitle + QStringLiteral("%1 %2").arg(m.length).arg(
-                                       oneAtEnd ? QStringLiteral("очка") : QStringLiteral("очков")),
+    QStringList lines{MatchTitle + QStringLiteral("%1 %2").arg(m.length).arg(GenitivePoints(m.length)),
                       DateKey + date.toString(DateFormat),
                       PlayersKey + m.first + QStringLiteral(", ") + m.second,
                       ScoreKey + QStringLiteral("%1 %2, %3 %4")
@@ -230,6 +236,35 @@ QString MatchText(const MatchRecord& m, const QDateTime& date) {
         lines << GameLines(g);
     }
     return lines.join('\n') + '\n';
+}
+
+std::optional<MatchSummary> ReadMatchSummary(const QString& text) {
+    if (!IsMatchText(text))
+        return std::nullopt;
+    static const QRegularExpression titleRe(QStringLiteral("^Матч до (\\d{1,4}) очк"));
+    static const QRegularExpression scoreRe(QStringLiteral("^Счёт: (.+) (\\d+), (.+) (\\d+)$"));
+    MatchSummary summary;
+    const QStringList lines = QString(text).remove(QChar(0xFEFF)).remove('\r').split('\n');
+    const auto title = titleRe.match(lines.value(0));
+    const auto score = scoreRe.match(lines.value(3));
+    if (!title.hasMatch() || !score.hasMatch())
+        return std::nullopt;
+    summary.length = title.captured(1).toInt();
+    summary.first = score.captured(1);
+    summary.scoreFirst = score.captured(2).toInt();
+    summary.second = score.captured(3);
+    summary.scoreSecond = score.captured(4).toInt();
+    return summary;
+}
+
+QString MatchEndText(const MatchSummary& s) {
+    const bool firstWon = s.scoreFirst >= s.scoreSecond;
+    return QStringLiteral("Матч до %1 %2 окончен. Победитель: %3, счёт %4:%5 (%6 — %7).")
+        .arg(s.length)
+        .arg(GenitivePoints(s.length), firstWon ? s.first : s.second)
+        .arg(std::max(s.scoreFirst, s.scoreSecond))
+        .arg(std::min(s.scoreFirst, s.scoreSecond))
+        .arg(firstWon ? s.first : s.second, firstWon ? s.second : s.first);
 }
 
 bool IsMatchText(const QString& text) {

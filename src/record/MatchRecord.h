@@ -80,6 +80,20 @@ QString MatchText(const MatchRecord& match, const QDateTime& date);
 /*! Whether text is a match's (its first line names the length). */
 bool IsMatchText(const QString& text);
 
+/*! What a match's text says in its header, read without the games. */
+struct MatchSummary {
+    int length = 0;
+    QString first;
+    QString second;
+    int scoreFirst = 0;
+    int scoreSecond = 0;
+};
+/*! The header of a match's text; nothing when text is no match's or its
+    header is damaged. */
+std::optional<MatchSummary> ReadMatchSummary(const QString& text);
+/*! "Матч до 5 очков окончен. Победитель: Анна, счёт 5:3 (Анна — Борис)." */
+QString MatchEndText(const MatchSummary& summary);
+
 /*! Reads MatchText back: each game through ReadRecord (checkRules, every
     roll allowing its moves) or ReplayRecord, each cube line checked against
     the cube rules at that point, the scores recomputed. Nothing and a reason

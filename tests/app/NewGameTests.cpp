@@ -262,6 +262,11 @@ TEST_F(NewGame, TwoPeoplePlayAMatchIntoTheJournalAndTheArchive) {
     const auto [anna, boris] = played->Score();
     EXPECT_EQ(std::max(anna, boris), 3);
     const bool annaWon = anna > boris;
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{QStringLiteral("Матч до 3 очков окончен. Победитель: %1, счёт 3:%2 (%1 — %3).")
+                              .arg(annaWon ? "Anna" : "Boris")
+                              .arg(std::min(anna, boris))
+                              .arg(annaWon ? "Boris" : "Anna")});
     const auto rows = Journal();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].winner, annaWon ? 2 : 3);

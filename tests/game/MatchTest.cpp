@@ -160,6 +160,44 @@ TEST(Match, MatchesToPointsAreCountedBySavedScores) {
     EXPECT_EQ(f.first.wins + f.second.wins, 4);
 }
 
+// The engine's seat decides on the cube itself in a headless match: a stand-in
+// that doubles whenever it may and drops every double leaves its mark on
+// every game that is not the Crawford game.
+TEST(Match, TheEnginesOwnCubeDecisionsAreAsked) {
+    QTemporaryDir logs;
+    qputenv("VERTAN_GNUBG", VERTAN_SOURCE_DIR "/tests/engine/fake_gnubg.py");
+    qputenv("FAKE_GNUBG_MODE", "cube");
+    qputenv("FAKE_GNUBG_LOG", (logs.path() + "/starts").toUtf8());
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 2, 1);
+    options.first = {game::EngineName, 0};
+    options.length = 3;
+    options.saveDir = saved.path();
+    referee::PlayMatch(options, stop);
+    for (const char* name : {"VERTAN_GNUBG", "FAKE_GNUBG_MODE", "FAKE_GNUBG_LOG"})
+        qunsetenv(name);
+    const QStringList files = QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files);
+    ASSERT_EQ(files.size(), 2);
+    for (const QString& name : files) {
+        QFile file(QDir(saved.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString error;
+        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), false, error);
+        ASSERT_TRUE(m) << error.toStdString();
+        for (const record::MatchGame& g : m->games) {
+            if (g.crawford)
+                continue;
+            ASSERT_FALSE(g.cube.empty()) << name.toStdString();
+            const proc::Side engine = g.firstSide;
+            EXPECT_EQ(g.cube.front().doubler, engine) << "its first double is the engine's";
+            for (const record::CubeAction& a : g.cube)
+                EXPECT_TRUE(a.doubler == engine || !a.taken) << "the engine drops";
+        }
+    }
+}
+
 TEST(Match, StoppedMatchPlaysNothing) {
     ProgramFolder folder(StandardBoardText());
     std::atomic<bool> stop{true};

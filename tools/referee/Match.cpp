@@ -53,6 +53,20 @@ class TimedSeat : public game::IComputerSeat {
                 .count());
         return plan;
     }
+    // The cube is the seat's own too; only the plays are timed.
+    void SeeMatch(const match::MatchState& state) override { seat_->SeeMatch(state); }
+    bool Doubles(const proc::Board& board, proc::Side side,
+                 const match::MatchState& state) override {
+        return seat_->Doubles(board, side, state);
+    }
+    bool Takes(const proc::Board& board, proc::Side taker,
+               const match::MatchState& state) override {
+        return seat_->Takes(board, taker, state);
+    }
+    bool Accepts(const proc::Board& board, proc::Side side, const match::Resignation& offer,
+                 const match::MatchState& state) override {
+        return seat_->Accepts(board, side, offer, state);
+    }
     std::vector<double> decisionMs;
 
   private:
