@@ -140,10 +140,11 @@ constexpr uint8_t MaxCubeLog = 6;
 
 // A match message's fields, or a problem naming its bytes.
 template <typename Info>
-std::optional<Message> Checked(bool valid, const Info& info, const char* what,
-                               QByteArrayView bytes, QString& problem) {
+std::optional<Message> Checked(bool valid, const Info& info, const char* what, QByteArrayView bytes,
+                               QString& problem) {
     if (!valid) {
-        problem = QStringLiteral("%1 message with bytes %2").arg(what, bytes.toByteArray().toHex(' '));
+        problem =
+            QStringLiteral("%1 message with bytes %2").arg(what, bytes.toByteArray().toHex(' '));
         return std::nullopt;
     }
     return info;
