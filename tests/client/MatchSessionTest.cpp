@@ -194,6 +194,40 @@ TEST(MatchSession, AResignationToAnswerAndTheMatchsEnd) {
     EXPECT_EQ(m.Status(), QStringLiteral("Чёрные выигрывают 1 очко. Матч выиграл(а) Ann, 5 : 1"));
     EXPECT_FALSE(m.session.GameRunning());
     EXPECT_EQ(m.Buttons(), QStringList());
+    // The replay and the history are of this game.
+    m.referee.client->disconnectFromHost();
+    ASSERT_TRUE(Until([&] { return m.window.Replay() != nullptr; }));
+    EXPECT_EQ(m.window.Replay()->Steps(), 1);
+    QStringList rows;
+    for (int i = 0; i < m.window.History().count(); ++i) {
+        rows << m.window.History().item(i)->text();
+    }
+    EXPECT_EQ(rows, QStringList({"Белые 3-1: 8/5", "Результат: чёрные выигрывают 1 очко. "
+                                                   "Матч выиграл(а) Ann, 5 : 1"}));
+}
+
+// The automatic player answers every question, so a match never waits on it.
+TEST(MatchSession, TheAutomaticPlayerRollsTakesAndAccepts) {
+    FakeReferee referee;
+    ASSERT_TRUE(referee.Listen());
+    ClientSession session({true, 3}, nullptr);
+    session.Start(referee.server.serverPort());
+    ASSERT_TRUE(referee.Accept());
+    const struct {
+        QByteArray message;
+        QByteArray answer;
+    } steps[] = {
+        {Start("a", "b") + State({3, 0, 0, 1, 0, false}) + Bytes(proc::BuildCubeTurnMessage(White)),
+         CommandBytes(Command::Roll)},
+        {Bytes(proc::BuildDoubleMessage(Black, 2, true)), CommandBytes(Command::Take)},
+        {Bytes(proc::BuildResignMessage(Black, 2, true)), CommandBytes(Command::Accept)},
+    };
+    for (const auto& step : steps) {
+        referee.Send(step.message);
+        EXPECT_EQ(referee.Receive(2), step.answer);
+    }
+    referee.Send(Bytes(proc::BuildDoubleMessage(Black, 4, false)));
+    EXPECT_TRUE(referee.NothingArrived());
 }
 
 // A single game sends no match message: no buttons, no cube, no score.
