@@ -30,7 +30,7 @@ MatchControls::MatchControls(ClientSession& session, QWidget* board)
         Add(QStringLiteral("Принять"), QKeySequence(Qt::CTRL | Qt::Key_Y), send(Command::Accept));
     refuse_ =
         Add(QStringLiteral("Отклонить"), QKeySequence(Qt::CTRL | Qt::Key_N), send(Command::Refuse));
-    resign_ = Add(QStringLiteral("Сдаться…"), QKeySequence(Qt::CTRL | Qt::Key_E),
+    resign_ = Add(QStringLiteral("Сдаться"), QKeySequence(Qt::CTRL | Qt::Key_E),
                   [this] { ChooseResignLevel(); });
     const QString levelTexts[] = {QStringLiteral("Одна партия"), QStringLiteral("Марс"),
                                   QStringLiteral("Домашний марс")};
