@@ -125,7 +125,9 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model, const Matc
         p.drawRoundedRect(plate, 10, 10);
         const double r = plate.height() * 0.32;
         PaintChecker(p, QPointF(plate.left() + 14 + r, plate.center().y()), side);
-        p.setFont(Font(22));
+        // A match's score takes room from the name: a smaller letter keeps the
+        // computer's whole label.
+        p.setFont(Font(match ? 20 : 22));
         p.setPen(active ? Gold : Ink);
         const QRectF label = plate.adjusted(28 + 2 * r, 0, -12, 0);
         // A long name gives way to the pips at the right, and in a match to

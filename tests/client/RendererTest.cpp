@@ -348,7 +348,8 @@ TEST(Renderer, TheCubeSitsOnTheBarWhereItsOwnerIs) {
         SCOPED_TRACE(k.face);
         BoardModel model;
         MatchModel match;
-        const StartInfo start{board, "w", "b", proc::MakeDice(4, 1)};
+        const StartInfo start{board, QStringLiteral("Компьютер (белые)"),
+                              QStringLiteral("Компьютер (чёрные)"), proc::MakeDice(4, 1)};
         model.Apply(start);
         match.Apply(start);
         match.Apply(k.state);
@@ -361,6 +362,8 @@ TEST(Renderer, TheCubeSitsOnTheBarWhereItsOwnerIs) {
         EXPECT_TRUE(record.texts.contains(QString::fromUtf8(k.face)));
         EXPECT_TRUE(record.texts.contains(QStringLiteral("13")));
         EXPECT_TRUE(record.texts.contains(QStringLiteral("21")));
+        // The computer's whole label still fits beside its score.
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
         // The ivory face where the cube is; the bar's wood at the other places.
         for (int place : {-1, 0, 1}) {
             const QRectF cube = geometry::CubeRect(place);
