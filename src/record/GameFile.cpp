@@ -79,14 +79,22 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
     return WriteAtomically(GameFileText(record, format, error), path, error);
 }
 
-bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
+namespace {
+
+std::optional<GameFormat> SavedFormat(const QString& path, QString& error) {
     const auto format = FormatOfPath(path);
     if (!format) {
         error = QStringLiteral("неизвестный формат файла %1 (нужен .txt, .mat или .sgf)")
                     .arg(QFileInfo(path).fileName());
-        return false;
     }
-    return WriteGame(record, *format, path, error);
+    return format;
+}
+
+} // namespace
+
+bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
+    const auto format = SavedFormat(path, error);
+    return format && WriteGame(record, *format, path, error);
 }
 
 std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
@@ -133,6 +141,11 @@ QString StoredFileText(const StoredRecord& record, GameFormat format, QString& e
 bool WriteStored(const StoredRecord& record, GameFormat format, const QString& path,
                  QString& error) {
     return WriteAtomically(StoredFileText(record, format, error), path, error);
+}
+
+bool SaveStored(const StoredRecord& record, const QString& path, QString& error) {
+    const auto format = SavedFormat(path, error);
+    return format && WriteStored(record, *format, path, error);
 }
 
 } // namespace record

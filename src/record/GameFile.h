@@ -52,5 +52,7 @@ QString StoredFileText(const StoredRecord& record, GameFormat format, QString& e
 /*! As WriteGame, for a stored record. */
 bool WriteStored(const StoredRecord& record, GameFormat format, const QString& path,
                  QString& error);
+/*! As SaveGame, for a stored record. */
+bool SaveStored(const StoredRecord& record, const QString& path, QString& error);
 
 } // namespace record

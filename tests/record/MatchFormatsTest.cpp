@@ -7,6 +7,7 @@
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -257,4 +258,40 @@ TEST(MatchFormats, GnuBackgammonReachesOurScoresCubeAndBoard) {
         EXPECT_EQ(Text(got["boardO"]),
                   Text(OwnView(last.game.Board(), static_cast<proc::Side>(-last.firstSide))));
     }
+}
+
+// The archive keeps a match as its text: it reads back as the match, written
+// whole in each format; the board client, which shows one game, opens the
+// match's first. A damaged match says which line.
+TEST(MatchFormats, AMatchOfTheArchiveReadsAndWritesWhole) {
+    const MatchRecord hand = HandMatch();
+    const QString text = MatchText(hand, Saved);
+    QString error;
+    const auto stored = ReadStored(text, error);
+    ASSERT_TRUE(stored && stored->match) << error.toStdString();
+    EXPECT_EQ(stored->game.Board(), hand.games[0].game.Board());
+    // clang-format off
+    for (const auto& [format, file] : {std::pair{GameFormat::Record, text},
+                                       {GameFormat::Mat, StoredText("hand-match.mat")},
+                                       {GameFormat::Sgf, StoredText("hand-match.sgf")}})
+        EXPECT_EQ(StoredFileText(*stored, format, error).toStdString(), file.toStdString());
+    // clang-format on
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("match.txt");
+    ASSERT_TRUE(SaveStored(*stored, path, error)) << error.toStdString();
+    const auto opened = OpenGame(path, error);
+    ASSERT_TRUE(opened) << error.toStdString();
+    EXPECT_EQ(opened->Board(), hand.games[0].game.Board());
+    EXPECT_EQ(opened->PlayedTurns().size(), 3u);
+
+    QString damaged = text;
+    damaged.replace("удваивают до 4", "удваивают до 3");
+    EXPECT_FALSE(ReadStored(damaged, error));
+    EXPECT_TRUE(error.startsWith("строка ")) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged.toUtf8());
+    file.close();
+    EXPECT_FALSE(OpenGame(path, error));
 }
