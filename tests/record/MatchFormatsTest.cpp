@@ -251,6 +251,7 @@ TEST(MatchFormats, GnuBackgammonReachesOurScoresCubeAndBoard) {
             EXPECT_EQ(read["crawford"].toBool(), g.crawford);
             EXPECT_EQ(Text(read["winner"]), g.winner == g.firstSide ? "X" : "O");
             EXPECT_EQ(read["points"].toInt(), g.points);
+            EXPECT_EQ(read["resigned"].toBool(), g.end == GameEnd::Resign);
             EXPECT_EQ(read["cube"].toInt(), g.FinalCube().value);
         }
         const MatchGame& last = m.games.back();
