@@ -32,7 +32,8 @@ std::vector<Step> Steps(const MatchGame& g) {
         for (; next < g.cube.size() && size_t(std::max(g.cube[next].turn, 0)) <= turn; ++next) {
             const CubeAction& a = g.cube[next];
             steps.push_back({Step::Double, a.doubler, nullptr, a.value});
-            steps.push_back({a.taken ? Step::Take : Step::Drop, Other(a.doubler), nullptr, a.value});
+            steps.push_back(
+                {a.taken ? Step::Take : Step::Drop, Other(a.doubler), nullptr, a.value});
         }
     };
     const std::vector<Turn>& turns = g.game.Turns();
@@ -125,8 +126,9 @@ QString MatchSgfText(const MatchRecord& m, const QDateTime& date) {
                            .arg(k)
                            .arg(g.scoreFirst)
                            .arg(g.scoreSecond);
-        root += QStringLiteral("PW[%1]PB[%2]").arg(SgfValue(PlayerOf(g.game, g.firstSide)),
-                                                   SgfValue(PlayerOf(g.game, Other(g.firstSide))));
+        root += QStringLiteral("PW[%1]PB[%2]")
+                    .arg(SgfValue(PlayerOf(g.game, g.firstSide)),
+                         SgfValue(PlayerOf(g.game, Other(g.firstSide))));
         if (k == 0)
             root += QStringLiteral("DT[%1]").arg(date.toString("yyyy-MM-dd"));
         root += QStringLiteral("RU[Crawford%1]")

@@ -34,15 +34,15 @@ QJsonArray OwnView(const proc::Board& board, proc::Side side) {
     for (int point = 1; point <= 24; ++point) {
         view.append(std::max(proc::Cell(board, record::OwnPoint(side, point)) * side, 0));
     }
-    view.append(std::max(proc::Cell(board, side == proc::White ? proc::WhiteBar : proc::BlackBar) *
-                             side,
-                         0));
+    view.append(std::max(
+        proc::Cell(board, side == proc::White ? proc::WhiteBar : proc::BlackBar) * side, 0));
     return view;
 }
 
 std::string Text(const QJsonValue& value) {
-    return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact).toStdString()
-                           : value.toString().toStdString();
+    return value.isArray()
+               ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact).toStdString()
+               : value.toString().toStdString();
 }
 
 std::map<QString, QJsonObject> ImportInGnubg(const QStringList& paths, const QString& home) {

@@ -33,8 +33,8 @@ GameRecord HandGame(proc::Side firstSide, const std::vector<HandTurn>& turns) {
     const QString white = firstSide == W ? First : Second;
     const QString black = firstSide == W ? Second : First;
     GameRecord game;
-    game.Add(StartInfo{StandardStart(), white + " (белые)", black + " (чёрные)",
-                       proc::MakeDice(5, 2)});
+    game.Add(
+        StartInfo{StandardStart(), white + " (белые)", black + " (чёрные)", proc::MakeDice(5, 2)});
     game.SetStartTime(Saved);
     for (const HandTurn& t : turns) {
         game.Add(DiceInfo{t.side, proc::MakeDice(t.first, t.second)});
@@ -124,13 +124,41 @@ QStringList MoveLines(const QString& mat) {
 
 } // namespace
 
+// The hand-made match written to the letter in each format, read back from
+// the archive's text by the rules first (so it is one the referee could have
+// played). The board client, which shows one game, opens the match's first;
+// a damaged match says which line.
 TEST(MatchFormats, HandMatchWrittenToTheLetter) {
     const MatchRecord hand = HandMatch();
-    // The hand-made match is one the referee could have played.
+    const QString text = MatchText(hand, Saved);
     QString error;
-    ASSERT_TRUE(ReadMatch(MatchText(hand, Saved), true, error)) << error.toStdString();
-    EXPECT_EQ(MatchMatText(hand, Saved).toStdString(), StoredText("hand-match.mat").toStdString());
-    EXPECT_EQ(MatchSgfText(hand, Saved).toStdString(), StoredText("hand-match.sgf").toStdString());
+    const auto stored = ReadStored(text, error);
+    ASSERT_TRUE(stored && stored->match) << error.toStdString();
+    EXPECT_EQ(stored->game.Board(), hand.games[0].game.Board());
+    // clang-format off
+    for (const auto& [format, file] : {std::pair{GameFormat::Record, text},
+                                       {GameFormat::Mat, StoredText("hand-match.mat")},
+                                       {GameFormat::Sgf, StoredText("hand-match.sgf")}})
+        EXPECT_EQ(StoredFileText(*stored, format, error).toStdString(), file.toStdString());
+    // clang-format on
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("match.txt");
+    ASSERT_TRUE(SaveStored(*stored, path, error)) << error.toStdString();
+    const auto opened = OpenGame(path, error);
+    ASSERT_TRUE(opened) << error.toStdString();
+    EXPECT_EQ(opened->Board(), hand.games[0].game.Board());
+    EXPECT_EQ(opened->PlayedTurns().size(), 3u);
+
+    QString damaged = text;
+    damaged.replace("удваивают до 4", "удваивают до 3");
+    EXPECT_FALSE(ReadStored(damaged, error));
+    EXPECT_TRUE(error.startsWith("строка ")) << error.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged.toUtf8());
+    file.close();
+    EXPECT_FALSE(OpenGame(path, error));
 }
 
 // One white turn and one black (3-1: 8/5 6/5, 6-4: 24/18 13/9) with the
@@ -199,12 +227,12 @@ TEST(MatchFormats, GnuBackgammonReachesOurScoresCubeAndBoard) {
     // (2), the Crawford game (3), a double and a redouble taken and a
     // resignation (4).
     const proc::Side gammonWinner = B;
-    const MatchRecord played = Assemble(
-        5, {Settled(FirstTurns(Played(1, W), 3), W, {{3, B, 2, false}}),
-            Settled(Played(SeedWith(gammonWinner, R::Gammon), B), B, {{2, W, 2, true}}),
-            Settled(Played(SeedWith(W, R::Single), B), B, {}),
-            Settled(FirstTurns(Played(2, W), 9), W, {{3, B, 2, true}, {6, W, 4, true}},
-                    {{9, B, R::Single, true}})});
+    const MatchRecord played =
+        Assemble(5, {Settled(FirstTurns(Played(1, W), 3), W, {{3, B, 2, false}}),
+                     Settled(Played(SeedWith(gammonWinner, R::Gammon), B), B, {{2, W, 2, true}}),
+                     Settled(Played(SeedWith(W, R::Single), B), B, {}),
+                     Settled(FirstTurns(Played(2, W), 9), W, {{3, B, 2, true}, {6, W, 4, true}},
+                             {{9, B, R::Single, true}})});
     QString error;
     ASSERT_TRUE(ReadMatch(MatchText(played, Saved), true, error)) << error.toStdString();
     ASSERT_EQ(played.Score(), std::make_pair(8, 2));
@@ -244,10 +272,8 @@ TEST(MatchFormats, GnuBackgammonReachesOurScoresCubeAndBoard) {
             SCOPED_TRACE(k + 1);
             const MatchGame& g = m.games[k];
             const QJsonObject read = games[qsizetype(k)].toObject();
-            EXPECT_EQ(Text(read["score"]), QStringLiteral("[%1,%2]")
-                                               .arg(g.scoreFirst)
-                                               .arg(g.scoreSecond)
-                                               .toStdString());
+            EXPECT_EQ(Text(read["score"]),
+                      QStringLiteral("[%1,%2]").arg(g.scoreFirst).arg(g.scoreSecond).toStdString());
             EXPECT_EQ(read["crawford"].toBool(), g.crawford);
             EXPECT_EQ(Text(read["winner"]), g.winner == g.firstSide ? "X" : "O");
             EXPECT_EQ(read["points"].toInt(), g.points);
@@ -259,40 +285,4 @@ TEST(MatchFormats, GnuBackgammonReachesOurScoresCubeAndBoard) {
         EXPECT_EQ(Text(got["boardO"]),
                   Text(OwnView(last.game.Board(), static_cast<proc::Side>(-last.firstSide))));
     }
-}
-
-// The archive keeps a match as its text: it reads back as the match, written
-// whole in each format; the board client, which shows one game, opens the
-// match's first. A damaged match says which line.
-TEST(MatchFormats, AMatchOfTheArchiveReadsAndWritesWhole) {
-    const MatchRecord hand = HandMatch();
-    const QString text = MatchText(hand, Saved);
-    QString error;
-    const auto stored = ReadStored(text, error);
-    ASSERT_TRUE(stored && stored->match) << error.toStdString();
-    EXPECT_EQ(stored->game.Board(), hand.games[0].game.Board());
-    // clang-format off
-    for (const auto& [format, file] : {std::pair{GameFormat::Record, text},
-                                       {GameFormat::Mat, StoredText("hand-match.mat")},
-                                       {GameFormat::Sgf, StoredText("hand-match.sgf")}})
-        EXPECT_EQ(StoredFileText(*stored, format, error).toStdString(), file.toStdString());
-    // clang-format on
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath("match.txt");
-    ASSERT_TRUE(SaveStored(*stored, path, error)) << error.toStdString();
-    const auto opened = OpenGame(path, error);
-    ASSERT_TRUE(opened) << error.toStdString();
-    EXPECT_EQ(opened->Board(), hand.games[0].game.Board());
-    EXPECT_EQ(opened->PlayedTurns().size(), 3u);
-
-    QString damaged = text;
-    damaged.replace("удваивают до 4", "удваивают до 3");
-    EXPECT_FALSE(ReadStored(damaged, error));
-    EXPECT_TRUE(error.startsWith("строка ")) << error.toStdString();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(damaged.toUtf8());
-    file.close();
-    EXPECT_FALSE(OpenGame(path, error));
 }
