@@ -26,6 +26,10 @@ TEST(ReportBrowser, PagesWorkInChromium) {
                                        QStringLiteral("Компьютер"), uint64_t(code))
                      : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
                                        QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
+    const std::vector<MatchGamePlan> plan = FivePointMatch();
+    rolls += AddRecordedMatch(
+        folder, 7, 2, 4,
+        PlannedMatch(QStringLiteral("Анна"), QStringLiteral("<script>alert(1)</script>"), 5, plan));
 
     const QString site = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/site";
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR) + "/report-screenshots";
@@ -41,8 +45,10 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"found", QJsonArray{"Анна", "Иван"}},
         {"pointsDescending", QJsonArray{7, 7, 2, 0}},
         {"playerPage", "players/2.html"},
-        {"playerGames", 3},
+        {"playerGames", 4},
         {"gamePage", "games/0/2.html"},
+        {"matchPage", "games/0/7.html"},
+        {"matchGames", int(plan.size())},
         {"rolls", rolls},
     };
     const QString expectedPath =
@@ -59,7 +65,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     ASSERT_TRUE(check.waitForFinished(-1));
     EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(check.exitCode(), 0);
-    for (const char* shot : {"rating.png", "player.png", "game.png", "journal.png", "dice.png"})
+    for (const char* shot :
+         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "match.png"})
         EXPECT_TRUE(QFileInfo(shots + "/" + shot).size() > 0) << shot;
 }
 

@@ -1,6 +1,7 @@
 #include "ReportClub.h"
 
 #include "RecordedGame.h"
+#include "record/MatchRecord.h"
 #include "record/PackedRecord.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
@@ -24,6 +25,67 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
     for (const record::Turn* turn : game.PlayedTurns())
         rolls += turn->dice != 0;
     return rolls;
+}
+
+record::MatchRecord PlannedMatch(const QString& first, const QString& second, int length,
+                                 const std::vector<MatchGamePlan>& plan) {
+    record::MatchRecord m{length, first, second, {}};
+    match::MatchState byPlayer{length, 0, 0, false, false, {}};
+    uint64_t seed = 40;
+    for (const MatchGamePlan& p : plan) {
+        const bool firstWhite = p.firstSide == proc::White;
+        const record::GameRecord full =
+            selfplay::RecordedGame(record::StandardStart(), ++seed, firstWhite ? first : second,
+                                   firstWhite ? second : first);
+        record::MatchGame g;
+        g.game.Add(full.Start());
+        g.game.SetStartTime(QDateTime(QDate(2026, 1, 1), QTime(12, 0)));
+        const std::vector<const record::Turn*> turns = full.PlayedTurns();
+        for (int i = 0; i < p.turns && i < int(turns.size()); ++i)
+            g.game.AddTurn(record::Turn(*turns[size_t(i)]));
+        g.game.Finish();
+        // A pass as the last turn kept would not count as played.
+        EXPECT_EQ(g.game.PlayedTurns().size(), size_t(p.turns)) << "seed " << seed;
+        g.firstSide = p.firstSide;
+        g.scoreFirst = byPlayer.scoreWhite;
+        g.scoreSecond = byPlayer.scoreBlack;
+        g.crawford = byPlayer.crawford;
+        g.cube = p.cube;
+        g.resignations = p.resignations;
+        record::SettleGame(g);
+        byPlayer = match::AfterGame(byPlayer, g.winner == g.firstSide ? proc::White : proc::Black,
+                                    g.points);
+        m.games.push_back(std::move(g));
+    }
+    return m;
+}
+
+int AddRecordedMatch(RatingsFolder& folder, int code, int first, int second,
+                     const record::MatchRecord& match) {
+    const auto [a, b] = match.Score();
+    folder.AddGame(code, a > b ? first : second, a > b ? second : first, std::abs(a - b), 1);
+    AddRecordBytes(
+        folder, code,
+        record::PackRecord(record::MatchText(match, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
+    int rolls = 0;
+    for (const record::MatchGame& g : match.games)
+        for (const record::Turn* turn : g.game.PlayedTurns())
+            rolls += turn->dice != 0;
+    return rolls;
+}
+
+std::vector<MatchGamePlan> FivePointMatch() {
+    using match::Result;
+    constexpr proc::Side W = proc::White, B = proc::Black;
+    // clang-format off
+    return {
+        {W, 4, {{2, W, 2, true}, {4, B, 4, false}}, {}},
+        {B, 3, {}, {{1, W, Result::Single, false}, {3, W, Result::Gammon, true}}},
+        {W, 5, {{1, W, 2, true}}, {{5, B, Result::Single, true}}},
+        {W, 2, {}, {{2, W, Result::Single, true}}},
+        {B, 3, {{0, W, 2, true}}, {{3, W, Result::Single, true}}},
+    };
+    // clang-format on
 }
 
 void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed) {

@@ -2,6 +2,7 @@
 // names escaped everywhere, the journal's pages, and a folder replaced only
 // where the report made it.
 #include "ReportClub.h"
+#include "record/PackedRecord.h"
 #include "report/Report.h"
 
 #include <QDir>
@@ -195,6 +196,103 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     const QString missing = out.path() + "/never";
     EXPECT_EQ(report::MakeReport(ChoiceOf(broken), missing).code, 1);
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// A single game, a 5-point match and a match whose text breaks the cube's
+// rules: the match's page shows each game with its score, cube and result;
+// the lists show its length and score.
+TEST(ReportMatch, MatchPageAndLists) {
+    const QString anna = QStringLiteral("Анна");
+    const QString ivan = QStringLiteral("Иван & <Пётр>");
+    const QString ivanEscaped = QStringLiteral("Иван &amp; &lt;Пётр&gt;");
+    RatingsFolder folder;
+    folder.AddPlayer(2, anna, 5);
+    folder.AddPlayer(3, ivan, 3);
+    const int rolls =
+        AddRecordedGame(folder, 1, 2, anna, 3, ivan, 7) +
+        AddRecordedMatch(folder, 2, 2, 3, PlannedMatch(anna, ivan, 5, FivePointMatch()));
+    QString damaged = record::MatchText(PlannedMatch(anna, ivan, 3, {FivePointMatch()[0]}), {});
+    ASSERT_TRUE(damaged.contains("удваивают до 2"));
+    damaged.replace("удваивают до 2", "удваивают до 3");
+    folder.AddGame(3, 3, 2, 2, 1);
+    AddRecordBytes(folder, 3, record::PackRecord(damaged));
+
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    const report::ReportResult result =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site);
+    ASSERT_EQ(result.code, 0) << result.message.toStdString();
+
+    const QString page = Text(site + "/games/0/2.html");
+    EXPECT_TRUE(page.contains("<p>Матч до 5 очков. Итоговый счёт: Анна 6, " + ivanEscaped +
+                              " 3. Партий: 5.</p>"));
+    EXPECT_FALSE(page.contains(ivan));
+    EXPECT_EQ(page.count("Иван"), page.count(ivanEscaped));
+    // Each game's part of the page, from its heading on. Its list's items:
+    // "." a turn, "A" a cube's or resignation's line, a number the turn after
+    // such a line, which keeps its own number.
+    const QStringList parts = page.split("<h2>Партия ").mid(1);
+    struct Expected {
+        const char* before;
+        bool crawford;
+        const char* items;
+        QStringList actions;
+        const char* result;
+    };
+    // clang-format off
+    const Expected games[] = {
+        {"Анна 0, %1 0", false, "..A3.A", {"Куб: белые удваивают до 2, чёрные принимают", "Куб: чёрные удваивают до 4, белые отказываются"}, "победа чёрных (%1), 2 очка (отказ от удвоения)"},
+        {"Анна 0, %1 2", false, ".A2.A",  {"Сдача: белые предлагают одну партию, чёрные отклоняют", "Сдача: белые предлагают гаммон, чёрные принимают"}, "победа чёрных (Анна), 2 очка (сдача, гаммон)"},
+        {"Анна 2, %1 2", false, ".A2...A", {"Куб: белые удваивают до 2, чёрные принимают", "Сдача: чёрные предлагают одну партию, белые принимают"}, "победа белых (Анна), 2 очка (сдача, одну партию)"},
+        {"Анна 4, %1 2", true,  "..A",    {"Сдача: белые предлагают одну партию, чёрные принимают"}, "победа чёрных (%1), 1 очко (сдача, одну партию)"},
+        {"Анна 4, %1 3", false, "A1..A",  {"Куб: белые удваивают до 2, чёрные принимают", "Сдача: белые предлагают одну партию, чёрные принимают"}, "победа чёрных (Анна), 2 очка (сдача, одну партию)"},
+    };
+    // clang-format on
+    ASSERT_EQ(parts.size(), qsizetype(std::size(games)));
+    for (size_t i = 0; i < std::size(games); ++i) {
+        const Expected& e = games[i];
+        const QString& part = parts[qsizetype(i)];
+        EXPECT_TRUE(part.startsWith(QString::number(i + 1) + "</h2><p>Счёт перед партией: " +
+                                    QString(e.before).replace("%1", ivanEscaped) + "."))
+            << i;
+        EXPECT_EQ(part.contains("Кроуфорд"), e.crawford) << i;
+        QString items;
+        for (auto it =
+                 QRegularExpression("<li( class=\"action\"| value=\"(\\d+)\")?>").globalMatch(part);
+             it.hasNext();) {
+            const auto item = it.next();
+            items += item.captured(1).isEmpty()   ? "."
+                     : item.captured(2).isEmpty() ? "A"
+                                                  : item.captured(2);
+        }
+        EXPECT_EQ(items, e.items) << i;
+        EXPECT_EQ(Matches(part, "<li class=\"action\">([^<]*)"), e.actions) << i;
+        EXPECT_TRUE(part.contains(
+            "<p>Итог партии: " + QString(e.result).replace("%1", ivanEscaped) + ".</p>"))
+            << i;
+    }
+
+    // The damaged match: its text and the reason, no board, no score in the lists.
+    const QString broken = Text(site + "/games/0/3.html");
+    EXPECT_TRUE(broken.contains("Запись матча не читается: строка ")) << broken.toStdString();
+    EXPECT_TRUE(broken.contains("удвоение не по правилам"));
+    EXPECT_TRUE(broken.contains("удваивают до 3"));
+    EXPECT_FALSE(broken.contains("data-start"));
+
+    // Where a game shows its margin, the match its length and score; the
+    // loser's own page the loser's score first.
+    const QString margin = "<td data-label=\"Фишек\" class=\"n\">([^<]*)</td>";
+    const QStringList journal = Matches(Text(site + "/journal/1.html"), margin);
+    ASSERT_EQ(journal.size(), 3);
+    EXPECT_EQ(journal.mid(0, 2), QStringList({"2", "матч до 5, 6:3"}));
+    EXPECT_FALSE(journal[2].contains("матч"));
+    EXPECT_EQ(Matches(Text(site + "/players/2.html"), margin).mid(1, 1),
+              QStringList{"матч до 5, 6:3"});
+    EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 1),
+              QStringList{"матч до 5, 3:6"});
+    EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
+              QStringList{QString::number(rolls)});
+    EXPECT_EQ(HtmlFaults(site), QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Report, ReportSite,

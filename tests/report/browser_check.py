@@ -104,7 +104,8 @@ class Browser:
             f.write(base64.b64decode(data["data"]))
 
     def click(self, selector):
-        box = self.js("(() => { const r = document.querySelector(%s).getBoundingClientRect();"
+        box = self.js("(() => { const e = document.querySelector(%s); e.scrollIntoView({block: 'center'});"
+                      " const r = e.getBoundingClientRect();"
                       " return [r.x + r.width / 2, r.y + r.height / 2]; })()" % json.dumps(selector))
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", {"type": kind, "x": box[0], "y": box[1],
@@ -122,7 +123,7 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/1.html", "dice": "dice.html"}
+         "journal": "journal/1.html", "dice": "dice.html", "match": expected["matchPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():
@@ -137,8 +138,8 @@ try:
         browser.width(360, mobile=True)
         check(browser.js("document.documentElement.scrollWidth") <= 360,
               page + ": no sideways scrolling 360 pixels wide")
-        if kind == "rating":
-            browser.screenshot("rating-phone.png")
+        if kind in ("rating", "match"):
+            browser.screenshot(kind + "-phone.png")
         # A4 less the page's margins: 186 mm at 96 pixels an inch.
         browser.width(703, media="print")
         check(browser.js("Math.max(...Array.from(document.querySelectorAll('table, svg'), e => "
@@ -184,6 +185,26 @@ try:
     check(browser.js("document.querySelector('.step').textContent") == "После хода %d из %d" % (turns, turns),
           "one step a turn: %d turns" % turns)
 
+    # A match: a board a game, each stepping through its own turns (the cube's
+    # and the resignations' lines are none); the keys step the board last used.
+    browser.width(360, mobile=True)
+    browser.open(expected["matchPage"])
+    games = "Array.from(document.querySelectorAll('section.game'))"
+    check(browser.js(games + ".length") == expected["matchGames"], "a board for each game of the match")
+    browser.js(games + ".forEach(g => g.querySelector('button.forward').click())")
+    check(browser.js(games + ".every(g => g.querySelector('.step').textContent === 'После хода ' +"
+                     " g.querySelectorAll('ol.moves li:not(.action)').length + ' из ' +"
+                     " g.querySelectorAll('ol.moves li:not(.action)').length)"),
+          "each board steps through its own turns")
+    browser.click("section.game:nth-of-type(2) button.back")
+    browser.key("Home", 36)
+    steps = browser.js(games + ".map(g => g.querySelector('.step').textContent)")
+    check(steps[1] == "Начальная позиция" and all(s.startswith("После хода") for i, s in enumerate(steps) if i != 1),
+          "Home steps only the board last used: %s" % steps)
+    check(browser.js("document.querySelectorAll('section.game:nth-of-type(2) g.checkers circle').length") == 30,
+          "its start shows all 30 checkers")
+
+    browser.width(1000)
     browser.open("dice.html")
     counts = browser.js("Object.fromEntries(['all', 'computer', 'people'].map(id => [id, "
                         "[Number(document.querySelector('#' + id + ' .total').textContent),"
