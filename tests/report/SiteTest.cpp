@@ -198,9 +198,9 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
-// A single game, a 5-point match and a match whose text breaks the cube's
-// rules: the match's page shows each game with its score, cube and result;
-// the lists show its length and score.
+// A single game, a 5-point and a 2-point match and a match whose text breaks
+// the cube's rules: the match's page shows each game with its score, cube
+// and result; the lists show a match's length and score.
 TEST(ReportMatch, MatchPageAndLists) {
     const QString anna = QStringLiteral("Анна");
     const QString ivan = QStringLiteral("Иван & <Пётр>");
@@ -208,14 +208,17 @@ TEST(ReportMatch, MatchPageAndLists) {
     RatingsFolder folder;
     folder.AddPlayer(2, anna, 5);
     folder.AddPlayer(3, ivan, 3);
+    // The match's first player wins the long one, the second the short one.
+    const record::MatchRecord shortMatch = PlannedMatch(anna, ivan, 2, {FivePointMatch()[0]});
     const int rolls =
         AddRecordedGame(folder, 1, 2, anna, 3, ivan, 7) +
-        AddRecordedMatch(folder, 2, 2, 3, PlannedMatch(anna, ivan, 5, FivePointMatch()));
-    QString damaged = record::MatchText(PlannedMatch(anna, ivan, 3, {FivePointMatch()[0]}), {});
+        AddRecordedMatch(folder, 2, 2, 3, PlannedMatch(anna, ivan, 5, FivePointMatch())) +
+        AddRecordedMatch(folder, 3, 2, 3, shortMatch);
+    QString damaged = record::MatchText(shortMatch, {});
     ASSERT_TRUE(damaged.contains("удваивают до 2"));
     damaged.replace("удваивают до 2", "удваивают до 3");
-    folder.AddGame(3, 3, 2, 2, 1);
-    AddRecordBytes(folder, 3, record::PackRecord(damaged));
+    folder.AddGame(4, 3, 2, 2, 1);
+    AddRecordBytes(folder, 4, record::PackRecord(damaged));
 
     const QTemporaryDir out;
     const QString site = out.path() + "/site";
@@ -265,7 +268,7 @@ TEST(ReportMatch, MatchPageAndLists) {
                      : item.captured(2).isEmpty() ? "A"
                                                   : item.captured(2);
         }
-        EXPECT_EQ(items, e.items) << i;
+        EXPECT_EQ(items.toStdString(), e.items) << i;
         EXPECT_EQ(Matches(part, "<li class=\"action\">([^<]*)"), e.actions) << i;
         EXPECT_TRUE(part.contains(
             "<p>Итог партии: " + QString(e.result).replace("%1", ivanEscaped) + ".</p>"))
@@ -273,7 +276,7 @@ TEST(ReportMatch, MatchPageAndLists) {
     }
 
     // The damaged match: its text and the reason, no board, no score in the lists.
-    const QString broken = Text(site + "/games/0/3.html");
+    const QString broken = Text(site + "/games/0/4.html");
     EXPECT_TRUE(broken.contains("Запись матча не читается: строка ")) << broken.toStdString();
     EXPECT_TRUE(broken.contains("удвоение не по правилам"));
     EXPECT_TRUE(broken.contains("удваивают до 3"));
@@ -283,13 +286,13 @@ TEST(ReportMatch, MatchPageAndLists) {
     // loser's own page the loser's score first.
     const QString margin = "<td data-label=\"Фишек\" class=\"n\">([^<]*)</td>";
     const QStringList journal = Matches(Text(site + "/journal/1.html"), margin);
-    ASSERT_EQ(journal.size(), 3);
-    EXPECT_EQ(journal.mid(0, 2), QStringList({"2", "матч до 5, 6:3"}));
-    EXPECT_FALSE(journal[2].contains("матч"));
-    EXPECT_EQ(Matches(Text(site + "/players/2.html"), margin).mid(1, 1),
-              QStringList{"матч до 5, 6:3"});
-    EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 1),
-              QStringList{"матч до 5, 3:6"});
+    ASSERT_EQ(journal.size(), 4);
+    EXPECT_EQ(journal.mid(0, 3).join(" | ").toStdString(), "2 | матч до 2, 2:0 | матч до 5, 6:3");
+    EXPECT_FALSE(journal[3].contains("матч"));
+    EXPECT_EQ(Matches(Text(site + "/players/2.html"), margin).mid(1, 2).join(" | ").toStdString(),
+              "матч до 5, 6:3 | матч до 2, 0:2");
+    EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 2).join(" | ").toStdString(),
+              "матч до 5, 3:6 | матч до 2, 2:0");
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
               QStringList{QString::number(rolls)});
     EXPECT_EQ(HtmlFaults(site), QString());
