@@ -27,50 +27,37 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
     return rolls;
 }
 
-record::MatchRecord PlannedMatch(const QString& first, const QString& second, int length,
-                                 const std::vector<MatchGamePlan>& plan) {
-    record::MatchRecord m{length, first, second, {}};
+int AddRecordedMatch(RatingsFolder& folder, int code, int first, const QString& firstName,
+                     int second, const QString& secondName, int length,
+                     const std::vector<MatchGamePlan>& plan) {
+    record::MatchRecord m{length, firstName, secondName, {}};
     match::MatchState byPlayer{length, 0, 0, false, false, {}};
     uint64_t seed = 40;
+    int rolls = 0;
     for (const MatchGamePlan& p : plan) {
         const bool firstWhite = p.firstSide == proc::White;
-        const record::GameRecord full =
-            selfplay::RecordedGame(record::StandardStart(), ++seed, firstWhite ? first : second,
-                                   firstWhite ? second : first);
-        record::MatchGame g;
+        const record::GameRecord full = selfplay::RecordedGame(record::StandardStart(), ++seed,
+                                                               firstWhite ? firstName : secondName,
+                                                               firstWhite ? secondName : firstName);
+        record::MatchGame g{
+            {},     p.firstSide,   byPlayer.scoreWhite, byPlayer.scoreBlack, byPlayer.crawford,
+            p.cube, p.resignations};
         g.game.Add(full.Start());
         g.game.SetStartTime(QDateTime(QDate(2026, 1, 1), QTime(12, 0)));
-        const std::vector<const record::Turn*> turns = full.PlayedTurns();
-        for (int i = 0; i < p.turns && i < int(turns.size()); ++i)
-            g.game.AddTurn(record::Turn(*turns[size_t(i)]));
-        g.game.Finish();
-        // A pass as the last turn kept would not count as played.
-        EXPECT_EQ(g.game.PlayedTurns().size(), size_t(p.turns)) << "seed " << seed;
-        g.firstSide = p.firstSide;
-        g.scoreFirst = byPlayer.scoreWhite;
-        g.scoreSecond = byPlayer.scoreBlack;
-        g.crawford = byPlayer.crawford;
-        g.cube = p.cube;
-        g.resignations = p.resignations;
+        for (int i = 0; i < p.turns; ++i)
+            g.game.AddTurn(record::Turn(*full.PlayedTurns().at(size_t(i))));
+        for (const record::Turn* turn : g.game.PlayedTurns())
+            rolls += turn->dice != 0;
         record::SettleGame(g);
         byPlayer = match::AfterGame(byPlayer, g.winner == g.firstSide ? proc::White : proc::Black,
                                     g.points);
         m.games.push_back(std::move(g));
     }
-    return m;
-}
-
-int AddRecordedMatch(RatingsFolder& folder, int code, int first, int second,
-                     const record::MatchRecord& match) {
-    const auto [a, b] = match.Score();
+    const auto [a, b] = m.Score();
     folder.AddGame(code, a > b ? first : second, a > b ? second : first, std::abs(a - b), 1);
     AddRecordBytes(
         folder, code,
-        record::PackRecord(record::MatchText(match, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
-    int rolls = 0;
-    for (const record::MatchGame& g : match.games)
-        for (const record::Turn* turn : g.game.PlayedTurns())
-            rolls += turn->dice != 0;
+        record::PackRecord(record::MatchText(m, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
     return rolls;
 }
 

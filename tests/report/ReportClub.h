@@ -20,8 +20,7 @@ void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed);
 /*! Every file of a folder, by path relative to it, with its text. */
 QString ReadAll(const QString& dir, QStringList* paths = nullptr);
 
-/*! One game of a test match: a self-played game cut after turns turns, the
-    match's first player on firstSide, ended by its cube or resignations. */
+/*! A game of a test match: the first player's colour, the turns kept of a self-played game. */
 struct MatchGamePlan {
     proc::Side firstSide = proc::White;
     int turns = 0;
@@ -29,19 +28,11 @@ struct MatchGamePlan {
     std::vector<record::ResignAction> resignations;
 };
 
-/*! The match as the referee keeps it: each game settled, the score and the
-    Crawford game carried from one game to the next. */
-record::MatchRecord PlannedMatch(const QString& first, const QString& second, int length,
-                                 const std::vector<MatchGamePlan>& plan);
+/*! Adds match code as the referee records one (the journal's row by its
+    score); returns the rolls of its turns. */
+int AddRecordedMatch(RatingsFolder& folder, int code, int first, const QString& firstName,
+                     int second, const QString& secondName, int length,
+                     const std::vector<MatchGamePlan>& plan);
 
-/*! Adds match code as the referee records one: the journal's row (the
-    winner by the score, the margin its difference) and the match's text in
-    the archive. first and second are the players' codes. Returns the rolls
-    of its turns. */
-int AddRecordedMatch(RatingsFolder& folder, int code, int first, int second,
-                     const record::MatchRecord& match);
-
-/*! A 5-point match, Анна first: 0:2 (a redouble passed), 2:2 (a gammon
-    resigned after a single refused), 4:2 (a double taken, a single resigned),
-    the Crawford game 4:3, 6:3 (a double taken, a single resigned). */
+/*! A 5-point match: 0:2, 2:2, 4:2, the Crawford game 4:3, 6:3. */
 std::vector<MatchGamePlan> FivePointMatch();

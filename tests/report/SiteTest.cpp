@@ -198,99 +198,64 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
-// A single game, a 5-point and a 2-point match and a match whose text breaks
-// the cube's rules: the match's page shows each game with its score, cube
-// and result; the lists show a match's length and score.
+// A single game, a 5-point and a 2-point match and a match's text that does
+// not read: the match's page shows each game with its score, cube and
+// result; the lists show a match's length and score.
 TEST(ReportMatch, MatchPageAndLists) {
-    const QString anna = QStringLiteral("Анна");
-    const QString ivan = QStringLiteral("Иван & <Пётр>");
-    const QString ivanEscaped = QStringLiteral("Иван &amp; &lt;Пётр&gt;");
+    const QString anna = QStringLiteral("Анна"), ivan = QStringLiteral("Ив<а>н");
     RatingsFolder folder;
     folder.AddPlayer(2, anna, 5);
     folder.AddPlayer(3, ivan, 3);
     // The match's first player wins the long one, the second the short one.
-    const record::MatchRecord shortMatch = PlannedMatch(anna, ivan, 2, {FivePointMatch()[0]});
-    const int rolls =
-        AddRecordedGame(folder, 1, 2, anna, 3, ivan, 7) +
-        AddRecordedMatch(folder, 2, 2, 3, PlannedMatch(anna, ivan, 5, FivePointMatch())) +
-        AddRecordedMatch(folder, 3, 2, 3, shortMatch);
-    QString damaged = record::MatchText(shortMatch, {});
-    ASSERT_TRUE(damaged.contains("удваивают до 2"));
-    damaged.replace("удваивают до 2", "удваивают до 3");
+    const int rolls = AddRecordedGame(folder, 1, 2, anna, 3, ivan, 7) +
+                      AddRecordedMatch(folder, 2, 2, anna, 3, ivan, 5, FivePointMatch()) +
+                      AddRecordedMatch(folder, 3, 2, anna, 3, ivan, 2, {FivePointMatch()[0]});
     folder.AddGame(4, 3, 2, 2, 1);
-    AddRecordBytes(folder, 4, record::PackRecord(damaged));
-
+    AddRecordBytes(folder, 4,
+                   record::PackRecord("Матч до 3 очков\nПартия 1. Счёт: Анна (белые) 0, Ив "
+                                      "(чёрные) 0\nКуб: белые удваивают до 3, чёрные принимают\n"));
     const QTemporaryDir out;
     const QString site = out.path() + "/site";
-    const report::ReportResult result =
-        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site);
-    ASSERT_EQ(result.code, 0) << result.message.toStdString();
+    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site).code, 0);
 
     const QString page = Text(site + "/games/0/2.html");
-    EXPECT_TRUE(page.contains("<p>Матч до 5 очков. Итоговый счёт: Анна 6, " + ivanEscaped +
-                              " 3. Партий: 5.</p>"));
-    EXPECT_FALSE(page.contains(ivan));
-    EXPECT_EQ(page.count("Иван"), page.count(ivanEscaped));
-    // Each game's part of the page, from its heading on. Its list's items:
-    // "." a turn, "A" a cube's or resignation's line, a number the turn after
-    // such a line, which keeps its own number.
-    const QStringList parts = page.split("<h2>Партия ").mid(1);
-    struct Expected {
-        const char* before;
-        bool crawford;
-        const char* items;
-        QStringList actions;
-        const char* result;
-    };
+    EXPECT_TRUE(
+        page.contains("<p>Матч до 5 очков. Итоговый счёт: Анна 6, Ив&lt;а&gt;н 3. Партий: 5.</p>"));
+    // Each game: the score before it | its list, "." a turn, a number the turn
+    // after a cube's or resignation's line (it keeps its own) | its result.
     // clang-format off
-    const Expected games[] = {
-        {"Анна 0, %1 0", false, "..A3.A", {"Куб: белые удваивают до 2, чёрные принимают", "Куб: чёрные удваивают до 4, белые отказываются"}, "победа чёрных (%1), 2 очка (отказ от удвоения)"},
-        {"Анна 0, %1 2", false, ".A2.A",  {"Сдача: белые предлагают одну партию, чёрные отклоняют", "Сдача: белые предлагают гаммон, чёрные принимают"}, "победа чёрных (Анна), 2 очка (сдача, гаммон)"},
-        {"Анна 2, %1 2", false, ".A2...A", {"Куб: белые удваивают до 2, чёрные принимают", "Сдача: чёрные предлагают одну партию, белые принимают"}, "победа белых (Анна), 2 очка (сдача, одну партию)"},
-        {"Анна 4, %1 2", true,  "..A",    {"Сдача: белые предлагают одну партию, чёрные принимают"}, "победа чёрных (%1), 1 очко (сдача, одну партию)"},
-        {"Анна 4, %1 3", false, "A1..A",  {"Куб: белые удваивают до 2, чёрные принимают", "Сдача: белые предлагают одну партию, чёрные принимают"}, "победа чёрных (Анна), 2 очка (сдача, одну партию)"},
+    const QStringList games = {
+        "Анна 0, Ив&lt;а&gt;н 0 | ..Куб: белые удваивают до 2, чёрные принимают;3.Куб: чёрные удваивают до 4, белые отказываются; | победа чёрных (Ив&lt;а&gt;н), 2 очка (отказ от удвоения)",
+        "Анна 0, Ив&lt;а&gt;н 2 | .Сдача: белые предлагают одну партию, чёрные отклоняют;2.Сдача: белые предлагают гаммон, чёрные принимают; | победа чёрных (Анна), 2 очка (сдача, гаммон)",
+        "Анна 2, Ив&lt;а&gt;н 2 | .Куб: белые удваивают до 2, чёрные принимают;2...Сдача: чёрные предлагают одну партию, белые принимают; | победа белых (Анна), 2 очка (сдача, одну партию)",
+        "Анна 4, Ив&lt;а&gt;н 2. Партия Кроуфорда: куб не удваивают | ..Сдача: белые предлагают одну партию, чёрные принимают; | победа чёрных (Ив&lt;а&gt;н), 1 очко (сдача, одну партию)",
+        "Анна 4, Ив&lt;а&gt;н 3 | Куб: белые удваивают до 2, чёрные принимают;1..Сдача: белые предлагают одну партию, чёрные принимают; | победа чёрных (Анна), 2 очка (сдача, одну партию)",
     };
     // clang-format on
-    ASSERT_EQ(parts.size(), qsizetype(std::size(games)));
-    for (size_t i = 0; i < std::size(games); ++i) {
-        const Expected& e = games[i];
-        const QString& part = parts[qsizetype(i)];
-        EXPECT_TRUE(part.startsWith(QString::number(i + 1) + "</h2><p>Счёт перед партией: " +
-                                    QString(e.before).replace("%1", ivanEscaped) + "."))
-            << i;
-        EXPECT_EQ(part.contains("Кроуфорд"), e.crawford) << i;
+    QStringList shown;
+    for (const QString& part : page.split("<h2>Партия ").mid(1)) {
         QString items;
-        for (auto it =
-                 QRegularExpression("<li( class=\"action\"| value=\"(\\d+)\")?>").globalMatch(part);
+        for (auto it = QRegularExpression("<li(?: class=\"action\">([^<]*)| value=\"(\\d+)\">|>)")
+                           .globalMatch(part);
              it.hasNext();) {
             const auto item = it.next();
-            items += item.captured(1).isEmpty()   ? "."
-                     : item.captured(2).isEmpty() ? "A"
-                                                  : item.captured(2);
+            items += item.hasCaptured(1)   ? item.captured(1) + ";"
+                     : item.hasCaptured(2) ? item.captured(2)
+                                           : ".";
         }
-        EXPECT_EQ(items.toStdString(), e.items) << i;
-        EXPECT_EQ(Matches(part, "<li class=\"action\">([^<]*)"), e.actions) << i;
-        EXPECT_TRUE(part.contains(
-            "<p>Итог партии: " + QString(e.result).replace("%1", ivanEscaped) + ".</p>"))
-            << i;
+        shown << Matches(part, "Счёт перед партией: (.*?)\\.?</p>").join("") + " | " + items +
+                     " | " + Matches(part, "Итог партии: ([^<]*)\\.</p>").join("");
     }
+    EXPECT_EQ(shown.join("\n").toStdString(), games.join("\n").toStdString());
 
-    // The damaged match: its text and the reason, no board, no score in the lists.
     const QString broken = Text(site + "/games/0/4.html");
-    EXPECT_TRUE(broken.contains("Запись матча не читается: строка ")) << broken.toStdString();
-    EXPECT_TRUE(broken.contains("удвоение не по правилам"));
-    EXPECT_TRUE(broken.contains("удваивают до 3"));
+    EXPECT_TRUE(broken.contains("<p class=\"note\">Запись матча не читается: "));
     EXPECT_FALSE(broken.contains("data-start"));
-
-    // Where a game shows its margin, the match its length and score; the
+    // Where a game shows its margin, a match its length and score; the
     // loser's own page the loser's score first.
     const QString margin = "<td data-label=\"Фишек\" class=\"n\">([^<]*)</td>";
     const QStringList journal = Matches(Text(site + "/journal/1.html"), margin);
-    ASSERT_EQ(journal.size(), 4);
     EXPECT_EQ(journal.mid(0, 3).join(" | ").toStdString(), "2 | матч до 2, 2:0 | матч до 5, 6:3");
-    EXPECT_FALSE(journal[3].contains("матч"));
-    EXPECT_EQ(Matches(Text(site + "/players/2.html"), margin).mid(1, 2).join(" | ").toStdString(),
-              "матч до 5, 6:3 | матч до 2, 0:2");
     EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 2).join(" | ").toStdString(),
               "матч до 5, 3:6 | матч до 2, 2:0");
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
