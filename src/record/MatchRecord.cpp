@@ -46,6 +46,8 @@ int CheckersOf(const proc::Board& board, proc::Side side) {
     return count;
 }
 
+} // namespace
+
 QString CubeLine(const CubeAction& a) {
     return CubeKey + QStringLiteral("%1 удваивают до %2, %3 %4")
                          .arg(SideName(a.doubler))
@@ -62,7 +64,9 @@ QString ResignLine(const ResignAction& a) {
                                            : QStringLiteral("отклоняют"));
 }
 
-QString EndLine(const MatchGame& g) {
+QString GameEndText(const MatchGame& g) {
+    if (g.end == GameEnd::Unfinished)
+        return QStringLiteral("партия не окончена");
     QString how;
     switch (g.end) {
     case GameEnd::Pass:
@@ -75,10 +79,16 @@ QString EndLine(const MatchGame& g) {
         how = g.level == match::Result::Single ? QStringLiteral("одна партия")
                                                  : LevelText(g.level);
     }
-    return EndKey + QStringLiteral("победа %1 (%2), %3 %4 (%5)")
-                        .arg(SideGenitive(g.winner), PlayerOf(g.game, g.winner))
-                        .arg(g.points)
-                        .arg(PointsWord(g.points), how);
+    return QStringLiteral("победа %1 (%2), %3 %4 (%5)")
+        .arg(SideGenitive(g.winner), PlayerOf(g.game, g.winner))
+        .arg(g.points)
+        .arg(PointsWord(g.points), how);
+}
+
+namespace {
+
+QString EndLine(const MatchGame& g) {
+    return EndKey + GameEndText(g);
 }
 
 QString ScoreLine(const MatchGame& g, int number) {

@@ -72,6 +72,14 @@ void SettleGame(MatchGame& game);
 /*! "очко", "очка" or "очков" as Russian counts n points. */
 QString PointsWord(int n);
 
+/*! A game's lines as the match's text has them: "Куб: белые удваивают до
+    2, чёрные принимают", "Сдача: чёрные предлагают гаммон, белые
+    отклоняют", and its result without the key, "победа белых (Анна), 2 очка
+    (гаммон)" ("партия не окончена" while it goes on). */
+QString CubeLine(const CubeAction& action);
+QString ResignLine(const ResignAction& action);
+QString GameEndText(const MatchGame& game);
+
 /*! The match as text: a header (length, date, players, final score), then
     each game under a line with the score before it, as the game's own text
     with the cube's and the resignations' lines between the turns and the
