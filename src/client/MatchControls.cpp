@@ -32,8 +32,8 @@ MatchControls::MatchControls(ClientSession& session, QWidget* board)
         Add(QStringLiteral("Отклонить"), QKeySequence(Qt::CTRL | Qt::Key_N), send(Command::Refuse));
     resign_ = Add(QStringLiteral("Сдаться"), QKeySequence(Qt::CTRL | Qt::Key_E),
                   [this] { ChooseResignLevel(); });
-    const QString levelTexts[] = {QStringLiteral("Одна партия"), QStringLiteral("Марс"),
-                                  QStringLiteral("Домашний марс")};
+    const QString levelTexts[] = {QStringLiteral("Одна партия"), QStringLiteral("Гаммон"),
+                                  QStringLiteral("Бэкгаммон")};
     const Qt::Key levelKeys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3};
     for (int level = 1; level <= 3; ++level) {
         levels_[static_cast<size_t>(level - 1)] =

@@ -33,9 +33,9 @@ QString MatchLengthText(int length) {
 QString LevelName(int level) {
     switch (level) {
     case 2:
-        return QStringLiteral("марс");
+        return QStringLiteral("гаммон");
     case 3:
-        return QStringLiteral("домашний марс");
+        return QStringLiteral("бэкгаммон");
     default:
         return QStringLiteral("одна партия");
     }
@@ -47,7 +47,7 @@ QString Points(int n) {
     return QStringLiteral("%1 %2").arg(n).arg(PointsWord(n));
 }
 
-// "Белые сдаются (марс, 4 очка)": what the offer gives at the cube's value.
+// "Белые сдаются (гаммон, 4 очка)": what the offer gives at the cube's value.
 QString ResignText(const ResignInfo& offer, int cube) {
     return QStringLiteral("%1 сдаются (%2, %3)")
         .arg(SideName(offer.by, true), LevelName(offer.level), Points(offer.level * cube));

@@ -60,13 +60,13 @@ TEST(MatchModel, StatusLineAroundTheGamesOwn) {
         {{Length5, DoubleInfo{White, 4, false}, DoubleAnswerInfo{Black, false}}, "Чёрные отказываются от удвоения. Ход белых"},
         {{Length5, DoubleInfo{Black, 2, false}, DoubleAnswerInfo{White, true}, DiceInfo{Black, 0x0203}}, "Белые принимают удвоение: куб на 2. Ход белых"},
         {{Length5, DoubleInfo{Black, 2, false}, DoubleAnswerInfo{White, true}, MoveInfo{Black, {1, 4}}}, "Ход белых"},
-        {{MatchStateInfo{5, 0, 0, 4, White, false}, ResignInfo{Black, 2, true}}, "Чёрные сдаются (марс, 8 очков): принять или отклонить?"},
+        {{MatchStateInfo{5, 0, 0, 4, White, false}, ResignInfo{Black, 2, true}}, "Чёрные сдаются (гаммон, 8 очков): принять или отклонить?"},
         {{Length5, ResignInfo{White, 1, false}, ResignAnswerInfo{Black, false}}, "Чёрные отклоняют сдачу, игра продолжается. Ход белых"},
         {{Length5, ResignInfo{Black, 3, false}, ResignAnswerInfo{White, true}}, "Белые принимают сдачу. Ход белых"},
-        {{Length5, GameOverInfo{White, 4, 2, false}}, "Белые выигрывают 4 очка (марс)"},
+        {{Length5, GameOverInfo{White, 4, 2, false}}, "Белые выигрывают 4 очка (гаммон)"},
         {{Length5, GameOverInfo{Black, 1, 1, false}}, "Чёрные выигрывают 1 очко"},
-        {{MatchStateInfo{21, 3, 2, 1, 0, false}, GameOverInfo{Black, 21, 3, true}}, "Чёрные выигрывают 21 очко (домашний марс). Матч выиграл(а) Борис, 23 : 3"},
-        {{MatchStateInfo{7, 5, 6, 1, 0, true}, GameOverInfo{White, 12, 3, true}}, "Белые выигрывают 12 очков (домашний марс). Матч выиграл(а) Анна, 17 : 6"},
+        {{MatchStateInfo{21, 3, 2, 1, 0, false}, GameOverInfo{Black, 21, 3, true}}, "Чёрные выигрывают 21 очко (бэкгаммон). Матч выиграл(а) Борис, 23 : 3"},
+        {{MatchStateInfo{7, 5, 6, 1, 0, true}, GameOverInfo{White, 12, 3, true}}, "Белые выигрывают 12 очков (бэкгаммон). Матч выиграл(а) Анна, 17 : 6"},
         // clang-format on
     };
     for (const auto& k : cases) {

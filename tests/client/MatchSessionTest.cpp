@@ -123,13 +123,13 @@ TEST_P(MatchSession, ThePersonsButtonsAndWhatTheySend) {
     // With moves to play only resigning is offered; its levels can be left.
     EXPECT_EQ(m.Buttons(), QStringList({"Сдаться"}));
     m.Button("Сдаться")->click();
-    EXPECT_EQ(m.Buttons(), QStringList({"Одна партия", "Марс", "Домашний марс", "Отмена"}));
+    EXPECT_EQ(m.Buttons(), QStringList({"Одна партия", "Гаммон", "Бэкгаммон", "Отмена"}));
     EXPECT_TRUE(m.AllInside());
     QTest::keyClick(&m.window, Qt::Key_Escape);
     EXPECT_EQ(m.Buttons(), QStringList({"Сдаться"}));
     EXPECT_TRUE(m.referee.NothingArrived());
     QTest::keyClick(&m.window, Qt::Key_E, Qt::ControlModifier);
-    m.Button("Марс")->click();
+    m.Button("Гаммон")->click();
     EXPECT_EQ(m.referee.Receive(2), CommandBytes(Command::Resign, 2));
     // Waiting for the answer: neither buttons nor moves.
     EXPECT_EQ(m.Buttons(), QStringList());
