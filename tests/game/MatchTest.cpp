@@ -4,6 +4,9 @@
 #include "GameTestSupport.h"
 #include "Match.h"
 #include "MatchFigures.h"
+#include "FormatsSupport.h"
+#include "engine/Gnubg.h"
+#include "record/GameFile.h"
 #include "record/MatchRecord.h"
 
 #include <QDir>
@@ -194,6 +197,48 @@ TEST(Match, TheEnginesOwnCubeDecisionsAreAsked) {
             EXPECT_EQ(g.cube.front().doubler, engine) << "its first double is the engine's";
             for (const record::CubeAction& a : g.cube)
                 EXPECT_TRUE(a.doubler == engine || !a.taken) << "the engine drops";
+        }
+    }
+}
+
+// A 5-point match played against the real engine, its cube included, is
+// read by GNU Backgammon from our match text and SGF to the same games.
+TEST(Match, AMatchAgainstTheEngineReadsBackInGnuBackgammon) {
+    if (engine::FindGnubg().isEmpty())
+        GTEST_SKIP() << "GNU Backgammon is not installed";
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 1, 1);
+    options.first = {game::EngineName, 0};
+    options.length = 5;
+    options.saveDir = saved.path();
+    ASSERT_EQ(referee::PlayMatch(options, stop).games, 1);
+    QFile file(QDir(saved.path()).filePath("match-00001.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
+    ASSERT_TRUE(m) << error.toStdString();
+
+    QStringList paths;
+    for (const char* name : {"match.mat", "match.sgf"}) {
+        paths << QDir(saved.path()).filePath(name);
+        ASSERT_TRUE(record::WriteStored({m->games.front().game, *m},
+                                        *record::FormatOfPath(paths.last()), paths.last(), error))
+            << error.toStdString();
+    }
+    for (const auto& [path, got] : formats::ImportInGnubg(paths, saved.path())) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(got["length"].toInt(), 5);
+        const QJsonArray games = got["games"].toArray();
+        ASSERT_EQ(games.size(), qsizetype(m->games.size()));
+        for (size_t k = 0; k < m->games.size(); ++k) {
+            const record::MatchGame& g = m->games[k];
+            const QJsonObject read = games[qsizetype(k)].toObject();
+            EXPECT_EQ(formats::Text(read["score"]),
+                      QStringLiteral("[%1,%2]").arg(g.scoreFirst).arg(g.scoreSecond).toStdString());
+            EXPECT_EQ(read["points"].toInt(), g.points) << "game " << k + 1;
+            EXPECT_EQ(read["cube"].toInt(), g.FinalCube().value) << "game " << k + 1;
         }
     }
 }
