@@ -193,7 +193,7 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
         {"--program-folder", club.Path(), "2", "game.TXT", 0, "Партия в нарды"},
         {"--server", server.Server(), "1", "match.sgf", 0, "(;FF[4]GM[6]CA[UTF-8]AP[Вертан:1.0]MI[length:3]"},
         {"--program-folder", club.Path(), "1", "match.mat", 0, "; [EventDate"},
-        {"--program-folder", club.Path(), "1", "match.txt", 0, "Матч до 3 очка"},
+        {"--program-folder", club.Path(), "1", "match.txt", 0, "Матч до 3 очков"},
         {"--program-folder", club.Path(), "3", "none.sgf", 2, nullptr},  // recorded without one
         {"--program-folder", club.Path(), "4", "none.sgf", 2, nullptr},  // a record that does not unpack
         {"--server", server.Server(), "4", "none.sgf", 2, nullptr},      // left behind

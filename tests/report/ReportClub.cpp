@@ -66,9 +66,9 @@ std::vector<MatchGamePlan> FivePointMatch() {
     constexpr proc::Side W = proc::White, B = proc::Black;
     // clang-format off
     return {
-        {W, 4, {{2, W, 2, true}, {4, B, 4, false}}, {}},
+        {W, 3, {{2, W, 2, true}, {3, B, 4, false}}, {}},
         {B, 3, {}, {{1, W, Result::Single, false}, {3, W, Result::Gammon, true}}},
-        {W, 5, {{1, W, 2, true}}, {{5, B, Result::Single, true}}},
+        {W, 5, {{1, B, 2, true}}, {{5, B, Result::Single, true}}},
         {W, 2, {}, {{2, W, Result::Single, true}}},
         {B, 3, {{0, W, 2, true}}, {{3, W, Result::Single, true}}},
     };
