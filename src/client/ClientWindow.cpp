@@ -49,7 +49,10 @@ ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
     setWindowTitle(QStringLiteral("Нарды"));
     setAccessibleName(QStringLiteral("Нарды"));
     SetDialogs(nullptr, nullptr, nullptr);
+    SetOpenDialog(nullptr);
     BuildLayout();
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &ClientWindow::OpenGame);
     connect(&session_, &ClientSession::Changed, this, &ClientWindow::FillHistory);
     connect(&session_, &ClientSession::GameOver, this, &ClientWindow::EnterReplay);
     connect(&board_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
@@ -68,6 +71,11 @@ void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
     notify_ = notify ? std::move(notify) : Notify([this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Вертан"), text);
     });
+}
+
+void ClientWindow::SetOpenDialog(AskPath askOpen) {
+    askOpen_ =
+        askOpen ? std::move(askOpen) : AskPath([this] { return desktop::AskGameToOpen(this); });
 }
 
 QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
@@ -263,6 +271,33 @@ void ClientWindow::Analyse() {
     QString error;
     if (session_.Record().Started() && !desktop::OpenInAnalysis(session_.Record(), error)) {
         notify_(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
+    }
+}
+
+void ClientWindow::OpenGame() {
+    // The game under way stays on the board until it ends.
+    if (session_.GameRunning()) {
+        return;
+    }
+    const QString path = askOpen_();
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    QString note;
+    const auto game = record::OpenGame(path, error, &note);
+    if (!game) {
+        notify_(QStringLiteral("Не удалось открыть партию %1: %2").arg(path, error));
+        return;
+    }
+    ShowGame(*game, note);
+}
+
+void ClientWindow::ShowGame(const GameRecord& game, const QString& note) {
+    session_.ShowRecord(game);
+    ReplayFirst();
+    if (!note.isEmpty()) {
+        notify_(note);
     }
 }
 

@@ -31,6 +31,8 @@ class ClientWindow : public QWidget {
 
     /*! The seams of the modal dialogs; the defaults show real ones. */
     void SetDialogs(Confirm confirm, AskPath askPath, Notify notify);
+    /*! The seam of the open dialog; the default shows the real one. */
+    void SetOpenDialog(AskPath askOpen);
     /*! Whether closing during a game asks first (the automatic mode does not). */
     void SetAskOnClose(bool ask) { askOnClose_ = ask; }
     /*! Shows or hides the history; the window grows or shrinks by the panel,
@@ -56,6 +58,12 @@ class ClientWindow : public QWidget {
     void SaveGame();
     /*! "Анализ в GNU Backgammon": opens the game there. */
     void Analyse();
+    /*! Ctrl+O: asks for a saved game (.txt, .mat, .sgf) and shows it from its
+        start; not while a game is being played. */
+    void OpenGame();
+    /*! Shows a game read from a file from its start, and tells the note
+        (what the user should know beside it) when there is one. */
+    void ShowGame(const GameRecord& game, const QString& note);
 
     static const QString CloseQuestion;
     /*! The client's own box for CloseQuestion: caption "Вертан", buttons "Да"
@@ -90,6 +98,7 @@ class ClientWindow : public QWidget {
     bool askOnClose_ = true;
     Confirm confirm_;
     AskPath askPath_;
+    AskPath askOpen_;
     Notify notify_;
 };
 

@@ -1,6 +1,7 @@
 #include "record/GameFile.h"
 
 #include "record/ExchangeFormats.h"
+#include "record/ExchangeRead.h"
 #include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
@@ -65,7 +66,7 @@ bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
     return WriteGame(record, *format, path, error);
 }
 
-std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
+std::optional<GameRecord> OpenGame(const QString& path, QString& error, QString* note) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
@@ -76,7 +77,24 @@ std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
         error = QStringLiteral("файл слишком велик для записи партии");
         return std::nullopt;
     }
-    return ReadRecord(QString::fromUtf8(bytes), error);
+    const QString text = QString::fromUtf8(bytes);
+    QString shown;
+    std::optional<GameRecord> game;
+    switch (FormatOfPath(path).value_or(GameFormat::Record)) {
+    case GameFormat::Mat:
+        game = ReadMat(text, error, shown);
+        break;
+    case GameFormat::Sgf:
+        game = ReadSgf(text, error, shown);
+        break;
+    case GameFormat::Record:
+        game = ReadRecord(text, error);
+        break;
+    }
+    if (note) {
+        *note = shown;
+    }
+    return game;
 }
 
 } // namespace record

@@ -28,8 +28,11 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
     file that cannot be written. */
 bool SaveGame(const GameRecord& record, const QString& path, QString& error);
 
-/*! Reads a file of the program's own record (ReadRecord); the reason names
-    the line for a damaged or foreign file. */
-std::optional<GameRecord> OpenGame(const QString& path, QString& error);
+/*! Reads a saved game: match text (.mat) and SGF (.sgf) by ReadMat and
+    ReadSgf, any other name as the program's own record (ReadRecord); the
+    reason names the line for a damaged or foreign file. note, when given,
+    gets what the user should know beside the game (only the first game of a
+    match is shown), or is cleared. */
+std::optional<GameRecord> OpenGame(const QString& path, QString& error, QString* note = nullptr);
 
 } // namespace record

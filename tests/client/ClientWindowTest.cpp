@@ -317,6 +317,41 @@ TEST(ClientWindow, ASavedGameOpensAtItsStartForReplay) {
     EXPECT_EQ(window.Board().Shown().Board(), game->Board());
 }
 
+// Ctrl+O opens a saved game of any of the three kinds: a damaged file is
+// told and leaves the board alone, a match shows its first game and says so,
+// a cancelled dialog changes nothing.
+TEST(ClientWindow, CtrlOOpensMatchTextAndSgf) {
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    QStringList told;
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath("damaged.sgf");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("(;FF[4]GM[6]\n;W[52xx])\n");
+    file.close();
+    QStringList paths{damaged, VERTAN_SOURCE_DIR "/tests/record/gnubg-match.mat", QString()};
+    window.SetDialogs(nullptr, nullptr, [&](const QString& text) { told << text; });
+    window.SetOpenDialog([&] { return paths.takeFirst(); });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window)); // shortcuts need it
+    QTest::keySequence(&window, QKeySequence::Open);
+    EXPECT_EQ(window.Replay(), nullptr);
+    EXPECT_EQ(told, QStringList("Не удалось открыть партию " + damaged +
+                                ": строка 2: ход не читается: W[52xx]"));
+    QTest::keySequence(&window, QKeySequence::Open);
+    ASSERT_NE(window.Replay(), nullptr);
+    EXPECT_EQ(window.Replay()->Position(), 0);
+    EXPECT_EQ(told.last(), QStringLiteral("Партий в файле: 3. Показана только первая."));
+    // The first game's 45 turns and its end, cut short by a resignation.
+    EXPECT_EQ(window.History().count(), 46);
+    EXPECT_EQ(window.History().item(0)->text(), QStringLiteral("Белые 5-1: 13/8 24/23"));
+    QTest::keySequence(&window, QKeySequence::Open);
+    EXPECT_TRUE(paths.isEmpty());
+    EXPECT_EQ(window.History().count(), 46);
+}
+
 // Qt's own texts (the save dialog) and the client's close question speak Russian.
 TEST(ClientWindow, SaveDialogAndCloseQuestionInRussian) {
     const std::unique_ptr<QTranslator> russian(desktop::InstallQtTranslation());
