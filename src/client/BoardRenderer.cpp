@@ -74,7 +74,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.save();
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
-    PaintStill(painter, area);
+    PaintStill(painter, area, RailSide(model, extras.otherNumbering));
+    record_.rails = rails_;
     painter.setWorldTransform(g::DesignToDevice(area));
     PaintHeader(painter, model);
     if (model.Started()) {
@@ -137,18 +138,22 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
 
 void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
     const QRectF footer = g::FooterRect();
+    // The colour roll on the right, its names cut short before the status is.
+    QString roll = model.Started() ? ColourRollText(model) : QString();
+    double rollWidth = 0;
+    if (!roll.isEmpty()) {
+        p.setFont(Font(16, false));
+        roll = p.fontMetrics().elidedText(QStringLiteral("Розыгрыш цвета: ") + roll,
+                                          Qt::ElideMiddle, int(footer.width() * 0.45));
+        rollWidth = p.fontMetrics().horizontalAdvance(roll);
+        p.setPen(QColor(0xe8, 0xd5, 0xb0));
+        PaintText(p, footer.adjusted(0, 0, -8, 0), Qt::AlignVCenter | Qt::AlignRight, roll);
+    }
     p.setFont(Font(22));
     p.setPen(model.GameOver() ? Gold : Ink);
     const QString status = extras.notice.isEmpty() ? StatusText(model) : extras.notice;
-    PaintText(p, footer.adjusted(8, 0, -220, 0), Qt::AlignVCenter | Qt::AlignLeft, status);
-    if (model.Started()) {
-        p.setFont(Font(16, false));
-        p.setPen(QColor(0xe8, 0xd5, 0xb0));
-        PaintText(p, footer.adjusted(0, 0, -8, 0), Qt::AlignVCenter | Qt::AlignRight,
-                  QStringLiteral("Розыгрыш цвета: %1 : %2")
-                      .arg(proc::FirstDie(model.Opening()))
-                      .arg(proc::SecondDie(model.Opening())));
-    }
+    PaintText(p, footer.adjusted(8, 0, -(rollWidth + 24), 0), Qt::AlignVCenter | Qt::AlignLeft,
+              status);
 }
 
 void BoardRenderer::PaintText(QPainter& p, const QRectF& box, int flags, const QString& text) {

@@ -9,7 +9,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QResizeEvent>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace client {
@@ -51,8 +53,7 @@ ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
     SetDialogs(nullptr, nullptr, nullptr);
     SetOpenDialog(nullptr);
     BuildLayout();
-    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
-            &ClientWindow::OpenGame);
+    BuildActions();
     connect(&session_, &ClientSession::Changed, this, &ClientWindow::FillHistory);
     connect(&session_, &ClientSession::GameOver, this, &ClientWindow::EnterReplay);
     connect(&board_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
@@ -78,11 +79,26 @@ void ClientWindow::SetOpenDialog(AskPath askOpen) {
         askOpen ? std::move(askOpen) : AskPath([this] { return desktop::AskGameToOpen(this); });
 }
 
+void ClientWindow::BuildActions() {
+    // Keys without a button, listed in the window's menu (right button).
+    auto* open = new QAction(QStringLiteral("Открыть партию…"), this);
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &ClientWindow::OpenGame);
+    numbering_ = new QAction(QStringLiteral("Нумерация другой стороны"), this);
+    numbering_->setShortcut(QKeySequence(Qt::Key_N));
+    numbering_->setCheckable(true);
+    connect(numbering_, &QAction::toggled, &board_, &BoardWidget::SetOtherNumbering);
+    addActions({open, numbering_});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
-                                     void (ClientWindow::*slot)()) {
+                                     void (ClientWindow::*slot)(), const QString& brief) {
     // Buttons take no focus, so the arrows and Tab stay with the board; each
     // has its key instead.
     auto* button = new QPushButton(text);
+    button->setAccessibleName(text); // the short text too stands for this
+    texts_.push_back({button, text, brief});
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolTip(key.toString(QKeySequence::NativeText));
     layout->addWidget(button);
@@ -119,29 +135,33 @@ void ClientWindow::BuildLayout() {
     auto* replayLayout = new QHBoxLayout(&replayBar_);
     replayLayout->setContentsMargins(0, 0, 0, 0);
     AddButton(replayLayout, QStringLiteral("◀◀ В начало"), QKeySequence(Qt::Key_Home),
-              &ClientWindow::ReplayFirst);
+              &ClientWindow::ReplayFirst, QStringLiteral("◀◀"));
     AddButton(replayLayout, QStringLiteral("◀ Назад"), QKeySequence(Qt::Key_Left),
-              &ClientWindow::ReplayBack);
+              &ClientWindow::ReplayBack, QStringLiteral("◀"));
     AddButton(replayLayout, QStringLiteral("Вперёд ▶"), QKeySequence(Qt::Key_Right),
-              &ClientWindow::ReplayForward);
+              &ClientWindow::ReplayForward, QStringLiteral("▶"));
     AddButton(replayLayout, QStringLiteral("В конец ▶▶"), QKeySequence(Qt::Key_End),
-              &ClientWindow::ReplayLast);
+              &ClientWindow::ReplayLast, QStringLiteral("▶▶"));
     replayLayout->addWidget(&replayStep_);
     replayBar_.setAccessibleName(QStringLiteral("Просмотр партии"));
     replayBar_.hide();
 
+    replayRow_ = new QHBoxLayout;
+    replayRow_->setContentsMargins(4, 0, 4, 0);
     auto* bar = new QHBoxLayout;
+    actionRow_ = bar;
     bar->setContentsMargins(4, 0, 4, 4);
     bar->addWidget(&replayBar_);
     bar->addStretch(1);
-    saveButton_ = AddButton(bar, QStringLiteral("Сохранить партию"),
-                            QKeySequence(Qt::CTRL | Qt::Key_S), &ClientWindow::SaveGame);
+    saveButton_ =
+        AddButton(bar, QStringLiteral("Сохранить партию"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                  &ClientWindow::SaveGame, QStringLiteral("Сохранить"));
     saveButton_->setEnabled(false);
     analysisButton_ = AddButton(bar, desktop::AnalysisItem, QKeySequence(Qt::CTRL | Qt::Key_G),
-                                &ClientWindow::Analyse);
+                                &ClientWindow::Analyse, QStringLiteral("Анализ"));
     analysisButton_->hide();
-    historyButton_ =
-        AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H), nullptr);
+    historyButton_ = AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H),
+                               nullptr, QStringLiteral("История"));
     historyButton_->setCheckable(true);
     historyButton_->setChecked(true);
     connect(historyButton_, &QPushButton::toggled, this, &ClientWindow::SetHistoryShown);
@@ -154,7 +174,12 @@ void ClientWindow::BuildLayout() {
     auto* all = new QVBoxLayout(this);
     all->setContentsMargins(0, 0, 0, 0);
     all->setSpacing(0);
+    // The window may be made smaller than its widgets' full texts ask:
+    // FitButtons then makes them fit, down to 320 x 240.
+    all->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(320, 240);
     all->addLayout(top, 1);
+    all->addLayout(replayRow_);
     all->addLayout(bar);
 }
 
@@ -201,6 +226,7 @@ void ClientWindow::EnterReplay() {
                                 !desktop::AnalysisProgram().isEmpty());
     FillHistory();
     ReplayMoved();
+    FitButtons();
 }
 
 void ClientWindow::ReplayMoved() {
@@ -299,6 +325,52 @@ void ClientWindow::ShowGame(const GameRecord& game, const QString& note) {
     if (!note.isEmpty()) {
         notify_(note);
     }
+}
+
+int ClientWindow::OneRowWidth() const {
+    // A button is its text and the style's margins, taken generously.
+    int width = 8;
+    for (const ButtonTexts& t : texts_) {
+        if (t.button->isVisibleTo(this)) {
+            width += t.button->fontMetrics().horizontalAdvance(t.full) + 40;
+        }
+    }
+    if (replayBar_.isVisibleTo(this)) {
+        width += replayStep_.fontMetrics().horizontalAdvance(
+            QStringLiteral("Ход 88 из 88, фишка 8 из 8"));
+    }
+    return width;
+}
+
+void ClientWindow::FitButtons() {
+    // A window not yet shown has no size of its own yet.
+    const bool compact = isVisible() && width() < OneRowWidth();
+    if (compact == compact_) {
+        return;
+    }
+    compact_ = compact;
+    for (const ButtonTexts& t : texts_) {
+        t.button->setText(compact ? t.brief : t.full);
+        // The style's least width of a button is wider than an arrow needs.
+        t.button->setMinimumWidth(
+            compact ? t.button->fontMetrics().horizontalAdvance(t.brief) + 20 : 0);
+    }
+    (compact ? actionRow_ : replayRow_)->removeWidget(&replayBar_);
+    (compact ? replayRow_ : actionRow_)->insertWidget(0, &replayBar_);
+    // The counter gives way before a button does.
+    replayStep_.setSizePolicy(compact ? QSizePolicy::Ignored : QSizePolicy::Preferred,
+                              QSizePolicy::Preferred);
+    if (compact && panel_.isVisibleTo(this)) {
+        // Hidden without growing the window: the person asked for this size.
+        panel_.hide();
+        const QSignalBlocker quiet(historyButton_);
+        historyButton_->setChecked(false);
+    }
+}
+
+void ClientWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitButtons();
 }
 
 void ClientWindow::keyPressEvent(QKeyEvent* event) {

@@ -7,6 +7,8 @@
 #include "client/ClientSession.h"
 #include "client/GameReplay.h"
 
+#include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -46,6 +48,8 @@ class ClientWindow : public QWidget {
 
     BoardWidget& Board() { return board_; }
     QListWidget& History() { return history_; }
+    /*! "Нумерация другой стороны" (N, and in the window's menu). */
+    QAction& NumberingAction() { return *numbering_; }
     /*! The replay, once the game is over. */
     const GameReplay* Replay() const { return replay_.get(); }
     /*! Replay steps: to the start, back, forward (animated), to the end. */
@@ -72,10 +76,18 @@ class ClientWindow : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();
+    void BuildActions();
+    /*! A window too narrow for the buttons in one row puts the replay's in a
+        row of their own, gives every button its short text and hides the
+        history. */
+    void FitButtons();
+    /*! What the buttons shown take in one row with their full texts. */
+    int OneRowWidth() const;
     void FillHistory();
     void EnterReplay();
     void ReplayMoved();
@@ -83,7 +95,7 @@ class ClientWindow : public QWidget {
         game goes on the turn under way. */
     std::vector<const Turn*> HistoryTurns() const;
     QPushButton* AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
-                           void (ClientWindow::*slot)());
+                           void (ClientWindow::*slot)(), const QString& brief);
 
     ClientSession& session_;
     BoardWidget board_;
@@ -91,6 +103,16 @@ class ClientWindow : public QWidget {
     QListWidget history_;
     QWidget replayBar_;
     QLabel replayStep_;
+    struct ButtonTexts {
+        QPushButton* button;
+        QString full;
+        QString brief;
+    };
+    std::vector<ButtonTexts> texts_;
+    QHBoxLayout* replayRow_ = nullptr;
+    QHBoxLayout* actionRow_ = nullptr;
+    bool compact_ = false;
+    QAction* numbering_ = nullptr;
     QPushButton* historyButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* analysisButton_ = nullptr;
