@@ -4,6 +4,7 @@
 #include "record/GameRecord.h"
 
 #include <QLinearGradient>
+#include <algorithm>
 
 namespace client {
 namespace g = geometry;
@@ -68,6 +69,13 @@ QString BoardRenderer::StatusText(const BoardModel& model) {
     return status;
 }
 
+QString BoardRenderer::StatusLine(const BoardModel& model, const ViewExtras& extras) {
+    if (!extras.notice.isEmpty()) {
+        return extras.notice;
+    }
+    return extras.match ? extras.match->Status(StatusText(model)) : StatusText(model);
+}
+
 void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model,
                           const ViewExtras& extras) {
     record_ = RenderRecord();
@@ -77,7 +85,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     PaintStill(painter, area, RailSide(model, extras.otherNumbering));
     record_.rails = rails_;
     painter.setWorldTransform(g::DesignToDevice(area));
-    PaintHeader(painter, model);
+    const MatchModel* match = extras.match && extras.match->IsMatch() ? extras.match : nullptr;
+    PaintHeader(painter, model, match);
     if (model.Started()) {
         PaintTrays(painter, model, extras);
         PaintHighlights(painter, model);
@@ -85,6 +94,9 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
         PaintCheckers(painter, model, extras);
         PaintRings(painter, model);
         PaintDice(painter, model);
+        if (match) {
+            PaintCube(painter, *match);
+        }
         if (extras.flight) {
             PaintFlight(painter, model, *extras.flight);
         }
@@ -93,7 +105,7 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.restore();
 }
 
-void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
+void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model, const MatchModel* match) {
     const QRectF header = g::HeaderRect();
     if (!model.Started()) {
         p.setFont(Font(30));
@@ -115,16 +127,26 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
         p.drawRoundedRect(plate, 10, 10);
         const double r = plate.height() * 0.32;
         PaintChecker(p, QPointF(plate.left() + 14 + r, plate.center().y()), side);
-        p.setFont(Font(22));
+        // A match's score takes room from the name: a smaller letter keeps the
+        // computer's whole label.
+        p.setFont(Font(match ? 20 : 22));
         p.setPen(active ? Gold : Ink);
         const QRectF label = plate.adjusted(28 + 2 * r, 0, -12, 0);
-        // A long name gives way to the pips at the right.
+        // A long name gives way to the pips at the right, and in a match to
+        // the score before them.
         const double pips = QFontMetricsF(Font(14, false)).horizontalAdvance(QStringLiteral("на доске: 15")) + 12;
+        const double score = match ? ScoreBadgeWidth + 8 : 0;
         PaintText(p, label, Qt::AlignVCenter | Qt::AlignLeft,
                   p.fontMetrics().elidedText(
                       record::LabelShown(side > 0 ? model.WhiteLabel() : model.BlackLabel(),
                                          static_cast<proc::Side>(side)),
-                      Qt::ElideRight, static_cast<int>(label.width() - pips)));
+                      Qt::ElideRight, static_cast<int>(label.width() - pips - score)));
+        if (match) {
+            PaintScore(p,
+                       QRectF(label.right() - pips - score, plate.top() + 8, ScoreBadgeWidth,
+                              plate.height() - 16),
+                       match->Score(static_cast<proc::Side>(side)));
+        }
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
         const auto s = static_cast<proc::Side>(side);
@@ -138,7 +160,10 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
 
 void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
     const QRectF footer = g::FooterRect();
-    // The colour roll on the right, its names cut short before the status is.
+    const bool match = model.Started() && extras.match && extras.match->IsMatch();
+    const QRectF right = footer.adjusted(0, 0, -8, 0);
+    // The colour roll on the right, its names cut short before the status is;
+    // a match's line goes under it.
     QString roll = model.Started() ? ColourRollText(model) : QString();
     double rollWidth = 0;
     if (!roll.isEmpty()) {
@@ -147,13 +172,27 @@ void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const View
                                           Qt::ElideMiddle, int(footer.width() * 0.45));
         rollWidth = p.fontMetrics().horizontalAdvance(roll);
         p.setPen(QColor(0xe8, 0xd5, 0xb0));
-        PaintText(p, footer.adjusted(0, 0, -8, 0), Qt::AlignVCenter | Qt::AlignRight, roll);
+        PaintText(p, match ? right.adjusted(0, 0, 0, -right.height() / 2) : right,
+                  Qt::AlignVCenter | Qt::AlignRight, roll);
     }
-    p.setFont(Font(22));
-    p.setPen(model.GameOver() ? Gold : Ink);
-    const QString status = extras.notice.isEmpty() ? StatusText(model) : extras.notice;
-    PaintText(p, footer.adjusted(8, 0, -(rollWidth + 24), 0), Qt::AlignVCenter | Qt::AlignLeft,
-              status);
+    if (match) {
+        p.setFont(Font(16, false));
+        p.setPen(QColor(0xe8, 0xd5, 0xb0));
+        PaintMatchLine(p, right.adjusted(0, right.height() / 2, 0, 0), *extras.match);
+    }
+    const QRectF statusBox =
+        footer.adjusted(8, 0, -std::max(rollWidth + 24, match ? 220.0 : 0.0), 0);
+    const QString status = StatusLine(model, extras);
+    // A long line (a match's end) takes a smaller letter rather than run on.
+    int pixels = 22;
+    while (pixels > 14 &&
+           QFontMetricsF(Font(pixels)).horizontalAdvance(status) > statusBox.width()) {
+        --pixels;
+    }
+    p.setFont(Font(pixels));
+    const bool ended = model.GameOver() || (extras.match && extras.match->GameEnd());
+    p.setPen(ended ? Gold : Ink);
+    PaintText(p, statusBox, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, status);
 }
 
 void BoardRenderer::PaintText(QPainter& p, const QRectF& box, int flags, const QString& text) {

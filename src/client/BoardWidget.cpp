@@ -18,6 +18,7 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
     setAccessibleName(QStringLiteral("Доска"));
     // Small, so that a window of 320 x 240 keeps every button beside it.
     setMinimumSize(160, 120);
+    extras_.match = &session_.Match();
     flight_.setStartValue(0.0);
     flight_.setEndValue(1.0);
     flight_.setDuration(FlightMs);
@@ -48,7 +49,7 @@ void BoardWidget::Refresh() {
         setWindowTitle(
             QStringLiteral("Нарды: %1 — %2").arg(model.WhiteLabel(), model.BlackLabel()));
     }
-    setAccessibleDescription(DescribeForReader(model, extras_.notice));
+    setAccessibleDescription(DescribeForReader(model, extras_.notice, extras_.match));
     update();
 }
 

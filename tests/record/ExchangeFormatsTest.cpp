@@ -2,22 +2,17 @@
 // the letter, and every exported game imported by GNU Backgammon, a program
 // we did not write, which must reach our final board, with the players' names
 // and the winner.
-#include "RecordFiles.h"
+#include "FormatsSupport.h"
 #include "RecordedGame.h"
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 #include "record/RecordText.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace record;
+using namespace formats;
 
 namespace {
 
@@ -67,8 +62,6 @@ TEST(ExchangeFormats, HandBuiltGamesWrittenToTheLetter) {
 }
 
 TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
-    const QString gnubg = Gnubg();
-    ASSERT_FALSE(gnubg.isEmpty()) << "gnubg is not installed (scripts/packages.txt has it)";
     QTemporaryDir dir;
     struct Exported {
         GameRecord game;
@@ -112,24 +105,8 @@ TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
     for (const Exported& file : files) {
         paths << file.path;
     }
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VERTAN_GAMES", paths.join('\n'));
-    environment.insert("HOME", dir.path()); // its settings stay in the test's folder
-    process.setProcessEnvironment(environment);
-    process.start(gnubg, {"-t", "-q", "-p", VERTAN_SOURCE_DIR "/tests/record/gnubg_positions.py"});
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished(240000));
-    const QByteArray out = process.readAllStandardOutput();
-    std::map<QString, QJsonObject> reached;
-    for (const QByteArray& line : out.split('\n')) {
-        if (line.startsWith("GAME ")) {
-            const QJsonObject game = QJsonDocument::fromJson(line.mid(5)).object();
-            reached[game["file"].toString()] = game;
-        }
-    }
-    ASSERT_EQ(reached.size(), files.size()) << out.toStdString()
-                                            << process.readAllStandardError().toStdString();
+    std::map<QString, QJsonObject> reached = ImportInGnubg(paths, dir.path());
+    ASSERT_EQ(reached.size(), files.size());
     for (const Exported& file : files) {
         SCOPED_TRACE(file.path.toStdString());
         const QJsonObject& got = reached[file.path];

@@ -1,7 +1,7 @@
 // Match text and SGF read back and replayed by the rules: our own exports
 // come back as the same game, files GNU Backgammon wrote open (and reach the
 // board GNU Backgammon reaches), and each kind of damage is named with its line.
-#include "RecordFiles.h"
+#include "FormatsSupport.h"
 #include "RecordedGame.h"
 #include "record/ExchangeFormats.h"
 #include "record/ExchangeRead.h"
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace record;
+using namespace formats;
 
 namespace {
 
@@ -148,20 +149,8 @@ TEST(ExchangeRead, GameGnuBackgammonPlayedReachesItsBoard) {
                    .toUtf8());
     play.closeWriteChannel();
     ASSERT_TRUE(play.waitForFinished(240000));
-    QProcess judge;
-    environment.insert("VERTAN_GAMES", mat + '\n' + sgf);
-    judge.setProcessEnvironment(environment);
-    judge.start(gnubg, {"-t", "-q", "-p", VERTAN_SOURCE_DIR "/tests/record/gnubg_positions.py"});
-    judge.closeWriteChannel();
-    ASSERT_TRUE(judge.waitForFinished(240000));
-    std::map<QString, QJsonObject> reached;
-    for (const QByteArray& line : judge.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("GAME ")) {
-            const QJsonObject game = QJsonDocument::fromJson(line.mid(5)).object();
-            reached[game["file"].toString()] = game;
-        }
-    }
-    ASSERT_EQ(reached.size(), 2u) << judge.readAllStandardError().toStdString();
+    std::map<QString, QJsonObject> reached = ImportInGnubg({mat, sgf}, dir.path());
+    ASSERT_EQ(reached.size(), 2u);
     for (const QString& path : {mat, sgf}) {
         SCOPED_TRACE(path.toStdString());
         QString error;

@@ -122,7 +122,7 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/1.html", "dice": "dice.html"}
+         "journal": "journal/1.html", "dice": "dice.html", "match": expected["matchPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():
@@ -207,6 +207,22 @@ try:
     check(caption == expected["captionAt10"], "the caption tells position 10 and its pips: %s" % caption)
     browser.screenshot("game-at-10.png")
 
+    # A match: a board a game, each stepping through its own turns (the cube's
+    # and the resignations' lines are none); the keys step the board last used.
+    browser.width(360, mobile=True)
+    browser.open(expected["matchPage"])
+    games = "Array.from(document.querySelectorAll('section.game'))"
+    browser.js(games + "[1].querySelector('button.back').click()")
+    browser.key("End", 35)
+    steps = browser.js(games + ".map(g => g.querySelector('.step').textContent)")
+    turns = browser.js(games + ".map(g => g.querySelectorAll('ol.moves li:not(.action)').length)")
+    check(len(turns) == 5 and steps == [""] + ["После хода %d из %d" % (turns[1], turns[1])] + [""] * 3,
+          "each game's board steps through its own turns: %s" % steps)
+    caption = browser.js(games + "[1].querySelector('figcaption').textContent")
+    check(caption.startswith("Позиция после хода %d из %d. Пипсов: у белых " % (turns[1], turns[1])),
+          "a match game's caption counts its own turns: %s" % caption)
+
+    browser.width(1000)
     browser.open("dice.html")
     shares = browser.js("document.body.textContent.match(/p = [\\d.,]+|\\d+[.,]\\d+ %/g)")
     check(shares and all("," in share and "." not in share for share in shares),
