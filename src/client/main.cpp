@@ -28,7 +28,7 @@ constexpr char Summary[] =
     "Backgammon board client. Reads Config.cfg in the current directory and\n"
     "connects to the referee on 127.0.0.1. Without arguments it takes its options\n"
     "from the TOLVANER_ARGS environment variable. --open FILE replays a saved\n"
-    "game record instead.";
+    "game instead (.txt, .mat or .sgf).";
 
 void Err(const QString& line) {
     std::fprintf(stderr, "tolvaner: %s\n", line.toLocal8Bit().constData());
@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     window.ResizeBoardTo(QSize(settings.width, settings.height));
     if (!args->open.isEmpty()) {
         QString problem;
-        const auto game = record::OpenGame(args->open, problem);
+        QString note;
+        const auto game = record::OpenGame(args->open, problem, &note);
         if (!game) {
             const QString text =
                 QStringLiteral("Не удалось открыть партию %1: %2").arg(args->open, problem);
@@ -86,9 +87,8 @@ int main(int argc, char** argv) {
             QMessageBox::critical(nullptr, QStringLiteral("Вертан"), text);
             return 2;
         }
-        session.ShowRecord(*game);
-        window.ReplayFirst();
         window.show();
+        window.ShowGame(*game, note);
         return app.exec();
     }
     window.Board().SetNotice(QStringLiteral("Подключение к игре…"));

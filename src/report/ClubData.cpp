@@ -1,4 +1,5 @@
 #include "report/ClubData.h"
+#include "report/Pages.h"
 
 #include "db/DbError.h"
 #include "db/NameCollation.h"
@@ -145,7 +146,8 @@ Club ReadClub(const ReadConnection& connection) {
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
     while (Next(journal)) {
         club.games.push_back({journal.value(0).toLongLong(),
-                              journal.value(1).toString().toStdString(),
+                              // One form on every page, whatever the recording computer wrote.
+                              ShownDate(journal.value(1).toString()).toStdString(),
                               journal.value(2).toLongLong(), journal.value(3).toLongLong(),
                               journal.value(4).toLongLong(), journal.value(5).toLongLong()});
     }

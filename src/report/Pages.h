@@ -37,6 +37,8 @@ inline constexpr std::string_view GameRoot = "../../";
 inline constexpr std::string_view BoardPictureName = "board.svg";
 std::string BoardPicture();
 
+/*! Rows of "Последние партии" on the rating page. */
+inline constexpr size_t RecentGameRows = 10;
 /*! Rows of the journal on one of its pages. */
 inline constexpr int JournalPageRows = 500;
 
@@ -91,5 +93,11 @@ QString Cell(const QString& label, const QString& html, const QString& cls = {},
 QString Number(qint64 value);
 /*! A sortable key for a journal date ("2026-12-07"); the text itself when it is no date. */
 QString DateKey(const QString& date);
+/*! A journal date in the pages' one form, "07.12.2026", from the short forms
+    computers write (dd.MM.yyyy, dd.MM.yy, yyyy-MM-dd, M/d/yy, MM/dd/yyyy);
+    the text itself when it is none of them. */
+QString ShownDate(const QString& date);
+/*! A number as Russian writes it: "0,719" (decimals after a comma). */
+QString RussianNumber(double value, int decimals);
 
 } // namespace report

@@ -51,6 +51,28 @@ const PlayerStats& StatsOf(const Site& site, qint64 code) {
     return it != site.stats.constEnd() ? *it : none;
 }
 
+// The newest games of the journal, below the ratings.
+void RecentGames(const Site& site, HtmlOut& out) {
+    const Club& club = site.club;
+    if (club.games.empty())
+        return;
+    out.Raw(
+        "<section class=\"recent\"><h2>Последние партии</h2><table class=\"cards\">"
+        "<caption>Последние партии, сначала новые</caption><thead><tr>"
+        "<th scope=\"col\" class=\"n\">Партия</th><th scope=\"col\">Дата</th>"
+        "<th scope=\"col\">Победитель</th><th scope=\"col\">Проигравший</th></tr></thead><tbody>");
+    const size_t shown = std::min<size_t>(club.games.size(), RecentGameRows);
+    for (size_t i = club.games.size(); i-- > club.games.size() - shown;) {
+        const JournalGame& g = club.games[i];
+        AddGameLink(Td(out.Raw("<tr>"), "Партия", true), g, "");
+        Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
+        AddPlayerLink(Td(out, "Победитель"), club, g.winner, "");
+        AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "");
+        out.Raw("</td></tr>");
+    }
+    out.Raw("</tbody></table><p><a href=\"journal/1.html\">Весь журнал</a></p></section>");
+}
+
 } // namespace
 
 void RatingPage(const Site& site, SiteWriter::File& file) {
@@ -106,6 +128,7 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         }
     }
     out.Raw("</tbody></table>");
+    RecentGames(site, out);
     PageTail(out, "", site.made);
     file.Append(out.Bytes());
     file.Close();

@@ -4,12 +4,15 @@
 #include "record/MatchRecord.h"
 #include "record/PackedRecord.h"
 #include "record/RecordText.h"
+#include "report/ClubLook.h"
 #include "report/Html.h"
 #include "report/Pages.h"
 #include "report/SiteWriter.h"
 #include "report/Workers.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 #include <future>
@@ -114,13 +117,11 @@ void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer)
     writer.Write(QStringLiteral("style.css"), StyleSheet());
     writer.Write(QStringLiteral("report.js"), Script());
     writer.Write(BoardPictureName, BoardPicture());
+    if (!CurrentClubLook().logo.isEmpty())
+        writer.Write(CurrentClubLook().LogoName(), CurrentClubLook().logo);
     // The workers' own state outlives them: a failed run stops them first.
     std::vector<WorkerState> states(Workers::Cores());
     Workers workers(QueuedBatches);
-    workers.Post([&](size_t) {
-        SiteWriter::File file(writer, "index.html");
-        RatingPage(site, file);
-    });
     // The game pages before the pages that link to them: only reading a
     // record tells that its bytes are damaged, and such a game has no page.
     if (club.hasArchive)
@@ -132,6 +133,11 @@ void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer)
     for (const WorkerState& state : states)
         for (const auto& [code, score] : state.matches)
             MarkMatch(club, code, score);
+    // The newest games on the rating page show the match marks too.
+    workers.Post([&](size_t) {
+        SiteWriter::File file(writer, "index.html");
+        RatingPage(site, file);
+    });
     const std::vector<int> ranks = Ranks(club);
     for (size_t from = 0; from < club.ratings.size(); from += PlayerBatch)
         workers.Post([&, from](size_t w) {
@@ -159,7 +165,15 @@ void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer)
 
 } // namespace
 
-ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir) {
+QString ClubFileOf(const QString& programFolder) {
+    const QString path = QDir(programFolder).filePath(QStringLiteral("Data/Club.cfg"));
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
+                        const QString& clubFile) {
+    QStringList warnings;
+    SetClubLook(clubFile.isEmpty() ? ClubLook() : ReadClubLook(clubFile, warnings));
     try {
         // Everything the pages need but the records is read before a file is made.
         const ReadConnection connection(choice);
@@ -167,15 +181,17 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir) {
         SiteWriter writer(dir);
         WriteSite(connection, club, writer);
         writer.Commit();
-        return {0, QStringLiteral("the club's page is in %1: %2 players, %3 games, %4 with records")
-                       .arg(dir)
-                       .arg(club.ratings.size())
-                       .arg(club.games.size())
-                       .arg(club.archived)};
+        return {0,
+                QStringLiteral("the club's page is in %1: %2 players, %3 games, %4 with records")
+                    .arg(dir)
+                    .arg(club.ratings.size())
+                    .arg(club.games.size())
+                    .arg(club.archived),
+                warnings};
     } catch (const db::DbError& error) {
-        return {1, QString::fromUtf8(error.what())};
+        return {1, QString::fromUtf8(error.what()), warnings};
     } catch (const std::runtime_error& error) {
-        return {1, QString::fromUtf8(error.what())};
+        return {1, QString::fromUtf8(error.what()), warnings};
     }
 }
 

@@ -32,11 +32,14 @@ int RunReport() {
                         QStringLiteral("Создаётся страница клуба…"), [&] {
                             try {
                                 result = report::MakeReport(
-                                    db::ChooseDatabase(QDir::currentPath()), folder);
+                                    db::ChooseDatabase(QDir::currentPath()), folder,
+                                    report::ClubFileOf(QDir::currentPath()));
                             } catch (const std::exception& error) {
-                                result = {1, QString::fromUtf8(error.what())};
+                                result = {1, QString::fromUtf8(error.what()), {}};
                             }
                         });
+    for (const QString& warning : result.warnings)
+        std::fprintf(stderr, "vertan: %s\n", warning.toLocal8Bit().constData());
     if (result.code != 0) {
         std::fprintf(stderr, "vertan: %s\n", result.message.toLocal8Bit().constData());
         QMessageBox::warning(nullptr, QStringLiteral("Страница клуба"),

@@ -1,6 +1,6 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
-// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR
+// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR [--club FILE]
 // Makes the tables of a club's PostgreSQL database and copies an existing
 // Ratings.mdb into it; writes a game of the archive to a file; makes the
 // club's page. The password
@@ -60,7 +60,14 @@ int Report(const QCommandLineParser& parser) {
     } catch (const db::DbError& error) {
         return Fail(QString::fromUtf8(error.what()));
     }
-    const report::ReportResult result = report::MakeReport(choice, parser.value("report"));
+    // The club's look: the file named, else the program folder's Data/Club.cfg.
+    const QString club = parser.isSet("club") ? parser.value("club")
+                         : parser.isSet("program-folder")
+                             ? report::ClubFileOf(parser.value("program-folder"))
+                             : QString();
+    const report::ReportResult result = report::MakeReport(choice, parser.value("report"), club);
+    for (const QString& warning : result.warnings)
+        std::fprintf(stderr, "ratings-db: %s\n", warning.toLocal8Bit().constData());
     if (result.code != 0)
         return Fail(result.message);
     std::printf("%s\n", result.message.toLocal8Bit().constData());
@@ -82,6 +89,10 @@ int main(int argc, char** argv) {
         {"replace", "With --copy: delete the players and games the server has first."},
         {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
         {"report", "Write the club's page (a static web site) into DIR.", "dir"},
+        {"club",
+         "With --report: the club's name, logo and colours from FILE "
+         "(default: DIR/Data/Club.cfg of --program-folder).",
+         "file"},
     });
     parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);
