@@ -1,5 +1,7 @@
 #include "RatingsFolder.h"
 
+#include "common/SqlRows.h"
+
 #include "PgTestServer.h"
 
 #include <QDir>
@@ -108,16 +110,7 @@ void RatingsFolder::AddGame(int code, int winner, int loser, int margin, int awa
 }
 
 QString RatingsFolder::Rows(const QString& statement) {
-    QSqlQuery q(Connection());
-    EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
-    QStringList rows;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << q.value(i).toString();
-        rows << fields.join('|');
-    }
-    return rows.join(';');
+    return testcommon::SqlRows(Connection(), statement);
 }
 
 QString RatingsFolder::RoleWithoutCreate(const QString& tables) {
