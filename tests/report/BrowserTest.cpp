@@ -27,6 +27,16 @@ TEST(ReportBrowser, PagesWorkInChromium) {
                      : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
                                        QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
 
+    // A round robin of three in its last round: Анна ahead of Иван on
+    // Sonneborn-Berger, the games of rounds 1 and 2 linked.
+    folder.Exec("INSERT INTO TOURNAMENTS VALUES (1, 'Кубок <b>клуба</b>', 0, 3, 1)");
+    folder.Exec("INSERT INTO TOURNAMENT_ENTRIES VALUES (1, 1, 2, 7, 0), (1, 2, 3, 7, 0), "
+                "(1, 3, 4, 2, 0)");
+    folder.Exec("INSERT INTO TOURNAMENT_PAIRINGS VALUES (1, 1, 1, 1, NULL, 1, 0, NULL, NULL), "
+                "(1, 1, 2, 2, 3, 2, 0, 2, NULL), (1, 2, 1, 3, NULL, 3, 0, NULL, NULL), "
+                "(1, 2, 2, 1, 2, 1, 0, 1, NULL), (1, 3, 1, 2, NULL, 2, 0, NULL, NULL), "
+                "(1, 3, 2, 3, 1, NULL, 0, NULL, 'зал')");
+
     const QString site = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/site";
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR) + "/report-screenshots";
     QDir(site).removeRecursively();
@@ -44,6 +54,11 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"playerGames", 3},
         {"gamePage", "games/0/2.html"},
         {"rolls", rolls},
+        {"tournamentPage", "tournaments/1.html"},
+        {"tournaments", QJsonArray{"Кубок <b>клуба</b>"}},
+        {"tournamentStandings", QJsonArray{"Анна", "Иван", "<script>alert(1)</script>"}},
+        {"tieBreak", "Зоннеборн–Бергер"},
+        {"tournamentGames", QJsonArray{"../games/0/2.html", "../games/0/1.html"}},
     };
     const QString expectedPath =
         QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/expected.json";
@@ -59,7 +74,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     ASSERT_TRUE(check.waitForFinished(-1));
     EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(check.exitCode(), 0);
-    for (const char* shot : {"rating.png", "player.png", "game.png", "journal.png", "dice.png"})
+    for (const char* shot :
+         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "tournament.png"})
         EXPECT_TRUE(QFileInfo(shots + "/" + shot).size() > 0) << shot;
 }
 
