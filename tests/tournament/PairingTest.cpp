@@ -122,7 +122,9 @@ TEST(Swiss, NextRoundWaitsForTheLastGameAndStopsAfterTheLastRound) {
 
 TEST(Swiss, ByeGoesToTheLowestPlacedWithoutOne) {
     const std::vector<tournament::Player> players = {{30}, {20}, {10}};
-    // Player 3 had round 1's bye; 2 lost to 1: 2 is lowest without one.
-    const std::vector<Game> games = {Won(1, 0, 1, 0), {1, 2, Bye, 2, false}};
-    EXPECT_EQ(RoundText(tournament::SwissRound(2, players, games), 2), "3-1 2-");
+    // After two rounds 1 leads; 2 and 3 are level but 3 is rated lower.
+    // Both had a bye already: the third goes to 1, the only one without.
+    const std::vector<Game> games = {Won(1, 0, 1, 0), {1, 2, Bye, 2, false}, Won(2, 0, 2, 0),
+                                     {2, 1, Bye, 1, false}};
+    EXPECT_EQ(RoundText(tournament::SwissRound(3, players, games), 3), "2-3 1-");
 }
