@@ -106,6 +106,8 @@ TEST_F(Tournament, APairingIsPlayedThroughTheBoardClientIntoTheJournalAndTheTabl
     folder.Write("Data/Board.cfg", apptest::WhiteWinsAtOnce(2));
     folder.WriteClient();
     apptest::FirstListPlaysWhite(true);
+    // A match chosen in the new-game dialog does not make a pairing one.
+    Form2->ComboBox4->setCurrentIndex(Form2->ComboBox4->findText("Матч до 3"));
     Form9->Pairings->selectRow(0);
     Form9->Button4->click();
     EXPECT_FALSE(Form9->isVisible());

@@ -26,6 +26,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
                                        QStringLiteral("Компьютер"), uint64_t(code))
                      : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
                                        QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
+    rolls += AddRecordedMatch(folder, 7, 2, QStringLiteral("Анна"), 4,
+                              QStringLiteral("<script>alert(1)</script>"), 5, FivePointMatch());
 
     // A round robin of three in its last round: Анна ahead of Иван on
     // Sonneborn-Berger, the games of rounds 1 and 2 linked.
@@ -51,8 +53,9 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"found", QJsonArray{"Анна", "Иван"}},
         {"pointsDescending", QJsonArray{7, 7, 2, 0}},
         {"playerPage", "players/2.html"},
-        {"playerGames", 3},
+        {"playerGames", 4},
         {"gamePage", "games/0/2.html"},
+        {"matchPage", "games/0/7.html"},
         {"rolls", rolls},
         {"tournamentPage", "tournaments/1.html"},
         {"tournaments", QJsonArray{"Кубок <b>клуба</b>"}},
@@ -75,7 +78,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(check.exitCode(), 0);
     for (const char* shot :
-         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "tournament.png"})
+         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "match.png",
+          "tournament.png"})
         EXPECT_TRUE(QFileInfo(shots + "/" + shot).size() > 0) << shot;
 }
 
