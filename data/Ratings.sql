@@ -31,6 +31,39 @@ CREATE TABLE GAME_RECORDS (
   R_RECORD BLOB NOT NULL
 );
 
+-- Tournaments (system 0: round robin, 1: Swiss); players by entry number
+-- from 1, with their rating points at entry; pairings by round and board:
+-- N_SECOND NULL is a bye, N_WINNER the winner's entry number (NULL while
+-- pending), N_GAME the journal row's code, N_CLAIM the computer playing it.
+CREATE TABLE TOURNAMENTS (
+  T_CODE    INTEGER PRIMARY KEY,
+  T_NAME    TEXT    NOT NULL,
+  T_SYSTEM  INTEGER NOT NULL,
+  T_ROUNDS  INTEGER NOT NULL,
+  T_STARTED INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE TOURNAMENT_ENTRIES (
+  E_TOURNAMENT INTEGER NOT NULL,
+  E_SEED       INTEGER NOT NULL,
+  E_PLAYER     INTEGER NOT NULL,
+  E_POINTS     INTEGER NOT NULL,
+  E_WITHDRAWN  INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (E_TOURNAMENT, E_SEED),
+  UNIQUE (E_TOURNAMENT, E_PLAYER)
+);
+CREATE TABLE TOURNAMENT_PAIRINGS (
+  N_TOURNAMENT INTEGER NOT NULL,
+  N_ROUND      INTEGER NOT NULL,
+  N_BOARD      INTEGER NOT NULL,
+  N_FIRST      INTEGER NOT NULL,
+  N_SECOND     INTEGER,
+  N_WINNER     INTEGER,
+  N_FORFEIT    INTEGER NOT NULL DEFAULT 0,
+  N_GAME       INTEGER,
+  N_CLAIM      TEXT,
+  PRIMARY KEY (N_TOURNAMENT, N_ROUND, N_BOARD)
+);
+
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME);
 

@@ -41,7 +41,8 @@ QJsonObject ToJson(const PendingResult& r) {
     return {{"identity", r.identity},     {"r", r.r},
             {"white", r.whiteName},       {"black", r.blackName},
             {"whiteHuman", r.whiteHuman}, {"blackHuman", r.blackHuman},
-            {"date", r.date},             {"record", r.recordText}};
+            {"date", r.date},             {"record", r.recordText},
+            {"pairing", r.pairing}};
 }
 
 std::optional<PendingResult> FromJson(const QJsonObject& o) {
@@ -51,7 +52,8 @@ std::optional<PendingResult> FromJson(const QJsonObject& o) {
     PendingResult r{o["identity"].toString(), o["r"].toInt(),
                     o["white"].toString(),    o["black"].toString(),
                     o["whiteHuman"].toBool(), o["blackHuman"].toBool(),
-                    o["date"].toString(),     o["record"].toString()};
+                    o["date"].toString(),     o["record"].toString(),
+                    o["pairing"].toString()};
     if (r.r == 0 || r.identity.isEmpty())
         return std::nullopt;
     return r;

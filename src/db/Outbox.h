@@ -21,6 +21,7 @@ struct PendingResult {
     bool blackHuman = false;
     QString date;       // the journal's date text of the day the game ended
     QString recordText; // the game's record, or empty
+    QString pairing = {}; // the tournament pairing it was played for, or empty
 };
 
 /*! How the outbox puts its writes on disk before it counts on them. */

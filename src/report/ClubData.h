@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/DatabaseConfig.h"
+#include "db/TournamentStore.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -48,6 +49,8 @@ struct Club {
     std::optional<qint64> engine;        // the engine's code, once it has a row
     size_t archived = 0;                 // journal games with a record
     bool hasArchive = false;
+    std::vector<db::TournamentData> tournaments; // by code
+
 
     /*! Whether code is a computer's row: the built-in computer's or the engine's. */
     bool IsComputer(qint64 code) const { return code == computer || code == engine; }
@@ -76,6 +79,10 @@ class ReadConnection {
 
 /*! Players, journal and which games have a record. Throws db::DbError. */
 Club ReadClub(const ReadConnection& connection);
+
+/*! Every tournament whole, by code; none where the tables are missing.
+    Throws db::DbError. */
+std::vector<db::TournamentData> ReadTournaments(const db::DatabaseChoice& choice);
 
 /*! Where game code is in Club::games; games.size() when the journal has no such game. */
 size_t GameIndex(const Club& club, qint64 code);

@@ -77,6 +77,16 @@ void AddMatch(HtmlOut& out, const record::MatchRecord& match);
 void AddTurnText(HtmlOut& out, const record::Turn& turn);
 QByteArray DicePage(const Site& site, const DiceAudit& audit);
 
+/*! A game's code, linked to its page when it has one. */
+void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root);
+
+/*! A tournament's page: standings with their tie-breaks, the crosstable,
+    each round's pairings with links to the games' pages. */
+void TournamentPage(const Site& site, const db::TournamentData& tournament, HtmlOut& out);
+std::string TournamentPath(qint64 code);
+/*! The index's line of links to the tournaments' pages; nothing without any. */
+void TournamentLinks(HtmlOut& out, const Club& club);
+
 /*! Each player's place in Club::ratings: equal points share one. */
 std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */

@@ -18,14 +18,6 @@ void AddPlayerLink(HtmlOut& out, const Club& club, qint64 code, std::string_view
     out.Raw("</a>");
 }
 
-void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
-    if (!game.archived) {
-        out.Int(game.code);
-        return;
-    }
-    out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
-}
-
 // Where a game shows the loser's checkers left, a match shows its length
 // and score: "матч до 5, 5:3", the winner's score first unless the row is
 // the loser's own.
@@ -75,13 +67,23 @@ void RecentGames(const Site& site, HtmlOut& out) {
 
 } // namespace
 
+void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
+    if (!game.archived) {
+        out.Int(game.code);
+        return;
+    }
+    out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
+}
+
 void RatingPage(const Site& site, SiteWriter::File& file) {
     const Club& club = site.club;
     HtmlOut out;
     PageHead(out, QStringLiteral("Рейтинг"), "");
     out.Raw("<p>Игроков: ").Int(qint64(club.ratings.size())).Raw(". Партий в журнале: ");
     out.Int(qint64(club.games.size()));
-    out.Raw(".</p><label class=\"search\">Найти игрока<input type=\"search\" "
+    out.Raw(".</p>");
+    TournamentLinks(out, club);
+    out.Raw("<label class=\"search\">Найти игрока<input type=\"search\" "
             "data-filter=\"ratings\" autocomplete=\"off\"></label><table id=\"ratings\" "
             "class=\"sortable cards\"><caption>Рейтинг игроков: по очкам, при равенстве по имени"
             "</caption><thead><tr>");

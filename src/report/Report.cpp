@@ -161,6 +161,12 @@ void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer)
     for (const WorkerState& state : states)
         audit.Add(state.audit);
     writer.Write(QStringLiteral("dice.html"), DicePage(site, audit));
+    HtmlOut out;
+    for (const db::TournamentData& tournament : club.tournaments) {
+        out.Clear();
+        TournamentPage(site, tournament, out);
+        writer.Write(TournamentPath(tournament.info.code), out.Bytes());
+    }
 }
 
 } // namespace
@@ -178,6 +184,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
         // Everything the pages need but the records is read before a file is made.
         const ReadConnection connection(choice);
         Club club = ReadClub(connection);
+        club.tournaments = ReadTournaments(choice);
         SiteWriter writer(dir);
         WriteSite(connection, club, writer);
         writer.Commit();

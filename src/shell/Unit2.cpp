@@ -23,6 +23,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 TForm2* Form2 = nullptr;
 
@@ -121,7 +122,8 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
         awaitingClient_ = false;
         clientWait_->stop();
         seats_.SetPlies(EnginePlies());
-        controller_->MatchLength = MatchLength();
+        // A tournament pairing is one game, whatever the dialog last chose.
+        controller_->MatchLength = pairing_.isEmpty() ? MatchLength() : 1;
         shell::DropErrors([this] { controller_->StartGame(); });
     };
     dm_.DisconnectHook = [this] { close(); };
@@ -231,6 +233,29 @@ void TForm2::ComboBox1Change() {
 }
 
 void TForm2::Button1Click() {
+    // Dismissing a box gives the dialog the focus back, which refills the lists.
+    if (!LaunchClient())
+        FormActivate();
+}
+
+bool TForm2::PlayPairing(const QString& first, const QString& second, const QString& pairing) {
+    pairing_ = pairing;
+    pairingFirst_ = first;
+    pairingSecond_ = second;
+    pairingPlayed_ = false;
+    if (LaunchClient())
+        return true;
+    pairing_.clear();
+    return false;
+}
+
+void TForm2::EndPairing() {
+    const QString pairing = std::exchange(pairing_, QString());
+    if (PairingOver)
+        PairingOver(pairing, std::exchange(pairingPlayed_, false));
+}
+
+bool TForm2::LaunchClient() {
     bool boxShown = false;
     try {
         dm_.OpenGameServer(static_cast<uint16_t>(shell::ServerPort & 0xFFFF));
@@ -252,9 +277,7 @@ void TForm2::Button1Click() {
         boxShown = true;
         shell::ShowNotice(QStringLiteral("Программа уже запущена!"));
     }
-    // Dismissing a box gives the dialog the focus back, which refills the lists.
-    if (boxShown)
-        FormActivate();
+    return !boxShown;
 }
 
 void TForm2::Button2Click() {
@@ -267,6 +290,13 @@ void TForm2::FormClose() {
     clientWait_->stop();
     Form1->show();
     controller_->FormClose();
+    // A finished game closes the dialog before it tells its result: the
+    // pairing ends once that is recorded, not before.
+    if (!pairing_.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            if (!pairing_.isEmpty())
+                EndPairing();
+        });
 }
 
 void TForm2::ClientExited(bool clean) {
@@ -284,6 +314,11 @@ void TForm2::StopWaitingForClient() {
     clientWait_->stop();
     // A client starting late must not reach a socket nobody waits on.
     dm_.CloseGameServer();
+    // A pairing goes back to the tournament window, not to the lists.
+    if (!pairing_.isEmpty()) {
+        EndPairing();
+        return;
+    }
     keepChoice_ = true;
     ShowCentred();
 }
@@ -330,13 +365,14 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 QString TForm2::FirstName() const {
-    return ComboBox1->currentText();
+    return pairing_.isEmpty() ? ComboBox1->currentText() : pairingFirst_;
 }
 QString TForm2::SecondName() const {
-    return ComboBox2->currentText();
+    return pairing_.isEmpty() ? ComboBox2->currentText() : pairingSecond_;
 }
 
 void TForm2::GameEnded(const game::GameResult& result) {
+    pairingPlayed_ = !pairing_.isEmpty();
     shell::RecordGameResult(result.r, result.whiteName, result.blackName, result.whiteHuman,
-                            result.blackHuman, {result.identity, result.RecordText()});
+                            result.blackHuman, {result.identity, result.RecordText()}, pairing_);
 }

@@ -65,6 +65,14 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
         connection: the board client's own connection retry. Tests shorten it. */
     int ClientWaitMs = 10000;
 
+    /*! A tournament pairing's game between first and second, started as
+        Button1Click starts one without the lists; its result decides the
+        pairing too. False when it could not start (told in a box). */
+    bool PlayPairing(const QString& first, const QString& second, const QString& pairing);
+    /*! Told once a pairing's game is over (played: its result recorded or
+        queued) or did not take place. */
+    std::function<void(const QString& pairing, bool played)> PairingOver;
+
     /*! Back to the main menu; the socket is not touched. */
     void Button2Click();
     /*! The main menu back, the game stopped, the socket closed. */
@@ -99,6 +107,10 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ClientExited(bool clean);
     /*! No client came: the socket closed and the dialog back with its players. */
     void StopWaitingForClient();
+    /*! Opens the socket and launches the board client; false when told why not. */
+    bool LaunchClient();
+    /*! The pairing's game is over: PairingOver told. */
+    void EndPairing();
 
     /*! Forwards the waits to the pause in use. */
     class Pause : public game::IPause {
@@ -121,6 +133,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     bool focusLeftProgram_ = false; // the last deactivation went to another program
     bool keepChoice_ = false;       // the next activation keeps the players shown
     bool serverAwayTold_ = false;   // told since the last good read or showing
+    QString pairing_;               // the tournament pairing being played, if any
+    QString pairingFirst_, pairingSecond_;
+    bool pairingPlayed_ = false;
 };
 
 extern TForm2* Form2;

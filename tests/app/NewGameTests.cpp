@@ -4,9 +4,9 @@
 #include "WholeGame.h"
 
 #include "db/GameArchive.h"
-#include "record/MatchRecord.h"
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
+#include "record/MatchRecord.h"
 #include "record/RecordText.h"
 #include "game/EngineSeat.h"
 #include "game/GamePorts.h"
@@ -47,14 +47,7 @@ class NoPause : public game::IPause {
     std::vector<int> waits;
 };
 
-// White has one checker left on point 1 and black `blackLeft` on point 24:
-// whoever plays white bears off at once and wins by blackLeft.
-QByteArray WhiteWinsAtOnce(int blackLeft) {
-    QByteArray cells = "1";
-    for (int point = 2; point <= 23; ++point)
-        cells += " 0";
-    return cells + " " + QByteArray::number(-blackLeft) + "\r\n";
-}
+using apptest::WhiteWinsAtOnce;
 
 struct JournalRow {
     int code, winner, loser, margin, award;

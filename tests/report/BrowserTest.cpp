@@ -52,6 +52,16 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     rolls += AddRecordedMatch(folder, 7, 2, QStringLiteral("Анна"), 4,
                               QStringLiteral("<script>alert(1)</script>"), 5, FivePointMatch());
 
+    // A round robin of three in its last round: Анна ahead of Иван on
+    // Sonneborn-Berger, the games of rounds 1 and 2 linked.
+    folder.Exec("INSERT INTO TOURNAMENTS VALUES (1, 'Кубок <b>клуба</b>', 0, 3, 1)");
+    folder.Exec("INSERT INTO TOURNAMENT_ENTRIES VALUES (1, 1, 2, 7, 0), (1, 2, 3, 7, 0), "
+                "(1, 3, 4, 2, 0)");
+    folder.Exec("INSERT INTO TOURNAMENT_PAIRINGS VALUES (1, 1, 1, 1, NULL, 1, 0, NULL, NULL), "
+                "(1, 1, 2, 2, 3, 2, 0, 2, NULL), (1, 2, 1, 3, NULL, 3, 0, NULL, NULL), "
+                "(1, 2, 2, 1, 2, 1, 0, 1, NULL), (1, 3, 1, 2, NULL, 2, 0, NULL, NULL), "
+                "(1, 3, 2, 3, 1, NULL, 0, NULL, 'зал')");
+
     const QString site = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/site";
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR) + "/report-screenshots";
     QDir(site).removeRecursively();
@@ -88,6 +98,11 @@ TEST(ReportBrowser, PagesWorkInChromium) {
                                              QStringLiteral("<script>alert(1)</script>")),
                       10)},
         {"recent", QJsonArray{"6", "5", "4", "3", "2", "1"}},
+        {"tournamentPage", "tournaments/1.html"},
+        {"tournaments", QJsonArray{"Кубок <b>клуба</b>"}},
+        {"tournamentStandings", QJsonArray{"Анна", "Иван", "<script>alert(1)</script>"}},
+        {"tieBreak", "Зоннеборн–Бергер"},
+        {"tournamentGames", QJsonArray{"../games/0/2.html", "../games/0/1.html"}},
     };
     const QString expectedPath =
         QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/expected.json";
@@ -104,7 +119,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(check.exitCode(), 0);
     for (const char* shot :
-         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "match.png"})
+         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "match.png",
+          "tournament.png"})
         EXPECT_TRUE(QFileInfo(shots + "/" + shot).size() > 0) << shot;
 }
 

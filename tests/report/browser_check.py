@@ -122,7 +122,8 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/1.html", "dice": "dice.html", "match": expected["matchPage"]}
+         "journal": "journal/1.html", "dice": "dice.html", "match": expected["matchPage"],
+         "tournament": expected["tournamentPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():
@@ -159,6 +160,18 @@ try:
               page + ": every column on an A4 page")
 
     browser.width(1000)
+    browser.open("index.html")
+    links = browser.js("Array.from(document.querySelectorAll('a[href^=\"tournaments/\"]'), a => a.textContent)")
+    check(links == expected["tournaments"], "the index links the tournaments: %s" % links)
+    browser.open(expected["tournamentPage"])
+    standings = browser.js("Array.from(document.querySelector('table').tBodies[0].rows, r => r.cells[1].textContent)")
+    check(standings == expected["tournamentStandings"], "tournament standings: %s" % standings)
+    head = browser.js("document.querySelector('table').tHead.rows[0].cells[3].textContent")
+    check(head == expected["tieBreak"], "the tie-break named: %s" % head)
+    games = browser.js("Array.from(document.querySelectorAll('a[href*=\"games/\"]'), a => a.getAttribute('href'))")
+    check(games == expected["tournamentGames"], "the rounds link their games: %s" % games)
+    check(all(os.path.isfile(os.path.join(site, "tournaments", g)) for g in games), "linked games exist")
+
     browser.open("index.html")
     names = browser.js(rows + ".map(r => r.dataset.name)")
     check(names == expected["players"], "rating rows in the launcher's order: %s" % names)

@@ -1,12 +1,14 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
 // ratings-db (--server CONNINFO | --program-folder DIR) --report DIR [--club FILE]
+// ratings-db (--server CONNINFO | --program-folder DIR) --tournament ID
 // Makes the tables of a club's PostgreSQL database and copies an existing
 // Ratings.mdb into it; writes a game of the archive to a file; makes the
 // club's page. The password
 // comes from PGPASSWORD or ~/.pgpass.
 #include "GameExport.h"
 #include "RatingsCopy.h"
+#include "TournamentText.h"
 #include "db/DatabaseConfig.h"
 #include "db/DbError.h"
 #include "db/Unit6.h"
@@ -27,23 +29,39 @@ int Fail(const QString& text) {
 }
 
 // A game from either engine: the folder's own database, or the server named.
+std::unique_ptr<db::TDModule> ModuleOf(const QCommandLineParser& parser) {
+    if (parser.isSet("server"))
+        return std::make_unique<db::TDModule>(
+            db::DatabaseChoice{db::Dialect::PostgreSQL, parser.value("server")});
+    if (parser.isSet("program-folder"))
+        return std::make_unique<db::TDModule>(parser.value("program-folder"));
+    return nullptr;
+}
+
 int Export(const QCommandLineParser& parser) {
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "ratings-db: --export CODE FILE\n");
         return 2;
     }
-    std::unique_ptr<db::TDModule> module;
-    if (parser.isSet("server"))
-        module = std::make_unique<db::TDModule>(
-            db::DatabaseChoice{db::Dialect::PostgreSQL, parser.value("server")});
-    else if (parser.isSet("program-folder"))
-        module = std::make_unique<db::TDModule>(parser.value("program-folder"));
-    else
+    const std::unique_ptr<db::TDModule> module = ModuleOf(parser);
+    if (!module)
         return Fail("give --server CONNINFO or --program-folder DIR");
     const ratingsdb::ExportResult result = ratingsdb::ExportGame(
         *module, parser.value("export"), parser.positionalArguments().first());
     std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n",
                  result.code == 0 ? "" : "ratings-db: ", result.message.toLocal8Bit().constData());
+    return result.code;
+}
+
+// A tournament's standings from either engine.
+int Tournament(const QCommandLineParser& parser) {
+    const std::unique_ptr<db::TDModule> module = ModuleOf(parser);
+    if (!module)
+        return Fail("give --server CONNINFO or --program-folder DIR");
+    const ratingsdb::TournamentTextResult result =
+        ratingsdb::TournamentText(*module, parser.value("tournament"));
+    std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n",
+                 result.code == 0 ? "" : "ratings-db: ", result.text.toLocal8Bit().constData());
     return result.code;
 }
 
@@ -93,6 +111,7 @@ int main(int argc, char** argv) {
          "With --report: the club's name, logo and colours from FILE "
          "(default: DIR/Data/Club.cfg of --program-folder).",
          "file"},
+        {"tournament", "Print the standings of tournament ID.", "id"},
     });
     parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);
@@ -100,6 +119,8 @@ int main(int argc, char** argv) {
         return Export(parser);
     if (parser.isSet("report"))
         return Report(parser);
+    if (parser.isSet("tournament"))
+        return Tournament(parser);
     if (!parser.isSet("create") && !parser.isSet("copy"))
         return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE or "
                     "--report DIR");
