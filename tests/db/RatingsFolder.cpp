@@ -119,3 +119,12 @@ QString RatingsFolder::Rows(const QString& statement) {
     }
     return rows.join(';');
 }
+
+QString RatingsFolder::RoleWithoutCreate() {
+    Exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vertan_player') "
+         "THEN CREATE ROLE vertan_player LOGIN; END IF; END $$");
+    Exec("GRANT SELECT, INSERT, UPDATE, DELETE ON PLAYERS, GAMES TO vertan_player");
+    Exec("REVOKE CREATE ON SCHEMA public FROM PUBLIC");
+    QString server = server_;
+    return server.replace("user=vertan ", "user=vertan_player ");
+}

@@ -52,6 +52,10 @@ class RatingsFolder {
     /*! Every row of a statement, fields joined by "|", rows by ";". */
     QString Rows(const QString& statement);
 
+    /*! The connection string of a role that may read and write PLAYERS and
+        GAMES but create no table (PostgreSQL only). */
+    QString RoleWithoutCreate();
+
     /*! The folder's own connection, e.g. for holding a lock. */
     QSqlDatabase Connection();
 

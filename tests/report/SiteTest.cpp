@@ -2,6 +2,8 @@
 // names escaped everywhere, the journal's pages, and a folder replaced only
 // where the report made it.
 #include "ReportClub.h"
+#include "db/Corrections.h"
+#include "db/Unit6.h"
 #include "report/Report.h"
 
 #include <QDir>
@@ -172,6 +174,40 @@ TEST_P(ReportSite, TheEnginesRowIsAComputers) {
                                     .arg(section)),
                   QStringList{QString::number(rolls)})
             << section;
+}
+
+// The correction log in a player's history, in place of a guess that the
+// journal was cleared; a reversed game marked where it is listed.
+TEST_P(ReportSite, CorrectionsAreToldInTheHistory) {
+    RatingsFolder folder(true, GetParam());
+    folder.AddPlayer(2, QStringLiteral("Анна"), 9);
+    folder.AddPlayer(3, QStringLiteral("Борис"), 0);
+    folder.AddGame(1, 2, 3, 1, 0);
+    folder.AddGame(2, 2, 1);
+    {
+        db::TDModule module(folder.Path(), 0);
+        const db::CorrectionNote note{"admin", "турнир",
+                                      QDateTime(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC)};
+        db::SetPoints(module, "Анна", 8, note);
+        db::ReverseGame(module, 2, note);
+        db::RenamePlayer(module, "Борис", "Борис Ёлкин", note);
+    }
+    folder.Exec("UPDATE PLAYERS SET P_POINTS = 9 WHERE P_CODE = 2"); // a change with no log row
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    ASSERT_EQ(report::MakeReport(ChoiceOf(folder), site).code, 0);
+    const QString anna = Text(site + "/players/2.html");
+    EXPECT_EQ(Matches(anna, "<td data-label=\"Итог\">([^<]*)</td>"),
+              (QStringList{"победа", "победа (отменена)", "Исправление: очки 9 → 8: турнир (admin)",
+                           "Исправление: партия 2 отменена, очки 8 → 7: турнир (admin)"}));
+    // Replayed 0, 1, then set 8 and 7; the change of 2 the log does not hold
+    // is the only shift told.
+    EXPECT_EQ(Matches(anna, "<td data-label=\"Очки после\" class=\"n\">(\\d+)</td>"),
+              (QStringList{"2", "3", "10", "9"}));
+    EXPECT_TRUE(anna.contains("сдвинут на 2 так")) << anna.toStdString();
+    EXPECT_TRUE(Text(site + "/players/3.html")
+                    .contains("Исправление: новое имя: «Борис Ёлкин» вместо «Борис»"));
+    EXPECT_TRUE(Text(site + "/journal/1.html").contains(">1 (отменена)</td>"));
 }
 
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {

@@ -1,5 +1,6 @@
 #include "RatingsCopy.h"
 
+#include "db/CorrectionStatements.h"
 #include "db/DbError.h"
 #include "db/Statements.h"
 #include "record/PackedRecord.h"
@@ -152,6 +153,10 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
     // record the server kept may stand for one of the copied games.
     for (const QString& statement : db::sql::ArchiveSchema(Dialect::PostgreSQL))
         Exec(server, statement);
+    // So does the correction log: the histories of the copied players.
+    for (const QString& statement : db::sql::CorrectionSchema(Dialect::PostgreSQL))
+        Exec(server, statement);
+    Exec(server, QStringLiteral("DELETE FROM CORRECTIONS"));
     Exec(server, QStringLiteral("DELETE FROM GAME_RECORDS"));
     Exec(server, QStringLiteral("DELETE FROM GAMES"));
     Exec(server, QStringLiteral("DELETE FROM PLAYERS"));
@@ -169,6 +174,8 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
         copied.records = CopyTable(file.Connection(), server, QStringLiteral("GAME_RECORDS"),
                                    unpacks, &copied.damagedRecords);
     }
+    if (file.Connection().tables().contains(QStringLiteral("CORRECTIONS")))
+        copied.corrections = CopyTable(file.Connection(), server, QStringLiteral("CORRECTIONS"));
     transaction.Commit();
     return copied;
 }

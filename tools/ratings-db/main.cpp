@@ -1,10 +1,14 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
 // ratings-db (--server CONNINFO | --program-folder DIR) --report DIR
+// ratings-db (--server CONNINFO | --program-folder DIR) --rename NAME --new-name NEW | --merge NAME
+//   --into NAME | --set-points NAME --points N | --reverse CODE | --register NAME
+//   [--reason TEXT] | --corrections
 // Makes the tables of a club's PostgreSQL database and copies an existing
 // Ratings.mdb into it; writes a game of the archive to a file; makes the
 // club's page. The password
 // comes from PGPASSWORD or ~/.pgpass.
+#include "CorrectionCommand.h"
 #include "GameExport.h"
 #include "RatingsCopy.h"
 #include "db/DatabaseConfig.h"
@@ -26,25 +30,47 @@ int Fail(const QString& text) {
     return 1;
 }
 
-// A game from either engine: the folder's own database, or the server named.
+// The folder's own database, or the server named; none without either.
+std::unique_ptr<db::TDModule> OpenModule(const QCommandLineParser& parser) {
+    if (parser.isSet("server"))
+        return std::make_unique<db::TDModule>(
+            db::DatabaseChoice{db::Dialect::PostgreSQL, parser.value("server")});
+    if (parser.isSet("program-folder"))
+        return std::make_unique<db::TDModule>(parser.value("program-folder"));
+    return nullptr;
+}
+
+// A game from either engine.
 int Export(const QCommandLineParser& parser) {
     if (parser.positionalArguments().size() != 1) {
         std::fprintf(stderr, "ratings-db: --export CODE FILE\n");
         return 2;
     }
-    std::unique_ptr<db::TDModule> module;
-    if (parser.isSet("server"))
-        module = std::make_unique<db::TDModule>(
-            db::DatabaseChoice{db::Dialect::PostgreSQL, parser.value("server")});
-    else if (parser.isSet("program-folder"))
-        module = std::make_unique<db::TDModule>(parser.value("program-folder"));
-    else
+    const std::unique_ptr<db::TDModule> module = OpenModule(parser);
+    if (!module)
         return Fail("give --server CONNINFO or --program-folder DIR");
     const ratingsdb::ExportResult result = ratingsdb::ExportGame(
         *module, parser.value("export"), parser.positionalArguments().first());
     std::fprintf(result.code == 0 ? stdout : stderr, "%s%s\n",
                  result.code == 0 ? "" : "ratings-db: ", result.message.toLocal8Bit().constData());
     return result.code;
+}
+
+// A correction of the club's data on either engine; the folder's waiting
+// results follow a rename or merge made there.
+int Correct(const QCommandLineParser& parser) {
+    const std::unique_ptr<db::TDModule> module = OpenModule(parser);
+    if (!module)
+        return Fail("give --server CONNINFO or --program-folder DIR");
+    const ratingsdb::CorrectionResult result = ratingsdb::RunCorrection(
+        parser, *module, parser.isSet("server") ? QString() : parser.value("program-folder"));
+    if (result.code != 0) {
+        std::fprintf(stderr, "ratings-db: %s\n", result.message.toLocal8Bit().constData());
+        return result.code;
+    }
+    if (!result.message.isEmpty())
+        std::printf("%s\n", result.message.toLocal8Bit().constData());
+    return 0;
 }
 
 // The club's page from either engine; a folder whose Database.cfg cannot be
@@ -83,15 +109,18 @@ int main(int argc, char** argv) {
         {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
         {"report", "Write the club's page (a static web site) into DIR.", "dir"},
     });
+    parser.addOptions(ratingsdb::CorrectionOptions());
     parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);
     if (parser.isSet("export"))
         return Export(parser);
     if (parser.isSet("report"))
         return Report(parser);
+    if (ratingsdb::WantsCorrection(parser))
+        return Correct(parser);
     if (!parser.isSet("create") && !parser.isSet("copy"))
-        return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE or "
-                    "--report DIR");
+        return Fail("nothing to do: give --create, --copy FILE or both, --export CODE FILE, "
+                    "--report DIR or a correction (--help)");
 
     QString server = parser.value("server");
     try {
@@ -121,6 +150,9 @@ int main(int argc, char** argv) {
                         static_cast<long long>(copied.players),
                         static_cast<long long>(copied.games),
                         static_cast<long long>(copied.records));
+            if (copied.corrections > 0)
+                std::printf("copied %lld corrections\n",
+                            static_cast<long long>(copied.corrections));
             if (copied.damagedRecords > 0)
                 std::fprintf(stderr,
                              "ratings-db: %lld damaged game records left out; "
