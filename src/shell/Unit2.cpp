@@ -1,5 +1,7 @@
 #include "shell/Unit2.h"
 
+#include "shell/PortTaken.h"
+
 #include "net/TDM.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
@@ -218,7 +220,7 @@ void TForm2::Button1Click() {
         }
     } catch (...) {
         boxShown = true;
-        shell::ShowNotice(QStringLiteral("Программа уже запущена!"));
+        shell::ShowNotice(shell::PortTakenText(static_cast<uint16_t>(shell::ServerPort & 0xFFFF)));
     }
     // Dismissing a box gives the dialog the focus back, which refills the lists.
     if (boxShown)
