@@ -9,18 +9,28 @@
 
 namespace ratingsdb {
 
-QList<QCommandLineOption> CorrectionOptions() {
+QList<QCommandLineOption> CorrectionOptions(bool russian) {
+    const auto text = [russian](const char* english, const char* russianText) {
+        return QString::fromUtf8(russian ? russianText : english);
+    };
     return {
-        {"rename", "Give player NAME the name of --new-name.", "name"},
-        {"new-name", "With --rename: the new name.", "name"},
-        {"merge", "Merge player NAME, a second row of one person, into --into.", "name"},
-        {"into", "With --merge: the player who stays.", "name"},
-        {"set-points", "Set player NAME's points to --points (needs --reason).", "name"},
-        {"points", "With --set-points: the points.", "n"},
-        {"reverse", "Reverse game CODE of the journal: its points go back.", "code"},
-        {"register", "Register NAME (Ё, spaces and digits allowed).", "name"},
-        {"reason", "Why: kept in the correction log.", "text"},
-        {"corrections", "List the correction log."},
+        {"rename", text("Give player NAME the name of --new-name.",
+                        "Дать игроку NAME имя из --new-name."), "name"},
+        {"new-name", text("With --rename: the new name.", "С --rename: новое имя."), "name"},
+        {"merge", text("Merge player NAME, a second row of one person, into --into.",
+                       "Объединить игрока NAME, второй ряд того же человека, с --into."), "name"},
+        {"into", text("With --merge: the player who stays.", "С --merge: игрок, который остаётся."),
+         "name"},
+        {"set-points", text("Set player NAME's points to --points (needs --reason).",
+                            "Установить игроку NAME очки из --points (нужна --reason)."), "name"},
+        {"points", text("With --set-points: the points.", "С --set-points: очки."), "n"},
+        {"reverse", text("Reverse game CODE of the journal: its points go back.",
+                         "Отменить партию CODE журнала: её очки возвращаются."), "code"},
+        {"register", text("Register NAME (Ё, spaces and digits allowed).",
+                          "Зарегистрировать NAME (можно Ё, пробелы и цифры)."), "name"},
+        {"reason", text("Why: kept in the correction log.",
+                        "Причина: записывается в журнал исправлений."), "text"},
+        {"corrections", text("List the correction log.", "Показать журнал исправлений.")},
     };
 }
 

@@ -13,8 +13,9 @@ class TDModule;
 
 namespace ratingsdb {
 
-/*! The options of the corrections, for the parser. */
-QList<QCommandLineOption> CorrectionOptions();
+/*! The options of the corrections, for the parser; described in Russian
+    or English. */
+QList<QCommandLineOption> CorrectionOptions(bool russian);
 
 /*! Whether the command line asks for a correction or the log. */
 bool WantsCorrection(const QCommandLineParser& parser);

@@ -12,6 +12,7 @@
 #include "GameExport.h"
 #include "RatingsCopy.h"
 #include "db/DatabaseConfig.h"
+#include "desktop/CommandLine.h"
 #include "db/DbError.h"
 #include "db/Unit6.h"
 #include "db/ServerWatch.h"
@@ -19,6 +20,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QSqlError>
 #include <cstdio>
 #include <memory>
@@ -97,20 +100,41 @@ int Report(const QCommandLineParser& parser) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // --help in the user's language, Qt's own words ("Usage:") included.
+    const bool russian = desktop::RussianUser();
+    QTranslator qtWords;
+    if (russian && qtWords.load(QStringLiteral("qtbase_ru"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtWords);
+    const auto text = [russian](const char* english, const char* russianText) {
+        return QString::fromUtf8(russian ? russianText : english);
+    };
     QCommandLineParser parser;
-    parser.setApplicationDescription("Sets up a club's ratings database on a PostgreSQL server.");
+    parser.setApplicationDescription(
+        text("Sets up a club's ratings database on a PostgreSQL server, corrects its data, "
+             "exports games and makes the club's page.",
+             "Создаёт базу рейтингов клуба на сервере PostgreSQL, исправляет её данные, "
+             "выгружает партии и делает страницу клуба."));
     parser.addHelpOption();
     parser.addOptions({
-        {"server", "libpq connection string of the server database.", "conninfo"},
-        {"program-folder", "Take the server from DIR/Data/Database.cfg.", "dir"},
-        {"create", "Create the tables on the empty database."},
-        {"copy", "Copy the players and journal of a Ratings.mdb file.", "file"},
-        {"replace", "With --copy: delete the players and games the server has first."},
-        {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
-        {"report", "Write the club's page (a static web site) into DIR.", "dir"},
+        {"server", text("libpq connection string of the server database.",
+                        "Строка подключения libpq к базе данных на сервере."), "conninfo"},
+        {"program-folder", text("Take the database from DIR (its Data/Database.cfg or Data/Ratings.mdb).",
+                                "Взять базу данных из папки DIR (её Data/Database.cfg или Data/Ratings.mdb)."), "dir"},
+        {"create", text("Create the tables on the empty database.",
+                        "Создать таблицы в пустой базе данных.")},
+        {"copy", text("Copy the players, journal, records and corrections of a Ratings.mdb file.",
+                      "Перенести игроков, журнал, записи партий и исправления из файла Ratings.mdb."), "file"},
+        {"replace", text("With --copy: delete the players and games the server has first.",
+                         "С --copy: сначала удалить игроков и партии, которые есть на сервере.")},
+        {"export", text("Write game CODE of the archive to FILE (.txt, .mat or .sgf).",
+                        "Записать партию CODE из архива в файл FILE (.txt, .mat или .sgf)."), "code"},
+        {"report", text("Write the club's page (a static web site) into DIR.",
+                        "Записать страницу клуба (статический сайт) в папку DIR."), "dir"},
     });
-    parser.addOptions(ratingsdb::CorrectionOptions());
-    parser.addPositionalArgument("file", "With --export: the file to write.");
+    parser.addOptions(ratingsdb::CorrectionOptions(russian));
+    parser.addPositionalArgument("file", text("With --export: the file to write.",
+                                              "С --export: файл, в который писать."));
     parser.process(app);
     if (parser.isSet("export"))
         return Export(parser);
