@@ -242,3 +242,4 @@ TEST(RatingsDbCorrections, TheToolCorrectsAndTheCopyCarriesTheLog) {
 }
 
 } // namespace
+
