@@ -1,5 +1,7 @@
 #include "shell/Unit8.h"
 
+#include "shell/StepBack.h"
+
 #include "db/GameArchive.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
@@ -150,6 +152,8 @@ void TForm8::AnalyseGame(const QString& recordText) {
     const auto game = record::ReadRecord(recordText, error);
     if (!game || !desktop::OpenInAnalysis(*game, error))
         ShowError(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
+    else
+        StepBackFor(); // started detached: until the user is back at the launcher
 }
 
 void TForm8::Button1Click() {
