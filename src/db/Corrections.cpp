@@ -287,14 +287,11 @@ std::vector<CorrectionRow> ReadCorrections(TDModule& module) {
     const auto text = [&](const char* field) { return q.FieldAsString(QLatin1String(field)); };
     const auto number = [&](const char* field) { return q.FieldAsInteger(QLatin1String(field)); };
     for (q.First(); !q.Eof(); q.Next()) {
-        CorrectionRow row{number("C_CODE"),  text("C_TIME"),     text("C_WHO"),
-                          text("C_KIND"),    number("C_PLAYER"), number("C_OTHER"),
-                          number("C_AFTER"), text("C_OLD_NAME"), text("C_NEW_NAME")};
-        row.hasPoints = !text("C_NEW_POINTS").isEmpty();
-        row.oldPoints = number("C_OLD_POINTS");
-        row.newPoints = number("C_NEW_POINTS");
-        row.reason = text("C_REASON");
-        rows.push_back(row);
+        const QString newPoints = text("C_NEW_POINTS");
+        rows.push_back({number("C_CODE"), text("C_TIME"), text("C_WHO"), text("C_KIND"),
+                        number("C_PLAYER"), number("C_OTHER"), number("C_AFTER"),
+                        text("C_OLD_NAME"), text("C_NEW_NAME"), !newPoints.isEmpty(),
+                        number("C_OLD_POINTS"), number("C_NEW_POINTS"), text("C_REASON")});
     }
     q.Close();
     return rows;

@@ -13,7 +13,7 @@ namespace {
 TEST(PlayerCache, KeptFromTheServerAndReadBack) {
     RatingsFolder server(true, db::Dialect::PostgreSQL);
     server.AddPlayer(2, "Борис", 4);
-    server.AddPlayer(3, "ёлка", 4);
+    server.AddPlayer(3, "ёлка", 3); // the least an opponent has
     server.AddPlayer(4, "Ева", 9);
     server.AddPlayer(5, "GNU Backgammon", 0);
     db::TDModule module(server.Path(), 0);
