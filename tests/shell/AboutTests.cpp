@@ -156,8 +156,9 @@ TEST_F(AboutTest, HelpPageOpenedAsRootTellsItsPath) {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_EQ(browser.opened, QList<QUrl>{QUrl::fromLocalFile(TForm4::HelpFilePath())});
     ASSERT_EQ(boxes.boxes.size(), geteuid() == 0 ? 1u : 0u);
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         EXPECT_TRUE(boxes.Texts().first().endsWith("\n" + TForm4::HelpFilePath()));
+    }
 }
 
 #include "AboutTests.moc"
