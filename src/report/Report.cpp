@@ -1,6 +1,7 @@
 #include "report/Report.h"
 
 #include "db/DbError.h"
+#include "record/MatchRecord.h"
 #include "record/PackedRecord.h"
 #include "record/RecordText.h"
 #include "report/Html.h"
@@ -37,11 +38,19 @@ struct WorkerState {
     DiceAudit audit;
     HtmlOut out;
     std::vector<qint64> unreadable; // games whose record bytes are damaged
+    std::vector<std::pair<qint64, MatchScore>> matches; // the journal's rows that are matches
 };
 
-// A game page per record: read back, counted for the dice, written. A record
-// that does not replay gets a page with its text and the reason; damaged
-// bytes get none.
+// The journal's winner is the match's, by the score's difference: the
+// higher score is the winner's, whatever the names in the record.
+MatchScore MatchScoreOf(const record::MatchRecord& match) {
+    const auto [first, second] = match.Score();
+    return {match.length, std::max(first, second), std::min(first, second)};
+}
+
+// A game page per record: read back (a match's text as a match), counted for
+// the dice, written. A record that does not replay gets a page with its text
+// and the reason; damaged bytes get none.
 void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, WorkerState& state,
                 SiteWriter& writer) {
     for (const PackedRecord& item : batch) {
@@ -52,9 +61,19 @@ void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, Worker
             continue;
         }
         read.text = std::move(*text);
-        read.game = record::ReplayRecord(read.text, read.error);
-        if (read.game)
-            state.audit.Add(*read.game);
+        read.isMatch = record::IsMatchText(read.text);
+        if (read.isMatch) {
+            read.match = record::ReadMatch(read.text, /*checkRules*/ false, read.error);
+            if (read.match) {
+                for (const record::MatchGame& g : read.match->games)
+                    state.audit.Add(g.game);
+                state.matches.push_back({item.game->code, MatchScoreOf(*read.match)});
+            }
+        } else {
+            read.game = record::ReplayRecord(read.text, read.error);
+            if (read.game)
+                state.audit.Add(*read.game);
+        }
         state.out.Clear();
         GamePage(site, *item.game, read, state.out);
         writer.Write(GamePath(item.game->code), state.out.Bytes());
@@ -110,6 +129,9 @@ void WriteSite(const ReadConnection& connection, Club& club, SiteWriter& writer)
     for (const WorkerState& state : states)
         for (const qint64 code : state.unreadable)
             MarkRecordUnreadable(club, code);
+    for (const WorkerState& state : states)
+        for (const auto& [code, score] : state.matches)
+            MarkMatch(club, code, score);
     const std::vector<int> ranks = Ranks(club);
     for (size_t from = 0; from < club.ratings.size(); from += PlayerBatch)
         workers.Post([&, from](size_t w) {

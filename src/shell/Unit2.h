@@ -36,6 +36,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     /*! The engine's level (game::EngineLevels), shown while either list
         shows the engine; remembered in Data/Engine.ini. */
     QComboBox* ComboBox3;
+    /*! The match's length: "Игра" (1, the single game) or "Матч до N";
+        remembered in Data/NewGame.ini. */
+    QComboBox* ComboBox4;
     /*! "список с сервера от <время>" while the lists are the ones kept from the server. */
     QLabel* CachedLists;
     QPushButton* Button1; // "Начать игру"
@@ -59,6 +62,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ComboBox1Change();
     /*! The level chosen in ComboBox3, in plies. */
     int EnginePlies() const;
+    /*! The match length chosen in ComboBox4 (1: a single game). */
+    int MatchLength() const;
     /*! Opens the game server socket and launches the board client. */
     void Button1Click();
     /*! How long a launched program that ended with status 0 (a launcher
@@ -85,6 +90,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void DatabaseStep(const std::function<void()>& step);
     /*! The level chooser and its choice of an earlier run. */
     void AddLevelChooser();
+    /*! The match length chooser and its choice of an earlier run. */
+    void AddLengthChooser();
     /*! Shows the level chooser while either list shows the engine. */
     void ShowLevelChooser();
     /*! The computers the lists offer first: "Компьютер", and the engine
