@@ -65,6 +65,24 @@ CREATE TABLE TOURNAMENT_PAIRINGS (
   N_CLAIM      TEXT,
   PRIMARY KEY (N_TOURNAMENT, N_ROUND, N_BOARD)
 );
+-- The club's corrections of its own data, each with who made it, when
+-- (UTC, ISO 8601), what it changed and why: C_KIND is rename, merge, points,
+-- reverse or register; C_OTHER the row merged away or the game reversed;
+-- C_AFTER the journal's last game code then, placing it in a history.
+CREATE TABLE CORRECTIONS (
+  C_CODE       BIGINT PRIMARY KEY,
+  C_TIME       TEXT    NOT NULL,
+  C_WHO        TEXT    NOT NULL,
+  C_KIND       TEXT    NOT NULL,
+  C_PLAYER     BIGINT NOT NULL,
+  C_OTHER      BIGINT,
+  C_AFTER      BIGINT NOT NULL,
+  C_OLD_NAME   TEXT,
+  C_NEW_NAME   TEXT,
+  C_OLD_POINTS BIGINT,
+  C_NEW_POINTS BIGINT,
+  C_REASON     TEXT
+);
 
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME COLLATE RU_NAMES);

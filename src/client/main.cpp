@@ -29,6 +29,10 @@ constexpr char Summary[] =
     "connects to the referee on 127.0.0.1. Without arguments it takes its options\n"
     "from the TOLVANER_ARGS environment variable. --open FILE replays a saved\n"
     "game instead (.txt, .mat or .sgf).";
+constexpr char SummaryRu[] =
+    "Доска для игры в нарды. Читает Config.cfg в текущем каталоге и подключается\n"
+    "к судье на 127.0.0.1. Без аргументов берёт параметры из переменной окружения\n"
+    "TOLVANER_ARGS. --open FILE вместо игры показывает сохранённую партию (.txt, .mat или .sgf).";
 
 void Err(const QString& line) {
     std::fprintf(stderr, "tolvaner: %s\n", line.toLocal8Bit().constData());
@@ -44,7 +48,7 @@ void Out(const QString& line) {
 
 int main(int argc, char** argv) {
     if (const auto answered =
-            desktop::AnswerStandardOptions(argc, argv, "tolvaner", Usage, Summary))
+            desktop::AnswerStandardOptions(argc, argv, "tolvaner", Usage, Summary, SummaryRu))
         return *answered;
     QString error;
     // The launcher starts the client without arguments; a demo run passes its

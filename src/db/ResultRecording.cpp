@@ -41,7 +41,9 @@ std::optional<PlayerRow> FindPlayer(TDModule& module, const QString& name) {
 PlayerRow ReadPlayer(TDModule& module, const QString& name) {
     std::optional<PlayerRow> row = FindPlayer(module, name);
     if (!row)
-        throw DbError("no player named " + name.toStdString());
+        throw DbError(QStringLiteral("Игрок «%1» не зарегистрирован в базе данных.")
+                          .arg(name)
+                          .toStdString());
     return *row;
 }
 

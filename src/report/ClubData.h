@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace report {
@@ -39,6 +40,15 @@ struct JournalGame {
     MatchScore match{};    // known once its record is read
 };
 
+/*! A row of the club's correction log, as a history shows it. */
+struct ClubCorrection {
+    qint64 player = 0;
+    qint64 after = 0;             // the journal's last game code when it was made
+    std::string date;             // UTF-8, the day it was made (dd.MM.yyyy)
+    std::string text;             // UTF-8, what it did, why and who, in words
+    std::optional<qint64> points; // the player's points it set
+};
+
 struct Club {
     std::vector<Player> ratings;         // the launcher's order, without the computers
     std::vector<JournalGame> games;      // by code
@@ -51,6 +61,8 @@ struct Club {
     bool hasArchive = false;
     std::vector<db::TournamentData> tournaments; // by code
 
+    std::vector<ClubCorrection> corrections; // by code
+    std::unordered_set<qint64> reversed;     // games a correction reversed
 
     /*! Whether code is a computer's row: the built-in computer's or the engine's. */
     bool IsComputer(qint64 code) const { return code == computer || code == engine; }

@@ -3,6 +3,7 @@
 #include "report/Pages.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace report {
 
@@ -155,8 +156,30 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
     };
     QHash<qint64, Pair> pairs;
     HtmlOut rows;
+    // The log's corrections of this player, each in its place among the games.
+    std::vector<quint32> corrections;
+    for (const quint32 c : site.history.correctionOrder)
+        if (club.corrections[c].player == player.code)
+            corrections.push_back(c);
+    auto correction = corrections.begin();
+    const auto correctionRows = [&](qint64 upTo) {
+        for (; correction != corrections.end() && club.corrections[*correction].after < upTo;
+             ++correction) {
+            const ClubCorrection& c = club.corrections[*correction];
+            rows.Raw("<tr class=\"correction\">");
+            Td(rows, "Партия", true).Raw("</td>");
+            Td(rows, "Дата").Text(c.date).Raw("</td>");
+            Td(rows, "Соперник").Raw("</td>");
+            Td(rows, "Итог").Text(c.text).Raw("</td>");
+            Td(rows, "Фишек", true).Raw("</td>");
+            Td(rows, "Очки после", true)
+                .Int(site.history.correctionAfter[*correction])
+                .Raw("</td></tr>");
+        }
+    };
     for (const quint32 index : s.gameIndexes) {
         const JournalGame& g = club.games[index];
+        correctionRows(g.code);
         const bool won = g.winner == player.code;
         const qint64 after = won ? site.history.winnerAfter[index] : site.history.loserAfter[index];
         const qint64 opponent = won ? g.loser : g.winner;
@@ -168,11 +191,13 @@ void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) 
         AddGameLink(Td(rows, "Партия", true), g, "../");
         Td(rows.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(rows, "Соперник"), club, opponent, "../");
-        Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение").Raw("</td>");
+        Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение");
+        rows.Raw(club.reversed.count(g.code) ? " (отменена)</td>" : "</td>");
         AddMargin(Td(rows, "Фишек", true), g, !won);
         rows.Raw("</td>");
         Td(rows, "Очки после", true).Int(after).Raw("</td></tr>");
     }
+    correctionRows(std::numeric_limits<qint64>::max());
     RatingChart(out.Raw("<figure>"), points, codes, dates);
     out.Raw("<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
     std::vector<qint64> opponents(pairs.keyBegin(), pairs.keyEnd());
@@ -241,7 +266,8 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "../");
         AddMargin(Td(out.Raw("</td>"), "Фишек", true), g);
         out.Raw("</td>");
-        Td(out, "Очков победителю", true).Int(g.award).Raw("</td></tr>");
+        Td(out, "Очков победителю", true).Int(g.award);
+        out.Raw(club.reversed.count(g.code) ? " (отменена)</td></tr>" : "</td></tr>");
     }
     out.Raw("</tbody></table>").Raw(pager.Bytes());
     PageTail(out, "../", site.made);

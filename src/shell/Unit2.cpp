@@ -1,5 +1,7 @@
 #include "shell/Unit2.h"
 
+#include "shell/PortTaken.h"
+
 #include "net/TDM.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
@@ -16,6 +18,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLocale>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
@@ -88,6 +91,11 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
     AddLevelChooser();
     AddLengthChooser();
+    // Under the buttons: the row above holds the engine's level.
+    CachedLists = new QLabel(this);
+    CachedLists->setGeometry(16, 178, 313, 14);
+    CachedLists->setStyleSheet(QStringLiteral("color: yellow; font-size: 11px;"));
+    CachedLists->hide();
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
@@ -197,16 +205,40 @@ void TForm2::FormActivate() {
     engineListed_ = game::EngineSeats::Available();
     list1_->Reset(Computers());
     ComboBox1->setCurrentIndex(0);
+    ShowCachedLists();
     ComboBox1Change();
     DatabaseStep([this] {
         db::TQuery& players = db::DModule->OpenPlayerList();
         players.First();
+        // The server answered: its lists, and kept for a time it does not.
+        if (cache_) {
+            cache_.reset();
+            CachedLists->hide();
+            list1_->Reset(Computers());
+        }
         // Every row, in the statement's order: the first page now, the
         // others as the list is scrolled.
         if (!players.IsEmpty())
             list1_->Show(players.Pages(), QStringLiteral("P_Name"));
         serverAwayTold_ = false;
+        if (db::DModule->Engine() == db::Dialect::PostgreSQL) {
+            db::SavePlayerCache(*db::DModule, shell::ProgramFolder);
+        }
     });
+}
+
+void TForm2::ShowCachedLists() {
+    cache_.reset();
+    CachedLists->hide();
+    if (!db::DModule || db::DModule->Engine() != db::Dialect::PostgreSQL)
+        return;
+    cache_ = db::LoadPlayerCache(shell::ProgramFolder);
+    if (!cache_)
+        return;
+    list1_->Reset(Computers() + cache_->ByName());
+    CachedLists->setText(QStringLiteral("список с сервера от ") +
+                         QLocale::system().toString(cache_->read, QLocale::ShortFormat));
+    CachedLists->show();
 }
 
 void TForm2::DatabaseStep(const std::function<void()>& step) {
@@ -219,6 +251,11 @@ void TForm2::DatabaseStep(const std::function<void()>& step) {
 void TForm2::ComboBox1Change() {
     list2_->Reset(Computers());
     const QString name = ComboBox1->currentText();
+    if (cache_) {
+        list2_->Reset(Computers() + cache_->Opponents(name));
+        ComboBox2->setCurrentIndex(0);
+        return;
+    }
     if (!game::IsComputerName(name)) {
         db::TQuery& player = db::DModule->OpenPlayer(name);
         player.First();
@@ -275,7 +312,7 @@ bool TForm2::LaunchClient() {
         }
     } catch (...) {
         boxShown = true;
-        shell::ShowNotice(QStringLiteral("Программа уже запущена!"));
+        shell::ShowNotice(shell::PortTakenText(static_cast<uint16_t>(shell::ServerPort & 0xFFFF)));
     }
     return !boxShown;
 }

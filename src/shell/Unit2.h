@@ -2,6 +2,10 @@
 // game itself (the dialog owns the turn timer and the turn controller).
 #pragma once
 
+#include "db/PlayerCache.h"
+
+#include <optional>
+
 #include "game/EngineSeat.h"
 #include "game/TurnController.h"
 #include "shell/FormBase.h"
@@ -35,6 +39,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     /*! The match's length: "Игра" (1, the single game) or "Матч до N";
         remembered in Data/NewGame.ini. */
     QComboBox* ComboBox4;
+    /*! "список с сервера от <время>" while the lists are the ones kept from the server. */
+    QLabel* CachedLists;
     QPushButton* Button1; // "Начать игру"
     QPushButton* Button2; // "Назад"
     QTimer* Timer;        // the game's 1000 ms tick, running from creation
@@ -132,6 +138,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     bool awaitingClient_ = false;
     bool focusLeftProgram_ = false; // the last deactivation went to another program
     bool keepChoice_ = false;       // the next activation keeps the players shown
+    /*! Offers the lists kept from the server at once, before the server is asked. */
+    void ShowCachedLists();
+    std::optional<db::PlayerCache> cache_; // the lists shown are these, kept from the server
     bool serverAwayTold_ = false;   // told since the last good read or showing
     QString pairing_;               // the tournament pairing being played, if any
     QString pairingFirst_, pairingSecond_;

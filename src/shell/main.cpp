@@ -21,6 +21,11 @@ constexpr char Summary[] =
     "directory, its program folder. --demo plays a computer game offscreen and\n"
     "saves screenshots into FOLDER. --report writes the club's page into report/\n"
     "and opens it in the browser.";
+constexpr char SummaryRu[] =
+    "Запуск игры в нарды и судья. Без аргументов работает в текущем каталоге,\n"
+    "своей папке программы. --demo играет партию компьютера с самим собой без\n"
+    "экрана и сохраняет снимки в FOLDER. --report пишет страницу клуба в report/\n"
+    "и открывает её в браузере.";
 
 // "Страница клуба": the site into the program folder's report/, then the
 // user's browser on it. No window of the launcher opens.
@@ -58,7 +63,7 @@ int RunReport() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const auto answered = desktop::AnswerStandardOptions(argc, argv, "vertan", Usage, Summary))
+    if (const auto answered = desktop::AnswerStandardOptions(argc, argv, "vertan", Usage, Summary, SummaryRu))
         return *answered;
     // Without arguments: the program. "--demo FOLDER" plays itself (no display
     // needed). A wrong command line is refused before any window system starts.

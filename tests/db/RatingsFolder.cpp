@@ -121,3 +121,4 @@ QString RatingsFolder::RoleWithoutCreate(const QString& tables) {
     QString server = server_;
     return server.replace("user=vertan ", "user=vertan_player ");
 }
+

@@ -1,5 +1,6 @@
 #include "RatingsCopy.h"
 
+#include "db/CorrectionStatements.h"
 #include "db/DbError.h"
 #include "db/Statements.h"
 #include "record/PackedRecord.h"
@@ -156,6 +157,10 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
     // record the server kept may stand for one of the copied games.
     for (const QString& statement : db::sql::ArchiveSchema(Dialect::PostgreSQL))
         Exec(server, statement);
+    // So does the correction log: the histories of the copied players.
+    for (const QString& statement : db::sql::CorrectionSchema(Dialect::PostgreSQL))
+        Exec(server, statement);
+    Exec(server, QStringLiteral("DELETE FROM CORRECTIONS"));
     Exec(server, QStringLiteral("DELETE FROM GAME_RECORDS"));
     for (const QString& statement : db::sql::TournamentSchema(Dialect::PostgreSQL))
         Exec(server, statement);
@@ -180,6 +185,8 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
     for (const QString& table : TournamentTables)
         if (file.Connection().tables().contains(table))
             copied.tournamentRows += CopyTable(file.Connection(), server, table);
+    if (file.Connection().tables().contains(QStringLiteral("CORRECTIONS")))
+        copied.corrections = CopyTable(file.Connection(), server, QStringLiteral("CORRECTIONS"));
     transaction.Commit();
     return copied;
 }
