@@ -605,7 +605,9 @@ TEST_P(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
     form5.reset();
     dm.reset();
     if (Server()) {
-        folder.Exec("DROP TABLE CORRECTIONS");
+        for (const char* table : {"CORRECTIONS", "TOURNAMENT_PAIRINGS", "TOURNAMENT_ENTRIES",
+                                  "TOURNAMENTS"})
+            folder.Exec(QStringLiteral("DROP TABLE ") + table);
         folder.Exec("DROP TABLE GAME_RECORDS");
         folder.Exec("DROP TABLE GAMES");
         folder.Exec("DROP TABLE PLAYERS");

@@ -97,7 +97,7 @@ TEST(ReportBrowser, PagesWorkInChromium) {
          CaptionAfter(selfplay::RecordedGame(record::StandardStart(), 2, QStringLiteral("Иван"),
                                              QStringLiteral("<script>alert(1)</script>")),
                       10)},
-        {"recent", QJsonArray{"6", "5", "4", "3", "2", "1"}},
+        {"recent", QJsonArray{"7", "6", "5", "4", "3", "2", "1"}},
         {"tournamentPage", "tournaments/1.html"},
         {"tournaments", QJsonArray{"Кубок <b>клуба</b>"}},
         {"tournamentStandings", QJsonArray{"Анна", "Иван", "<script>alert(1)</script>"}},
