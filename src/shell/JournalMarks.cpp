@@ -1,15 +1,21 @@
 #include "shell/JournalMarks.h"
 
 #include "db/Corrections.h"
+#include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "shell/DbGrid.h"
 #include "shell/ExceptionSink.h"
 
 #include <QHelpEvent>
 #include <QSqlQueryModel>
+#include <QTimer>
 #include <QToolTip>
 
 namespace shell {
+
+namespace {
+constexpr int BusyRetryMs = 50;
+} // namespace
 
 std::map<qint64, QString> ReversalNotes(const std::vector<db::CorrectionRow>& log) {
     std::map<qint64, QString> notes;
@@ -43,6 +49,12 @@ void TJournalMarks::Opened() {
 }
 
 void TJournalMarks::Read() {
+    // A step waiting for the server lets events through; the log is read
+    // once the connection is free again.
+    if (db::ServerCallRunning()) {
+        QTimer::singleShot(BusyRetryMs, this, &TJournalMarks::Read);
+        return;
+    }
     due_ = false;
     // A log that cannot be read leaves the rows unmarked; the journal stays.
     DropErrors([this] {
