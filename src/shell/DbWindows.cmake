@@ -5,6 +5,7 @@ if(TARGET db)
   add_library(shell_dbwindows STATIC
     ${CMAKE_CURRENT_LIST_DIR}/DbGrid.cpp ${CMAKE_CURRENT_LIST_DIR}/DbGrid.h
     ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.cpp ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.h
+    ${CMAKE_CURRENT_LIST_DIR}/JournalMarks.cpp ${CMAKE_CURRENT_LIST_DIR}/JournalMarks.h
     ${CMAKE_CURRENT_LIST_DIR}/PlayerList.cpp ${CMAKE_CURRENT_LIST_DIR}/PlayerList.h
     ${CMAKE_CURRENT_LIST_DIR}/PlayerManagement.cpp ${CMAKE_CURRENT_LIST_DIR}/PlayerManagement.h
     ${CMAKE_CURRENT_LIST_DIR}/ServerAway.cpp ${CMAKE_CURRENT_LIST_DIR}/ServerAway.h

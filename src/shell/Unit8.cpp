@@ -12,6 +12,7 @@
 #include "shell/Background.h"
 #include "shell/ClientLaunch.h"
 #include "shell/ExceptionSink.h"
+#include "shell/JournalMarks.h"
 #include "shell/MessageBoxes.h"
 
 #include <QKeyEvent>
@@ -34,6 +35,8 @@ TForm8::TForm8(db::TDModule& module, QWidget* parent)
                           {QStringLiteral("G_POINTS"), QStringLiteral("Награда"), 68}},
                          this);
     DBGrid->setGeometry(8, 40, 537, 201);
+    Marks = new TJournalMarks(module_, DBGrid);
+    DBGrid->setItemDelegate(Marks);
     Button2 = AddButton(QStringLiteral("Очистить журнал"), QRect(208, 256, 137, 25));
     Button1 = AddButton(QStringLiteral("Назад"), QRect(208, 288, 137, 25));
     setTabOrder(DBGrid, Button1);

@@ -9,6 +9,9 @@
 #include <memory>
 
 class QMenu;
+namespace shell {
+class TJournalMarks;
+}
 namespace record {
 class GameRecord;
 }
@@ -28,6 +31,8 @@ class TForm8 : public shell::TFormBase {
     shell::TDBGrid* DBGrid; // rows of IBGames
     QPushButton* Button2;   // "Очистить журнал"
     QPushButton* Button1;   // "Назад"
+    /*! Draws the grid's rows, marking the games a correction reversed. */
+    shell::TJournalMarks* Marks;
 
     /*! The player whose games the journal shows; empty for all games. */
     QString JournalPlayerCode;

@@ -1,6 +1,6 @@
 // The launcher's dialogs step back from the top while a window it started is
-// open, and come back once it is gone. No window manager is installed here,
-// so the flags are checked rather than the stacking on a screen.
+// open, and come back once it is gone: the flags here; the stacking on a
+// real X server under a window manager is StackingTest's.
 #include "shell/FormBase.h"
 #include "shell/ShellOpen.h"
 #include "shell/StepBack.h"
