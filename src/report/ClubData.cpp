@@ -8,6 +8,7 @@
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
 #include "record/ComputerNames.h"
+#include "report/Digest.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -39,7 +40,14 @@ QSqlQuery Run(const ReadConnection& connection, const db::Statement& statement) 
     QSqlQuery query(connection.Database());
     query.setForwardOnly(true);
     const db::ServerWait wait;
-    if (!query.exec(statement.Text(connection.Engine())))
+    if (statement.values.isEmpty() ? !query.exec(statement.Text(connection.Engine()))
+                                   : !query.prepare(statement.Text(connection.Engine())))
+        FailReading(query);
+    if (statement.values.isEmpty())
+        return query;
+    for (const QVariant& value : statement.values)
+        query.addBindValue(value);
+    if (!query.exec())
         FailReading(query);
     return query;
 }
@@ -162,6 +170,11 @@ Club ReadClub(const ReadConnection& connection) {
                 ++game;
             if (game != club.games.end() && game->code == code) {
                 game->archived = true;
+                game->recordKey = Digest()
+                                      .Flag(codes.isNull(1))
+                                      .Text(codes.value(1).toString())
+                                      .Int(codes.value(2).toLongLong())
+                                      .Value();
                 ++club.archived;
             }
         }
@@ -185,11 +198,23 @@ void MarkRecordUnreadable(Club& club, qint64 code) {
     --club.archived;
 }
 
-void ForEachRecord(const ReadConnection& connection,
-                   const std::function<void(qint64, const QByteArray&)>& visit) {
-    QSqlQuery records = Run(connection, db::sql::ReportRecords());
+namespace {
+
+void Visit(QSqlQuery records, const std::function<void(qint64, const QByteArray&)>& visit) {
     while (Next(records))
         visit(records.value(0).toLongLong(), records.value(1).toByteArray());
+}
+
+} // namespace
+
+void ForEachRecord(const ReadConnection& connection,
+                   const std::function<void(qint64, const QByteArray&)>& visit) {
+    Visit(Run(connection, db::sql::ReportRecords()), visit);
+}
+
+void ForEachRecordBetween(const ReadConnection& connection, qint64 from, qint64 to,
+                          const std::function<void(qint64, const QByteArray&)>& visit) {
+    Visit(Run(connection, db::sql::ReportRecordsBetween(from, to)), visit);
 }
 
 } // namespace report

@@ -28,6 +28,7 @@ struct JournalGame {
     qint64 margin = 0;
     qint64 award = 0;
     bool archived = false; // the archive holds its record
+    quint64 recordKey = 0; // the record's identity and length, when archived
 };
 
 struct Club {
@@ -80,5 +81,8 @@ void MarkRecordUnreadable(Club& club, qint64 code);
     packed as the archive keeps it (record::UnpackRecord). Throws db::DbError. */
 void ForEachRecord(const ReadConnection& connection,
                    const std::function<void(qint64, const QByteArray&)>& visit);
+/*! The same for the codes from (included) to (left out). */
+void ForEachRecordBetween(const ReadConnection& connection, qint64 from, qint64 to,
+                          const std::function<void(qint64, const QByteArray&)>& visit);
 
 } // namespace report

@@ -168,20 +168,25 @@ int JournalPageCount(const Club& club) {
     return std::max<int>(1, int((club.games.size() + JournalPageRows - 1) / JournalPageRows));
 }
 
+// A page holds the same games however many come after them, and says
+// nothing of the page count: new games change the newest page only.
 void JournalPage(const Site& site, int page, HtmlOut& out) {
     const Club& club = site.club;
     const int pages = JournalPageCount(club);
     HtmlOut pager;
     pager.Raw("<nav class=\"pager\" aria-label=\"Страницы журнала\">Страница ").Int(page);
-    pager.Raw(" из ").Int(pages).Raw(".");
-    for (const int to : {1, page - 1, page + 1, pages}) {
-        if (to < 1 || to > pages || to == page)
-            continue;
-        const std::string_view text = to == 1       ? "первая"
-                                      : to == pages ? "последняя"
-                                      : to < page   ? "новее"
-                                                    : "старше";
-        pager.Raw(" <a href=\"").Int(to).Raw(".html\">").Raw(text).Raw("</a>");
+    pager.Raw(".");
+    const auto link = [&](std::string_view file, int to, std::string_view text) {
+        pager.Raw(" <a href=\"");
+        (to > 0 ? pager.Int(to).Raw(".html") : pager.Raw(file)).Raw("\">").Raw(text).Raw("</a>");
+    };
+    if (page < pages) {
+        link(JournalNewest, 0, "последние");
+        link({}, page + 1, "новее");
+    }
+    if (page > 1) {
+        link({}, page - 1, "старше");
+        link({}, 1, "первые");
     }
     pager.Raw("</nav>");
     PageHead(out, QStringLiteral("Журнал"), "../");
@@ -191,9 +196,9 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
             "<th scope=\"col\">Дата</th><th scope=\"col\">Победитель</th>"
             "<th scope=\"col\">Проигравший</th><th scope=\"col\" class=\"n\">Фишек</th>"
             "<th scope=\"col\" class=\"n\">Очков победителю</th></tr></thead><tbody>");
-    const qsizetype n = qsizetype(club.games.size());
-    const qsizetype first = n - 1 - qsizetype(page - 1) * JournalPageRows;
-    for (qsizetype i = first; i >= 0 && i > first - JournalPageRows; --i) {
+    const qsizetype oldest = qsizetype(page - 1) * JournalPageRows;
+    const qsizetype newest = std::min(qsizetype(club.games.size()), oldest + JournalPageRows) - 1;
+    for (qsizetype i = newest; i >= oldest; --i) {
         const JournalGame& g = club.games[size_t(i)];
         AddGameLink(Td(out.Raw("<tr>"), "Партия", true), g, "../");
         Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");

@@ -2,17 +2,29 @@
 #pragma once
 
 #include "db/DatabaseConfig.h"
+#include "report/SiteWriter.h"
 
 #include <QString>
 
 namespace report {
 
+struct ReportOptions {
+    bool full = false;            // every page made again, whatever the site holds
+    QString made;                 // the time the pages say they were made; empty: now
+    SiteWriter::FaultHook fault;  // for tests: each step of the commit
+};
+
 struct ReportResult {
     int code = 0; // 0 made; 1 the database or the folder failed, nothing changed
     QString message;
+    QString fullRun; // why every page was made; empty: only what changed
 };
 
-/*! Reads the database and writes the whole site into dir, made where missing. */
-ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir);
+/*! Reads the database and writes the site into dir, made where missing. A
+    site this made before, with its state, gets only the pages whose content
+    changed; anything else (no state, a damaged one, another version, a
+    cleared journal, a player gone or renamed, options.full) a full run. */
+ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
+                        const ReportOptions& options = {});
 
 } // namespace report

@@ -122,7 +122,7 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/1.html", "dice": "dice.html"}
+         "journal": "journal/index.html", "dice": "dice.html"}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():

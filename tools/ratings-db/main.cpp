@@ -1,6 +1,6 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
-// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR
+// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR [--full]
 // Makes the tables of a club's PostgreSQL database and copies an existing
 // Ratings.mdb into it; writes a game of the archive to a file; makes the
 // club's page. The password
@@ -60,9 +60,14 @@ int Report(const QCommandLineParser& parser) {
     } catch (const db::DbError& error) {
         return Fail(QString::fromUtf8(error.what()));
     }
-    const report::ReportResult result = report::MakeReport(choice, parser.value("report"));
+    report::ReportOptions options;
+    options.full = parser.isSet("full");
+    const report::ReportResult result =
+        report::MakeReport(choice, parser.value("report"), options);
     if (result.code != 0)
         return Fail(result.message);
+    if (!result.fullRun.isEmpty())
+        std::printf("every page made again: %s\n", result.fullRun.toLocal8Bit().constData());
     std::printf("%s\n", result.message.toLocal8Bit().constData());
     return 0;
 }
@@ -81,7 +86,9 @@ int main(int argc, char** argv) {
         {"copy", "Copy the players and journal of a Ratings.mdb file.", "file"},
         {"replace", "With --copy: delete the players and games the server has first."},
         {"export", "Write game CODE of the archive to FILE (.txt, .mat or .sgf).", "code"},
-        {"report", "Write the club's page (a static web site) into DIR.", "dir"},
+        {"report", "Write the club's page (a static web site) into DIR; a page made "
+                   "there before is rewritten only where it changed.", "dir"},
+        {"full", "With --report: make every page again."},
     });
     parser.addPositionalArgument("file", "With --export: the file to write.");
     parser.process(app);

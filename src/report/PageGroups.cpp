@@ -1,0 +1,176 @@
+#include "report/PageGroups.h"
+
+#include <unordered_map>
+
+namespace report {
+
+namespace {
+
+void AddPerson(Digest& d, const Club& club, qint64 code) {
+    const auto name = club.names.find(code);
+    d.Int(code).Flag(club.IsComputer(code)).Flag(name != club.names.end());
+    if (name != club.names.end())
+        d.Bytes(name->second);
+}
+
+void AddStats(Digest& d, const Site& site, qint64 code) {
+    const auto it = site.stats.constFind(code);
+    if (it == site.stats.constEnd()) {
+        d.Flag(false);
+        return;
+    }
+    d.Flag(true).Int(it->games).Int(it->winsPeople).Int(it->lossesPeople);
+    d.Int(it->winsComputer).Int(it->lossesComputer).Bytes(it->lastDate);
+}
+
+std::string Numbered(std::string_view folder, qint64 unit) {
+    return std::string(folder) + std::to_string(unit) + ".html";
+}
+
+// The rating page: one unit.
+UnitDigests RatingDigest(const Site& site) {
+    const Club& club = site.club;
+    Digest d;
+    d.Int(qint64(club.games.size()));
+    for (size_t i = 0; i < club.ratings.size(); ++i) {
+        const Player& p = club.ratings[i];
+        AddPerson(d.Text(p.name).Int(p.points).Int(site.ranks[i]), club, p.code);
+        AddStats(d, site, p.code);
+    }
+    return {{0, d.Value()}};
+}
+
+UnitDigests PlayerDigests(const Site& site) {
+    const Club& club = site.club;
+    UnitDigests units;
+    for (size_t i = 0; i < club.ratings.size(); ++i) {
+        const Player& p = club.ratings[i];
+        Digest d;
+        AddPerson(d.Text(p.name).Int(p.points).Int(site.ranks[i]), club, p.code);
+        d.Flag(site.history.shift.contains(p.code)).Int(site.history.shift.value(p.code));
+        AddStats(d, site, p.code);
+        const auto it = site.stats.constFind(p.code);
+        if (it != site.stats.constEnd())
+            for (const quint32 index : it->gameIndexes) {
+                AddGameRow(d, club, club.games[index]);
+                d.Int(club.games[index].winner == p.code ? site.history.winnerAfter[index]
+                                                         : site.history.loserAfter[index]);
+            }
+        units.emplace_hint(units.end(), p.code, d.Value());
+    }
+    return units;
+}
+
+void WritePlayers(const Site& site, const std::vector<qint64>& units, SiteWriter& writer,
+                  HtmlOut& out) {
+    static thread_local std::unordered_map<qint64, size_t> at;
+    at.clear();
+    for (size_t i = 0; i < site.club.ratings.size(); ++i)
+        at.emplace(site.club.ratings[i].code, i);
+    for (const qint64 code : units) {
+        const size_t i = at.at(code);
+        out.Clear();
+        PlayerPage(site, site.club.ratings[i], site.ranks[i], out);
+        writer.Write(Numbered("players/", code), out.Bytes());
+    }
+}
+
+// Unit 0 is the newest page again, under the name the menu leads to.
+UnitDigests JournalDigests(const Site& site) {
+    const Club& club = site.club;
+    const int pages = JournalPageCount(club);
+    UnitDigests units;
+    for (int page = 1; page <= pages; ++page) {
+        Digest d;
+        d.Int(page).Flag(page == pages);
+        const size_t oldest = size_t(page - 1) * JournalPageRows;
+        for (size_t i = oldest; i < std::min(club.games.size(), oldest + JournalPageRows); ++i)
+            AddGameRow(d, club, club.games[i]);
+        units.emplace(page, d.Value());
+    }
+    units.emplace(0, Digest().Word(units.rbegin()->second).Value());
+    return units;
+}
+
+std::string JournalPath(qint64 unit) {
+    return unit == 0 ? "journal/" + std::string(JournalNewest) : Numbered("journal/", unit);
+}
+
+void WriteJournal(const Site& site, const std::vector<qint64>& units, SiteWriter& writer,
+                  HtmlOut& out) {
+    for (const qint64 unit : units) {
+        out.Clear();
+        JournalPage(site, unit == 0 ? JournalPageCount(site.club) : int(unit), out);
+        writer.Write(JournalPath(unit), out.Bytes());
+    }
+}
+
+void AddCounts(Digest& d, const DiceCounts& counts) {
+    for (const qint64 n : counts.rolls)
+        d.Int(n);
+    for (const qint64 n : counts.faces)
+        d.Int(n);
+    d.Int(counts.total);
+}
+
+UnitDigests DiceDigest(const Site& site) {
+    Digest d;
+    d.Int(qint64(site.club.games.size())).Int(site.dice->games);
+    for (const DiceCounts* counts : {&site.dice->all, &site.dice->computer, &site.dice->people})
+        AddCounts(d, *counts);
+    return {{0, d.Value()}};
+}
+
+// The style, the script and the board's field: the same for every club.
+const std::vector<std::pair<std::string, QByteArray>>& Files() {
+    static const std::vector<std::pair<std::string, QByteArray>> files{
+        {"style.css", StyleSheet()},
+        {"report.js", Script()},
+        {std::string(BoardPictureName), QByteArray::fromStdString(BoardPicture())}};
+    return files;
+}
+
+UnitDigests FileDigests(const Site&) {
+    UnitDigests units;
+    for (size_t i = 0; i < Files().size(); ++i) {
+        const QByteArray& content = Files()[i].second;
+        units.emplace(qint64(i), Digest().Bytes({content.constData(), size_t(content.size())}).Value());
+    }
+    return units;
+}
+
+} // namespace
+
+void AddGameRow(Digest& d, const Club& club, const JournalGame& game) {
+    d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
+    AddPerson(d, club, game.winner);
+    AddPerson(d, club, game.loser);
+}
+
+const std::vector<PageGroup>& PageGroups() {
+    static const std::vector<PageGroup> groups{
+        {"ratings", RatingDigest, [](qint64) { return std::string("index.html"); },
+         [](const Site& site, const std::vector<qint64>&, SiteWriter& writer, HtmlOut&) {
+             SiteWriter::File file(writer, "index.html");
+             RatingPage(site, file);
+         },
+         1, false},
+        {"players", PlayerDigests, [](qint64 code) { return Numbered("players/", code); },
+         WritePlayers, 256},
+        {"journal", JournalDigests, JournalPath, WriteJournal},
+        {"dice", DiceDigest, [](qint64) { return std::string("dice.html"); },
+         [](const Site& site, const std::vector<qint64>&, SiteWriter& writer, HtmlOut&) {
+             writer.Write(QStringLiteral("dice.html"), DicePage(site, *site.dice));
+         }},
+        {"files", FileDigests, [](qint64 unit) { return Files()[size_t(unit)].first; },
+         [](const Site&, const std::vector<qint64>& units, SiteWriter& writer, HtmlOut&) {
+             for (const qint64 unit : units)
+                 writer.Write(QString::fromStdString(Files()[size_t(unit)].first),
+                              Files()[size_t(unit)].second);
+         },
+         1, false},
+    };
+    return groups;
+}
+
+} // namespace report

@@ -1,0 +1,194 @@
+// An update of a site made before: after each kind of change in the database
+// the site holds exactly what a full run makes, whether the update rewrote
+// what changed or fell back to a full run; and an update stopped at any step
+// of its commit leaves a site that the next run makes right.
+#include "ReportClub.h"
+#include "report/Report.h"
+#include "report/SiteState.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <functional>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+const QString Made = QStringLiteral("01.12.2026 в 20:00");
+
+report::ReportResult Report(const RatingsFolder& folder, const QString& site, bool full = false,
+                            report::SiteWriter::FaultHook fault = {}) {
+    report::ReportOptions options;
+    options.full = full;
+    options.made = Made;
+    options.fault = std::move(fault);
+    return report::MakeReport(ChoiceOf(folder), site, options);
+}
+
+// Every file with its bytes, the state included.
+std::map<QString, QByteArray> Files(const QString& dir) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        files[file.fileName().mid(dir.size() + 1)] = file.readAll();
+    }
+    return files;
+}
+
+// Paths that differ between two sites, at most a few.
+QStringList Differences(const QString& a, const QString& b) {
+    const auto one = Files(a), two = Files(b);
+    QStringList differ;
+    for (const auto& [path, bytes] : one)
+        if (!two.count(path) || two.at(path) != bytes)
+            differ << path;
+    for (const auto& [path, bytes] : two)
+        if (!one.count(path))
+            differ << path + QStringLiteral(" (missing)");
+    return differ.mid(0, 8);
+}
+
+ino_t Inode(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Players 2-6; recorded games 1-6 and 1001-1002 (two folders of game pages);
+// games 10-509 without records: two pages of the journal.
+void MakeClub(RatingsFolder& folder) {
+    for (int code = 2; code <= 6; ++code)
+        folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
+    for (const int code : {1, 2, 3, 4, 5, 6, 1001, 1002})
+        AddRecordedGame(folder, code, 2 + code % 3, QStringLiteral("Белые"), 5, QStringLiteral("Чёрные"),
+                        uint64_t(code));
+    folder.Exec(QStringLiteral("BEGIN"));
+    for (int code = 10; code < 510; ++code)
+        folder.AddGame(code, 3, 4);
+    folder.Exec(QStringLiteral("COMMIT"));
+}
+
+void AddGames(RatingsFolder& folder, int from, int count) {
+    for (int code = from; code < from + count; ++code)
+        AddRecordedGame(folder, code, 2, QStringLiteral("Белые"), 3, QStringLiteral("Чёрные"),
+                        uint64_t(code));
+    folder.Exec(QStringLiteral("UPDATE PLAYERS SET P_POINTS = P_POINTS + %1 WHERE P_CODE = 2")
+                    .arg(count));
+}
+
+struct Change {
+    const char* name;
+    std::function<void(RatingsFolder&)> apply;
+    const char* fullRun; // part of the reason a full run is made; nullptr: an update
+    bool player6Kept;    // a player who played no part keeps his page's file
+};
+
+class ReportUpdate : public ::testing::TestWithParam<db::Dialect> {};
+
+TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
+    const auto exec = [](const char* sql) {
+        return [sql](RatingsFolder& f) { f.Exec(QString::fromUtf8(sql)); };
+    };
+    // clang-format off
+    const std::vector<Change> changes{
+        {"nothing", [](RatingsFolder&) {}, nullptr, true},
+        {"ten new games", [](RatingsFolder& f) { AddGames(f, 1003, 10); }, nullptr, true},
+        {"new games past a journal page", [](RatingsFolder& f) { AddGames(f, 2000, 12); }, nullptr, true},
+        {"a new player", exec("INSERT INTO PLAYERS VALUES (7, 'Новичок', 0)"), nullptr, true},
+        {"a game row changed", exec("UPDATE GAMES SET G_SUPER = 3 WHERE G_CODE = 1001"), nullptr, true},
+        {"a game row deleted", exec("DELETE FROM GAMES WHERE G_CODE = 3"), nullptr, true},
+        {"a damaged record", [](RatingsFolder& f) { f.Exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 1002");
+                                                    AddRecordBytes(f, 1002, QByteArray::fromHex("00000040") + QByteArray(60, 'x')); }, nullptr, true},
+        {"a record deleted", exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 4"), nullptr, true},
+        {"a renamed player", exec("UPDATE PLAYERS SET P_NAME = 'Другой' WHERE P_CODE = 3"), "renamed", false},
+        {"a deleted player", exec("DELETE FROM PLAYERS WHERE P_CODE = 6"), "deleted", false},
+        {"a cleared journal", exec("DELETE FROM GAMES WHERE G_CODE < 1001"), "cleared", false},
+    };
+    // clang-format on
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        RatingsFolder folder(true, GetParam());
+        MakeClub(folder);
+        const QTemporaryDir out;
+        const QString site = out.path() + "/site", full = out.path() + "/full";
+        ASSERT_EQ(Report(folder, site).fullRun, "the folder holds no club page yet");
+        const ino_t player6 = Inode(site + "/players/6.html");
+        change.apply(folder);
+        const report::ReportResult update = Report(folder, site);
+        ASSERT_EQ(update.code, 0) << update.message.toStdString();
+        if (change.fullRun)
+            EXPECT_TRUE(update.fullRun.contains(change.fullRun)) << update.fullRun.toStdString();
+        else
+            EXPECT_EQ(update.fullRun, QString());
+        EXPECT_EQ(Inode(site + "/players/6.html") == player6, change.player6Kept);
+        ASSERT_EQ(Report(folder, full, true).code, 0);
+        EXPECT_EQ(Differences(site, full), QStringList());
+    }
+}
+
+TEST_P(ReportUpdate, StateThatCannotBeTrustedMeansAFullRun) {
+    RatingsFolder folder(true, GetParam());
+    MakeClub(folder);
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site", state = site + "/" + report::StateFileName;
+    ASSERT_EQ(Report(folder, site).code, 0);
+    QFile file(state);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // A byte flipped in the middle of the body, then the file cut short, then none.
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+    AddGames(folder, 1003, 1);
+    EXPECT_EQ(Report(folder, site).fullRun, "the site's state is damaged");
+    ASSERT_TRUE(QFile::resize(state, 10));
+    EXPECT_EQ(Report(folder, site).fullRun, "the site's state is damaged");
+    ASSERT_TRUE(QFile::remove(state));
+    EXPECT_EQ(Report(folder, site).fullRun, "the site has no state of an earlier run");
+    EXPECT_EQ(Report(folder, site).fullRun, QString());
+    EXPECT_EQ(Report(folder, site, true).fullRun, "asked for with --full");
+}
+
+// A kill stands in for whatever ends a run at that step: the hook throws
+// something no one in the report catches.
+struct Killed {};
+
+TEST_P(ReportUpdate, KilledAtAnyStepThenRunAgainLeavesTheFullSite) {
+    for (const bool full : {false, true})
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(testing::Message() << (full ? "full run" : "update") << ", step " << at);
+            RatingsFolder folder(true, GetParam());
+            MakeClub(folder);
+            const QTemporaryDir out;
+            const QString site = out.path() + "/site", whole = out.path() + "/whole";
+            ASSERT_EQ(Report(folder, site).code, 0);
+            AddGames(folder, 1003, 3);
+            folder.Exec(QStringLiteral("DELETE FROM GAMES WHERE G_CODE = 2"));
+            int steps = 0;
+            bool killed = false;
+            try {
+                Report(folder, site, full, [&](std::string_view) {
+                    if (++steps == at)
+                        throw Killed{};
+                });
+            } catch (const Killed&) {
+                killed = true;
+            }
+            ASSERT_EQ(Report(folder, site).code, 0);
+            ASSERT_EQ(Report(folder, whole, true).code, 0);
+            EXPECT_EQ(Differences(site, whole), QStringList());
+            if (!killed)
+                break;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, ReportUpdate,
+                         ::testing::Values(db::Dialect::SQLite, db::Dialect::PostgreSQL),
+                         EngineName);
+
+} // namespace
