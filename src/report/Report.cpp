@@ -73,9 +73,9 @@ SiteState::Units AsUnits(const UnitDigests& digests) {
 }
 
 // One run of the writers: what it made goes into state, what is gone into stale.
-class Run {
+class SiteRun {
   public:
-    Run(const ReadConnection& connection, Club& club, Site& site, SiteWriter& writer,
+    SiteRun(const ReadConnection& connection, Club& club, Site& site, SiteWriter& writer,
         const SiteState* old)
         : connection_(connection), club_(club), site_(site), writer_(writer), old_(old) {}
 
@@ -213,7 +213,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
                       : options.made,
                   Ranks(club)};
         SiteWriter writer(dir, old.has_value(), options.fault);
-        Run run(connection, club, site, writer, old ? &*old : nullptr);
+        SiteRun run(connection, club, site, writer, old ? &*old : nullptr);
         const SiteState state = run.Make();
         if (old)
             writer.CommitUpdate(run.stale, run.sweep);

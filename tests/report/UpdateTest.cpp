@@ -59,7 +59,7 @@ ino_t Inode(const QString& path) {
 }
 
 // Players 2-6; recorded games 1-6 and 1001-1002 (two folders of game pages);
-// games 10-509 without records: two pages of the journal.
+// games 10-501 without records: the journal's first page, full.
 void MakeClub(RatingsFolder& folder) {
     for (int code = 2; code <= 6; ++code)
         folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
@@ -67,7 +67,7 @@ void MakeClub(RatingsFolder& folder) {
         AddRecordedGame(folder, code, 2 + code % 3, QStringLiteral("Белые"), 5, QStringLiteral("Чёрные"),
                         uint64_t(code));
     folder.Exec(QStringLiteral("BEGIN"));
-    for (int code = 10; code < 510; ++code)
+    for (int code = 10; code < 502; ++code)
         folder.AddGame(code, 3, 4);
     folder.Exec(QStringLiteral("COMMIT"));
 }
@@ -96,8 +96,8 @@ TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
     // clang-format off
     const std::vector<Change> changes{
         {"nothing", [](RatingsFolder&) {}, nullptr, true},
-        {"ten new games", [](RatingsFolder& f) { AddGames(f, 1003, 10); }, nullptr, true},
-        {"new games past a journal page", [](RatingsFolder& f) { AddGames(f, 2000, 12); }, nullptr, true},
+        {"ten new games, a new journal page", [](RatingsFolder& f) { AddGames(f, 1003, 10); }, nullptr, true},
+        {"new games in a new folder", [](RatingsFolder& f) { AddGames(f, 2000, 2); }, nullptr, true},
         {"a new player", exec("INSERT INTO PLAYERS VALUES (7, 'Новичок', 0)"), nullptr, true},
         {"a game row changed", exec("UPDATE GAMES SET G_SUPER = 3 WHERE G_CODE = 1001"), nullptr, true},
         {"a game row deleted", exec("DELETE FROM GAMES WHERE G_CODE = 3"), nullptr, true},
@@ -135,22 +135,32 @@ TEST_P(ReportUpdate, StateThatCannotBeTrustedMeansAFullRun) {
     MakeClub(folder);
     const QTemporaryDir out;
     const QString site = out.path() + "/site", state = site + "/" + report::StateFileName;
-    ASSERT_EQ(Report(folder, site).code, 0);
-    QFile file(state);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    // A byte flipped in the middle of the body, then the file cut short, then none.
-    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
-    file.seek(0);
-    file.write(bytes);
-    file.close();
-    AddGames(folder, 1003, 1);
-    EXPECT_EQ(Report(folder, site).fullRun, "the site's state is damaged");
-    ASSERT_TRUE(QFile::resize(state, 10));
-    EXPECT_EQ(Report(folder, site).fullRun, "the site's state is damaged");
-    ASSERT_TRUE(QFile::remove(state));
-    EXPECT_EQ(Report(folder, site).fullRun, "the site has no state of an earlier run");
-    EXPECT_EQ(Report(folder, site).fullRun, QString());
+    const auto flip = [&](qint64 at) {
+        QFile file(state);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        at = at < 0 ? bytes.size() / 2 : at;
+        bytes[at] = char(bytes[at] ^ 0x20);
+        file.seek(0);
+        file.write(bytes);
+    };
+    // clang-format off
+    const struct { const char* what; std::function<void()> damage; QString fullRun; } cases[] = {
+        {"the pages' version in the header", [&] { flip(6); }, "the site was made by another version of the pages"},
+        {"a byte of the body", [&] { flip(-1); }, "the site's state is damaged"},
+        {"the file cut short", [&] { QFile::resize(state, 10); }, "the site's state is damaged"},
+        {"no file", [&] { QFile::remove(state); }, "the site has no state of an earlier run"},
+        {"no mark", [&] { QFile::remove(site + "/.vertan-site"); }, "the folder holds no club page yet"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Report(folder, site, true).code, 0);
+        c.damage();
+        AddGames(folder, 1003 + int(&c - cases), 1);
+        EXPECT_EQ(Report(folder, site).fullRun, c.fullRun);
+        EXPECT_EQ(Report(folder, site).fullRun, QString()) << "the state is whole again";
+    }
     EXPECT_EQ(Report(folder, site, true).fullRun, "asked for with --full");
 }
 
