@@ -263,6 +263,7 @@ void SiteWriter::Commit() {
             }
             const QString aside = temp + QStringLiteral("/old-") + name;
             Move(target, aside);
+            Step("aside");
             Move(made, target);
             if (old.isDir() && !old.isSymLink())
                 KeepUsersFiles(aside, target);
@@ -300,9 +301,10 @@ void SiteWriter::CommitUpdate(const std::vector<std::string>& stale,
         Step("state dropped");
         for (const std::string& path : written_) {
             const QString target = dir_ + QLatin1Char('/') + QFile::decodeName(path.c_str());
-            if (QFileInfo(target).isFile())
+            if (QFileInfo(target).isFile()) {
                 MoveAside(path);
-            else if (!QDir().mkpath(QFileInfo(target).path()))
+                Step("aside");
+            } else if (!QDir().mkpath(QFileInfo(target).path()))
                 Fail(QStringLiteral("cannot create %1").arg(QFileInfo(target).path()));
             Move(temp_->path() + QLatin1Char('/') + QFile::decodeName(path.c_str()), target);
             Step("moved");
