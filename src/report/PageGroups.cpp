@@ -1,7 +1,5 @@
 #include "report/PageGroups.h"
 
-#include <unordered_map>
-
 namespace report {
 
 namespace {
@@ -46,7 +44,7 @@ UnitDigests PlayerDigests(const Site& site) {
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
         Digest d;
-        AddPerson(d.Text(p.name).Int(p.points).Int(site.ranks[i]), club, p.code);
+        AddPerson(d.Text(p.name).Int(p.points), club, p.code);
         d.Flag(site.history.shift.contains(p.code)).Int(site.history.shift.value(p.code));
         AddStats(d, site, p.code);
         const auto it = site.stats.constFind(p.code);
@@ -63,14 +61,10 @@ UnitDigests PlayerDigests(const Site& site) {
 
 void WritePlayers(const Site& site, const std::vector<qint64>& units, SiteWriter& writer,
                   HtmlOut& out) {
-    static thread_local std::unordered_map<qint64, size_t> at;
-    at.clear();
-    for (size_t i = 0; i < site.club.ratings.size(); ++i)
-        at.emplace(site.club.ratings[i].code, i);
     for (const qint64 code : units) {
-        const size_t i = at.at(code);
+        const size_t i = site.playerAt.at(code);
         out.Clear();
-        PlayerPage(site, site.club.ratings[i], site.ranks[i], out);
+        PlayerPage(site, site.club.ratings[i], out);
         writer.Write(Numbered("players/", code), out.Bytes());
     }
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace report {
 
@@ -22,6 +23,7 @@ struct Site {
     const QHash<qint64, PlayerStats>& stats;
     QString made;
     std::vector<int> ranks;            // Ranks(club)
+    std::unordered_map<qint64, size_t> playerAt; // a player's place in club.ratings
     const DiceAudit* dice = nullptr;   // once the game pages are made
 };
 
@@ -42,7 +44,7 @@ inline constexpr int JournalPageRows = 500;
 
 /*! The rating page, written into file as it is made. */
 void RatingPage(const Site& site, SiteWriter::File& file);
-void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out);
+void PlayerPage(const Site& site, const Player& player, HtmlOut& out);
 /*! Page number (from 1, the oldest games) of the journal, its games newest
     first; the newest page is also JournalNewest, where the menu leads. */
 void JournalPage(const Site& site, int page, HtmlOut& out);

@@ -62,7 +62,7 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         out.Raw("<td data-label=\"").Raw(labels[label]).Raw("\" class=\"n\">").Int(value);
         out.Raw("</td>");
     };
-    const std::vector<int> ranks = Ranks(club);
+    const std::vector<int>& ranks = site.ranks;
     // A hundred thousand rows go to the file as they are made, not as one string.
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
@@ -97,12 +97,13 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
     file.Close();
 }
 
-void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) {
+// No place: one game moves the place of every player whose points it passes,
+// and each of their pages would be made again.
+void PlayerPage(const Site& site, const Player& player, HtmlOut& out) {
     const Club& club = site.club;
     const PlayerStats& s = StatsOf(site, player.code);
     PageHead(out, player.name, "../");
-    out.Raw("<p>Очки: ").Int(player.points).Raw(". Место: ").Int(rank);
-    out.Raw(". Партий в журнале: ").Int(s.games).Raw(".</p>");
+    out.Raw("<p>Очки: ").Int(player.points).Raw(". Партий в журнале: ").Int(s.games).Raw(".</p>");
     if (site.history.shift.contains(player.code))
         out.Raw("<p class=\"note\">Журнал очищался, и его партии с начала не сохранились: "
                 "график пересчитан по оставшимся партиям и сдвинут на ")

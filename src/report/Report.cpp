@@ -211,7 +211,10 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
                   options.made.isEmpty()
                       ? QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy в HH:mm"))
                       : options.made,
-                  Ranks(club)};
+                  Ranks(club),
+                  {}};
+        for (size_t i = 0; i < club.ratings.size(); ++i)
+            site.playerAt.emplace(club.ratings[i].code, i);
         SiteWriter writer(dir, old.has_value(), options.fault);
         SiteRun run(connection, club, site, writer, old ? &*old : nullptr);
         const SiteState state = run.Make();
