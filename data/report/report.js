@@ -123,8 +123,12 @@ function positionsOf(game, items) {
   return positions;
 }
 
+// The arrow keys step the board last used (a match's page has one a game).
+let keyedGame = null;
+
 function setUpGame(game) {
-  const items = game.querySelectorAll("ol.moves li");
+  // The cube's and the resignations' lines among the turns are no steps.
+  const items = game.querySelectorAll("ol.moves li:not(.action)");
   const positions = positionsOf(game, items);
   const layer = game.querySelector("g.checkers");
   // The buttons are no use without the script, so the script makes them.
@@ -143,16 +147,18 @@ function setUpGame(game) {
   }
   game.querySelector("button.back").addEventListener("click", () => show(step - 1));
   game.querySelector("button.forward").addEventListener("click", () => show(step + 1));
-  document.addEventListener("keydown", (e) => {
-    if (e.key === "ArrowLeft") show(step - 1);
-    else if (e.key === "ArrowRight") show(step + 1);
-    else if (e.key === "Home") show(0);
-    else if (e.key === "End") show(positions.length - 1);
-  });
+  const keyed = (key) => {
+    if (key === "ArrowLeft") show(step - 1);
+    else if (key === "ArrowRight") show(step + 1);
+    else if (key === "Home") show(0);
+    else if (key === "End") show(positions.length - 1);
+  };
+  game.addEventListener("click", () => { keyedGame = keyed; });
+  if (!keyedGame) keyedGame = keyed;
 }
 
 document.addEventListener("DOMContentLoaded", () => {
   for (const table of document.querySelectorAll("table.sortable")) setUpTable(table);
-  const game = document.querySelector("[data-start]");
-  if (game) setUpGame(game);
+  for (const game of document.querySelectorAll("[data-start]")) setUpGame(game);
+  document.addEventListener("keydown", (e) => { if (keyedGame) keyedGame(e.key); });
 });

@@ -114,6 +114,12 @@ QPointF TrayLanding(int side, int count) {
     return SlabRect(side, std::max(count - 1, 0)).center();
 }
 
+QRectF CubeRect(int place) {
+    const double margin = Frame / 2 + CubeSize / 2; // its outer side half-way across the frame
+    const double y = place == 0 ? Middle : place > 0 ? BoardBottom - margin : BoardTop + margin;
+    return QRectF(BarX + (BarWidth - CubeSize) / 2, y - CubeSize / 2, CubeSize, CubeSize);
+}
+
 int32_t CellAt(QSize area, QPointF devicePoint) {
     bool invertible = false;
     const QTransform back = DesignToDevice(area).inverted(&invertible);

@@ -45,6 +45,12 @@ QRectF SlabRect(int side, int n);
 /*! The landing place of a checker borne off as the count-th of its side. */
 QPointF TrayLanding(int side, int count);
 
+/*! The doubling cube on the bar: in the middle (place 0), or at the edge of
+    its owner, white's below (+1) and black's above (-1), clear of the bar's
+    checkers. */
+QRectF CubeRect(int place);
+constexpr double CubeSize = 44;
+
 /*! The cell under a device point of a window of that size: 1..24, 26 for the
     upper half of the bar, 25 for the lower, 27 for either tray, 0 for none. */
 int32_t CellAt(QSize area, QPointF devicePoint);

@@ -41,6 +41,13 @@ std::optional<ShownMove> BoardModel::Apply(const Message& message) {
         focus_.reset();
         return std::nullopt;
     }
+    if (std::holds_alternative<GameOverInfo>(message)) {
+        SetGameOver(); // a match's game can end before its last checker is off
+        return std::nullopt;
+    }
+    if (!std::holds_alternative<MoveInfo>(message)) {
+        return std::nullopt; // the match's cube and score are not the board's
+    }
     const auto& echo = std::get<MoveInfo>(message);
     ShownMove shown{echo.side, echo.move, false};
     if (echo.move.to != proc::BearOff) {

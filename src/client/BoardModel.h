@@ -30,9 +30,9 @@ struct ClickResult {
 class BoardModel {
   public:
     /*! Applies one message. A move echo updates the board (hits and bear-offs
-        included) and is returned for the animation. Returns nothing for the
-        other messages, and for every message before the start message except
-        another start. */
+        included) and is returned for the animation. A match's game end ends
+        the game (SetGameOver). Returns nothing for the other messages, and
+        for every message before the start message except another start. */
     std::optional<ShownMove> Apply(const Message& message);
 
     bool Started() const { return started_; }
@@ -96,7 +96,7 @@ class BoardModel {
         nothing was picked. */
     bool CancelPick();
 
-    /*! The connection is over. */
+    /*! The connection or the match's game is over. */
     void SetGameOver() { gameOver_ = true, awaiting_ = false, selected_.reset(); }
     bool GameOver() const { return gameOver_; }
 

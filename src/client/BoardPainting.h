@@ -15,6 +15,8 @@ inline const QColor Gold(0xf2, 0xc1, 0x4e);
 inline const QColor TargetGlow(0x9c, 0xf0, 0x7a);
 // A checker with its shadow fits in this square (design units), centred.
 constexpr double CheckerBox = geometry::Checker + 10;
+// The score beside a player's name in a match.
+constexpr double ScoreBadgeWidth = 48;
 
 QFont Font(int pixels, bool bold = true);
 

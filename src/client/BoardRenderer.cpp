@@ -68,6 +68,13 @@ QString BoardRenderer::StatusText(const BoardModel& model) {
     return status;
 }
 
+QString BoardRenderer::StatusLine(const BoardModel& model, const ViewExtras& extras) {
+    if (!extras.notice.isEmpty()) {
+        return extras.notice;
+    }
+    return extras.match ? extras.match->Status(StatusText(model)) : StatusText(model);
+}
+
 void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model,
                           const ViewExtras& extras) {
     record_ = RenderRecord();
@@ -76,7 +83,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
                            QPainter::SmoothPixmapTransform);
     PaintStill(painter, area);
     painter.setWorldTransform(g::DesignToDevice(area));
-    PaintHeader(painter, model);
+    const MatchModel* match = extras.match && extras.match->IsMatch() ? extras.match : nullptr;
+    PaintHeader(painter, model, match);
     if (model.Started()) {
         PaintTrays(painter, model, extras);
         PaintHighlights(painter, model);
@@ -84,6 +92,9 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
         PaintCheckers(painter, model, extras);
         PaintRings(painter, model);
         PaintDice(painter, model);
+        if (match) {
+            PaintCube(painter, *match);
+        }
         if (extras.flight) {
             PaintFlight(painter, model, *extras.flight);
         }
@@ -92,7 +103,7 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.restore();
 }
 
-void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
+void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model, const MatchModel* match) {
     const QRectF header = g::HeaderRect();
     if (!model.Started()) {
         p.setFont(Font(30));
@@ -114,16 +125,26 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
         p.drawRoundedRect(plate, 10, 10);
         const double r = plate.height() * 0.32;
         PaintChecker(p, QPointF(plate.left() + 14 + r, plate.center().y()), side);
-        p.setFont(Font(22));
+        // A match's score takes room from the name: a smaller letter keeps the
+        // computer's whole label.
+        p.setFont(Font(match ? 20 : 22));
         p.setPen(active ? Gold : Ink);
         const QRectF label = plate.adjusted(28 + 2 * r, 0, -12, 0);
-        // A long name gives way to the pips at the right.
+        // A long name gives way to the pips at the right, and in a match to
+        // the score before them.
         const double pips = QFontMetricsF(Font(14, false)).horizontalAdvance(QStringLiteral("на доске: 15")) + 12;
+        const double score = match ? ScoreBadgeWidth + 8 : 0;
         PaintText(p, label, Qt::AlignVCenter | Qt::AlignLeft,
                   p.fontMetrics().elidedText(
                       record::LabelShown(side > 0 ? model.WhiteLabel() : model.BlackLabel(),
                                          static_cast<proc::Side>(side)),
-                      Qt::ElideRight, static_cast<int>(label.width() - pips)));
+                      Qt::ElideRight, static_cast<int>(label.width() - pips - score)));
+        if (match) {
+            PaintScore(p,
+                       QRectF(label.right() - pips - score, plate.top() + 8, ScoreBadgeWidth,
+                              plate.height() - 16),
+                       match->Score(static_cast<proc::Side>(side)));
+        }
         p.setFont(Font(14, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0, 210));
         const auto s = static_cast<proc::Side>(side);
@@ -137,17 +158,31 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model) {
 
 void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
     const QRectF footer = g::FooterRect();
-    p.setFont(Font(22));
-    p.setPen(model.GameOver() ? Gold : Ink);
-    const QString status = extras.notice.isEmpty() ? StatusText(model) : extras.notice;
-    PaintText(p, footer.adjusted(8, 0, -220, 0), Qt::AlignVCenter | Qt::AlignLeft, status);
+    const QRectF statusBox = footer.adjusted(8, 0, -220, 0);
+    const QString status = StatusLine(model, extras);
+    // A long line (a match's end) takes a smaller letter rather than run on.
+    int pixels = 22;
+    while (pixels > 14 &&
+           QFontMetricsF(Font(pixels)).horizontalAdvance(status) > statusBox.width()) {
+        --pixels;
+    }
+    p.setFont(Font(pixels));
+    const bool ended = model.GameOver() || (extras.match && extras.match->GameEnd());
+    p.setPen(ended ? Gold : Ink);
+    PaintText(p, statusBox, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, status);
     if (model.Started()) {
         p.setFont(Font(16, false));
         p.setPen(QColor(0xe8, 0xd5, 0xb0));
-        PaintText(p, footer.adjusted(0, 0, -8, 0), Qt::AlignVCenter | Qt::AlignRight,
+        const bool match = extras.match && extras.match->IsMatch();
+        const QRectF right = footer.adjusted(0, 0, -8, 0);
+        PaintText(p, match ? right.adjusted(0, 0, 0, -right.height() / 2) : right,
+                  Qt::AlignVCenter | Qt::AlignRight,
                   QStringLiteral("Розыгрыш цвета: %1 : %2")
                       .arg(proc::FirstDie(model.Opening()))
                       .arg(proc::SecondDie(model.Opening())));
+        if (match) {
+            PaintMatchLine(p, right.adjusted(0, right.height() / 2, 0, 0), *extras.match);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "client/BoardModel.h"
+#include "client/MatchModel.h"
 
 #include <QImage>
 #include <QPainter>
@@ -25,6 +26,8 @@ struct ViewExtras {
     std::optional<Flight> flight;
     /*! Replaces the status line (connecting, connection failed). */
     QString notice;
+    /*! The match around the game: its score, cube and status. */
+    const MatchModel* match = nullptr;
 };
 
 /*! Index 27 of the cell tables: white's tray; 28: black's tray. */
@@ -43,6 +46,8 @@ struct RenderRecord {
     int dice = 0;                   // dice faces painted
     int diceUsed = 0;               // of them dimmed as played
     std::optional<int32_t> focused; // the keyboard's cell, ringed
+    std::optional<int> cube;        // the cube's place: 0 the middle, +1 white's edge, -1 black's
+    bool cubeDimmed = false;        // out of play (the Crawford game)
 };
 
 class BoardRenderer {
@@ -58,6 +63,8 @@ class BoardRenderer {
 
     /*! The status line for a model: whose turn, a pass, the person's prompt, the end. */
     static QString StatusText(const BoardModel& model);
+    /*! The status line as painted: the notice, else the match's around the model's. */
+    static QString StatusLine(const BoardModel& model, const ViewExtras& extras);
 
   private:
     static QPointF FlightCentre(const BoardModel& model, const Flight& flight);
@@ -65,7 +72,10 @@ class BoardRenderer {
     void PaintTable(QPainter& p, QSize area);
     void PaintBoard(QPainter& p);
     void PaintPointNumbers(QPainter& p);
-    void PaintHeader(QPainter& p, const BoardModel& model);
+    void PaintHeader(QPainter& p, const BoardModel& model, const MatchModel* match);
+    void PaintScore(QPainter& p, const QRectF& badge, int score);
+    void PaintCube(QPainter& p, const MatchModel& match);
+    void PaintMatchLine(QPainter& p, const QRectF& box, const MatchModel& match);
     void PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras);
     void PaintCheckers(QPainter& p, const BoardModel& model, const ViewExtras& extras);
     void PaintTrays(QPainter& p, const BoardModel& model, const ViewExtras& extras);

@@ -17,6 +17,7 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Доска"));
     setMinimumSize(320, 240);
+    extras_.match = &session_.Match();
     flight_.setStartValue(0.0);
     flight_.setEndValue(1.0);
     flight_.setDuration(FlightMs);
@@ -47,7 +48,7 @@ void BoardWidget::Refresh() {
         setWindowTitle(
             QStringLiteral("Нарды: %1 — %2").arg(model.WhiteLabel(), model.BlackLabel()));
     }
-    setAccessibleDescription(DescribeForReader(model, extras_.notice));
+    setAccessibleDescription(DescribeForReader(model, extras_.notice, extras_.match));
     update();
 }
 

@@ -31,7 +31,9 @@ void ClientSession::Start(quint16 port, int windowMs) {
 }
 
 void ClientSession::ClickCell(int32_t cell) {
-    Act(model_.Click(cell));
+    if (!match_.ResignPending()) {
+        Act(model_.Click(cell));
+    }
 }
 
 void ClientSession::MoveFocus(int step) {
@@ -41,7 +43,42 @@ void ClientSession::MoveFocus(int step) {
 }
 
 void ClientSession::PickFocused() {
-    Act(model_.PickFocused());
+    if (!match_.ResignPending()) {
+        Act(model_.PickFocused());
+    }
+}
+
+bool ClientSession::Offers(proc::Command command) const {
+    return Connected() && match_.Offers(command, model_.AwaitingPerson());
+}
+
+void ClientSession::SendCommand(proc::Command command, int level) {
+    if (!Offers(command) || (command == proc::Command::Resign && (level < 1 || level > 3))) {
+        return;
+    }
+    // Named as the log's lines of the referee's messages are.
+    static const char* const names[] = {"",     "move",   "roll",   "double", "take",
+                                        "pass", "resign", "accept", "refuse"};
+    const bool sent = link_.Send(proc::BuildClientCommand(command, level));
+    QString line =
+        QStringLiteral("%1 %2").arg(sent ? "sent" : "unsent", names[static_cast<size_t>(command)]);
+    if (command == proc::Command::Resign) {
+        line += QStringLiteral(" %1").arg(level);
+    }
+    Log(line);
+    match_.Sent(command);
+    emit Changed();
+}
+
+// The automatic player rolls, takes every double and accepts every
+// resignation, so a match never waits on it.
+void ClientSession::AutoAnswer() {
+    for (proc::Command command :
+         {proc::Command::Roll, proc::Command::Take, proc::Command::Accept}) {
+        if (Offers(command)) {
+            SendCommand(command);
+        }
+    }
 }
 
 void ClientSession::CancelPick() {
@@ -83,9 +120,16 @@ void ClientSession::OnBytes(const QByteArray& bytes) {
     for (const Message& message : messages) {
         Log(DescribeMessage(message));
         record_.Add(message);
+        match_.Apply(message);
+        if (std::holds_alternative<GameOverInfo>(message)) {
+            record_.Finish();
+        }
         const auto shown = model_.Apply(message);
         if (shown) {
             emit MoveShown(*shown);
+        }
+        if (options_.autoPlay) {
+            AutoAnswer();
         }
         if (options_.autoPlay && model_.AwaitingPerson()) {
             if (const auto move = picker_.Pick(model_.LegalMoves())) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "client/BoardModel.h"
+#include "client/MatchModel.h"
 #include "record/GameRecord.h"
 #include "client/MessageDecoder.h"
 #include "client/MovePicker.h"
@@ -44,6 +45,11 @@ class ClientSession : public QObject {
     void MoveFocus(int step);
     void PickFocused();
     void CancelPick();
+    /*! Whether the person may send command now (see MatchModel::Offers). */
+    bool Offers(proc::Command command) const;
+    /*! Sends one of the match's commands (level: a resignation's, 1..3) when
+        it is offered; otherwise nothing. */
+    void SendCommand(proc::Command command, int level = 0);
     /*! Shows a finished game instead of playing one (no connection): the
         board and the record as at its end, then GameOver. */
     void ShowRecord(const GameRecord& record);
@@ -51,10 +57,15 @@ class ClientSession : public QObject {
     void Close();
 
     const BoardModel& Model() const { return model_; }
+    /*! The match around the game; unused by a single game. */
+    const MatchModel& Match() const { return match_; }
     /*! The game so far, turn by turn. */
     const GameRecord& Record() const { return record_; }
-    /*! A game began and the referee has not ended it. */
-    bool GameRunning() const { return Connected() && model_.Started() && !model_.GameOver(); }
+    /*! A game began and the referee has not ended it, or a match has games to come. */
+    bool GameRunning() const {
+        return Connected() && model_.Started() &&
+               (!model_.GameOver() || (match_.IsMatch() && !match_.MatchOver()));
+    }
     bool Connected() const { return link_.IsConnected(); }
     ServerLink& Link() { return link_; }
 
@@ -74,6 +85,7 @@ class ClientSession : public QObject {
     void OnBytes(const QByteArray& bytes);
     void SendMove(proc::Move move);
     void Act(const ClickResult& result);
+    void AutoAnswer();
     void Log(const QString& line) const;
 
     SessionOptions options_;
@@ -81,6 +93,7 @@ class ClientSession : public QObject {
     ServerLink link_;
     MessageDecoder decoder_;
     BoardModel model_;
+    MatchModel match_;
     GameRecord record_;
     MovePicker picker_;
 };

@@ -1,5 +1,6 @@
 #include "client/ClientWindow.h"
 
+#include "client/KeyedButton.h"
 #include "desktop/Analysis.h"
 #include "desktop/GameFileDialog.h"
 #include "record/GameFile.h"
@@ -9,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace client {
@@ -50,6 +50,7 @@ ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
     setAccessibleName(QStringLiteral("Нарды"));
     SetDialogs(nullptr, nullptr, nullptr);
     BuildLayout();
+    matchControls_ = new MatchControls(session_, &board_);
     connect(&session_, &ClientSession::Changed, this, &ClientWindow::FillHistory);
     connect(&session_, &ClientSession::GameOver, this, &ClientWindow::EnterReplay);
     connect(&board_, &QWidget::windowTitleChanged, this, &QWidget::setWindowTitle);
@@ -72,19 +73,11 @@ void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
 
 QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
                                      void (ClientWindow::*slot)()) {
-    // Buttons take no focus, so the arrows and Tab stay with the board; each
-    // has its key instead.
-    auto* button = new QPushButton(text);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(key.toString(QKeySequence::NativeText));
+    // Plain keys (the replay's) go through keyPressEvent, after the board's.
+    QPushButton* button = KeyedButton(text, key, key[0].keyboardModifiers() != Qt::NoModifier);
     layout->addWidget(button);
     if (slot) {
         connect(button, &QPushButton::clicked, this, slot);
-    }
-    if (key[0].keyboardModifiers() != Qt::NoModifier) {
-        // Owned by the button: live only while it is shown and enabled.
-        auto* shortcut = new QShortcut(key, button);
-        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
     }
     return button;
 }
@@ -176,7 +169,11 @@ void ClientWindow::FillHistory() {
     for (const Turn* turn : HistoryTurns()) {
         history_.addItem(TurnText(*turn));
     }
-    if (record.Finished()) {
+    if (const QString matchEnd = session_.Match().GameEndText(); !matchEnd.isEmpty()) {
+        // The match's end says what the board cannot: a pass or a resignation.
+        history_.addItem(QStringLiteral("Результат: ") + matchEnd.front().toLower() +
+                         matchEnd.mid(1));
+    } else if (record.Finished()) {
         history_.addItem(ResultText(record));
     }
     history_.scrollToBottom();

@@ -6,6 +6,7 @@
 #include "client/BoardWidget.h"
 #include "client/ClientSession.h"
 #include "client/GameReplay.h"
+#include "client/MatchControls.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -43,6 +44,8 @@ class ClientWindow : public QWidget {
     static constexpr int HistoryMinBoardWidth = 640;
 
     BoardWidget& Board() { return board_; }
+    /*! The match's buttons over the board. */
+    MatchControls& Controls() { return *matchControls_; }
     QListWidget& History() { return history_; }
     /*! The replay, once the game is over. */
     const GameReplay* Replay() const { return replay_.get(); }
@@ -79,6 +82,7 @@ class ClientWindow : public QWidget {
 
     ClientSession& session_;
     BoardWidget board_;
+    MatchControls* matchControls_ = nullptr; // a child of the board
     QWidget panel_;
     QListWidget history_;
     QWidget replayBar_;

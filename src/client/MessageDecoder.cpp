@@ -2,6 +2,8 @@
 
 #include "text/Win1251.h"
 
+#include <algorithm>
+
 namespace client {
 namespace {
 
@@ -119,6 +121,102 @@ std::optional<Message> DecodeMove(QByteArrayView bytes, QString& problem) {
     return move;
 }
 
+bool ReadFlag(uint8_t byte, bool& flag) {
+    flag = byte == 1;
+    return byte <= 1;
+}
+
+bool IsLevel(uint8_t level) {
+    return level >= 1 && level <= 3;
+}
+
+// Two bytes, low first.
+int Word(QByteArrayView bytes, qsizetype at) {
+    return ByteAt(bytes, at) | (ByteAt(bytes, at + 1) << 8);
+}
+
+// The cube's value travels as its log2; the cube stops at 64.
+constexpr uint8_t MaxCubeLog = 6;
+
+// A match message's fields, or a problem naming its bytes.
+template <typename Info>
+std::optional<Message> Checked(bool valid, const Info& info, const char* what, QByteArrayView bytes,
+                               QString& problem) {
+    if (!valid) {
+        problem =
+            QStringLiteral("%1 message with bytes %2").arg(what, bytes.toByteArray().toHex(' '));
+        return std::nullopt;
+    }
+    return info;
+}
+
+std::optional<Message> DecodeMatchState(QByteArrayView bytes, QString& problem) {
+    MatchStateInfo state;
+    state.length = Word(bytes, 1);
+    state.scoreWhite = Word(bytes, 3);
+    state.scoreBlack = Word(bytes, 5);
+    const uint8_t cubeLog = ByteAt(bytes, 7);
+    const int32_t owner = proc::Unbiased(ByteAt(bytes, 8));
+    state.cubeValue = 1 << std::min(cubeLog, MaxCubeLog);
+    state.cubeOwner = static_cast<proc::Side>(std::clamp(owner, -1, 1));
+    const bool valid = state.length >= 1 && cubeLog <= MaxCubeLog && owner >= -1 && owner <= 1 &&
+                       ReadFlag(ByteAt(bytes, 9), state.crawford);
+    return Checked(valid, state, "match state", bytes, problem);
+}
+
+std::optional<Message> DecodeCubeTurn(QByteArrayView bytes, QString& problem) {
+    CubeTurnInfo turn;
+    return Checked(ReadSide(ByteAt(bytes, 1), turn.side), turn, "cube turn", bytes, problem);
+}
+
+// A double (the cube's new value) or a resignation (its level): the side that
+// offers, one byte, and whether a person answers.
+template <typename Info>
+std::optional<Message> DecodeOffer(QByteArrayView bytes, QString& problem, proc::Side Info::*side,
+                                   bool valueInRange, const char* what) {
+    Info offer;
+    const bool valid = ReadSide(ByteAt(bytes, 1), offer.*side) && valueInRange &&
+                       ReadFlag(ByteAt(bytes, 3), offer.personAnswers);
+    return Checked(valid, offer, what, bytes, problem);
+}
+
+std::optional<Message> DecodeDouble(QByteArrayView bytes, QString& problem) {
+    const uint8_t cubeLog = ByteAt(bytes, 2);
+    auto offer = DecodeOffer(bytes, problem, &DoubleInfo::doubler,
+                             cubeLog >= 1 && cubeLog <= MaxCubeLog, "double");
+    if (offer) {
+        std::get<DoubleInfo>(*offer).value = 1 << cubeLog;
+    }
+    return offer;
+}
+
+std::optional<Message> DecodeResign(QByteArrayView bytes, QString& problem) {
+    auto offer = DecodeOffer(bytes, problem, &ResignInfo::by, IsLevel(ByteAt(bytes, 2)), "resign");
+    if (offer) {
+        std::get<ResignInfo>(*offer).level = ByteAt(bytes, 2);
+    }
+    return offer;
+}
+
+// The answer to a double or a resignation: the side and yes (1) or no (0).
+template <typename Info>
+std::optional<Message> DecodeAnswer(QByteArrayView bytes, QString& problem, proc::Side Info::*side,
+                                    bool Info::*yes, const char* what) {
+    Info answer;
+    const bool valid =
+        ReadSide(ByteAt(bytes, 1), answer.*side) && ReadFlag(ByteAt(bytes, 2), answer.*yes);
+    return Checked(valid, answer, what, bytes, problem);
+}
+
+std::optional<Message> DecodeGameOver(QByteArrayView bytes, QString& problem) {
+    GameOverInfo over;
+    over.points = Word(bytes, 2);
+    over.level = ByteAt(bytes, 4);
+    const bool valid = ReadSide(ByteAt(bytes, 1), over.winner) && over.points >= 1 &&
+                       IsLevel(ByteAt(bytes, 4)) && ReadFlag(ByteAt(bytes, 5), over.matchOver);
+    return Checked(valid, over, "game over", bytes, problem);
+}
+
 } // namespace
 
 int MessageLength(QByteArrayView bytes) {
@@ -138,6 +236,18 @@ int MessageLength(QByteArrayView bytes) {
         const int count = proc::Unbiased(ByteAt(bytes, 2));
         return count < 0 ? 0 : 3 + 2 * count;
     }
+    case proc::MatchStateMessage:
+        return static_cast<int>(proc::MatchStateMessageSize);
+    case proc::CubeTurnMessage:
+        return 2;
+    case proc::DoubleAnswerMessage:
+    case proc::ResignAnswerMessage:
+        return 3;
+    case proc::DoubleMessage:
+    case proc::ResignMessage:
+        return 4;
+    case proc::GameOverMessage:
+        return 6;
     default:
         return 0;
     }
@@ -156,8 +266,24 @@ std::optional<Message> DecodeMessage(QByteArrayView bytes, QString& problem) {
         return DecodeDice(bytes, problem);
     case proc::MoveListMessage:
         return DecodeList(bytes, problem);
-    default:
+    case proc::MoveMessage:
         return DecodeMove(bytes, problem);
+    case proc::MatchStateMessage:
+        return DecodeMatchState(bytes, problem);
+    case proc::CubeTurnMessage:
+        return DecodeCubeTurn(bytes, problem);
+    case proc::DoubleMessage:
+        return DecodeDouble(bytes, problem);
+    case proc::DoubleAnswerMessage:
+        return DecodeAnswer(bytes, problem, &DoubleAnswerInfo::taker, &DoubleAnswerInfo::taken,
+                            "double answer");
+    case proc::ResignMessage:
+        return DecodeResign(bytes, problem);
+    case proc::ResignAnswerMessage:
+        return DecodeAnswer(bytes, problem, &ResignAnswerInfo::side, &ResignAnswerInfo::accepted,
+                            "resign answer");
+    default:
+        return DecodeGameOver(bytes, problem);
     }
 }
 
@@ -186,6 +312,37 @@ QString DescribeMessage(const Message& message) {
         }
         QString operator()(const MoveInfo& m) const {
             return QStringLiteral("move %1 %2").arg(SideName(m.side), MoveText(m.move));
+        }
+        QString operator()(const MatchStateInfo& m) const {
+            return QStringLiteral("match length=%1 score=%2:%3 cube=%4 owner=%5%6")
+                .arg(m.length)
+                .arg(m.scoreWhite)
+                .arg(m.scoreBlack)
+                .arg(m.cubeValue)
+                .arg(m.cubeOwner == 0 ? QStringLiteral("centre") : SideName(m.cubeOwner))
+                .arg(m.crawford ? QStringLiteral(" crawford") : QString());
+        }
+        QString operator()(const CubeTurnInfo& m) const {
+            return QStringLiteral("cube-turn %1").arg(SideName(m.side));
+        }
+        QString operator()(const DoubleInfo& m) const {
+            return QStringLiteral("double %1 %2").arg(SideName(m.doubler)).arg(m.value);
+        }
+        QString operator()(const DoubleAnswerInfo& m) const {
+            return QStringLiteral("%1 %2").arg(m.taken ? "take" : "pass", SideName(m.taker));
+        }
+        QString operator()(const ResignInfo& m) const {
+            return QStringLiteral("resign %1 %2").arg(SideName(m.by)).arg(m.level);
+        }
+        QString operator()(const ResignAnswerInfo& m) const {
+            return QStringLiteral("%1 %2").arg(m.accepted ? "accept" : "refuse", SideName(m.side));
+        }
+        QString operator()(const GameOverInfo& m) const {
+            return QStringLiteral("game-over %1 points=%2 level=%3%4")
+                .arg(SideName(m.winner))
+                .arg(m.points)
+                .arg(m.level)
+                .arg(m.matchOver ? QStringLiteral(" match-over") : QString());
         }
     };
     return std::visit(Describe{}, message);

@@ -15,10 +15,17 @@
 
 namespace client {
 
+using record::CubeTurnInfo;
 using record::DiceInfo;
+using record::DoubleAnswerInfo;
+using record::DoubleInfo;
+using record::GameOverInfo;
+using record::MatchStateInfo;
 using record::Message;
 using record::MoveInfo;
 using record::MoveListInfo;
+using record::ResignAnswerInfo;
+using record::ResignInfo;
 using record::StartInfo;
 
 /*! Length of the message at the head of bytes: 0 when its type is unknown or
@@ -27,7 +34,7 @@ using record::StartInfo;
 int MessageLength(QByteArrayView bytes);
 
 /*! Decodes one whole message of the length MessageLength gave. A field out of
-    range (side, die, cell) gives nothing and a reason in problem. */
+    range (side, die, cell, cube, level, flag) gives nothing and a reason in problem. */
 std::optional<Message> DecodeMessage(QByteArrayView bytes, QString& problem);
 
 /*! One line of text for the log: "start ...", "dice ...", "list ...", "move ...". */

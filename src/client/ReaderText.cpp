@@ -9,10 +9,25 @@ namespace client {
 
 using namespace record;
 
-QString DescribeForReader(const BoardModel& model, const QString& notice) {
-    QStringList parts{notice.isEmpty() ? BoardRenderer::StatusText(model) : notice};
+QString DescribeForReader(const BoardModel& model, const QString& notice, const MatchModel* match) {
+    QStringList parts{BoardRenderer::StatusLine(model, {std::nullopt, notice, match})};
     if (!model.Started()) {
         return parts.join(". ") + '.';
+    }
+    if (match && match->IsMatch()) {
+        parts << QStringLiteral("%1: %2 %3, %4 %5")
+                     .arg(MatchLengthText(match->Length()))
+                     .arg(PlayerName(model.WhiteLabel(), proc::White))
+                     .arg(match->Score(proc::White))
+                     .arg(PlayerName(model.BlackLabel(), proc::Black))
+                     .arg(match->Score(proc::Black));
+        parts << (match->CubeOwner() == 0 ? QStringLiteral("Куб в середине")
+                                          : QStringLiteral("Куб на %1 у %2")
+                                                .arg(match->CubeValue())
+                                                .arg(SideGenitive(match->CubeOwner())));
+        if (match->Crawford()) {
+            parts << QStringLiteral("Партия Кроуфорда: без удвоений");
+        }
     }
     if (model.SideToMove() && !model.GameOver()) {
         QStringList left;

@@ -3,13 +3,15 @@
 #pragma once
 
 #include "client/BoardModel.h"
+#include "client/MatchModel.h"
 
 #include <QString>
 
 namespace client {
 
 /*! Whose turn (or notice, when there is one), the dice left, both pip
-    counts and the last move. */
-QString DescribeForReader(const BoardModel& model, const QString& notice = {});
+    counts and the last move; in a match the score and the cube too. */
+QString DescribeForReader(const BoardModel& model, const QString& notice = {},
+                          const MatchModel* match = nullptr);
 
 } // namespace client

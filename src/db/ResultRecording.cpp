@@ -8,6 +8,7 @@
 #include "db/Unit6.h"
 #include "record/ComputerNames.h"
 #include "record/GameRecord.h"
+#include "record/MatchRecord.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -216,7 +217,11 @@ Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const Q
                              whiteHuman, blackHuman, today(),   archived.text};
     const QString winner = r < 0 ? whiteName : blackName;
     const QString loser = r < 0 ? blackName : whiteName;
-    const QString announcement = AnnouncementText(winner, loser, r < 0 ? -int64_t(r) : int64_t(r));
+    // A match is told by its score, not by checkers left.
+    const auto match = record::ReadMatchSummary(archived.text);
+    const QString announcement =
+        match ? record::MatchEndText(*match)
+              : AnnouncementText(winner, loser, r < 0 ? -int64_t(r) : int64_t(r));
     if (!whiteHuman && !blackHuman) {
         announcer.Announce(TwoComputersText);
         return Recorded::Nothing;

@@ -13,20 +13,24 @@ QString AnalysisProgram() {
     return QStandardPaths::findExecutable(QStringLiteral("gnubg"));
 }
 
-bool OpenInAnalysis(const record::GameRecord& game, QString& error) {
+namespace {
+
+// problem: why the record cannot be written as SGF; sgf makes its text.
+template <class MakeSgf>
+bool OpenSgf(const QString& problem, MakeSgf sgf, QString& error) {
     const QString program = AnalysisProgram();
     if (program.isEmpty()) {
         error = QStringLiteral("GNU Backgammon не установлен");
         return false;
     }
-    error = record::SgfProblem(game);
+    error = problem;
     if (!error.isEmpty()) {
         return false;
     }
     // The file outlives this program: GNU Backgammon reads it after we return.
     QTemporaryFile file(QDir::temp().filePath(QStringLiteral("vertan-XXXXXX.sgf")));
     file.setAutoRemove(false);
-    if (!file.open() || file.write(record::SgfText(game, game.StartTime()).toUtf8()) < 0) {
+    if (!file.open() || file.write(sgf().toUtf8()) < 0) {
         error = file.errorString();
         return false;
     }
@@ -44,6 +48,22 @@ bool OpenInAnalysis(const record::GameRecord& game, QString& error) {
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool OpenInAnalysis(const record::GameRecord& game, QString& error) {
+    return OpenSgf(record::SgfProblem(game), [&] { return record::SgfText(game, game.StartTime()); },
+                   error);
+}
+
+bool OpenInAnalysis(const record::MatchRecord& match, QString& error) {
+    // ReadMatch never gives a match without games; an empty one has nothing to show.
+    const QString problem = match.games.empty() ? QStringLiteral("в матче нет ни одной партии")
+                                                : record::MatchSgfProblem(match);
+    return OpenSgf(problem,
+                   [&] { return record::MatchSgfText(match, match.games.front().game.StartTime()); },
+                   error);
 }
 
 } // namespace desktop

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "record/GameRecord.h"
+#include "record/MatchRecord.h"
 
 #include <QString>
 
@@ -18,5 +19,7 @@ QString AnalysisProgram();
     it, detached. False and a reason when it is not installed, the game cannot
     be written as SGF or the program does not start. */
 bool OpenInAnalysis(const record::GameRecord& game, QString& error);
+/*! The same for a whole match, its games in one SGF file. */
+bool OpenInAnalysis(const record::MatchRecord& match, QString& error);
 
 } // namespace desktop

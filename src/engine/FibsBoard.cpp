@@ -39,25 +39,53 @@ void Field(std::string& line, int64_t value) {
 
 } // namespace
 
-std::string FibsBoardText(const proc::Board& board, proc::Side side, proc::Dice dice) {
+namespace {
+
+// turn 1: the side shown is on roll; -1: the opponent is (a take decision).
+std::string BoardLine(const proc::Board& board, proc::Side side, proc::Dice dice,
+                      const FibsMatch& match, int turn, bool doubled) {
     const proc::Side other = side > 0 ? proc::Black : proc::White;
-    std::string line = "board:You:Opp:1:0:0:";
+    std::string line = "board:You:Opp:";
     line.reserve(160);
+    Field(line, match.length);
+    Field(line, match.score);
+    Field(line, match.oppScore);
     Field(line, -OnBar(board, other));
     for (int p = 1; p <= 24; ++p)
         Field(line, Point(board, side, p));
     Field(line, OnBar(board, side));
-    // On roll with the dice; the opponent's dice unset; the cube at 1 in the
-    // middle, both sides allowed to double: with neither allowed the engine
-    // reads the cube as just turned and answers take or drop.
-    line += "1:";
+    // The opponent's dice unset. With neither side allowed to double the
+    // engine reads the cube as just turned and answers take or drop.
+    Field(line, turn);
     Field(line, proc::FirstDie(dice));
     Field(line, proc::SecondDie(dice));
-    line += "0:0:1:1:1:0:1:-1:0:25:";
+    line += "0:0:";
+    Field(line, match.cube);
+    Field(line, match.mayDouble ? 1 : 0);
+    Field(line, match.oppMayDouble ? 1 : 0);
+    Field(line, doubled ? 1 : 0);
+    line += "1:-1:0:25:";
     Field(line, EngineCheckers - OnBoard(board, side));
     Field(line, EngineCheckers - OnBoard(board, other));
-    line += "0:0:0:0:0:0";
+    line += "0:0:0:0:";
+    Field(line, match.crawford ? 1 : 0);
+    line += '0';
     return line;
+}
+
+} // namespace
+
+std::string FibsBoardText(const proc::Board& board, proc::Side side, proc::Dice dice) {
+    return BoardLine(board, side, dice, FibsMatch{}, 1, false);
+}
+
+std::string FibsMatchText(const proc::Board& board, proc::Side side, proc::Dice dice,
+                          const FibsMatch& match) {
+    return BoardLine(board, side, dice, match, 1, false);
+}
+
+std::string FibsTakeText(const proc::Board& board, proc::Side taker, const FibsMatch& match) {
+    return BoardLine(board, taker, 0, match, -1, true);
 }
 
 bool EngineCanRead(const proc::Board& board) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -98,7 +99,7 @@ struct GnubgEngine::Impl {
             QDir(folder).removeRecursively();
     }
 
-    EngineAnswer Ask(const std::string& line);
+    EngineAnswer Ask(const std::string& line, Question question);
 
     bool Start(QString& error);
     bool StartProcess(QString& error);
@@ -120,7 +121,13 @@ struct GnubgEngine::Impl {
     int socket = -1;
 };
 
-EngineAnswer GnubgEngine::Impl::Ask(const std::string& line) {
+bool IsCubeAnswer(const std::string& line) {
+    const std::string_view word = std::string_view(line).substr(0, line.find_last_not_of(' ') + 1);
+    return word == "double" || word == "roll" || word == "take" || word == "drop" ||
+           word == "beaver";
+}
+
+EngineAnswer GnubgEngine::Impl::Ask(const std::string& line, Question question) {
     if (line.size() > LongestLine ||
         line.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos)
         return {false, {}, QStringLiteral("the board line is not one line of at most 254 bytes")};
@@ -133,8 +140,12 @@ EngineAnswer GnubgEngine::Impl::Ask(const std::string& line) {
         return Failure(error);
     if (answer.starts_with("Error"))
         return {false, answer, QString::fromStdString(answer)};
-    if (!ParsePlay(answer))
-        return Failure(QStringLiteral("an answer that is not a play: ") +
+    const bool fits = question == Question::Play ? ParsePlay(answer).has_value()
+                                                 : IsCubeAnswer(answer);
+    if (!fits)
+        return Failure((question == Question::Play
+                            ? QStringLiteral("an answer that is not a play: ")
+                            : QStringLiteral("an answer that is no cube decision: ")) +
                        QString::fromLatin1(answer.data(), static_cast<qsizetype>(answer.size())));
     return {true, answer, {}};
 }
@@ -311,8 +322,8 @@ GnubgEngine::GnubgEngine(GnubgSettings settings)
 
 GnubgEngine::~GnubgEngine() = default;
 
-EngineAnswer GnubgEngine::Ask(const std::string& boardLine) {
-    return impl_->Ask(boardLine);
+EngineAnswer GnubgEngine::Ask(const std::string& boardLine, Question question) {
+    return impl_->Ask(boardLine, question);
 }
 
 QString GnubgEngine::SocketFolder() const {

@@ -30,6 +30,13 @@ struct EngineAnswer {
     QString error;
 };
 
+/*! What a question asks for: a play for the dice, or a cube decision
+    ("double" or "roll" before a roll, "take", "drop" or "beaver" when doubled). */
+enum class Question { Play, Cube };
+
+/*! Whether line is one of the engine's cube answers. */
+bool IsCubeAnswer(const std::string& line);
+
 /*! One engine process. Blocking and without an event loop, so any thread
     may own it, one at a time. */
 class GnubgEngine {
@@ -44,11 +51,12 @@ class GnubgEngine {
         and connecting first when there is none. Blocks at most
         settings.answerMs for each of those. A failure (no program, no start,
         no connection, the process died, no answer in time, an answer that
-        is not a play ParsePlay reads) stops the process: the next call
+        is not a play ParsePlay reads, or not a cube answer for a cube
+        question) stops the process: the next call
         starts a new one. An answer beginning "Error" is not ok; the process
         is kept. A board line longer than the engine reads (254 bytes) or
         holding a line break is refused without asking. */
-    EngineAnswer Ask(const std::string& boardLine);
+    EngineAnswer Ask(const std::string& boardLine, Question question = Question::Play);
 
     /*! The private folder holding the socket while the process runs. */
     QString SocketFolder() const;

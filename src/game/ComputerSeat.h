@@ -3,6 +3,7 @@
 // checks each against the list of legal moves.
 #pragma once
 
+#include "match/match.h"
 #include "proc/proc.h"
 #include "record/ComputerNames.h"
 
@@ -34,6 +35,27 @@ class IComputerSeat {
     virtual ~IComputerSeat() = default;
     /*! Asked at the first move of each turn in which side can move. */
     virtual TurnPlan PlanTurn(const proc::Board& board, proc::Side side, proc::Dice dice) = 0;
+
+    // The cube and resignations, in a match; state is by this game's
+    // colours. A seat without its own judgement uses the built-in rules.
+    /*! The match around the turn to come, told before each plan (length 1
+        in a single game). */
+    virtual void SeeMatch(const match::MatchState& state) { (void)state; }
+    /*! Whether side doubles before its roll (asked only when it may). */
+    virtual bool Doubles(const proc::Board& board, proc::Side side,
+                         const match::MatchState& state) {
+        return match::BuiltInDoubles(board, side, state);
+    }
+    /*! Whether taker takes the other side's double. */
+    virtual bool Takes(const proc::Board& board, proc::Side taker,
+                       const match::MatchState& state) {
+        return match::BuiltInTakes(board, taker, state);
+    }
+    /*! Whether side accepts the other side's resignation. */
+    virtual bool Accepts(const proc::Board& board, proc::Side side,
+                         const match::Resignation& offer, const match::MatchState& state) {
+        return match::BuiltInAccepts(board, side, offer, state);
+    }
 };
 
 /*! The built-in computer as a seat: ChooseMove at every move of the turn,

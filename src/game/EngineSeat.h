@@ -2,11 +2,14 @@
 // turn's play and turns it into single moves the rules allow.
 #pragma once
 
+#include "engine/FibsBoard.h"
 #include "engine/Gnubg.h"
 #include "game/ComputerSeat.h"
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace game {
 
@@ -19,10 +22,28 @@ class EngineSeat : public IComputerSeat {
   public:
     explicit EngineSeat(engine::GnubgSettings settings);
     TurnPlan PlanTurn(const proc::Board& board, proc::Side side, proc::Dice dice) override;
+    /*! In a match, plays with the score and cube in each board line. */
+    void SeeMatch(const match::MatchState& state) override {
+        match_ = state.length > 1 ? std::optional(state) : std::nullopt;
+    }
+    /*! The engine's own cube decisions; where it cannot answer, the
+        built-in rules (logged). Resignations are the built-in rules': the
+        engine's protocol has no question for them. */
+    bool Doubles(const proc::Board& board, proc::Side side,
+                 const match::MatchState& state) override;
+    bool Takes(const proc::Board& board, proc::Side taker,
+               const match::MatchState& state) override;
 
   private:
+    /*! The engine's cube answer to line, or empty when it gave none. */
+    std::string CubeAnswer(const std::string& line);
+
     engine::GnubgEngine engine_;
+    std::optional<match::MatchState> match_;
 };
+
+/*! The match as the engine's board line carries it, from side's view. */
+engine::FibsMatch FibsView(const match::MatchState& state, proc::Side side);
 
 /*! The seats of the program and the referee: the engine's name gets an
     engine at the chosen level, kept (its process running) for the owner's

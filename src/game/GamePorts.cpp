@@ -14,6 +14,8 @@ void ThreadSleepPause::Wait(int ms) {
 }
 
 QString GameResult::RecordText() const {
+    if (match && !match->games.empty())
+        return record::MatchText(*match, match->games.front().game.StartTime());
     return record::RecordText(record, record.StartTime());
 }
 

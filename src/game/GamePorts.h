@@ -5,9 +5,11 @@
 
 #include "record/ComputerNames.h"
 #include "record/GameRecord.h"
+#include "record/MatchRecord.h"
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace game {
@@ -92,12 +94,16 @@ struct GameResult {
     record::GameRecord record;
     /*! The game's identity: its start time and a random id. */
     QString identity;
+    /*! A match longer than one point: its games, r its score's difference
+        with the names and colours of its last game, record that game. */
+    std::optional<record::MatchRecord> match;
 
     bool WhiteWon() const { return r < 0; }
     QString Winner() const { return WhiteWon() ? whiteName : blackName; }
     QString Loser() const { return WhiteWon() ? blackName : whiteName; }
     int32_t Margin() const { return r < 0 ? -r : r; }
-    /*! The record in the program's own notation, dated by the game's start. */
+    /*! The record in the program's own notation, dated by the game's start
+        (a match's text for a match). */
     QString RecordText() const;
 };
 

@@ -49,6 +49,19 @@ proc::Dice TurnController::Roll() {
 }
 
 void TurnController::StartGame() {
+    byPlayer_ = match::MatchState{};
+    byPlayer_.length = std::max(1, MatchLength);
+    if (IsMatch()) {
+        Match = record::MatchRecord{};
+        Match.length = MatchLength;
+        Match.first = names_.FirstName();
+        Match.second = names_.SecondName();
+        matchIdentity_.clear();
+    }
+    BeginGame();
+}
+
+void TurnController::BeginGame() {
     do {
         GameDice = Roll();
     } while (proc::FirstDie(GameDice) == proc::SecondDie(GameDice));
@@ -64,6 +77,11 @@ void TurnController::StartGame() {
     blackSeat_ = seats_ && !BlackHuman ? seats_->SeatFor(proc::Black, BlackName) : nullptr;
     plan_.clear();
     troubleTold_ = false;
+    firstSide_ = firstIsWhite ? proc::White : proc::Black;
+    cube_ = match::Cube{};
+    cubeActions_.clear();
+    resignActions_.clear();
+    phase_ = Phase::Moving;
 
     const QString whiteLabel = WhiteName + " (белые)";
     const QString blackLabel = BlackName + " (чёрные)";
@@ -72,28 +90,71 @@ void TurnController::StartGame() {
     // The record keeps the whole names, which the message cuts to its fields.
     Record.Add(record::StartInfo{GameBoard, whiteLabel, blackLabel, opening});
     GameIdentity = record::NewGameIdentity(Record.StartTime());
+    if (IsMatch()) {
+        if (matchIdentity_.isEmpty())
+            matchIdentity_ = GameIdentity;
+        SendMatchState();
+    }
     pause_.Wait(StartWait);
 
     SideToMove = proc::White;
     MoveStep = 1;
+    if (IsMatch()) {
+        GameRunning = true;
+        BeginTurn(FirstRollWait);
+        return;
+    }
+    RollTurn(FirstRollWait);
+    GameRunning = true;
+}
+
+void TurnController::BeginTurn(int waitMs) {
+    if (IsMatch() && proc::CheckGameEnd(GameBoard) != 0)
+        return; // the timer's end test closes the game
+    if (IsMatch() && match::MayDouble(ColourState(), SideToMove)) {
+        if (SideIsHuman(SideToMove)) {
+            Send(proc::BuildCubeTurnMessage(SideToMove));
+            phase_ = Phase::CubeTurn;
+            return;
+        }
+        if (CubeSeat(SideToMove).Doubles(GameBoard, SideToMove, ColourState())) {
+            OfferDouble();
+            return;
+        }
+    }
+    RollTurn(waitMs);
+}
+
+void TurnController::RollTurn(int waitMs) {
+    phase_ = Phase::Moving;
     GameDice = Roll();
     SendDice();
-    pause_.Wait(FirstRollWait);
-    if (WhiteHuman)
+    pause_.Wait(waitMs);
+    if (SideIsHuman(SideToMove))
         SendMoveList();
     pause_.Wait(ShortWait);
-    GameRunning = true;
 }
 
 void TurnController::TimerTimer() {
     if (!GameRunning)
         return;
+    if (phase_ != Phase::Moving) {
+        MatchStep();
+        return;
+    }
     if (SideIsHuman(SideToMove))
         HumansGame();
     else
         ComputersGame();
+    // A match's step may have ended its game, or stopped for an answer.
+    if (IsMatch() && (!GameRunning || phase_ != Phase::Moving))
+        return;
     const int32_t r = proc::CheckGameEnd(GameBoard);
-    if (r != 0)
+    if (r == 0)
+        return;
+    if (IsMatch())
+        EndMatchGame();
+    else
         EndOfGame(r);
 }
 
@@ -121,8 +182,11 @@ void TurnController::HumansGame() {
         return;
     const proc::ClientMessage message =
         proc::ParseClientMessage(buffer.data(), static_cast<size_t>(k));
-    if (!message.isMove)
+    if (!message.isMove) {
+        if (IsMatch())
+            MovingCommand(proc::ParseClientCommand(buffer.data(), static_cast<size_t>(k)));
         return;
+    }
     // The board is the referee's: only a whole move of the current list is
     // played. Anything else is refused and the client gets the list again.
     const auto end = moves.begin() + n;
@@ -133,6 +197,9 @@ void TurnController::HumansGame() {
     }
 
     PlayMove(message.move, ShortWait);
+    // A match goes on to its next game: nothing more of this one is sent.
+    if (IsMatch() && proc::CheckGameEnd(GameBoard) != 0)
+        return;
     if (MoveStep >= 4) {
         ChangePlayer();
     } else {
@@ -141,8 +208,9 @@ void TurnController::HumansGame() {
         pause_.Wait(ShortWait);
     }
     // A side left without a move passes now; after a pass this tests the
-    // new side's roll, so the turn may come straight back.
-    if (proc::ListMoves(GameBoard, GameDice, SideToMove, moves) == 0)
+    // new side's roll, so the turn may come straight back. In a match the
+    // new side may still be deciding on the cube, with no roll yet.
+    if (phase_ == Phase::Moving && proc::ListMoves(GameBoard, GameDice, SideToMove, moves) == 0)
         ChangePlayer();
 }
 
@@ -170,6 +238,7 @@ bool TurnController::PlannedMove(const proc::MoveList& moves, int32_t count, pro
     if (seat == nullptr)
         return false;
     if (MoveStep == 1) {
+        seat->SeeMatch(ColourState());
         TurnPlan plan = seat->PlanTurn(GameBoard, SideToMove, GameDice);
         plan_ = std::move(plan.moves);
         if (!plan.trouble.isEmpty())
@@ -198,14 +267,10 @@ void TurnController::SeatTrouble(const QString& why) {
 }
 
 void TurnController::ChangePlayer() {
+    Record.ClosePass();
     SideToMove = static_cast<proc::Side>(-SideToMove);
     MoveStep = 1;
-    GameDice = Roll();
-    SendDice();
-    pause_.Wait(PassWait);
-    if (SideIsHuman(SideToMove))
-        SendMoveList();
-    pause_.Wait(ShortWait);
+    BeginTurn(PassWait);
 }
 
 void TurnController::EndOfGame(int32_t r) {
@@ -215,7 +280,7 @@ void TurnController::EndOfGame(int32_t r) {
     link_.CloseGameServer();
     Record.Finish();
     sink_.GameEnded(
-        GameResult{r, WhiteName, BlackName, WhiteHuman, BlackHuman, Record, GameIdentity});
+        GameResult{r, WhiteName, BlackName, WhiteHuman, BlackHuman, Record, GameIdentity, {}});
 }
 
 void TurnController::FormClose() {

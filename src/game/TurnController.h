@@ -51,6 +51,12 @@ class TurnController : public QObject {
         so that games can run side by side from seeds. */
     std::function<proc::Dice()> RollHook;
 
+    /*! The match's length, set before StartGame: 1 is the single game, which
+        sends none of the match's messages and ends with its one game. */
+    int MatchLength = 1;
+    /*! The match so far (games finished, their cube actions), when longer. */
+    record::MatchRecord Match;
+
     /*! Who plays the computer's sides (null: the built-in computer for
         both). Read at each game's start; it must outlive the controller. */
     void SetSeats(ISeats* seats) { seats_ = seats; }
@@ -78,6 +84,37 @@ class TurnController : public QObject {
     bool SideIsHuman(proc::Side side) const;
 
   private:
+    /*! What the controller waits for in a match besides a move. */
+    enum class Phase { Moving, CubeTurn, DoubleAnswer, ResignAnswer };
+
+    bool IsMatch() const { return MatchLength > 1; }
+    /*! One game of the match (or the single game): colours, start, first turn. */
+    void BeginGame();
+    /*! The turn's start: in a match the cube may come first, then the roll. */
+    void BeginTurn(int waitMs);
+    /*! Rolls for the side to move, sends it and (for a person) the list. */
+    void RollTurn(int waitMs);
+    /*! One receive of a person's answer while the match waits for one. */
+    void MatchStep();
+    /*! A person's command while the match waits: taken when it answers. */
+    void TakeAnswer(const proc::ClientCommand& command);
+    /*! A command other than a move while a person moves: a resignation. */
+    void MovingCommand(const proc::ClientCommand& command);
+    void OfferDouble();
+    void AnswerDouble(bool taken);
+    void OfferResign(match::Result level);
+    void AnswerResign(bool accepted);
+    /*! The game is over (by the board, a pass or a resignation): it joins the
+        match, the score moves on, and the next game starts or the match ends. */
+    void EndMatchGame();
+    void SendMatchState();
+    /*! The match's state by this game's colours, the cube included. */
+    match::MatchState ColourState() const;
+    /*! The seat that decides side's cube and resignation answers. */
+    IComputerSeat& CubeSeat(proc::Side side);
+    /*! Turns begun in this game: where a cube or resignation line goes. */
+    int TurnsBegun() const { return static_cast<int>(Record.Turns().size()); }
+
     proc::Dice Roll();
     /*! The seat's next move of the turn when it is one of moves[0..count):
         the plan is made at the turn's first move. False: the built-in choice. */
@@ -104,6 +141,18 @@ class TurnController : public QObject {
     IComputerSeat* blackSeat_ = nullptr;
     std::vector<proc::Move> plan_; // the rest of the seat's turn
     bool troubleTold_ = false;
+
+    // The match: scores kept by players (the first player's as white's).
+    Phase phase_ = Phase::Moving;
+    Phase resumePhase_ = Phase::Moving;
+    match::MatchState byPlayer_;
+    match::Cube cube_;
+    proc::Side firstSide_ = proc::White;
+    match::Resignation offer_;
+    std::vector<record::CubeAction> cubeActions_;
+    std::vector<record::ResignAction> resignActions_;
+    QString matchIdentity_;
+    BuiltInSeat builtIn_;
 };
 
 /*! The 1000 ms Timer of the controller's owner: created as a child of owner,

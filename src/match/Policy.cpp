@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace match {
 namespace {
@@ -51,6 +52,23 @@ bool OnePointAway(const MatchState& state, Side side) {
 /*! Whether side's score plus the current cube reaches the length. */
 bool CubeWinsMatch(const MatchState& state, Side side) {
     return int64_t{ScoreOf(state, side)} + std::max(state.cube.value, 1) >= state.length;
+}
+
+int CheckersOn(const proc::Board& board, Side side) {
+    int count = 0;
+    for (int32_t k = 1; k <= proc::WhiteBar; ++k)
+        if (Owns(proc::Cell(board, k), side))
+            count += std::abs(proc::Cell(board, k));
+    return count;
+}
+
+/*! Whether a checker of side stands in home's home board. */
+bool InHome(const proc::Board& board, Side side, Side home) {
+    const int32_t low = home > 0 ? 1 : 19;
+    for (int32_t k = low; k < low + 6; ++k)
+        if (Owns(proc::Cell(board, k), side))
+            return true;
+    return false;
 }
 
 Owner OwnerOf(Side side) {
@@ -103,6 +121,26 @@ bool BuiltInTakes(const proc::Board& board, Side taker, const MatchState& state)
     if (OnBar(board, taker) && LeadBeyond(board, doubler, 20) > 0)
         return false;
     return LeadBeyond(board, doubler, 30) <= 0;
+}
+
+} // namespace match
+
+namespace match {
+
+bool BuiltInAccepts(const proc::Board& board, Side side, const Resignation& offer,
+                    const MatchState& state) {
+    if ((side != proc::White && side != proc::Black) || offer.by != -side ||
+        Winner(board) != 0)
+        return false;
+    const int offered = Points(offer.level, state.cube);
+    if (int64_t{ScoreOf(state, side)} + offered >= state.length || LeadBeyond(board, side, 0) <= 0)
+        return true;
+    const Side loser = offer.by;
+    Result threat = Result::Single;
+    if (Pips(board, loser) > 0 && CheckersOn(board, loser) >= StandardCheckers)
+        threat = OnBar(board, loser) || InHome(board, loser, side) ? Result::Backgammon
+                                                                    : Result::Gammon;
+    return offer.level >= threat;
 }
 
 } // namespace match

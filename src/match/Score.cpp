@@ -35,3 +35,14 @@ Side MatchWinner(const MatchState& state) {
 }
 
 } // namespace match
+
+namespace match {
+
+MatchState ByColour(const MatchState& byPlayer, Side firstSide) {
+    MatchState state = byPlayer;
+    if (firstSide == proc::Black)
+        std::swap(state.scoreWhite, state.scoreBlack);
+    return state;
+}
+
+} // namespace match

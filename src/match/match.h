@@ -123,6 +123,17 @@ struct Resignation {
     by neither white nor black ends nothing. */
 GameOutcome Accept(const Resignation& offer, const Cube& cube);
 
+/*! Whether the computer playing side accepts the other side's resignation:
+    - never on a finished game, or an offer by side itself;
+    - always when the offered points win the match, or side does not lead
+      in the race (a sure win is worth more than playing on);
+    - otherwise when the offer is at least what the board still threatens:
+      a single once the resigner has borne off, else a gammon, or a
+      backgammon while a resigner's checker is on the bar or in side's
+      home board. */
+bool BuiltInAccepts(const proc::Board& board, Side side, const Resignation& offer,
+                    const MatchState& state);
+
 // Match score.
 
 /*! The state for the next game once winner has won points: the points are
@@ -133,6 +144,10 @@ GameOutcome Accept(const Resignation& offer, const Cube& cube);
     finished match, a winner other than white or black, or points below 1
     leave the state as it was. */
 MatchState AfterGame(const MatchState& state, Side winner, int points);
+/*! A state kept by players (the match's first player's score in
+    scoreWhite) seen by the colours of a game in which the first player
+    plays firstSide. */
+MatchState ByColour(const MatchState& byPlayer, Side firstSide);
 /*! Whether a side has reached the length. */
 bool MatchOver(const MatchState& state);
 /*! The side that reached the length (the higher score should both have); 0

@@ -111,6 +111,67 @@ struct ClientMessage {
 };
 ClientMessage ParseClientMessage(const uint8_t* data, size_t size);
 
+// Match play. A game of a longer match adds these messages; a single game
+// sends none of them. Numbers wider than a byte go low byte first.
+
+/*! Types of the match's messages to the client. */
+enum MatchMessageType : uint8_t {
+    MatchStateMessage = 5,  // 10 bytes: length, both scores, cube, flags
+    CubeTurnMessage = 6,    // 2 bytes: the person to move may double or roll
+    DoubleMessage = 7,      // 4 bytes: the doubler, the cube's new value, taker is a person
+    DoubleAnswerMessage = 8, // 3 bytes: the taker took (1) or passed (0)
+    ResignMessage = 9,      // 4 bytes: who offers, the level 1..3, answerer is a person
+    ResignAnswerMessage = 10, // 3 bytes: who answered, accepted (1) or not (0)
+    GameOverMessage = 11,   // 6 bytes: winner, points, level, match over
+};
+constexpr size_t MatchStateMessageSize = 10;
+
+/*! The match around the current game. Scores are by this game's colours;
+    the cube's value is a power of two up to 64, owner 0 while centred. */
+struct MatchStateFields {
+    int32_t length = 1;
+    int32_t scoreWhite = 0;
+    int32_t scoreBlack = 0;
+    int32_t cubeValue = 1;
+    Side cubeOwner = 0;
+    bool crawford = false;
+};
+ByteArray BuildMatchStateMessage(const MatchStateFields& fields);
+ByteArray BuildCubeTurnMessage(Side side);
+/*! value: the cube's value once taken; personAnswers: the taker is a person
+    whose client must answer. */
+ByteArray BuildDoubleMessage(Side doubler, int32_t value, bool personAnswers);
+ByteArray BuildDoubleAnswerMessage(Side taker, bool taken);
+ByteArray BuildResignMessage(Side by, int32_t level, bool personAnswers);
+ByteArray BuildResignAnswerMessage(Side side, bool accepted);
+ByteArray BuildGameOverMessage(Side winner, int32_t points, int32_t level, bool matchOver);
+/*! log2 of a cube value (1 -> 0, 64 -> 6); values that are no power of two
+    round down, below 1 read as 1. */
+uint8_t CubeLog(int32_t value);
+
+/*! What the person's client may send in a match besides a move: two bytes,
+    the type and an argument (the level of a resignation). */
+enum class Command : uint8_t {
+    None = 0,
+    Move = 1,
+    Roll = 2,
+    Double = 3,
+    Take = 4,
+    Pass = 5,
+    Resign = 6,
+    Accept = 7,
+    Refuse = 8,
+};
+struct ClientCommand {
+    Command command = Command::None;
+    int32_t level = 0; // Resign: 1 single, 2 gammon, 3 backgammon
+    ClientMessage move; // Move: as ParseClientMessage reads it
+};
+/*! One receive of the client in a match. A type byte outside the table, or
+    a resignation level outside 1..3, is None. */
+ClientCommand ParseClientCommand(const uint8_t* data, size_t size);
+ByteArray BuildClientCommand(Command command, int32_t level = 0);
+
 /*! Which die a move used, for the remaining-die rule: true for the first die. */
 bool UsesFirstDie(Move move, Dice dice);
 /*! The remaining-die rule: the used die takes the value of the other one. */

@@ -39,8 +39,10 @@ QString GameFileText(const GameRecord& record, GameFormat format, QString& error
     return QString();
 }
 
-bool WriteGame(const GameRecord& record, GameFormat format, const QString& path, QString& error) {
-    const QString text = GameFileText(record, format, error);
+namespace {
+
+// The text or nothing at path, never half of it.
+bool WriteAtomically(const QString& text, const QString& path, QString& error) {
     if (text.isEmpty()) {
         return false;
     }
@@ -55,14 +57,44 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
     return true;
 }
 
-bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
+QString MatchFileText(const MatchRecord& match, GameFormat format, QString& error) {
+    const QDateTime date =
+        match.games.empty() ? QDateTime() : match.games.front().game.StartTime();
+    switch (format) {
+    case GameFormat::Record:
+        return MatchText(match, date);
+    case GameFormat::Mat:
+        error = MatchMatProblem(match);
+        return error.isEmpty() ? MatchMatText(match, date) : QString();
+    case GameFormat::Sgf:
+        error = MatchSgfProblem(match);
+        return error.isEmpty() ? MatchSgfText(match, date) : QString();
+    }
+    return QString();
+}
+
+} // namespace
+
+bool WriteGame(const GameRecord& record, GameFormat format, const QString& path, QString& error) {
+    return WriteAtomically(GameFileText(record, format, error), path, error);
+}
+
+namespace {
+
+std::optional<GameFormat> SavedFormat(const QString& path, QString& error) {
     const auto format = FormatOfPath(path);
     if (!format) {
         error = QStringLiteral("неизвестный формат файла %1 (нужен .txt, .mat или .sgf)")
                     .arg(QFileInfo(path).fileName());
-        return false;
     }
-    return WriteGame(record, *format, path, error);
+    return format;
+}
+
+} // namespace
+
+bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
+    const auto format = SavedFormat(path, error);
+    return format && WriteGame(record, *format, path, error);
 }
 
 std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
@@ -76,7 +108,44 @@ std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
         error = QStringLiteral("файл слишком велик для записи партии");
         return std::nullopt;
     }
-    return ReadRecord(QString::fromUtf8(bytes), error);
+    const QString text = QString::fromUtf8(bytes);
+    if (!IsMatchText(text))
+        return ReadRecord(text, error);
+    auto match = ReadMatch(text, true, error);
+    if (!match)
+        return std::nullopt;
+    return std::move(match->games.front().game);
+}
+
+std::optional<StoredRecord> ReadStored(const QString& text, QString& error) {
+    StoredRecord stored;
+    if (IsMatchText(text)) {
+        stored.match = ReadMatch(text, true, error);
+        if (!stored.match)
+            return std::nullopt;
+        stored.game = stored.match->games.front().game;
+        return stored;
+    }
+    auto game = ReadRecord(text, error);
+    if (!game)
+        return std::nullopt;
+    stored.game = std::move(*game);
+    return stored;
+}
+
+QString StoredFileText(const StoredRecord& record, GameFormat format, QString& error) {
+    return record.match ? MatchFileText(*record.match, format, error)
+                        : GameFileText(record.game, format, error);
+}
+
+bool WriteStored(const StoredRecord& record, GameFormat format, const QString& path,
+                 QString& error) {
+    return WriteAtomically(StoredFileText(record, format, error), path, error);
+}
+
+bool SaveStored(const StoredRecord& record, const QString& path, QString& error) {
+    const auto format = SavedFormat(path, error);
+    return format && WriteStored(record, *format, path, error);
 }
 
 } // namespace record

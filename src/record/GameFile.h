@@ -2,6 +2,7 @@
 #pragma once
 
 #include "record/GameRecord.h"
+#include "record/MatchRecord.h"
 
 #include <QString>
 #include <optional>
@@ -29,7 +30,29 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
 bool SaveGame(const GameRecord& record, const QString& path, QString& error);
 
 /*! Reads a file of the program's own record (ReadRecord); the reason names
-    the line for a damaged or foreign file. */
+    the line for a damaged or foreign file. Of a match's record (ReadMatch),
+    its first game: a viewer of one game shows where the match began. */
 std::optional<GameRecord> OpenGame(const QString& path, QString& error);
+
+/*! A record as the archive keeps it: one game, or a match of games. */
+struct StoredRecord {
+    GameRecord game; // the game, or the match's first game
+    std::optional<MatchRecord> match;
+};
+
+/*! The archive's text read back by the rules: a match's (IsMatchText)
+    through ReadMatch, one game's through ReadRecord. Nothing and a reason
+    naming the line for text it cannot read. */
+std::optional<StoredRecord> ReadStored(const QString& text, QString& error);
+
+/*! As GameFileText, for a stored record: a match as the whole match in that
+    format (the program's own record as MatchText), dated by its first game. */
+QString StoredFileText(const StoredRecord& record, GameFormat format, QString& error);
+
+/*! As WriteGame, for a stored record. */
+bool WriteStored(const StoredRecord& record, GameFormat format, const QString& path,
+                 QString& error);
+/*! As SaveGame, for a stored record. */
+bool SaveStored(const StoredRecord& record, const QString& path, QString& error);
 
 } // namespace record

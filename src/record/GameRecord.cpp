@@ -17,7 +17,10 @@ void GameRecord::Add(const Message& message) {
         Keep(message);
         return;
     }
-    if (!started_ || finished_ || std::holds_alternative<MoveListInfo>(message)) {
+    // Lists and the match's messages are not moves of the game: the match
+    // record keeps the cube's story beside the games.
+    if (!started_ || finished_ || std::holds_alternative<MoveListInfo>(message) ||
+        IsMatchMessage(message)) {
         return;
     }
     if (const auto* dice = std::get_if<DiceInfo>(&message)) {

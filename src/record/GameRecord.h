@@ -33,6 +33,12 @@ class GameRecord {
             messages_.reserve(messages);
         turns_.reserve(turns);
     }
+    /*! The side to move had no move: its turn is a pass now, not only when
+        the next roll comes (a match's cube may act in between). */
+    void ClosePass() {
+        if (!turns_.empty() && turns_.back().moves.empty() && turns_.back().dice != 0)
+            turns_.back().passed = true;
+    }
     /*! The game is over: nothing more joins the record. */
     void Finish() { finished_ = true; }
 

@@ -198,6 +198,12 @@ void MarkRecordUnreadable(Club& club, qint64 code) {
     --club.archived;
 }
 
+void MarkMatch(Club& club, qint64 code, const MatchScore& score) {
+    const size_t i = GameIndex(club, code);
+    if (i != club.games.size())
+        club.games[i].match = score;
+}
+
 namespace {
 
 void Visit(QSqlQuery records, const std::function<void(qint64, const QByteArray&)>& visit) {

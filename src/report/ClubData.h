@@ -20,6 +20,13 @@ struct Player {
     qint64 points = 0;
 };
 
+/*! A match's length and final score, the winner's first; length 0: a single game. */
+struct MatchScore {
+    int length = 0;
+    int winner = 0;
+    int loser = 0;
+};
+
 struct JournalGame {
     qint64 code = 0;
     std::string date; // UTF-8: the pages are bytes, and workers share no QString
@@ -29,6 +36,7 @@ struct JournalGame {
     qint64 award = 0;
     bool archived = false; // the archive holds its record
     quint64 recordKey = 0; // the record's identity and length, when archived
+    MatchScore match{};    // known once its record is read
 };
 
 struct Club {
@@ -76,6 +84,9 @@ size_t GameIndex(const Club& club, qint64 code);
 /*! Game code's record turned out unreadable (its bytes are damaged): the
     game has no page, so it is neither counted nor linked as one with a record. */
 void MarkRecordUnreadable(Club& club, qint64 code);
+
+/*! Game code's record is a match's: the lists show its length and score. */
+void MarkMatch(Club& club, qint64 code, const MatchScore& score);
 
 /*! Every record of the archive by code: the game's code and its record,
     packed as the archive keeps it (record::UnpackRecord). Throws db::DbError. */

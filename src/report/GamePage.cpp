@@ -125,25 +125,14 @@ void AddTurnText(HtmlOut& list, const record::Turn& turn) {
     }
 }
 
-void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
-    const Club& club = site.club;
-    const QString title = QStringLiteral("Партия №%1").arg(game.code);
-    PageHead(out, title, GameRoot);
-    AddName(out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил "), club, game.winner);
-    AddName(out.Raw(", проиграл "), club, game.loser);
-    out.Raw("; фишек у проигравшего: ");
-    out.Int(game.margin).Raw("; очков победителю: ").Int(game.award).Raw(".</p>");
-    if (!record.game) {
-        out.Raw("<p class=\"note\">Запись партии не читается: ").Text(record.error);
-        out.Raw("</p><pre>").Text(record.text).Raw("</pre>");
-        PageTail(out, GameRoot, site.made);
-        return;
-    }
-    const record::GameRecord& g = *record.game;
+void AddSides(HtmlOut& out, const record::GameRecord& g) {
     out.Raw("<p>Белые: ").Text(record::PlayerOf(g, proc::White));
     out.Raw(". Чёрные: ").Text(record::PlayerOf(g, proc::Black));
     out.Raw(". Первый бросок: ").Html(record::DiceText(g.Start().opening));
-    out.Raw(". ").Text(record::ResultText(g)).Raw(".</p>");
+}
+
+void AddGameBoard(HtmlOut& out, const record::GameRecord& g, const std::vector<TurnNote>& notes,
+                  std::string_view heading) {
     // The script steps through the positions from the start and the turns
     // of the list; the final one is drawn here, so the page reads without it.
     out.Raw("<section class=\"game\" data-start=\"");
@@ -155,12 +144,56 @@ void GamePage(const Site& site, const JournalGame& game, const RecordRead& recor
     out.Int(record::PipCount(g.Board(), proc::White)).Raw(", у чёрных ");
     out.Int(record::PipCount(g.Board(), proc::Black)).Raw(". Сброшено фишек: белыми ");
     out.Int(BorneOff(g.Board(), proc::White)).Raw(", чёрными ");
-    out.Int(BorneOff(g.Board(), proc::Black)).Raw(".</figcaption></figure><h2>Ходы</h2>");
+    out.Int(BorneOff(g.Board(), proc::Black)).Raw(".</figcaption></figure>").Raw(heading);
     // The end tags of the items may go (HTML5): a million pages are shorter.
+    // A note is an item the script skips; the turn after it keeps its number.
     out.Raw("<ol class=\"moves\">");
-    for (const record::Turn* turn : g.PlayedTurns())
-        AddTurnText(out.Raw("<li>"), *turn);
+    const std::vector<const record::Turn*> turns = g.PlayedTurns();
+    size_t next = 0;
+    // The notes due before turn i (all that are left after the last); whether there were any.
+    const auto notesBefore = [&](size_t i) {
+        const size_t from = next;
+        for (; next < notes.size() && (i == turns.size() || notes[next].turn <= int(i)); ++next)
+            out.Raw("<li class=\"action\">").Text(notes[next].text);
+        return next > from;
+    };
+    for (size_t i = 0; i < turns.size(); ++i) {
+        if (notesBefore(i))
+            out.Raw("<li value=\"").Int(static_cast<long long>(i + 1)).Raw("\">");
+        else
+            out.Raw("<li>");
+        AddTurnText(out, *turns[i]);
+    }
+    notesBefore(turns.size());
     out.Raw("</ol></section>");
+}
+
+void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out) {
+    const Club& club = site.club;
+    const QString title =
+        (record.isMatch ? QStringLiteral("Матч №%1") : QStringLiteral("Партия №%1")).arg(game.code);
+    PageHead(out, title, GameRoot);
+    AddName(out.Raw("<p>Дата: ").Text(game.date).Raw(". Победил "), club, game.winner);
+    AddName(out.Raw(", проиграл "), club, game.loser);
+    out.Raw(record.isMatch ? "; разница в счёте: " : "; фишек у проигравшего: ");
+    out.Int(game.margin).Raw("; очков победителю: ").Int(game.award).Raw(".</p>");
+    if (record.match) {
+        AddMatch(out, *record.match);
+        PageTail(out, GameRoot, site.made);
+        return;
+    }
+    if (!record.game) {
+        out.Raw(record.isMatch ? "<p class=\"note\">Запись матча не читается: "
+                               : "<p class=\"note\">Запись партии не читается: ")
+            .Text(record.error);
+        out.Raw("</p><pre>").Text(record.text).Raw("</pre>");
+        PageTail(out, GameRoot, site.made);
+        return;
+    }
+    const record::GameRecord& g = *record.game;
+    AddSides(out, g);
+    out.Raw(". ").Text(record::ResultText(g)).Raw(".</p>");
+    AddGameBoard(out, g, {}, "<h2>Ходы</h2>");
     PageTail(out, GameRoot, site.made);
 }
 

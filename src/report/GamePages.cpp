@@ -1,5 +1,6 @@
 #include "report/GamePages.h"
 
+#include "record/MatchRecord.h"
 #include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
@@ -28,9 +29,16 @@ struct WorkerState {
     HtmlOut out;
 };
 
-// A game page per record: read back, counted for the dice, written. A record
-// that does not replay gets a page with its text and the reason; damaged
-// bytes get none.
+// The journal's winner is the match's, by the score's difference: the
+// higher score is the winner's, whatever the names in the record.
+MatchScore MatchScoreOf(const record::MatchRecord& match) {
+    const auto [first, second] = match.Score();
+    return {match.length, std::max(first, second), std::min(first, second)};
+}
+
+// A game page per record: read back (a match's text as a match), counted for
+// the dice, written. A record that does not replay gets a page with its text
+// and the reason; damaged bytes get none.
 void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, WorkerState& state,
                 SiteWriter& writer) {
     for (const PackedRecord& item : batch) {
@@ -42,9 +50,19 @@ void WriteGames(const Site& site, const std::vector<PackedRecord>& batch, Worker
             continue;
         }
         read.text = std::move(*text);
-        read.game = record::ReplayRecord(read.text, read.error);
-        if (read.game)
-            folder.audit.Add(*read.game);
+        read.isMatch = record::IsMatchText(read.text);
+        if (read.isMatch) {
+            read.match = record::ReadMatch(read.text, /*checkRules*/ false, read.error);
+            if (read.match) {
+                for (const record::MatchGame& g : read.match->games)
+                    folder.audit.Add(g.game);
+                folder.matches.push_back({item.game->code, MatchScoreOf(*read.match)});
+            }
+        } else {
+            read.game = record::ReplayRecord(read.text, read.error);
+            if (read.game)
+                folder.audit.Add(*read.game);
+        }
         state.out.Clear();
         GamePage(site, *item.game, read, state.out);
         writer.Write(GamePath(item.game->code), state.out.Bytes());
@@ -99,6 +117,9 @@ QByteArray KeptOf(const FolderMade& made) {
     out << quint32(made.unreadable.size());
     for (const qint64 code : made.unreadable)
         out << code;
+    out << quint32(made.matches.size());
+    for (const auto& [code, score] : made.matches)
+        out << code << qint32(score.length) << qint32(score.winner) << qint32(score.loser);
     return kept;
 }
 
@@ -112,6 +133,14 @@ std::optional<FolderMade> FolderFromKept(const QByteArray& kept) {
     in >> count;
     for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i)
         in >> made.unreadable.emplace_back();
+    count = 0;
+    in >> count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        qint64 code = 0;
+        qint32 length = 0, winner = 0, loser = 0;
+        in >> code >> length >> winner >> loser;
+        made.matches.push_back({code, {length, winner, loser}});
+    }
     if (in.status() != QDataStream::Ok || !in.atEnd())
         return std::nullopt;
     return made;
@@ -160,9 +189,13 @@ std::map<qint64, FolderMade> WriteGamePages(const ReadConnection& connection, co
             whole.audit.Add(part.audit);
             whole.unreadable.insert(whole.unreadable.end(), part.unreadable.begin(),
                                     part.unreadable.end());
+            whole.matches.insert(whole.matches.end(), part.matches.begin(), part.matches.end());
         }
-    for (auto& [folder, whole] : made)
+    for (auto& [folder, whole] : made) {
         std::sort(whole.unreadable.begin(), whole.unreadable.end());
+        std::sort(whole.matches.begin(), whole.matches.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
     return made;
 }
 

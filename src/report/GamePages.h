@@ -1,7 +1,8 @@
 // The game pages, a unit of the site's state a folder of them: an update
 // rewrites a folder where a game's row, its players' names or its record
-// (identity and length) changed, and keeps for each folder its rolls and the
-// games whose records do not read, which the other pages show.
+// (identity and length) changed, and keeps for each folder its rolls, the
+// games whose records do not read and the matches' scores, which the other
+// pages show.
 #pragma once
 
 #include "report/PageGroups.h"
@@ -9,6 +10,7 @@
 
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace report {
@@ -22,6 +24,7 @@ UnitDigests GameFolderDigests(const Club& club);
 struct FolderMade {
     DiceAudit audit;
     std::vector<qint64> unreadable; // codes whose record bytes are damaged: no page
+    std::vector<std::pair<qint64, MatchScore>> matches; // codes whose record is a match
 };
 QByteArray KeptOf(const FolderMade& made);
 std::optional<FolderMade> FolderFromKept(const QByteArray& kept);

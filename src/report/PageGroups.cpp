@@ -137,6 +137,7 @@ UnitDigests FileDigests(const Site&) {
 
 void AddGameRow(Digest& d, const Club& club, const JournalGame& game) {
     d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
+    d.Int(game.match.length).Int(game.match.winner).Int(game.match.loser);
     AddPerson(d, club, game.winner);
     AddPerson(d, club, game.loser);
 }

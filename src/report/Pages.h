@@ -1,6 +1,7 @@
 // The pages of the club's site, each as a whole HTML file.
 #pragma once
 
+#include "record/MatchRecord.h"
 #include "report/ClubData.h"
 #include "report/DiceAudit.h"
 #include "report/History.h"
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace report {
 
@@ -54,11 +56,27 @@ int JournalPageCount(const Club& club);
 struct RecordRead {
     QString text;
     std::optional<record::GameRecord> game; // nothing: error says why
+    std::optional<record::MatchRecord> match; // a match's text, read back
+    bool isMatch = false;                     // the text is a match's, read or not
     QString error;
 };
-/*! A game of the archive, added to out; a record that does not read back is
-    shown as text with the reason. */
+/*! A game or match of the archive, added to out; a record that does not
+    read back is shown as text with the reason. */
 void GamePage(const Site& site, const JournalGame& game, const RecordRead& record, HtmlOut& out);
+/*! A line shown among a game's turns: before the turn numbered turn (from
+    0), after the last one when there are fewer. */
+struct TurnNote {
+    int turn = 0;
+    QString text;
+};
+/*! Who plays which colour and the opening roll, the paragraph left open. */
+void AddSides(HtmlOut& out, const record::GameRecord& game);
+/*! A game's board, stepped through by the page's script, its final position
+    drawn, and its turns under heading (HTML) with notes among them. */
+void AddGameBoard(HtmlOut& out, const record::GameRecord& game, const std::vector<TurnNote>& notes,
+                  std::string_view heading);
+/*! A match's length and score, then each game with its board. */
+void AddMatch(HtmlOut& out, const record::MatchRecord& match);
 /*! One turn as record::TurnText writes it. */
 void AddTurnText(HtmlOut& out, const record::Turn& turn);
 QByteArray DicePage(const Site& site, const DiceAudit& audit);

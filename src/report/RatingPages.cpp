@@ -26,6 +26,20 @@ void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
     out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
 }
 
+// Where a game shows the loser's checkers left, a match shows its length
+// and score: "матч до 5, 5:3", the winner's score first unless the row is
+// the loser's own.
+void AddMargin(HtmlOut& out, const JournalGame& game, bool loserFirst = false) {
+    if (game.match.length == 0) {
+        out.Int(game.margin);
+        return;
+    }
+    const MatchScore& score = game.match;
+    out.Raw("матч до ").Int(score.length).Raw(", ");
+    out.Int(loserFirst ? score.loser : score.winner).Raw(":");
+    out.Int(loserFirst ? score.winner : score.loser);
+}
+
 // "<td data-label=...>", the cell's text to follow.
 HtmlOut& Td(HtmlOut& out, std::string_view label, bool number = false) {
     return out.Raw("<td data-label=\"").Raw(label).Raw(number ? "\" class=\"n\">" : "\">");
@@ -131,7 +145,8 @@ void PlayerPage(const Site& site, const Player& player, HtmlOut& out) {
         Td(rows.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(rows, "Соперник"), club, opponent, "../");
         Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение").Raw("</td>");
-        Td(rows, "Фишек", true).Int(g.margin).Raw("</td>");
+        AddMargin(Td(rows, "Фишек", true), g, !won);
+        rows.Raw("</td>");
         Td(rows, "Очки после", true).Int(after).Raw("</td></tr>");
     }
     RatingChart(out.Raw("<figure>"), points, codes, dates);
@@ -205,7 +220,8 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
         Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(out, "Победитель"), club, g.winner, "../");
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "../");
-        Td(out.Raw("</td>"), "Фишек", true).Int(g.margin).Raw("</td>");
+        AddMargin(Td(out.Raw("</td>"), "Фишек", true), g);
+        out.Raw("</td>");
         Td(out, "Очков победителю", true).Int(g.award).Raw("</td></tr>");
     }
     out.Raw("</tbody></table>").Raw(pager.Bytes());

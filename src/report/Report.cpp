@@ -133,8 +133,8 @@ class SiteRun {
         state.groups[group.name] = AsUnits(digests);
     }
 
-    // The game pages of the folders that changed; the others' rolls and
-    // unreadable records come from the state.
+    // The game pages of the folders that changed; the others' rolls,
+    // unreadable records and matches' scores come from the state.
     SiteState::Units GamePagesOf(Workers& workers, DiceAudit& audit) {
         const UnitDigests digests = GameFolderDigests(club_);
         const SiteState::Units* old = OldUnits(GamesGroup);
@@ -167,6 +167,8 @@ class SiteRun {
             audit.Add(part.audit);
             for (const qint64 code : part.unreadable)
                 MarkRecordUnreadable(club_, code);
+            for (const auto& [code, score] : part.matches)
+                MarkMatch(club_, code, score);
             units.emplace_hint(units.end(), folder, SiteState::Unit{digest, KeptOf(part)});
         }
         return units;

@@ -34,6 +34,28 @@ QString LevelFile() {
     return shell::ProgramPath(QStringLiteral("\\Data\\Engine.ini"));
 }
 const QString LevelKey = QStringLiteral("engine/plies");
+QString NewGameFile() {
+    return shell::ProgramPath(QStringLiteral("\\Data\\NewGame.ini"));
+}
+const QString LengthKey = QStringLiteral("match/length");
+// The lengths clubs play; any other comes from the referee's command line.
+constexpr int MatchLengths[] = {1, 3, 5, 7, 9, 11};
+
+QString LengthName(int length) {
+    return length == 1 ? QStringLiteral("Игра") : QStringLiteral("Матч до %1").arg(length);
+}
+
+// A choice kept in an ini file: its index in box, the first for none or a
+// value the box does not offer.
+void PickKept(QComboBox* box, const QString& file, const QString& key) {
+    const QSettings kept(file, QSettings::IniFormat);
+    bool ok = false;
+    const int value = kept.value(key).toInt(&ok);
+    box->setCurrentIndex(ok ? std::max(0, box->findData(value)) : 0);
+    QObject::connect(box, &QComboBox::activated, box, [box, file, key] {
+        QSettings(file, QSettings::IniFormat).setValue(key, box->currentData());
+    });
+}
 
 // A long name never makes a drop-down wider than the screen: the list elides
 // it with "…" instead.
@@ -64,10 +86,12 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     Button2 = AddButton(QStringLiteral("Назад"), {16, 152, 105, 25});
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
     AddLevelChooser();
+    AddLengthChooser();
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     setTabOrder(ComboBox2, ComboBox3);
+    setTabOrder(ComboBox3, ComboBox4);
     Button1->setFocus();
     for (QComboBox* box : {ComboBox1, ComboBox2})
         connect(box, &QComboBox::currentTextChanged, this, [this] { ShowLevelChooser(); });
@@ -97,6 +121,7 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
         awaitingClient_ = false;
         clientWait_->stop();
         seats_.SetPlies(EnginePlies());
+        controller_->MatchLength = MatchLength();
         shell::DropErrors([this] { controller_->StartGame(); });
     };
     dm_.DisconnectHook = [this] { close(); };
@@ -128,19 +153,26 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::AddLevelChooser() {
+    // Below the players, between them: the space under "vs.".
     ComboBox3 = new QComboBox(this);
-    ComboBox3->setGeometry(128, 152, 92, 25);
+    ComboBox3->setGeometry(128, 130, 92, 20);
     for (const int plies : game::EngineLevels)
         ComboBox3->addItem(game::EngineLevelName(plies), plies);
     ComboBox3->hide();
-    // A level not offered (any more), or none yet: the first.
-    const QSettings kept(LevelFile(), QSettings::IniFormat);
-    bool ok = false;
-    const int plies = kept.value(LevelKey).toInt(&ok);
-    ComboBox3->setCurrentIndex(ok ? std::max(0, ComboBox3->findData(plies)) : 0);
-    connect(ComboBox3, &QComboBox::activated, this, [this] {
-        QSettings(LevelFile(), QSettings::IniFormat).setValue(LevelKey, EnginePlies());
-    });
+    PickKept(ComboBox3, LevelFile(), LevelKey);
+}
+
+void TForm2::AddLengthChooser() {
+    // The free space between the two buttons.
+    ComboBox4 = new QComboBox(this);
+    ComboBox4->setGeometry(128, 152, 92, 25);
+    for (const int length : MatchLengths)
+        ComboBox4->addItem(LengthName(length), length);
+    PickKept(ComboBox4, NewGameFile(), LengthKey);
+}
+
+int TForm2::MatchLength() const {
+    return std::max(1, ComboBox4->currentData().toInt());
 }
 
 void TForm2::ShowLevelChooser() {

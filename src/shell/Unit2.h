@@ -32,6 +32,9 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     /*! The engine's level (game::EngineLevels), shown while either list
         shows the engine; remembered in Data/Engine.ini. */
     QComboBox* ComboBox3;
+    /*! The match's length: "Игра" (1, the single game) or "Матч до N";
+        remembered in Data/NewGame.ini. */
+    QComboBox* ComboBox4;
     QPushButton* Button1; // "Начать игру"
     QPushButton* Button2; // "Назад"
     QTimer* Timer;        // the game's 1000 ms tick, running from creation
@@ -53,6 +56,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ComboBox1Change();
     /*! The level chosen in ComboBox3, in plies. */
     int EnginePlies() const;
+    /*! The match length chosen in ComboBox4 (1: a single game). */
+    int MatchLength() const;
     /*! Opens the game server socket and launches the board client. */
     void Button1Click();
     /*! How long a launched program that ended with status 0 (a launcher
@@ -79,6 +84,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void DatabaseStep(const std::function<void()>& step);
     /*! The level chooser and its choice of an earlier run. */
     void AddLevelChooser();
+    /*! The match length chooser and its choice of an earlier run. */
+    void AddLengthChooser();
     /*! Shows the level chooser while either list shows the engine. */
     void ShowLevelChooser();
     /*! The computers the lists offer first: "Компьютер", and the engine

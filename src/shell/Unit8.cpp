@@ -6,7 +6,6 @@
 #include "desktop/Analysis.h"
 #include "desktop/GameFileDialog.h"
 #include "record/GameFile.h"
-#include "record/RecordText.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
 #include "shell/ClientLaunch.h"
@@ -121,13 +120,15 @@ void TForm8::ShowGameMenu(int row, const QPoint& at) {
         menu->exec(at);
 }
 
+// A match's row shows, saves and analyses the whole match; the board client
+// shows a match's first game.
 void TForm8::ViewGame(const QString& recordText, qint64 code) {
     if (!viewed_)
         viewed_ = std::make_unique<QTemporaryDir>();
     const QString path = viewed_->filePath(QStringLiteral("game-%1.txt").arg(code));
     QString error;
-    const auto game = record::ReadRecord(recordText, error);
-    if (!game || !record::WriteGame(*game, record::GameFormat::Record, path, error)) {
+    const auto stored = record::ReadStored(recordText, error);
+    if (!stored || !record::WriteStored(*stored, record::GameFormat::Record, path, error)) {
         ShowError(QStringLiteral("Не удалось подготовить партию к просмотру: %1").arg(error));
         return;
     }
@@ -138,17 +139,19 @@ void TForm8::ViewGame(const QString& recordText, qint64 code) {
 
 void TForm8::SaveGame(const QString& recordText) {
     QString error;
-    const auto game = record::ReadRecord(recordText, error);
-    const QString path = game ? AskGamePath(*game) : QString();
-    if (game && (path.isEmpty() || record::SaveGame(*game, path, error)))
+    const auto stored = record::ReadStored(recordText, error);
+    const QString path = stored ? AskGamePath(stored->game) : QString();
+    if (stored && (path.isEmpty() || record::SaveStored(*stored, path, error)))
         return;
     ShowError(QStringLiteral("Не удалось сохранить партию: %1").arg(error));
 }
 
 void TForm8::AnalyseGame(const QString& recordText) {
     QString error;
-    const auto game = record::ReadRecord(recordText, error);
-    if (!game || !desktop::OpenInAnalysis(*game, error))
+    const auto stored = record::ReadStored(recordText, error);
+    const bool opened = stored && (stored->match ? desktop::OpenInAnalysis(*stored->match, error)
+                                                 : desktop::OpenInAnalysis(stored->game, error));
+    if (!opened)
         ShowError(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
 }
 

@@ -44,7 +44,8 @@ class TForm8 : public shell::TFormBase {
         is installed, its analysis; disabled for a game without a record.
         Throws db::DbError when the row cannot be read. */
     std::unique_ptr<QMenu> GameMenu(int row);
-    /*! Asks where to save a game; empty: cancelled. Tests replace it. */
+    /*! Asks where to save a game (a match's first game stands for the
+        match); empty: cancelled. Tests replace it. */
     std::function<QString(const record::GameRecord& game)> AskGamePath;
 
   protected:

@@ -4,6 +4,7 @@
 #include "WholeGame.h"
 
 #include "db/GameArchive.h"
+#include "record/MatchRecord.h"
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
 #include "record/RecordText.h"
@@ -231,6 +232,56 @@ TEST_F(NewGame, PersonBeatsPersonAndGainsAThirdOfTheLosersPoints) {
     EXPECT_EQ(rows[0].loser, 3);
     EXPECT_EQ(rows[0].margin, 2);
     EXPECT_EQ(rows[0].award, 2);
+}
+
+// Two people play a match to 3 on one computer: one journal row for the
+// whole match (the winner by the score, the score's difference as margin, the
+// award by the usual rule), and the archive holds every game of it.
+TEST_F(NewGame, TwoPeoplePlayAMatchIntoTheJournalAndTheArchive) {
+    folder.Write(QStringLiteral("Data/Board.cfg"), WhiteWinsAtOnce(2));
+    AddPlayer(2, QStringLiteral("Anna"), 7);
+    AddPlayer(3, QStringLiteral("Boris"), 5);
+    folder.WriteClient();
+    FirstListPlaysWhite(true);
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(Items(Form2->ComboBox4), (QStringList{"Игра", "Матч до 3", "Матч до 5", "Матч до 7",
+                                                   "Матч до 9", "Матч до 11"}));
+    EXPECT_EQ(Form2->ComboBox4->geometry(), QRect(128, 152, 92, 25));
+    Pick(Form2->ComboBox1, QStringLiteral("Anna"));
+    Pick(Form2->ComboBox2, QStringLiteral("Boris"));
+    Pick(Form2->ComboBox4, QStringLiteral("Матч до 3"));
+    PlayGame();
+
+    const auto text = db::ReadGameRecord(*db::DModule, 1);
+    ASSERT_TRUE(text);
+    QString error;
+    const auto played = record::ReadMatch(*text, true, error);
+    ASSERT_TRUE(played) << error.toStdString();
+    EXPECT_EQ(played->length, 3);
+    const auto [anna, boris] = played->Score();
+    EXPECT_EQ(std::max(anna, boris), 3);
+    const bool annaWon = anna > boris;
+    EXPECT_EQ(boxes.Texts(),
+              QStringList{QStringLiteral("Матч до 3 очков окончен. Победитель: %1, счёт 3:%2 (%1 — %3).")
+                              .arg(annaWon ? "Anna" : "Boris")
+                              .arg(std::min(anna, boris))
+                              .arg(annaWon ? "Boris" : "Anna")});
+    const auto rows = Journal();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].winner, annaWon ? 2 : 3);
+    EXPECT_EQ(rows[0].loser, annaWon ? 3 : 2);
+    EXPECT_EQ(rows[0].margin, std::abs(anna - boris));
+    EXPECT_EQ(rows[0].award, 2); // a third of the loser's points, either way
+    // The winner gains a third of the loser's points; the loser keeps its own.
+    EXPECT_EQ(Points(QStringLiteral("Anna")), annaWon ? 9 : 7);
+    EXPECT_EQ(Points(QStringLiteral("Boris")), annaWon ? 5 : 7);
+
+    // The choice is kept for the next game.
+    program.reset();
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(Form2->ComboBox4->currentText(), QStringLiteral("Матч до 3"));
 }
 
 TEST_F(NewGame, ClientLeavingMidGameRecordsNothing) {
@@ -471,7 +522,7 @@ TEST_F(NewGame, TheEngineLevelIsKeptForTheNextRun) {
         StartProgram();
         OpenDialog();
         QComboBox* level = Form2->ComboBox3;
-        EXPECT_EQ(level->geometry(), QRect(128, 152, 92, 25));
+        EXPECT_EQ(level->geometry(), QRect(128, 130, 92, 20));
         EXPECT_FALSE(level->isEditable());
         EXPECT_EQ(Items(level), (QStringList{"0-ply", "1-ply", "2-ply"}));
         EXPECT_EQ(level->currentText(), run.shown);

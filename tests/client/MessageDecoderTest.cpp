@@ -120,10 +120,12 @@ TEST(MessageDecoder, AnyCutOfTheStreamGivesTheSameMessages) {
                                   "0d09"
                                   "1a14");
     stream += Bytes(proc::BuildMoveMessage(proc::White, {13, 7}));
+    stream += Bytes(proc::BuildMatchStateMessage({5, 1, 2, 2, proc::Black, false}));
+    stream += Bytes(proc::BuildGameOverMessage(proc::White, 2, 1, false));
     QStringList whole;
     MessageDecoder reference;
     const auto expected = FeedAll(reference, stream, whole);
-    ASSERT_EQ(expected.size(), 4u);
+    ASSERT_EQ(expected.size(), 6u);
 
     // Every single cut point, and byte by byte.
     for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
@@ -151,7 +153,7 @@ TEST(MessageDecoder, UnknownTypeDropsTheBufferAndTheStreamRecovers) {
     MessageDecoder decoder;
     QStringList problems;
     QByteArray stream = Bytes(proc::BuildDiceMessage(proc::MakeDice(1, 2), proc::White));
-    stream += QByteArray::fromHex("09ffff04810d07"); // garbage, then a move that is lost with it
+    stream += QByteArray::fromHex("0cffff04810d07"); // garbage, then a move that is lost with it
     const auto first = FeedAll(decoder, stream, problems);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_TRUE(std::holds_alternative<DiceInfo>(first[0]));
@@ -207,7 +209,28 @@ INSTANTIATE_TEST_SUITE_P(
         BadMessage{"list entry target 0", Hex("038181" "0d00"), false},
         BadMessage{"negative list count", Hex("03817f0102"), true},
         BadMessage{"type zero", Hex("00"), true},
-        BadMessage{"type five", Hex("05810102"), true},
+        BadMessage{"type twelve", Hex("0c810102"), true},
+        BadMessage{"match length 0", Hex("05" "0000" "0000" "0000" "00" "80" "00"), false},
+        BadMessage{"match cube 128", Hex("05" "0500" "0000" "0000" "07" "80" "00"), false},
+        BadMessage{"match owner 2", Hex("05" "0500" "0000" "0000" "01" "82" "00"), false},
+        BadMessage{"match crawford 2", Hex("05" "0500" "0000" "0000" "00" "80" "02"), false},
+        BadMessage{"cube turn side 0", Hex("0680"), false},
+        BadMessage{"double by side 0", Hex("07800100"), false},
+        BadMessage{"double to 1", Hex("07810000"), false},
+        BadMessage{"double to 128", Hex("07810700"), false},
+        BadMessage{"double person 2", Hex("07810102"), false},
+        BadMessage{"double answer side 2", Hex("088201"), false},
+        BadMessage{"double answer 2", Hex("087f02"), false},
+        BadMessage{"resign level 0", Hex("09810000"), false},
+        BadMessage{"resign level 4", Hex("097f0401"), false},
+        BadMessage{"resign person 2", Hex("09810102"), false},
+        BadMessage{"resign by side 0", Hex("09800101"), false},
+        BadMessage{"resign answer side 0", Hex("0a8001"), false},
+        BadMessage{"resign answer 2", Hex("0a8102"), false},
+        BadMessage{"game over for side 0", Hex("0b80" "0100" "01" "00"), false},
+        BadMessage{"game over of 0 points", Hex("0b81" "0000" "01" "00"), false},
+        BadMessage{"game over level 4", Hex("0b7f" "0200" "04" "00"), false},
+        BadMessage{"game over flag 2", Hex("0b7f" "0200" "01" "02"), false},
         BadMessage{"white checker on black's bar", StartWith(25, 1, proc::MakeDice(3, 1)), false},
         BadMessage{"black checker on white's bar", StartWith(26, -1, proc::MakeDice(3, 1)), false},
         BadMessage{"first opening die 0", StartWith(25, 0, proc::MakeDice(0, 4)), false},
@@ -220,7 +243,7 @@ TEST(MessageDecoder, RandomGarbageNeverCrashesNorHoardsBytes) {
     for (int round = 0; round < 2000; ++round) {
         QByteArray chunk(static_cast<qsizetype>(rng() % 40), '\0');
         for (char& c : chunk) {
-            c = static_cast<char>(rng() % 6); // mostly valid type bytes, to reach every path
+            c = static_cast<char>(rng() % 13); // mostly valid type bytes, to reach every path
         }
         QStringList problems;
         const auto messages = FeedAll(decoder, chunk, problems);
@@ -233,6 +256,55 @@ TEST(MessageDecoder, RandomGarbageNeverCrashesNorHoardsBytes) {
         // The longest message is a list of 127 moves.
         EXPECT_LE(decoder.Pending(), 3 + 2 * 127);
     }
+}
+
+// The match's messages as the referee builds them, and one written out byte by
+// byte, decode to every field they carry.
+TEST(MessageDecoder, MatchMessagesCarryEveryField) {
+    const struct {
+        QByteArray bytes;
+        const char* described;
+        int person; // whether a person answers; -1 where the message has no such field
+    } cases[] = {
+        // clang-format off
+        {Bytes(proc::BuildMatchStateMessage({7, 3, 300, 8, proc::White, false})), "match length=7 score=3:300 cube=8 owner=white", -1},
+        {Hex("05" "0500" "0400" "0200" "00" "80" "01"), "match length=5 score=4:2 cube=1 owner=centre crawford", -1},
+        {Hex("05" "0b00" "0000" "0001" "06" "7f" "00"), "match length=11 score=0:256 cube=64 owner=black", -1},
+        {Bytes(proc::BuildCubeTurnMessage(proc::Black)), "cube-turn black", -1},
+        {Bytes(proc::BuildDoubleMessage(proc::White, 4, true)), "double white 4", 1},
+        {Bytes(proc::BuildDoubleMessage(proc::Black, 64, false)), "double black 64", 0},
+        {Bytes(proc::BuildDoubleAnswerMessage(proc::Black, true)), "take black", -1},
+        {Bytes(proc::BuildDoubleAnswerMessage(proc::White, false)), "pass white", -1},
+        {Bytes(proc::BuildResignMessage(proc::Black, 3, true)), "resign black 3", 1},
+        {Bytes(proc::BuildResignMessage(proc::White, 1, false)), "resign white 1", 0},
+        {Bytes(proc::BuildResignAnswerMessage(proc::White, true)), "accept white", -1},
+        {Bytes(proc::BuildResignAnswerMessage(proc::Black, false)), "refuse black", -1},
+        {Bytes(proc::BuildGameOverMessage(proc::Black, 258, 2, true)), "game-over black points=258 level=2 match-over", -1},
+        {Bytes(proc::BuildGameOverMessage(proc::White, 1, 1, false)), "game-over white points=1 level=1", -1},
+        // clang-format on
+    };
+    QByteArray stream;
+    for (const auto& k : cases) {
+        stream += k.bytes;
+    }
+    // All in one stream: each length is right, or the ones after it go wrong.
+    MessageDecoder decoder;
+    QStringList problems;
+    const auto messages = FeedAll(decoder, stream, problems);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('|').toStdString();
+    ASSERT_EQ(messages.size(), std::size(cases));
+    for (size_t i = 0; i < messages.size(); ++i) {
+        EXPECT_EQ(DescribeMessage(messages[i]), QString::fromUtf8(cases[i].described));
+        EXPECT_TRUE(record::IsMatchMessage(messages[i])) << cases[i].described;
+        int person = -1;
+        if (const auto* offer = std::get_if<DoubleInfo>(&messages[i])) {
+            person = offer->personAnswers;
+        } else if (const auto* resign = std::get_if<ResignInfo>(&messages[i])) {
+            person = resign->personAnswers;
+        }
+        EXPECT_EQ(person, cases[i].person) << cases[i].described;
+    }
+    EXPECT_EQ(decoder.Pending(), 0);
 }
 
 TEST(MessageDecoder, DescribeGivesOneLinePerMessage) {

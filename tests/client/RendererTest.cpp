@@ -323,3 +323,66 @@ TEST(Renderer, FlightFramesClippedToTheCheckersPathMatchWholeFrames) {
         EXPECT_LE(LargestDifference(stepped, whole), 2);
     }
 }
+
+// The cube on the bar: in the middle, or at its owner's edge (white sits
+// below), clear of four checkers on either bar, faded in the Crawford game;
+// each player's score beside the name.
+TEST(Renderer, TheCubeSitsOnTheBarWhereItsOwnerIs) {
+    const struct {
+        MatchStateInfo state;
+        int place;
+        const char* face;
+    } cases[] = {
+        {{5, 13, 21, 1, 0, false}, 0, "64"},
+        {{5, 13, 21, 2, White, false}, +1, "2"},
+        {{5, 13, 21, 32, Black, false}, -1, "32"},
+        {{5, 13, 21, 1, 0, true}, 0, "64"},
+    };
+    proc::Board board = StandardBoard();
+    proc::Cell(board, proc::WhiteBar) = 4;
+    proc::Cell(board, proc::BlackBar) = -4;
+    const QSize size(1024, 768);
+    const QTransform toDevice = geometry::DesignToDevice(size);
+    BoardRenderer renderer; // one still layer for every case
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.face);
+        BoardModel model;
+        MatchModel match;
+        const StartInfo start{board, QStringLiteral("Компьютер (белые)"),
+                              QStringLiteral("Компьютер (чёрные)"), proc::MakeDice(4, 1)};
+        model.Apply(start);
+        match.Apply(start);
+        match.Apply(k.state);
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        renderer.Paint(painter, size, model, {std::nullopt, {}, &match});
+        const RenderRecord& record = renderer.Record();
+        EXPECT_EQ(record.cube, k.place);
+        EXPECT_EQ(record.cubeDimmed, k.state.crawford);
+        EXPECT_TRUE(record.texts.contains(QString::fromUtf8(k.face)));
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("13")));
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("21")));
+        // The computer's whole label still fits beside its score.
+        EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
+        // The ivory face where the cube is; the bar's wood at the other places.
+        for (int place : {-1, 0, 1}) {
+            const QRectF cube = geometry::CubeRect(place);
+            const QColor face =
+                image.pixelColor(toDevice.map(cube.topLeft() + QPointF(8, 8)).toPoint());
+            const bool ivory = face.red() > 170 && face.green() > 160 && face.blue() > 130;
+            EXPECT_EQ(ivory, place == k.place && !k.state.crawford) << "place " << place;
+            EXPECT_TRUE(geometry::BarRect().contains(cube));
+            for (int slot = 0; slot < geometry::BarSlots; ++slot) {
+                for (int32_t bar : {proc::BlackBar, proc::WhiteBar}) {
+                    const QPointF checker = geometry::SlotCenter(bar, slot);
+                    const double r = geometry::Checker / 2;
+                    EXPECT_FALSE(
+                        cube.intersects(QRectF(checker - QPointF(r, r), QSizeF(2 * r, 2 * r))))
+                        << "bar " << bar << " slot " << slot;
+                }
+            }
+        }
+    }
+    EXPECT_GT(geometry::CubeRect(White).top(), geometry::MiddleY());
+    EXPECT_LT(geometry::CubeRect(Black).bottom(), geometry::MiddleY());
+}

@@ -6,6 +6,7 @@
 #include "db/GameArchive.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
+#include "record/MatchRecord.h"
 #include "record/RecordText.h"
 
 #include <QFile>
@@ -156,9 +157,15 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
     FillClub(club);
     const record::GameRecord game =
         selfplay::RecordedGame(record::StandardStart(), 2, "Анна", "Борис");
+    // Game 1 was a match: its record is the match's text.
+    record::MatchGame matchGame;
+    matchGame.game = game;
+    record::SettleGame(matchGame);
+    const record::MatchRecord match{3, "Анна", "Борис", {matchGame}};
     {
         db::TDModule module(club.Path(), 0);
         db::StoreRecord(module, "2", {QString(), record::RecordText(game, game.StartTime())});
+        db::StoreRecord(module, "1", {QString(), record::MatchText(match, game.StartTime())});
     }
     // Game 4's record unpacks to far more than its length claims: it stays behind.
     QByteArray bomb = qCompress(QByteArray(8 << 20, '\0'));
@@ -169,9 +176,9 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
     tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
                {"--server", server.Server(), "--create", "--copy", club.DatabaseFile()});
     ASSERT_TRUE(tool.waitForFinished(60000));
-    EXPECT_TRUE(tool.readAllStandardOutput().endsWith("and 1 game records\n"));
+    EXPECT_TRUE(tool.readAllStandardOutput().endsWith("and 2 game records\n"));
     EXPECT_TRUE(tool.readAllStandardError().contains("1 damaged game records left out"));
-    EXPECT_EQ(server.Rows("SELECT R_GAME FROM GAME_RECORDS"), "2");
+    EXPECT_EQ(server.Rows("SELECT R_GAME FROM GAME_RECORDS ORDER BY R_GAME"), "1;2");
 
     const struct {
         const char* where;
@@ -184,6 +191,9 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
         {"--program-folder", club.Path(), "2", "game.sgf", 0, "(;FF[4]GM[6]"},
         {"--server", server.Server(), "2", "game.mat", 0, "; [EventDate"},
         {"--program-folder", club.Path(), "2", "game.TXT", 0, "Партия в нарды"},
+        {"--server", server.Server(), "1", "match.sgf", 0, "(;FF[4]GM[6]CA[UTF-8]AP[Вертан:1.0]MI[length:3]"},
+        {"--program-folder", club.Path(), "1", "match.mat", 0, "; [EventDate"},
+        {"--program-folder", club.Path(), "1", "match.txt", 0, "Матч до 3 очков"},
         {"--program-folder", club.Path(), "3", "none.sgf", 2, nullptr},  // recorded without one
         {"--program-folder", club.Path(), "4", "none.sgf", 2, nullptr},  // a record that does not unpack
         {"--server", server.Server(), "4", "none.sgf", 2, nullptr},      // left behind

@@ -8,6 +8,7 @@
 #include "db/Outbox.h"
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
+#include "record/MatchRecord.h"
 #include "record/RecordText.h"
 #include "shell/AppOptions.h"
 #include "shell/DbMenuActions.h"
@@ -519,6 +520,13 @@ TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
         selfplay::RecordedGame(record::StandardStart(), 5, "Борис", "Компьютер");
     const QString text = record::RecordText(game, game.StartTime());
     db::StoreRecord(*dm, "2", {QString(), text});
+    // Game 3 was a match: its row saves the whole match.
+    record::MatchGame matchGame;
+    matchGame.game = game;
+    record::SettleGame(matchGame);
+    const QString matchText =
+        record::MatchText({3, "Борис", "Компьютер", {matchGame}}, game.StartTime());
+    db::StoreRecord(*dm, "3", {QString(), matchText});
     form7->OpenRatings();
     form7->Button2->click(); // all games: codes 1, 2, 3
     const auto unrecorded = form8->GameMenu(0);
@@ -542,6 +550,14 @@ TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
     QFile saved(sgf);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().startsWith("(;FF[4]GM[6]"));
+    const QString mat = folder.Path() + "/match.mat";
+    form8->AskGamePath = [&](const record::GameRecord& offered) {
+        return asked = offered.Board(), mat;
+    };
+    form8->GameMenu(2)->actions()[1]->trigger();
+    QFile savedMatch(mat);
+    ASSERT_TRUE(savedMatch.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(savedMatch.readAll().contains("\n 3 point match\n")) << "the whole match";
 
     // The board client named in the options starts on the game, in the program folder.
     const QString told = folder.Path() + "/client-args";
@@ -558,6 +574,13 @@ TEST_P(WindowsTest, JournalRowsOfferTheirRecordedGames) {
     QFile args(told);
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(args.readAll()), folder.Path() + "\n--open\n" + text);
+    // The client is handed the match's text: it shows the match's first game.
+    args.close();
+    QFile::remove(told);
+    form8->GameMenu(2)->actions()[0]->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(told), 20000);
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()), folder.Path() + "\n--open\n" + matchText);
     EXPECT_TRUE(boxes.isEmpty());
     shell::ClientPath.clear();
 }

@@ -119,4 +119,36 @@ TEST(RealEngine, ReadsOurLinesAsItsOwnAndItsPlaysTurnIntoSteps) {
     }
 }
 
+// The engine's own cube decisions on our lines, in a 5-point match at 0:0:
+// a race led by a quarter is doubled and passed, an even start neither.
+TEST(RealEngine, DecidesOnTheCubeFromOurLines) {
+    if (engine::FindGnubg().isEmpty())
+        GTEST_SKIP() << "GNU Backgammon is not installed";
+    QTemporaryDir dir;
+    engine::GnubgEngine gnubg({{}, dir.path(), 0, 30000});
+    const Cells race = {{6, 5}, {4, 5}, {2, 5}, {19, -5}, {20, -5}, {21, -5}}; // 60 to 75 pips
+    const engine::FibsMatch five{5, 0, 0, 1, true, true, false};
+    const struct {
+        const char* name;
+        std::string line;
+        const char* answer;
+    } cases[] = {
+        {"race, leader on roll", engine::FibsMatchText(MakeBoard(race), proc::White, 0, five), "double"},
+        {"race, trailer doubled", engine::FibsTakeText(MakeBoard(race), proc::Black, five), "drop"},
+        {"start, on roll", engine::FibsMatchText(MakeBoard(Start), proc::White, 0, five), "roll"},
+        {"start, doubled", engine::FibsTakeText(MakeBoard(Start), proc::Black, five), "take"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const engine::EngineAnswer answer = gnubg.Ask(c.line, engine::Question::Cube);
+        ASSERT_TRUE(answer.ok) << answer.error.toStdString();
+        EXPECT_EQ(answer.line, c.answer);
+    }
+    // A play's answer to a cube question is refused.
+    const engine::EngineAnswer play =
+        gnubg.Ask(engine::FibsBoardText(MakeBoard(Start), proc::White, proc::MakeDice(3, 1)),
+                  engine::Question::Cube);
+    EXPECT_FALSE(play.ok);
+}
+
 } // namespace

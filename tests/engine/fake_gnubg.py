@@ -8,6 +8,8 @@
 #   mute          accepts and reads, never answers
 #   deaf          answers the first line, having stopped reading any more
 #   no-socket     never listens at all
+#   cube          doubles whenever asked before a roll, drops every double,
+#                 answers a play as in play
 # Each start appends its process id to the file FAKE_GNUBG_LOG names.
 import os
 import socket
@@ -49,5 +51,13 @@ if mode == "deaf":
     while True:
         time.sleep(3600)
 for question in connection.makefile("rb"):
-    if mode in answers:
+    if mode == "cube":
+        fields = question.split(b":")
+        if len(fields) > 40 and fields[40] == b"1":
+            connection.sendall(b"drop\n")
+        elif len(fields) > 40 and fields[33] == b"0":
+            connection.sendall(b"double\n")
+        else:
+            connection.sendall(answers["play"])
+    elif mode in answers:
         connection.sendall(answers[mode])

@@ -55,12 +55,12 @@ TEST(ClientProto, SplitsAStreamCutAnywhereIntoTheSameMessages) {
 
 TEST(ClientProto, UnknownTypeBreaksTheFraming) {
     clientproto::MessageSplitter splitter;
-    const proc::ByteArray bytes{2, 129, 1, 2, 9, 9, 9};
+    const proc::ByteArray bytes{2, 129, 1, 2, 99, 9, 9};
     splitter.Append(bytes.data(), bytes.size());
     EXPECT_TRUE(splitter.Next().has_value());
     EXPECT_FALSE(splitter.Next().has_value());
     EXPECT_TRUE(splitter.Broken());
-    EXPECT_EQ(splitter.Rest(), (proc::ByteArray{9, 9, 9}));
+    EXPECT_EQ(splitter.Rest(), (proc::ByteArray{99, 9, 9}));
 }
 
 TEST(ClientProto, DescribesEachTypeOnOneLine) {

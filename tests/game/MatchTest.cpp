@@ -4,6 +4,10 @@
 #include "GameTestSupport.h"
 #include "Match.h"
 #include "MatchFigures.h"
+#include "FormatsSupport.h"
+#include "engine/Gnubg.h"
+#include "record/GameFile.h"
+#include "record/MatchRecord.h"
 
 #include <QDir>
 #include <QProcess>
@@ -125,6 +129,118 @@ TEST(Match, ColoursAlternateFromGameToGame) {
     ASSERT_EQ(white.size(), 6u);
     for (const auto& [index, name] : white)
         EXPECT_EQ(name, index % 2 == 0 ? game::EngineName : game::ComputerName) << "game " << index;
+}
+
+// With --length each unit is a match to points: the first player keeps its
+// place in every game whatever its colour, each match is saved, and the wins
+// counted are those its saved score gives.
+TEST(Match, MatchesToPointsAreCountedBySavedScores) {
+    qputenv("VERTAN_GNUBG", "/nonexistent/gnubg");
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 4, 2);
+    options.first = {game::EngineName, 0};
+    options.length = 3;
+    options.saveDir = saved.path();
+    const referee::MatchFigures f = referee::PlayMatch(options, stop);
+    qunsetenv("VERTAN_GNUBG");
+    EXPECT_EQ(f.games, 4);
+    EXPECT_TRUE(referee::FiguresReport(f).contains("matches to 3: 4"));
+    int firstWins = 0;
+    for (const QString& name : QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files)) {
+        QFile file(QDir(saved.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString error;
+        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
+        ASSERT_TRUE(m) << error.toStdString();
+        EXPECT_EQ(m->first, game::EngineName);
+        for (const record::MatchGame& g : m->games)
+            EXPECT_EQ(record::PlayerOf(g.game, g.firstSide), game::EngineName);
+        firstWins += m->Winner() > 0;
+    }
+    EXPECT_EQ(f.first.wins, firstWins);
+    EXPECT_EQ(f.first.wins + f.second.wins, 4);
+}
+
+// The engine's seat decides on the cube itself in a headless match: a stand-in
+// that doubles whenever it may and drops every double leaves its mark on
+// every game that is not the Crawford game.
+TEST(Match, TheEnginesOwnCubeDecisionsAreAsked) {
+    QTemporaryDir logs;
+    qputenv("VERTAN_GNUBG", VERTAN_SOURCE_DIR "/tests/engine/fake_gnubg.py");
+    qputenv("FAKE_GNUBG_MODE", "cube");
+    qputenv("FAKE_GNUBG_LOG", (logs.path() + "/starts").toUtf8());
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 2, 1);
+    options.first = {game::EngineName, 0};
+    options.length = 3;
+    options.saveDir = saved.path();
+    referee::PlayMatch(options, stop);
+    for (const char* name : {"VERTAN_GNUBG", "FAKE_GNUBG_MODE", "FAKE_GNUBG_LOG"})
+        qunsetenv(name);
+    const QStringList files = QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files);
+    ASSERT_EQ(files.size(), 2);
+    for (const QString& name : files) {
+        QFile file(QDir(saved.path()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QString error;
+        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), false, error);
+        ASSERT_TRUE(m) << error.toStdString();
+        for (const record::MatchGame& g : m->games) {
+            if (g.crawford)
+                continue;
+            ASSERT_FALSE(g.cube.empty()) << name.toStdString();
+            const proc::Side engine = g.firstSide;
+            EXPECT_EQ(g.cube.front().doubler, engine) << "its first double is the engine's";
+            for (const record::CubeAction& a : g.cube)
+                EXPECT_TRUE(a.doubler == engine || !a.taken) << "the engine drops";
+        }
+    }
+}
+
+// A 5-point match played against the real engine, its cube included, is
+// read by GNU Backgammon from our match text and SGF to the same games.
+TEST(Match, AMatchAgainstTheEngineReadsBackInGnuBackgammon) {
+    if (engine::FindGnubg().isEmpty())
+        GTEST_SKIP() << "GNU Backgammon is not installed";
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir saved;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, 1, 1);
+    options.first = {game::EngineName, 0};
+    options.length = 5;
+    options.saveDir = saved.path();
+    ASSERT_EQ(referee::PlayMatch(options, stop).games, 1);
+    QFile file(QDir(saved.path()).filePath("match-00001.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
+    ASSERT_TRUE(m) << error.toStdString();
+
+    QStringList paths;
+    for (const char* name : {"match.mat", "match.sgf"}) {
+        paths << QDir(saved.path()).filePath(name);
+        ASSERT_TRUE(record::WriteStored({m->games.front().game, *m},
+                                        *record::FormatOfPath(paths.last()), paths.last(), error))
+            << error.toStdString();
+    }
+    for (const auto& [path, got] : formats::ImportInGnubg(paths, saved.path())) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(got["length"].toInt(), 5);
+        const QJsonArray games = got["games"].toArray();
+        ASSERT_EQ(games.size(), qsizetype(m->games.size()));
+        for (size_t k = 0; k < m->games.size(); ++k) {
+            const record::MatchGame& g = m->games[k];
+            const QJsonObject read = games[qsizetype(k)].toObject();
+            EXPECT_EQ(formats::Text(read["score"]),
+                      QStringLiteral("[%1,%2]").arg(g.scoreFirst).arg(g.scoreSecond).toStdString());
+            EXPECT_EQ(read["points"].toInt(), g.points) << "game " << k + 1;
+            EXPECT_EQ(read["cube"].toInt(), g.FinalCube().value) << "game " << k + 1;
+        }
+    }
 }
 
 TEST(Match, StoppedMatchPlaysNothing) {

@@ -150,6 +150,9 @@ TEST_F(RefereeTool, BadCommandLinesAndMissingPositionExitWithTwo) {
         {"--match", "3", "--first", "Компьютер"},
         {"--match", "3", "--first", "GNU Backgammon", "--second", "Компьютер", "--level", "9"},
         {"--port", "0", "--first", "A", "--second", "B", "--seed", "1"},
+        // A match to points is one point at least.
+        {"--match", "3", "--first", "Компьютер", "--second", "Компьютер", "--length", "0"},
+        {"--port", "0", "--first", "A", "--second", "B", "--length", "x"},
     };
     for (const QStringList& args : cases) {
         QProcess process;

@@ -1,6 +1,7 @@
 // Computer seats at the board: the controller plays a seat's planned turn
 // move by move, and the built-in computer's choice wherever the plan fails.
 #include "GameTestSupport.h"
+#include "game/EngineSeat.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,42 @@ TEST(Seats, BuiltInSeatPlaysTheSameGamesAsTheControllerItself) {
         }
         ASSERT_EQ(games[0].size(), games[1].size()) << "seed " << seed;
         EXPECT_EQ(EchoesOf(games[0]), EchoesOf(games[1])) << "seed " << seed;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The match as the engine is shown it, from the side asked: its own score
+// first, and who may double by the cube's owner.
+TEST(Seats, TheEngineSeesTheMatchFromTheSideAsked) {
+    using match::Owner;
+    const struct {
+        proc::Side side;
+        Owner owner;
+        bool crawford;
+        int score, oppScore;
+        bool may, oppMay;
+    } cases[] = {
+        {proc::White, Owner::Centre, false, 2, 4, true, true},
+        {proc::Black, Owner::Centre, true, 4, 2, true, true},
+        {proc::White, Owner::White, false, 2, 4, true, false},
+        {proc::White, Owner::Black, false, 2, 4, false, true},
+        {proc::Black, Owner::White, false, 4, 2, false, true},
+        {proc::Black, Owner::Black, false, 4, 2, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << int(c.side) << " " << int(c.owner));
+        const match::MatchState state{7, 2, 4, c.crawford, false, {4, c.owner}};
+        const engine::FibsMatch view = game::FibsView(state, c.side);
+        EXPECT_EQ(view.length, 7);
+        EXPECT_EQ(view.score, c.score);
+        EXPECT_EQ(view.oppScore, c.oppScore);
+        EXPECT_EQ(view.cube, 4);
+        EXPECT_EQ(view.mayDouble, c.may);
+        EXPECT_EQ(view.oppMayDouble, c.oppMay);
+        EXPECT_EQ(view.crawford, c.crawford);
     }
 }
 

@@ -2,21 +2,17 @@
 // the letter, and every exported game imported by GNU Backgammon, a program
 // we did not write, which must reach our final board, with the players' names
 // and the winner.
+#include "FormatsSupport.h"
 #include "RecordedGame.h"
 #include "record/ExchangeFormats.h"
 #include "record/GameFile.h"
 #include "record/RecordText.h"
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace record;
+using namespace formats;
 
 namespace {
 
@@ -28,39 +24,6 @@ proc::Board OddStart() {
         proc::Cell(board, cell) = count;
     }
     return board;
-}
-
-// One side's checkers counted from its own home, the bar last: as GNU Backgammon tells them.
-QJsonArray OwnView(const proc::Board& board, proc::Side side) {
-    QJsonArray view;
-    for (int point = 1; point <= 24; ++point) {
-        view.append(std::max(proc::Cell(board, OwnPoint(side, point)) * side, 0));
-    }
-    view.append(std::max(proc::Cell(board, side == proc::White ? proc::WhiteBar : proc::BlackBar) *
-                             side,
-                         0));
-    return view;
-}
-
-std::string Text(const QJsonValue& value) {
-    return value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact).toStdString()
-                           : value.toString().toStdString();
-}
-
-QString Gnubg() {
-    const QString onPath = QStandardPaths::findExecutable("gnubg");
-    return onPath.isEmpty() ? QStandardPaths::findExecutable("gnubg", {"/usr/games"}) : onPath;
-}
-
-// A file of this folder: the games worked out by hand and their exports.
-QString Stored(const char* name) {
-    return QStringLiteral(VERTAN_SOURCE_DIR "/tests/record/") + QLatin1String(name);
-}
-
-QString StoredText(const char* name) {
-    QFile file(Stored(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return QString::fromUtf8(file.readAll());
 }
 
 // A record of this folder read back by the rules.
@@ -117,8 +80,6 @@ TEST(ExchangeFormats, HandBuiltGamesWrittenToTheLetter) {
 }
 
 TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
-    const QString gnubg = Gnubg();
-    ASSERT_FALSE(gnubg.isEmpty()) << "gnubg is not installed (scripts/packages.txt has it)";
     QTemporaryDir dir;
     struct Exported {
         GameRecord game;
@@ -162,24 +123,8 @@ TEST(ExchangeFormats, GnuBackgammonReachesOurFinalBoard) {
     for (const Exported& file : files) {
         paths << file.path;
     }
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VERTAN_GAMES", paths.join('\n'));
-    environment.insert("HOME", dir.path()); // its settings stay in the test's folder
-    process.setProcessEnvironment(environment);
-    process.start(gnubg, {"-t", "-q", "-p", VERTAN_SOURCE_DIR "/tests/record/gnubg_positions.py"});
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished(240000));
-    const QByteArray out = process.readAllStandardOutput();
-    std::map<QString, QJsonObject> reached;
-    for (const QByteArray& line : out.split('\n')) {
-        if (line.startsWith("GAME ")) {
-            const QJsonObject game = QJsonDocument::fromJson(line.mid(5)).object();
-            reached[game["file"].toString()] = game;
-        }
-    }
-    ASSERT_EQ(reached.size(), files.size()) << out.toStdString()
-                                            << process.readAllStandardError().toStdString();
+    std::map<QString, QJsonObject> reached = ImportInGnubg(paths, dir.path());
+    ASSERT_EQ(reached.size(), files.size());
     for (const Exported& file : files) {
         SCOPED_TRACE(file.path.toStdString());
         const QJsonObject& got = reached[file.path];

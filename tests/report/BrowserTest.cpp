@@ -26,6 +26,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
                                        QStringLiteral("Компьютер"), uint64_t(code))
                      : AddRecordedGame(folder, code, 3, QStringLiteral("Иван"), 4,
                                        QStringLiteral("<script>alert(1)</script>"), uint64_t(code));
+    rolls += AddRecordedMatch(folder, 7, 2, QStringLiteral("Анна"), 4,
+                              QStringLiteral("<script>alert(1)</script>"), 5, FivePointMatch());
 
     const QString site = QStringLiteral(VERTAN_BINARY_DIR) + "/report-browser/site";
     const QString shots = QStringLiteral(VERTAN_BINARY_DIR) + "/report-screenshots";
@@ -41,8 +43,9 @@ TEST(ReportBrowser, PagesWorkInChromium) {
         {"found", QJsonArray{"Анна", "Иван"}},
         {"pointsDescending", QJsonArray{7, 7, 2, 0}},
         {"playerPage", "players/2.html"},
-        {"playerGames", 3},
+        {"playerGames", 4},
         {"gamePage", "games/0/2.html"},
+        {"matchPage", "games/0/7.html"},
         {"rolls", rolls},
     };
     const QString expectedPath =
@@ -59,7 +62,8 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     ASSERT_TRUE(check.waitForFinished(-1));
     EXPECT_EQ(check.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(check.exitCode(), 0);
-    for (const char* shot : {"rating.png", "player.png", "game.png", "journal.png", "dice.png"})
+    for (const char* shot :
+         {"rating.png", "player.png", "game.png", "journal.png", "dice.png", "match.png"})
         EXPECT_TRUE(QFileInfo(shots + "/" + shot).size() > 0) << shot;
 }
 

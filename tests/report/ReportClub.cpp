@@ -1,6 +1,7 @@
 #include "ReportClub.h"
 
 #include "RecordedGame.h"
+#include "record/MatchRecord.h"
 #include "record/PackedRecord.h"
 #include "record/Notation.h"
 #include "record/RecordText.h"
@@ -24,6 +25,54 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
     for (const record::Turn* turn : game.PlayedTurns())
         rolls += turn->dice != 0;
     return rolls;
+}
+
+int AddRecordedMatch(RatingsFolder& folder, int code, int first, const QString& firstName,
+                     int second, const QString& secondName, int length,
+                     const std::vector<MatchGamePlan>& plan) {
+    record::MatchRecord m{length, firstName, secondName, {}};
+    match::MatchState byPlayer{length, 0, 0, false, false, {}};
+    uint64_t seed = 40;
+    int rolls = 0;
+    for (const MatchGamePlan& p : plan) {
+        const bool firstWhite = p.firstSide == proc::White;
+        const record::GameRecord full = selfplay::RecordedGame(record::StandardStart(), ++seed,
+                                                               firstWhite ? firstName : secondName,
+                                                               firstWhite ? secondName : firstName);
+        record::MatchGame g{
+            {},     p.firstSide,   byPlayer.scoreWhite, byPlayer.scoreBlack, byPlayer.crawford,
+            p.cube, p.resignations};
+        g.game.Add(full.Start());
+        g.game.SetStartTime(QDateTime(QDate(2026, 1, 1), QTime(12, 0)));
+        for (int i = 0; i < p.turns; ++i)
+            g.game.AddTurn(record::Turn(*full.PlayedTurns().at(size_t(i))));
+        for (const record::Turn* turn : g.game.PlayedTurns())
+            rolls += turn->dice != 0;
+        record::SettleGame(g);
+        byPlayer = match::AfterGame(byPlayer, g.winner == g.firstSide ? proc::White : proc::Black,
+                                    g.points);
+        m.games.push_back(std::move(g));
+    }
+    const auto [a, b] = m.Score();
+    folder.AddGame(code, a > b ? first : second, a > b ? second : first, std::abs(a - b), 1);
+    AddRecordBytes(
+        folder, code,
+        record::PackRecord(record::MatchText(m, QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
+    return rolls;
+}
+
+std::vector<MatchGamePlan> FivePointMatch() {
+    using match::Result;
+    constexpr proc::Side W = proc::White, B = proc::Black;
+    // clang-format off
+    return {
+        {W, 3, {{2, W, 2, true}, {3, B, 4, false}}, {}},
+        {B, 3, {}, {{1, W, Result::Single, false}, {3, W, Result::Gammon, true}}},
+        {W, 5, {{1, B, 2, true}}, {{5, B, Result::Single, true}}},
+        {W, 2, {}, {{2, W, Result::Single, true}}},
+        {B, 3, {{0, W, 2, true}}, {{3, W, Result::Single, true}}},
+    };
+    // clang-format on
 }
 
 void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed) {

@@ -2,6 +2,7 @@
 // names escaped everywhere, the journal's pages, and a folder replaced only
 // where the report made it.
 #include "ReportClub.h"
+#include "record/PackedRecord.h"
 #include "report/Report.h"
 
 #include <QDir>
@@ -192,6 +193,71 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     const QString missing = out.path() + "/never";
     EXPECT_EQ(report::MakeReport(ChoiceOf(broken), missing).code, 1);
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// A single game, a 5-point and a 2-point match and a match's text that does
+// not read: the match's page shows each game with its score, cube and
+// result; the lists show a match's length and score.
+TEST(ReportMatch, MatchPageAndLists) {
+    const QString anna = QStringLiteral("Анна"), ivan = QStringLiteral("Ив<а>н");
+    RatingsFolder folder;
+    folder.AddPlayer(2, anna, 5);
+    folder.AddPlayer(3, ivan, 3);
+    // The match's first player wins the long one, the second the short one.
+    const int rolls = AddRecordedGame(folder, 1, 2, anna, 3, ivan, 7) +
+                      AddRecordedMatch(folder, 2, 2, anna, 3, ivan, 5, FivePointMatch()) +
+                      AddRecordedMatch(folder, 3, 2, anna, 3, ivan, 2, {FivePointMatch()[0]});
+    folder.AddGame(4, 3, 2, 2, 1);
+    AddRecordBytes(folder, 4,
+                   record::PackRecord("Матч до 3 очков\nПартия 1. Счёт: Анна (белые) 0, Ив "
+                                      "(чёрные) 0\nКуб: белые удваивают до 3, чёрные принимают\n"));
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site).code, 0);
+
+    const QString page = Text(site + "/games/0/2.html");
+    EXPECT_TRUE(
+        page.contains("<p>Матч до 5 очков. Итоговый счёт: Анна 6, Ив&lt;а&gt;н 3. Партий: 5.</p>"));
+    // Each game: the score before it | its list, "." a turn, a number the turn
+    // after a cube's or resignation's line (it keeps its own) | its result.
+    // clang-format off
+    const QStringList games = {
+        "Анна 0, Ив&lt;а&gt;н 0 | ..Куб: белые удваивают до 2, чёрные принимают;3Куб: чёрные удваивают до 4, белые отказываются; | победа чёрных (Ив&lt;а&gt;н), 2 очка (отказ от удвоения)",
+        "Анна 0, Ив&lt;а&gt;н 2 | .Сдача: белые предлагают одну партию, чёрные отклоняют;2.Сдача: белые предлагают гаммон, чёрные принимают; | победа чёрных (Анна), 2 очка (сдача, гаммон)",
+        "Анна 2, Ив&lt;а&gt;н 2 | .Куб: чёрные удваивают до 2, белые принимают;2...Сдача: чёрные предлагают одну партию, белые принимают; | победа белых (Анна), 2 очка (сдача, одну партию)",
+        "Анна 4, Ив&lt;а&gt;н 2. Партия Кроуфорда: куб не удваивают | ..Сдача: белые предлагают одну партию, чёрные принимают; | победа чёрных (Ив&lt;а&gt;н), 1 очко (сдача, одну партию)",
+        "Анна 4, Ив&lt;а&gt;н 3 | Куб: белые удваивают до 2, чёрные принимают;1..Сдача: белые предлагают одну партию, чёрные принимают; | победа чёрных (Анна), 2 очка (сдача, одну партию)",
+    };
+    // clang-format on
+    QStringList shown;
+    for (const QString& part : page.split("<h2>Партия ").mid(1)) {
+        QString items;
+        for (auto it = QRegularExpression("<li(?: class=\"action\">([^<]*)| value=\"(\\d+)\">|>)")
+                           .globalMatch(part);
+             it.hasNext();) {
+            const auto item = it.next();
+            items += item.hasCaptured(1)   ? item.captured(1) + ";"
+                     : item.hasCaptured(2) ? item.captured(2)
+                                           : ".";
+        }
+        shown << Matches(part, "Счёт перед партией: (.*?)\\.?</p>").join("") + " | " + items +
+                     " | " + Matches(part, "Итог партии: ([^<]*)\\.</p>").join("");
+    }
+    EXPECT_EQ(shown.join("\n").toStdString(), games.join("\n").toStdString());
+
+    const QString broken = Text(site + "/games/0/4.html");
+    EXPECT_TRUE(broken.contains("<p class=\"note\">Запись матча не читается: "));
+    EXPECT_FALSE(broken.contains("data-start"));
+    // Where a game shows its margin, a match its length and score; the
+    // loser's own page the loser's score first.
+    const QString margin = "<td data-label=\"Фишек\" class=\"n\">([^<]*)</td>";
+    const QStringList journal = Matches(Text(site + "/journal/1.html"), margin);
+    EXPECT_EQ(journal.mid(0, 3).join(" | ").toStdString(), "2 | матч до 2, 2:0 | матч до 5, 6:3");
+    EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 2).join(" | ").toStdString(),
+              "матч до 5, 3:6 | матч до 2, 2:0");
+    EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
+              QStringList{QString::number(rolls)});
+    EXPECT_EQ(HtmlFaults(site), QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Report, ReportSite,

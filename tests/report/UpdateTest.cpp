@@ -58,14 +58,16 @@ ino_t Inode(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
-// Players 2-6; recorded games 1-6 and 1001-1002 (two folders of game pages);
-// games 10-501 without records: the journal's first page, full.
+// Players 2-6; recorded games 1-6, match 7 and games 1001-1002 (two folders
+// of game pages); games 10-501 without records: the journal's first page, full.
 void MakeClub(RatingsFolder& folder) {
     for (int code = 2; code <= 6; ++code)
         folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
     for (const int code : {1, 2, 3, 4, 5, 6, 1001, 1002})
         AddRecordedGame(folder, code, 2 + code % 3, QStringLiteral("Белые"), 5, QStringLiteral("Чёрные"),
                         uint64_t(code));
+    AddRecordedMatch(folder, 7, 4, QStringLiteral("Белые"), 2, QStringLiteral("Чёрные"), 5,
+                     FivePointMatch());
     folder.Exec(QStringLiteral("BEGIN"));
     for (int code = 10; code < 502; ++code)
         folder.AddGame(code, 3, 4);
@@ -96,7 +98,8 @@ TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
     // clang-format off
     const std::vector<Change> changes{
         {"nothing", [](RatingsFolder&) {}, nullptr, true},
-        {"ten new games, a new journal page", [](RatingsFolder& f) { AddGames(f, 1003, 10); }, nullptr, true},
+        {"ten new games and a match, a new journal page", [](RatingsFolder& f) { AddGames(f, 1003, 10);
+                                                                          AddRecordedMatch(f, 1013, 3, "Белые", 5, "Чёрные", 5, FivePointMatch()); }, nullptr, true},
         {"new games in a new folder", [](RatingsFolder& f) { AddGames(f, 2000, 2); }, nullptr, true},
         {"a new player", exec("INSERT INTO PLAYERS VALUES (7, 'Новичок', 0)"), nullptr, true},
         {"a game row changed", exec("UPDATE GAMES SET G_SUPER = 3 WHERE G_CODE = 1001"), nullptr, true},

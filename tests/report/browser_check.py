@@ -122,7 +122,8 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/index.html", "dice": "dice.html"}
+         "journal": "journal/index.html", "dice": "dice.html",
+         "match": expected["matchPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():
@@ -184,6 +185,19 @@ try:
     check(browser.js("document.querySelector('.step').textContent") == "После хода %d из %d" % (turns, turns),
           "one step a turn: %d turns" % turns)
 
+    # A match: a board a game, each stepping through its own turns (the cube's
+    # and the resignations' lines are none); the keys step the board last used.
+    browser.width(360, mobile=True)
+    browser.open(expected["matchPage"])
+    games = "Array.from(document.querySelectorAll('section.game'))"
+    browser.js(games + "[1].querySelector('button.back').click()")
+    browser.key("End", 35)
+    steps = browser.js(games + ".map(g => g.querySelector('.step').textContent)")
+    turns = browser.js(games + ".map(g => g.querySelectorAll('ol.moves li:not(.action)').length)")
+    check(len(turns) == 5 and steps == [""] + ["После хода %d из %d" % (turns[1], turns[1])] + [""] * 3,
+          "each game's board steps through its own turns: %s" % steps)
+
+    browser.width(1000)
     browser.open("dice.html")
     counts = browser.js("Object.fromEntries(['all', 'computer', 'people'].map(id => [id, "
                         "[Number(document.querySelector('#' + id + ' .total').textContent),"

@@ -133,8 +133,8 @@ TEST_F(Screenshots, NewGameDialogFrameAndKeyboardOrder) {
     EXPECT_EQ(Form2->Button1->geometry(), QRect(224, 152, 105, 25));
     EXPECT_EQ(Form2->ComboBox1->width(), 137);
     EXPECT_FALSE(Form2->ComboBox1->isEditable());
-    // Button1, Button2, ComboBox1, ComboBox2, and round again (the engine's
-    // level, after ComboBox2, is hidden without the engine).
+    // Button1, Button2, ComboBox1, ComboBox2, the match's length, and round
+    // again (the engine's level, after ComboBox2, is hidden without the engine).
     const auto nextTabStop = [](QWidget* w) {
         do
             w = w->nextInFocusChain();
@@ -144,7 +144,8 @@ TEST_F(Screenshots, NewGameDialogFrameAndKeyboardOrder) {
     EXPECT_EQ(nextTabStop(Form2->Button1), Form2->Button2);
     EXPECT_EQ(nextTabStop(Form2->Button2), Form2->ComboBox1);
     EXPECT_EQ(nextTabStop(Form2->ComboBox1), Form2->ComboBox2);
-    EXPECT_EQ(nextTabStop(Form2->ComboBox2), Form2->Button1);
+    EXPECT_EQ(nextTabStop(Form2->ComboBox2), Form2->ComboBox4);
+    EXPECT_EQ(nextTabStop(Form2->ComboBox4), Form2->Button1);
     Form1->Label2Click();
     QApplication::setActiveWindow(Form2);
     EXPECT_EQ(Form2->focusWidget(), Form2->Button1);

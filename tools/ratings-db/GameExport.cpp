@@ -4,7 +4,6 @@
 #include "db/GameArchive.h"
 #include "db/Unit6.h"
 #include "record/GameFile.h"
-#include "record/RecordText.h"
 
 namespace ratingsdb {
 
@@ -27,10 +26,11 @@ ExportResult ExportGame(db::TDModule& module, const QString& code, const QString
     if (!text)
         return {2, QStringLiteral("no game %1 with a record in the archive").arg(game)};
     QString error;
-    const auto read = record::ReadRecord(*text, error);
+    // A match's record is written whole, in the format's match form.
+    const auto read = record::ReadStored(*text, error);
     if (!read)
         return {1, QStringLiteral("the record of game %1 is damaged: %2").arg(game).arg(error)};
-    if (!record::WriteGame(*read, *format, file, error))
+    if (!record::WriteStored(*read, *format, file, error))
         return {*format == record::GameFormat::Record ? 1 : 2, file + ": " + error};
     return {0, QStringLiteral("game %1 written to %2").arg(game).arg(file)};
 }

@@ -18,7 +18,7 @@ struct ExportResult {
 };
 
 /*! Writes game code of the module's archive to file, in the format its
-    extension names (.txt, .mat, .sgf). */
+    extension names (.txt, .mat, .sgf); a match's record as the whole match. */
 ExportResult ExportGame(db::TDModule& module, const QString& code, const QString& file);
 
 } // namespace ratingsdb

@@ -53,6 +53,20 @@ class TimedSeat : public game::IComputerSeat {
                 .count());
         return plan;
     }
+    // The cube is the seat's own too; only the plays are timed.
+    void SeeMatch(const match::MatchState& state) override { seat_->SeeMatch(state); }
+    bool Doubles(const proc::Board& board, proc::Side side,
+                 const match::MatchState& state) override {
+        return seat_->Doubles(board, side, state);
+    }
+    bool Takes(const proc::Board& board, proc::Side taker,
+               const match::MatchState& state) override {
+        return seat_->Takes(board, taker, state);
+    }
+    bool Accepts(const proc::Board& board, proc::Side side, const match::Resignation& offer,
+                 const match::MatchState& state) override {
+        return seat_->Accepts(board, side, offer, state);
+    }
     std::vector<double> decisionMs;
 
   private:
@@ -70,6 +84,8 @@ std::unique_ptr<TimedSeat> SeatOf(const MatchPlayer& player, const QString& sock
 
 // The first player sits white in even games: the opening roll decides who
 // is white, so the names are given out after it.
+// In a match to points the score is kept by the lists, so the first player
+// stays first and the opening roll alone gives the colours.
 class MatchNames : public game::IPlayerNames, public game::ISeats {
   public:
     MatchNames(const game::TurnController& game, const MatchOptions& options, TimedSeat& first,
@@ -80,16 +96,20 @@ class MatchNames : public game::IPlayerNames, public game::ISeats {
     QString FirstName() const override { return FirstListed() ? Name(true) : Name(false); }
     QString SecondName() const override { return FirstListed() ? Name(false) : Name(true); }
     game::IComputerSeat* SeatFor(proc::Side side, const QString&) override {
-        return (side == proc::White) == firstWhite ? static_cast<game::IComputerSeat*>(&first_)
-                                                   : &second_;
+        return (side == proc::White) == FirstIsWhite() ? static_cast<game::IComputerSeat*>(&first_)
+                                                       : &second_;
     }
 
   private:
-    // Whether the dialog's first list takes white with this opening roll.
+    bool OpeningGivesWhiteToFirstList() const {
+        return proc::FirstDie(game_.GameDice) > proc::SecondDie(game_.GameDice);
+    }
+    // Whether the dialog's first list holds the first player.
     bool FirstListed() const {
-        const bool firstListWhite =
-            proc::FirstDie(game_.GameDice) > proc::SecondDie(game_.GameDice);
-        return firstListWhite == firstWhite;
+        return options_.length > 1 || OpeningGivesWhiteToFirstList() == firstWhite;
+    }
+    bool FirstIsWhite() const {
+        return options_.length > 1 ? OpeningGivesWhiteToFirstList() : firstWhite;
     }
     QString Name(bool first) const { return first ? options_.first.name : options_.second.name; }
 
@@ -99,17 +119,30 @@ class MatchNames : public game::IPlayerNames, public game::ISeats {
     TimedSeat& second_;
 };
 
-void SaveGame(const QString& dir, int64_t index, const record::GameRecord& record) {
+void SaveText(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw std::runtime_error("cannot write " + file.fileName().toStdString() + ": " +
+                                 file.errorString().toStdString());
+}
+
+QString SavedName(const QString& dir, const char* kind, int64_t index, const char* suffix) {
+    return QDir(dir).filePath(
+        QStringLiteral("%1-%2.%3").arg(kind).arg(index + 1, 5, 10, QLatin1Char('0')).arg(suffix));
+}
+
+void SaveGame(const QString& dir, int64_t index, const game::GameResult& result) {
+    if (result.match) {
+        SaveText(SavedName(dir, "match", index, "txt"), result.RecordText());
+        return;
+    }
+    const record::GameRecord& record = result.record;
     const QString problem = record::MatProblem(record);
     if (!problem.isEmpty())
         throw std::runtime_error("game " + std::to_string(index + 1) +
                                  " cannot be saved: " + problem.toStdString());
-    QSaveFile file(
-        QDir(dir).filePath(QStringLiteral("game-%1.mat").arg(index + 1, 5, 10, QLatin1Char('0'))));
-    const QByteArray text = record::MatText(record, record.StartTime()).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        throw std::runtime_error("cannot write " + file.fileName().toStdString() + ": " +
-                                 file.errorString().toStdString());
+    SaveText(SavedName(dir, "game", index, "mat"), record::MatText(record, record.StartTime()));
 }
 
 // One worker: its own seats (and engine processes), games taken by number.
@@ -126,6 +159,7 @@ class Worker {
     /*! Plays game index; its result, none when it was given up. */
     const game::GameResult* Play(int64_t index, MatchFigures& figures) {
         names_.firstWhite = index % 2 == 0;
+        controller_.MatchLength = options_.length;
         controller_.RollHook = MatchDice(options_.seed, index);
         sink_.kept.reset();
         controller_.StartGame();
@@ -137,12 +171,18 @@ class Worker {
             return nullptr;
         }
         const game::GameResult& result = *sink_.kept;
-        const bool firstWon = result.WhiteWon() == names_.firstWhite;
+        const bool firstWon =
+            result.match ? result.match->Winner() > 0 : result.WhiteWon() == names_.firstWhite;
         ++(firstWon ? figures.first.wins : figures.second.wins);
         ++figures.games;
-        figures.plies += static_cast<int64_t>(result.record.PlayedTurns().size());
+        if (result.match) {
+            for (const record::MatchGame& game : result.match->games)
+                figures.plies += static_cast<int64_t>(game.game.PlayedTurns().size());
+        } else {
+            figures.plies += static_cast<int64_t>(result.record.PlayedTurns().size());
+        }
         if (!options_.saveDir.isEmpty())
-            SaveGame(options_.saveDir, index, result.record);
+            SaveGame(options_.saveDir, index, result);
         return &result;
     }
 
@@ -179,6 +219,7 @@ MatchFigures PlayMatch(const MatchOptions& options, const std::atomic<bool>& sto
     MatchFigures figures;
     figures.first.name = options.first.name;
     figures.second.name = options.second.name;
+    figures.length = options.length;
     std::mutex lock; // figures, progress and the first error
     std::atomic<int64_t> next{0};
     std::string failure;

@@ -25,6 +25,7 @@ struct MatchOptions {
     QString programFolder = QStringLiteral("."); // Data/Board.cfg; the engine's socket folder
     QString saveDir;                             // each game as .mat; empty: none
     int workers = 2;                             // games played at once
+    int length = 1; // each unit a match to this many points; 1: single games
 };
 
 /*! The dice of game index of a match from seed: the same for every run. */
@@ -37,7 +38,7 @@ struct MatchGame {
     const game::GameResult& result;
 };
 
-/*! Plays the match; stop (set from a signal handler) ends it after the games
+/*! Plays the match (games, or matches of options.length); stop (set from a signal handler) ends it after the games
     in play are given up. progress, if set, is told each finished game (from
     the worker threads, one at a time). Throws
     proc::InOutError when the initial position cannot be read and

@@ -68,9 +68,13 @@ double Percentile(std::vector<double> values, double q) {
 
 QStringList FiguresReport(const MatchFigures& f) {
     QStringList lines;
-    lines << QStringLiteral("games: %1").arg(f.games);
+    const bool matches = f.length > 1;
+    lines << (matches ? QStringLiteral("matches to %1: %2").arg(f.length).arg(f.games)
+                      : QStringLiteral("games: %1").arg(f.games));
     if (f.unfinished > 0)
-        lines << QStringLiteral("unfinished games (not counted): %1").arg(f.unfinished);
+        lines << QStringLiteral("unfinished %1 (not counted): %2")
+                     .arg(matches ? QStringLiteral("matches") : QStringLiteral("games"))
+                     .arg(f.unfinished);
     QString tail;
     if (f.games > 0) {
         const double rate = static_cast<double>(f.first.wins) / static_cast<double>(f.games);
@@ -86,7 +90,8 @@ QStringList FiguresReport(const MatchFigures& f) {
         lines << QStringLiteral("%1 wins: %2").arg(f.second.name).arg(f.second.wins);
         lines << QStringLiteral("Elo difference (%1 - %2): %3")
                      .arg(f.first.name, f.second.name, eloText);
-        lines << QStringLiteral("mean plies a game: %1")
+        lines << QStringLiteral("mean plies a %1: %2")
+                     .arg(matches ? QStringLiteral("match") : QStringLiteral("game"))
                      .arg(static_cast<double>(f.plies) / static_cast<double>(f.games), 0, 'f', 1);
         tail = QStringLiteral(" win rate %1, Elo %2").arg(rateText, eloText);
     }

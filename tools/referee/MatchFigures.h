@@ -37,6 +37,7 @@ struct MatchFigures {
     int64_t games = 0;      // finished games
     int64_t plies = 0;      // turns of the finished games, passes included
     int64_t unfinished = 0; // games given up (stopped, or no end in sight)
+    int length = 1;         // above 1: each "game" above is a match to this many points
 };
 
 /*! The report printed at the end: one figure a line, the last line

@@ -33,6 +33,8 @@ class PrintingAnnouncer : public db::Announcer {
 
 // GNU Backgammon's deeper levels take minutes a move.
 constexpr int MaxLevel = 4;
+// The longest match a record's text names.
+constexpr int MaxLength = 9999;
 
 bool CheckMatch(RefereeOptions& options, bool havePlayers, bool haveSeed, QString& error) {
     if (!havePlayers) {
@@ -96,6 +98,9 @@ bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QSt
         } else if (a == "--engine-wait") {
             options.engineWaitMs = v.toInt(&ok);
             ok = ok && options.engineWaitMs > 0;
+        } else if (a == "--length") {
+            options.length = v.toInt(&ok);
+            ok = ok && options.length >= 1 && options.length <= MaxLength;
         } else if (a == "--match") {
             options.match = v.toLongLong(&ok);
             ok = ok && options.match > 0;
@@ -143,6 +148,7 @@ Referee::Referee(const RefereeOptions& options, game::IPause* pause, QObject* pa
                  options.programFolder.toStdString()) {
     seats_.SetAnswerMs(options.engineWaitMs);
     Controller.SetSeats(&seats_);
+    Controller.MatchLength = options.length;
     Controller.NoticeHook = [this](const QString& text) {
         if (Print)
             Print(text);

@@ -28,18 +28,20 @@ struct RefereeOptions {
     bool record = false;     // record the result in the program folder's database
     int level = 0;           // GNU Backgammon's plies
     int engineWaitMs = 10000; // the longest wait for its start and each answer
+    int length = 1;          // a match to this many points with the cube; 1: one game
     // A headless match instead of one game (--match N): no port, no client.
     int64_t match = 0;
     uint64_t seed = 0;    // the match's dice; without --seed, from the clock
     int firstLevel = -1;  // the level of each player in a match; -1: level
     int secondLevel = -1;
-    QString saveDir;      // each game of the match as .mat
+    QString saveDir;      // each game of the match as .mat (each match, for --length)
 };
 
 /*! --port P --first NAME --second NAME [--program-folder DIR]
-    [--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS], or
-    --match N --first NAME --second NAME [--seed S] [--save DIR] [--level N]
-    [--first-level N] [--second-level N] [--program-folder DIR], where a
+    [--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS]
+    [--length L], or --match N --first NAME --second NAME [--length L]
+    [--seed S] [--save DIR] [--level N] [--first-level N] [--second-level N]
+    [--program-folder DIR], where a
     match's names are computers ("Компьютер", "GNU Backgammon").
     False with a message on error. */
 bool ParseRefereeArguments(const QStringList& args, RefereeOptions& options, QString& error);

@@ -27,12 +27,14 @@ class RefereeApplication : public QCoreApplication {
 
 constexpr char Usage[] =
     "referee --port P --first NAME --second NAME [--program-folder DIR] "
-    "[--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS]\n"
-    "       referee --match N --first NAME --second NAME [--seed S] [--save DIR] "
+    "[--pause-scale X] [--tick MS] [--record] [--level N] [--engine-wait MS] [--length L]\n"
+    "       referee --match N --first NAME --second NAME [--length L] [--seed S] [--save DIR] "
     "[--level N] [--first-level N] [--second-level N] [--program-folder DIR]";
 constexpr char Summary[] =
     "Referees one game over the board client protocol, without windows, or with\n"
     "--match a series of games between two computers, and prints its figures.\n"
+    "--length L plays matches to L points with the doubling cube instead of\n"
+    "single games (--match counts matches then).\n"
     "\"Компьютер\" as a name plays the built-in computer's side, \"GNU Backgammon\"\n"
     "the GNU Backgammon engine's (at --level plies, 0 by default).";
 
@@ -56,6 +58,7 @@ int RunMatch(const referee::RefereeOptions& options) {
     match.second = {options.second, options.secondLevel};
     match.programFolder = options.programFolder;
     match.saveDir = options.saveDir;
+    match.length = options.length;
     std::signal(SIGINT, StopMatch);
     std::signal(SIGTERM, StopMatch);
     const int64_t every = std::max<int64_t>(1, options.match / 20);

@@ -39,6 +39,18 @@ std::optional<size_t> MessageLength(const uint8_t* data, size_t size) {
         if (size < 3)
             return 0;
         return 3 + 2 * static_cast<size_t>(data[2] ^ 0x80); // n is biased: n + 128
+    case proc::MatchStateMessage:
+        return proc::MatchStateMessageSize;
+    case proc::CubeTurnMessage:
+        return 2;
+    case proc::DoubleAnswerMessage:
+    case proc::ResignAnswerMessage:
+        return 3;
+    case proc::DoubleMessage:
+    case proc::ResignMessage:
+        return 4;
+    case proc::GameOverMessage:
+        return 6;
     default:
         return std::nullopt;
     }
@@ -72,7 +84,10 @@ std::optional<Message> Decode(const uint8_t* data, size_t size) {
         m.side = static_cast<proc::Side>(proc::Unbiased(data[1]));
         m.moves.push_back({data[2], data[3]});
         break;
-    default:
+    case proc::MatchStateMessage:
+        break; // the fields are read from bytes where a test needs them
+    default: // the other match messages: the side comes first
+        m.side = static_cast<proc::Side>(proc::Unbiased(data[1]));
         break;
     }
     return m;
@@ -138,6 +153,28 @@ std::string Describe(const Message& m, const LabelText& labelText) {
         break;
     case proc::MoveMessage:
         line = "move " + SideName(m.side) + " " + DescribeMove(m.moves.front());
+        break;
+    case proc::MatchStateMessage:
+        line = "match " + HexBytes(m.bytes);
+        break;
+    case proc::CubeTurnMessage:
+        line = "cube-turn " + SideName(m.side);
+        break;
+    case proc::DoubleMessage:
+        line = "double " + SideName(m.side) + " to " + std::to_string(1 << m.bytes[2]);
+        break;
+    case proc::DoubleAnswerMessage:
+        line = (m.bytes[2] != 0 ? "take " : "pass ") + SideName(m.side);
+        break;
+    case proc::ResignMessage:
+        line = "resign " + SideName(m.side) + " level " + std::to_string(m.bytes[2]);
+        break;
+    case proc::ResignAnswerMessage:
+        line = (m.bytes[2] != 0 ? "accept " : "refuse ") + SideName(m.side);
+        break;
+    case proc::GameOverMessage:
+        line = "game-over " + SideName(m.side) + " points " +
+               std::to_string(m.bytes[2] | (m.bytes[3] << 8));
         break;
     default:
         line = "unknown " + HexBytes(m.bytes);

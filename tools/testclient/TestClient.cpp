@@ -114,6 +114,14 @@ void TestClient::Handle(const clientproto::Message& m) {
     }
     if (m.type == proc::MoveListMessage && options_.autoPlay)
         AnswerList();
+    // In a match a playing client rolls at once, takes every double and
+    // refuses every resignation put to it.
+    if (options_.autoPlay && m.type == proc::CubeTurnMessage)
+        Send(proc::BuildClientCommand(proc::Command::Roll));
+    if (options_.autoPlay && m.type == proc::DoubleMessage && m.bytes[3] != 0)
+        Send(proc::BuildClientCommand(proc::Command::Take));
+    if (options_.autoPlay && m.type == proc::ResignMessage && m.bytes[3] != 0)
+        Send(proc::BuildClientCommand(proc::Command::Refuse));
 }
 
 proc::Move TestClient::PickMove() {
