@@ -107,6 +107,7 @@ TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
         {"a damaged record", [](RatingsFolder& f) { f.Exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 1002");
                                                     AddRecordBytes(f, 1002, QByteArray::fromHex("00000040") + QByteArray(60, 'x')); }, nullptr, true},
         {"a record deleted", exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 4"), nullptr, true},
+        {"a match's record now a game's", exec("UPDATE GAME_RECORDS SET R_RECORD = (SELECT R_RECORD FROM GAME_RECORDS WHERE R_GAME = 1) WHERE R_GAME = 7"), nullptr, true},
         {"a renamed player", exec("UPDATE PLAYERS SET P_NAME = 'Другой' WHERE P_CODE = 3"), "renamed", false},
         {"a deleted player", exec("DELETE FROM PLAYERS WHERE P_CODE = 6"), "deleted", false},
         {"a cleared journal", exec("DELETE FROM GAMES WHERE G_CODE < 1001"), "cleared", false},
