@@ -33,6 +33,57 @@ CREATE TABLE GAME_RECORDS (
   R_RECORD BYTEA NOT NULL
 );
 
+-- Tournaments (system 0: round robin, 1: Swiss); players by entry number
+-- from 1, with their rating points at entry; pairings by round and board:
+-- N_SECOND NULL is a bye, N_WINNER the winner's entry number (NULL while
+-- pending), N_GAME the journal row's code, N_CLAIM the computer playing it.
+CREATE TABLE TOURNAMENTS (
+  T_CODE    BIGINT  PRIMARY KEY,
+  T_NAME    TEXT    NOT NULL,
+  T_SYSTEM  BIGINT  NOT NULL,
+  T_ROUNDS  BIGINT  NOT NULL,
+  T_STARTED BIGINT  NOT NULL DEFAULT 0
+);
+CREATE TABLE TOURNAMENT_ENTRIES (
+  E_TOURNAMENT BIGINT  NOT NULL,
+  E_SEED       BIGINT  NOT NULL,
+  E_PLAYER     BIGINT  NOT NULL,
+  E_POINTS     BIGINT  NOT NULL,
+  E_WITHDRAWN  BIGINT  NOT NULL DEFAULT 0,
+  PRIMARY KEY (E_TOURNAMENT, E_SEED),
+  UNIQUE (E_TOURNAMENT, E_PLAYER)
+);
+CREATE TABLE TOURNAMENT_PAIRINGS (
+  N_TOURNAMENT BIGINT  NOT NULL,
+  N_ROUND      BIGINT  NOT NULL,
+  N_BOARD      BIGINT  NOT NULL,
+  N_FIRST      BIGINT  NOT NULL,
+  N_SECOND     BIGINT ,
+  N_WINNER     BIGINT ,
+  N_FORFEIT    BIGINT  NOT NULL DEFAULT 0,
+  N_GAME       BIGINT ,
+  N_CLAIM      TEXT,
+  PRIMARY KEY (N_TOURNAMENT, N_ROUND, N_BOARD)
+);
+-- The club's corrections of its own data, each with who made it, when
+-- (UTC, ISO 8601), what it changed and why: C_KIND is rename, merge, points,
+-- reverse or register; C_OTHER the row merged away or the game reversed;
+-- C_AFTER the journal's last game code then, placing it in a history.
+CREATE TABLE CORRECTIONS (
+  C_CODE       BIGINT PRIMARY KEY,
+  C_TIME       TEXT    NOT NULL,
+  C_WHO        TEXT    NOT NULL,
+  C_KIND       TEXT    NOT NULL,
+  C_PLAYER     BIGINT NOT NULL,
+  C_OTHER      BIGINT,
+  C_AFTER      BIGINT NOT NULL,
+  C_OLD_NAME   TEXT,
+  C_NEW_NAME   TEXT,
+  C_OLD_POINTS BIGINT,
+  C_NEW_POINTS BIGINT,
+  C_REASON     TEXT
+);
+
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME COLLATE RU_NAMES);
 -- So does the new-game list, every player by name.

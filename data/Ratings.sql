@@ -31,6 +31,57 @@ CREATE TABLE GAME_RECORDS (
   R_RECORD BLOB NOT NULL
 );
 
+-- Tournaments (system 0: round robin, 1: Swiss); players by entry number
+-- from 1, with their rating points at entry; pairings by round and board:
+-- N_SECOND NULL is a bye, N_WINNER the winner's entry number (NULL while
+-- pending), N_GAME the journal row's code, N_CLAIM the computer playing it.
+CREATE TABLE TOURNAMENTS (
+  T_CODE    INTEGER PRIMARY KEY,
+  T_NAME    TEXT    NOT NULL,
+  T_SYSTEM  INTEGER NOT NULL,
+  T_ROUNDS  INTEGER NOT NULL,
+  T_STARTED INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE TOURNAMENT_ENTRIES (
+  E_TOURNAMENT INTEGER NOT NULL,
+  E_SEED       INTEGER NOT NULL,
+  E_PLAYER     INTEGER NOT NULL,
+  E_POINTS     INTEGER NOT NULL,
+  E_WITHDRAWN  INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (E_TOURNAMENT, E_SEED),
+  UNIQUE (E_TOURNAMENT, E_PLAYER)
+);
+CREATE TABLE TOURNAMENT_PAIRINGS (
+  N_TOURNAMENT INTEGER NOT NULL,
+  N_ROUND      INTEGER NOT NULL,
+  N_BOARD      INTEGER NOT NULL,
+  N_FIRST      INTEGER NOT NULL,
+  N_SECOND     INTEGER,
+  N_WINNER     INTEGER,
+  N_FORFEIT    INTEGER NOT NULL DEFAULT 0,
+  N_GAME       INTEGER,
+  N_CLAIM      TEXT,
+  PRIMARY KEY (N_TOURNAMENT, N_ROUND, N_BOARD)
+);
+-- The club's corrections of its own data, each with who made it, when
+-- (UTC, ISO 8601), what it changed and why: C_KIND is rename, merge, points,
+-- reverse or register; C_OTHER the row merged away or the game reversed;
+-- C_AFTER the journal's last game code then, placing it in a history.
+CREATE TABLE CORRECTIONS (
+  C_CODE       INTEGER PRIMARY KEY,
+  C_TIME       TEXT    NOT NULL,
+  C_WHO        TEXT    NOT NULL,
+  C_KIND       TEXT    NOT NULL,
+  C_PLAYER     INTEGER NOT NULL,
+  C_OTHER      INTEGER,
+  C_AFTER      INTEGER NOT NULL,
+  C_OLD_NAME   TEXT,
+  C_NEW_NAME   TEXT,
+  C_OLD_POINTS INTEGER,
+  C_NEW_POINTS INTEGER,
+  C_REASON     TEXT
+);
+
 -- The ratings list reads this index in order instead of sorting every player.
 CREATE INDEX PLAYERS_BY_POINTS ON PLAYERS (P_POINTS DESC, P_NAME);
 

@@ -123,6 +123,30 @@ function positionsOf(game, items) {
   return positions;
 }
 
+// Pips still to travel: a checker counts its distance from its side's home,
+// on the bar 25 (as record::PipCount counts them).
+function pipsOf(cells, side) {
+  let pips = 0;
+  for (let k = 1; k <= 24; ++k) {
+    const own = cells[k - 1] * side;
+    if (own > 0) pips += own * (side === 1 ? k : 25 - k);
+  }
+  return pips + Math.max(cells[side === 1 ? 25 : 24] * side, 0) * 25;
+}
+
+function borneOff(cells, side) {
+  let on = 0;
+  for (const c of cells) on += Math.max(0, c * side);
+  return 15 - on;
+}
+
+// The board's caption for the position shown, as the page writes the last one.
+function captionOf(cells, step, last) {
+  return (step === 0 ? "Начальная позиция" : "Позиция после хода " + step + " из " + last)
+    + ". Пипсов: у белых " + pipsOf(cells, 1) + ", у чёрных " + pipsOf(cells, -1)
+    + ". Сброшено фишек: белыми " + borneOff(cells, 1) + ", чёрными " + borneOff(cells, -1) + ".";
+}
+
 // The arrow keys step the board last used (a match's page has one a game).
 let keyedGame = null;
 
@@ -138,12 +162,14 @@ function setUpGame(game) {
     + 'class="forward">вперёд →</button><span class="step" aria-live="polite"></span> (стрелки влево и вправо)';
   game.querySelector("figure").after(steps);
   const status = steps.querySelector(".step");
+  const caption = game.querySelector("figcaption");
   let step = positions.length - 1;
   function show(n) {
     step = Math.max(0, Math.min(positions.length - 1, n));
     drawCheckers(layer, positions[step], placesOf);
     items.forEach((li, i) => li.classList.toggle("current", i === step - 1));
     status.textContent = step === 0 ? "Начальная позиция" : "После хода " + step + " из " + (positions.length - 1);
+    caption.textContent = captionOf(positions[step], step, positions.length - 1);
   }
   game.querySelector("button.back").addEventListener("click", () => show(step - 1));
   game.querySelector("button.forward").addEventListener("click", () => show(step + 1));

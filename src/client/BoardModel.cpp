@@ -1,5 +1,8 @@
 #include "client/BoardModel.h"
 
+#include "record/ComputerNames.h"
+#include "record/GameRecord.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -246,6 +249,38 @@ bool BoardModel::CancelPick() {
     focus_ = selected_;
     selected_.reset();
     return true;
+}
+
+std::optional<proc::Side> BoardModel::PersonSide() const {
+    const bool whiteComputer = record::IsComputerName(record::PlayerName(whiteLabel_, proc::White));
+    const bool blackComputer = record::IsComputerName(record::PlayerName(blackLabel_, proc::Black));
+    if (whiteComputer == blackComputer) {
+        return std::nullopt;
+    }
+    return whiteComputer ? proc::Black : proc::White;
+}
+
+proc::Side RailSide(const BoardModel& model, bool other) {
+    const proc::Side side = model.PersonSide().value_or(model.SideToMove().value_or(proc::White));
+    return other ? static_cast<proc::Side>(-side) : side;
+}
+
+QString ColourRollText(const BoardModel& model) {
+    const int first = proc::FirstDie(model.Opening());
+    const int second = proc::SecondDie(model.Opening());
+    if (first == 0 || second == 0) {
+        return QString();
+    }
+    const proc::Side firstSide = first > second ? proc::White : proc::Black;
+    auto name = [&](proc::Side side) {
+        return record::PlayerName(side == proc::White ? model.WhiteLabel() : model.BlackLabel(),
+                                  side);
+    };
+    return QStringLiteral("%1 %2, %3 %4")
+        .arg(name(firstSide))
+        .arg(first)
+        .arg(name(static_cast<proc::Side>(-firstSide)))
+        .arg(second);
 }
 
 } // namespace client

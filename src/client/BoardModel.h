@@ -61,6 +61,10 @@ class BoardModel {
     /*! The side left without checkers, once there is one. */
     std::optional<proc::Side> Winner() const;
 
+    /*! The person's side in a game against a computer: the side whose
+        player is not a computer while the other's is. Nothing otherwise. */
+    std::optional<proc::Side> PersonSide() const;
+
     /*! A person's turn: a non-empty list came and no move was sent since. */
     bool AwaitingPerson() const { return awaiting_; }
     /*! The side of the last list (meaningful while AwaitingPerson). */
@@ -127,5 +131,14 @@ class BoardModel {
     std::optional<int32_t> focus_;
     std::vector<DieUse> uses_;
 };
+
+/*! Whose numbering the rails show: the person's side against a computer,
+    else the side to move (white before the first roll); the other side's
+    when other. */
+proc::Side RailSide(const BoardModel& model, bool other);
+
+/*! "Иван 5, Компьютер 2": who rolled which in the colour roll, the first
+    die first (the higher die took white); empty when the roll is not known. */
+QString ColourRollText(const BoardModel& model);
 
 } // namespace client

@@ -4,6 +4,7 @@
 #include "record/GameRecord.h"
 
 #include <QLinearGradient>
+#include <algorithm>
 
 namespace client {
 namespace g = geometry;
@@ -81,7 +82,8 @@ void BoardRenderer::Paint(QPainter& painter, QSize area, const BoardModel& model
     painter.save();
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
-    PaintStill(painter, area);
+    PaintStill(painter, area, RailSide(model, extras.otherNumbering));
+    record_.rails = rails_;
     painter.setWorldTransform(g::DesignToDevice(area));
     const MatchModel* match = extras.match && extras.match->IsMatch() ? extras.match : nullptr;
     PaintHeader(painter, model, match);
@@ -158,7 +160,28 @@ void BoardRenderer::PaintHeader(QPainter& p, const BoardModel& model, const Matc
 
 void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const ViewExtras& extras) {
     const QRectF footer = g::FooterRect();
-    const QRectF statusBox = footer.adjusted(8, 0, -220, 0);
+    const bool match = model.Started() && extras.match && extras.match->IsMatch();
+    const QRectF right = footer.adjusted(0, 0, -8, 0);
+    // The colour roll on the right, its names cut short before the status is;
+    // a match's line goes under it.
+    QString roll = model.Started() ? ColourRollText(model) : QString();
+    double rollWidth = 0;
+    if (!roll.isEmpty()) {
+        p.setFont(Font(16, false));
+        roll = p.fontMetrics().elidedText(QStringLiteral("Розыгрыш цвета: ") + roll,
+                                          Qt::ElideMiddle, int(footer.width() * 0.45));
+        rollWidth = p.fontMetrics().horizontalAdvance(roll);
+        p.setPen(QColor(0xe8, 0xd5, 0xb0));
+        PaintText(p, match ? right.adjusted(0, 0, 0, -right.height() / 2) : right,
+                  Qt::AlignVCenter | Qt::AlignRight, roll);
+    }
+    if (match) {
+        p.setFont(Font(16, false));
+        p.setPen(QColor(0xe8, 0xd5, 0xb0));
+        PaintMatchLine(p, right.adjusted(0, right.height() / 2, 0, 0), *extras.match);
+    }
+    const QRectF statusBox =
+        footer.adjusted(8, 0, -std::max(rollWidth + 24, match ? 220.0 : 0.0), 0);
     const QString status = StatusLine(model, extras);
     // A long line (a match's end) takes a smaller letter rather than run on.
     int pixels = 22;
@@ -170,20 +193,6 @@ void BoardRenderer::PaintFooter(QPainter& p, const BoardModel& model, const View
     const bool ended = model.GameOver() || (extras.match && extras.match->GameEnd());
     p.setPen(ended ? Gold : Ink);
     PaintText(p, statusBox, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, status);
-    if (model.Started()) {
-        p.setFont(Font(16, false));
-        p.setPen(QColor(0xe8, 0xd5, 0xb0));
-        const bool match = extras.match && extras.match->IsMatch();
-        const QRectF right = footer.adjusted(0, 0, -8, 0);
-        PaintText(p, match ? right.adjusted(0, 0, 0, -right.height() / 2) : right,
-                  Qt::AlignVCenter | Qt::AlignRight,
-                  QStringLiteral("Розыгрыш цвета: %1 : %2")
-                      .arg(proc::FirstDie(model.Opening()))
-                      .arg(proc::SecondDie(model.Opening())));
-        if (match) {
-            PaintMatchLine(p, right.adjusted(0, right.height() / 2, 0, 0), *extras.match);
-        }
-    }
 }
 
 void BoardRenderer::PaintText(QPainter& p, const QRectF& box, int flags, const QString& text) {

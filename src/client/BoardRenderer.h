@@ -28,6 +28,8 @@ struct ViewExtras {
     QString notice;
     /*! The match around the game: its score, cube and status. */
     const MatchModel* match = nullptr;
+    /*! The rails show the other side's numbering than RailSide's own choice. */
+    bool otherNumbering = false;
 };
 
 /*! Index 27 of the cell tables: white's tray; 28: black's tray. */
@@ -46,6 +48,7 @@ struct RenderRecord {
     int dice = 0;                   // dice faces painted
     int diceUsed = 0;               // of them dimmed as played
     std::optional<int32_t> focused; // the keyboard's cell, ringed
+    QStringList rails;              // the numbers on the rails, board points 1..24
     std::optional<int> cube;        // the cube's place: 0 the middle, +1 white's edge, -1 black's
     bool cubeDimmed = false;        // out of play (the Crawford game)
 };
@@ -68,10 +71,10 @@ class BoardRenderer {
 
   private:
     static QPointF FlightCentre(const BoardModel& model, const Flight& flight);
-    void PaintStill(QPainter& painter, QSize area);
+    void PaintStill(QPainter& painter, QSize area, proc::Side rails);
     void PaintTable(QPainter& p, QSize area);
     void PaintBoard(QPainter& p);
-    void PaintPointNumbers(QPainter& p);
+    void PaintPointNumbers(QPainter& p, proc::Side side);
     void PaintHeader(QPainter& p, const BoardModel& model, const MatchModel* match);
     void PaintScore(QPainter& p, const QRectF& badge, int score);
     void PaintCube(QPainter& p, const MatchModel& match);
@@ -90,7 +93,9 @@ class BoardRenderer {
     void PaintText(QPainter& p, const QRectF& box, int flags, const QString& text);
 
     RenderRecord record_;
-    QImage still_; // the unchanging layer at the last size
+    QImage still_; // the unchanging layer at the last size and numbering
+    proc::Side stillRails_ = proc::White;
+    QStringList rails_;
     struct Sprite {
         double scale = 0;
         QImage image;

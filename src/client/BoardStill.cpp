@@ -100,14 +100,15 @@ void PaintTriangle(QPainter& p, int32_t point) {
 
 } // namespace
 
-void BoardRenderer::PaintStill(QPainter& painter, QSize area) {
+void BoardRenderer::PaintStill(QPainter& painter, QSize area, proc::Side rails) {
     // The table, the wood, the felt and the point numbers never change with
     // the game: drawn once per size and copied onto every frame, which keeps
     // a frame in flight cheap.
     const QPaintDevice* device = painter.device();
     const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
     const QSize pixels = (QSizeF(area) * ratio).toSize();
-    if (still_.size() != pixels || still_.devicePixelRatioF() != ratio) {
+    if (still_.size() != pixels || still_.devicePixelRatioF() != ratio || stillRails_ != rails) {
+        stillRails_ = rails;
         still_ = QImage(pixels, QImage::Format_RGB32);
         still_.setDevicePixelRatio(ratio);
         QPainter p(&still_);
@@ -115,7 +116,7 @@ void BoardRenderer::PaintStill(QPainter& painter, QSize area) {
         PaintTable(p, area);
         p.setWorldTransform(g::DesignToDevice(area));
         PaintBoard(p);
-        PaintPointNumbers(p);
+        PaintPointNumbers(p, rails);
     }
     painter.drawImage(QPointF(0, 0), still_);
 }
@@ -189,21 +190,19 @@ void BoardRenderer::PaintBoard(QPainter& p) {
     }
 }
 
-void BoardRenderer::PaintPointNumbers(QPainter& p) {
-    // Each side counts the points from its own home, as moves are written:
-    // white's number in the light ink on the left, black's in the dark on the right.
+void BoardRenderer::PaintPointNumbers(QPainter& p, proc::Side side) {
+    // One side's numbers, from its own home as its moves are written: two
+    // sets at once were read as one. White's in the light ink, black's in the dark.
     p.setFont(Font(10));
+    p.setPen(side == proc::White ? QColor(0xf3, 0xdf, 0xb8, 230) : QColor(0x1e, 0x12, 0x0a, 230));
+    rails_.clear();
     for (int32_t point = 1; point <= 24; ++point) {
         const QRectF column = g::PointRect(point);
         const double y =
             g::IsTopPoint(point) ? g::BoardRect().top() : g::BoardRect().bottom() - g::Frame;
-        const QRectF rail(column.left() + 6, y, column.width() - 12, g::Frame);
-        p.setPen(QColor(0xf3, 0xdf, 0xb8, 220));
-        p.drawText(rail, Qt::AlignVCenter | Qt::AlignLeft,
-                   QString::number(record::OwnPoint(proc::White, point)));
-        p.setPen(QColor(0x1e, 0x12, 0x0a, 220));
-        p.drawText(rail, Qt::AlignVCenter | Qt::AlignRight,
-                   QString::number(record::OwnPoint(proc::Black, point)));
+        const QString number = QString::number(record::OwnPoint(side, point));
+        p.drawText(QRectF(column.left(), y, column.width(), g::Frame), Qt::AlignCenter, number);
+        rails_ << number;
     }
 }
 

@@ -16,7 +16,8 @@ BoardWidget::BoardWidget(ClientSession& session, QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Доска"));
-    setMinimumSize(320, 240);
+    // Small, so that a window of 320 x 240 keeps every button beside it.
+    setMinimumSize(160, 120);
     extras_.match = &session_.Match();
     flight_.setStartValue(0.0);
     flight_.setEndValue(1.0);
@@ -62,6 +63,11 @@ void BoardWidget::ShowModel(const BoardModel* model) {
 void BoardWidget::SetNotice(const QString& notice) {
     extras_.notice = notice;
     Refresh();
+}
+
+void BoardWidget::SetOtherNumbering(bool other) {
+    extras_.otherNumbering = other;
+    update();
 }
 
 QImage BoardWidget::Snapshot(QSize size) const {

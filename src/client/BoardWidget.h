@@ -18,6 +18,10 @@ class BoardWidget : public QWidget {
 
     /*! Replaces the status line (empty: the game's own status). */
     void SetNotice(const QString& notice);
+    /*! The rails number the points from the other side's home than
+        RailSide's own choice. */
+    void SetOtherNumbering(bool other);
+    bool OtherNumbering() const { return extras_.otherNumbering; }
     /*! The board as it stands, without a checker in flight. */
     QImage Snapshot(QSize size) const;
     const BoardRenderer& Renderer() const { return renderer_; }

@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QResizeEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace client {
@@ -49,7 +51,9 @@ ClientWindow::ClientWindow(ClientSession& session, QWidget* parent)
     setWindowTitle(QStringLiteral("Нарды"));
     setAccessibleName(QStringLiteral("Нарды"));
     SetDialogs(nullptr, nullptr, nullptr);
+    SetOpenDialog(nullptr);
     BuildLayout();
+    BuildActions();
     matchControls_ = new MatchControls(session_, &board_);
     connect(&session_, &ClientSession::Changed, this, &ClientWindow::FillHistory);
     connect(&session_, &ClientSession::GameOver, this, &ClientWindow::EnterReplay);
@@ -71,10 +75,30 @@ void ClientWindow::SetDialogs(Confirm confirm, AskPath askPath, Notify notify) {
     });
 }
 
+void ClientWindow::SetOpenDialog(AskPath askOpen) {
+    askOpen_ =
+        askOpen ? std::move(askOpen) : AskPath([this] { return desktop::AskGameToOpen(this); });
+}
+
+void ClientWindow::BuildActions() {
+    // Keys without a button, listed in the window's menu (right button).
+    auto* open = new QAction(QStringLiteral("Открыть партию…"), this);
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &ClientWindow::OpenGame);
+    numbering_ = new QAction(QStringLiteral("Нумерация другой стороны"), this);
+    numbering_->setShortcut(QKeySequence(Qt::Key_N));
+    numbering_->setCheckable(true);
+    connect(numbering_, &QAction::toggled, &board_, &BoardWidget::SetOtherNumbering);
+    addActions({open, numbering_});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 QPushButton* ClientWindow::AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
-                                     void (ClientWindow::*slot)()) {
+                                     void (ClientWindow::*slot)(), const QString& brief) {
     // Plain keys (the replay's) go through keyPressEvent, after the board's.
     QPushButton* button = KeyedButton(text, key, key[0].keyboardModifiers() != Qt::NoModifier);
+    button->setAccessibleName(text); // the short text too stands for this
+    texts_.push_back({button, text, brief});
     layout->addWidget(button);
     if (slot) {
         connect(button, &QPushButton::clicked, this, slot);
@@ -104,29 +128,33 @@ void ClientWindow::BuildLayout() {
     auto* replayLayout = new QHBoxLayout(&replayBar_);
     replayLayout->setContentsMargins(0, 0, 0, 0);
     AddButton(replayLayout, QStringLiteral("◀◀ В начало"), QKeySequence(Qt::Key_Home),
-              &ClientWindow::ReplayFirst);
+              &ClientWindow::ReplayFirst, QStringLiteral("◀◀"));
     AddButton(replayLayout, QStringLiteral("◀ Назад"), QKeySequence(Qt::Key_Left),
-              &ClientWindow::ReplayBack);
+              &ClientWindow::ReplayBack, QStringLiteral("◀"));
     AddButton(replayLayout, QStringLiteral("Вперёд ▶"), QKeySequence(Qt::Key_Right),
-              &ClientWindow::ReplayForward);
+              &ClientWindow::ReplayForward, QStringLiteral("▶"));
     AddButton(replayLayout, QStringLiteral("В конец ▶▶"), QKeySequence(Qt::Key_End),
-              &ClientWindow::ReplayLast);
+              &ClientWindow::ReplayLast, QStringLiteral("▶▶"));
     replayLayout->addWidget(&replayStep_);
     replayBar_.setAccessibleName(QStringLiteral("Просмотр партии"));
     replayBar_.hide();
 
+    replayRow_ = new QHBoxLayout;
+    replayRow_->setContentsMargins(4, 0, 4, 0);
     auto* bar = new QHBoxLayout;
+    actionRow_ = bar;
     bar->setContentsMargins(4, 0, 4, 4);
     bar->addWidget(&replayBar_);
     bar->addStretch(1);
-    saveButton_ = AddButton(bar, QStringLiteral("Сохранить партию"),
-                            QKeySequence(Qt::CTRL | Qt::Key_S), &ClientWindow::SaveGame);
+    saveButton_ =
+        AddButton(bar, QStringLiteral("Сохранить партию"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                  &ClientWindow::SaveGame, QStringLiteral("Сохранить"));
     saveButton_->setEnabled(false);
     analysisButton_ = AddButton(bar, desktop::AnalysisItem, QKeySequence(Qt::CTRL | Qt::Key_G),
-                                &ClientWindow::Analyse);
+                                &ClientWindow::Analyse, QStringLiteral("Анализ"));
     analysisButton_->hide();
-    historyButton_ =
-        AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H), nullptr);
+    historyButton_ = AddButton(bar, QStringLiteral("История"), QKeySequence(Qt::CTRL | Qt::Key_H),
+                               nullptr, QStringLiteral("История"));
     historyButton_->setCheckable(true);
     historyButton_->setChecked(true);
     connect(historyButton_, &QPushButton::toggled, this, &ClientWindow::SetHistoryShown);
@@ -139,7 +167,12 @@ void ClientWindow::BuildLayout() {
     auto* all = new QVBoxLayout(this);
     all->setContentsMargins(0, 0, 0, 0);
     all->setSpacing(0);
+    // The window may be made smaller than its widgets' full texts ask:
+    // FitButtons then makes them fit, down to 320 x 240.
+    all->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(320, 240);
     all->addLayout(top, 1);
+    all->addLayout(replayRow_);
     all->addLayout(bar);
 }
 
@@ -190,6 +223,7 @@ void ClientWindow::EnterReplay() {
                                 !desktop::AnalysisProgram().isEmpty());
     FillHistory();
     ReplayMoved();
+    FitButtons();
 }
 
 void ClientWindow::ReplayMoved() {
@@ -261,6 +295,79 @@ void ClientWindow::Analyse() {
     if (session_.Record().Started() && !desktop::OpenInAnalysis(session_.Record(), error)) {
         notify_(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
     }
+}
+
+void ClientWindow::OpenGame() {
+    // The game under way stays on the board until it ends.
+    if (session_.GameRunning()) {
+        return;
+    }
+    const QString path = askOpen_();
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    QString note;
+    const auto game = record::OpenGame(path, error, &note);
+    if (!game) {
+        notify_(QStringLiteral("Не удалось открыть партию %1: %2").arg(path, error));
+        return;
+    }
+    ShowGame(*game, note);
+}
+
+void ClientWindow::ShowGame(const GameRecord& game, const QString& note) {
+    session_.ShowRecord(game);
+    ReplayFirst();
+    if (!note.isEmpty()) {
+        notify_(note);
+    }
+}
+
+int ClientWindow::OneRowWidth() const {
+    // A button is its text and the style's margins, taken generously.
+    int width = 8;
+    for (const ButtonTexts& t : texts_) {
+        if (t.button->isVisibleTo(this)) {
+            width += t.button->fontMetrics().horizontalAdvance(t.full) + 40;
+        }
+    }
+    if (replayBar_.isVisibleTo(this)) {
+        width += replayStep_.fontMetrics().horizontalAdvance(
+            QStringLiteral("Ход 88 из 88, фишка 8 из 8"));
+    }
+    return width;
+}
+
+void ClientWindow::FitButtons() {
+    // A window not yet shown has no size of its own yet.
+    const bool compact = isVisible() && width() < OneRowWidth();
+    if (compact == compact_) {
+        return;
+    }
+    compact_ = compact;
+    for (const ButtonTexts& t : texts_) {
+        t.button->setText(compact ? t.brief : t.full);
+        // The style's least width of a button is wider than an arrow needs.
+        t.button->setMinimumWidth(
+            compact ? t.button->fontMetrics().horizontalAdvance(t.brief) + 20 : 0);
+    }
+    (compact ? actionRow_ : replayRow_)->removeWidget(&replayBar_);
+    (compact ? replayRow_ : actionRow_)->insertWidget(0, &replayBar_);
+    // The counter gives way before a button does.
+    replayStep_.setSizePolicy(compact ? QSizePolicy::Ignored : QSizePolicy::Preferred,
+                              QSizePolicy::Preferred);
+    if (compact && panel_.isVisibleTo(this)) {
+        // Hidden without growing the window: the person asked for this size.
+        panel_.hide();
+        const QSignalBlocker quiet(historyButton_);
+        historyButton_->setChecked(false);
+    }
+}
+
+void ClientWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitButtons();
 }
 
 void ClientWindow::keyPressEvent(QKeyEvent* event) {

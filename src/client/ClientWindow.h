@@ -8,6 +8,8 @@
 #include "client/GameReplay.h"
 #include "client/MatchControls.h"
 
+#include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -32,6 +34,8 @@ class ClientWindow : public QWidget {
 
     /*! The seams of the modal dialogs; the defaults show real ones. */
     void SetDialogs(Confirm confirm, AskPath askPath, Notify notify);
+    /*! The seam of the open dialog; the default shows the real one. */
+    void SetOpenDialog(AskPath askOpen);
     /*! Whether closing during a game asks first (the automatic mode does not). */
     void SetAskOnClose(bool ask) { askOnClose_ = ask; }
     /*! Shows or hides the history; the window grows or shrinks by the panel,
@@ -47,6 +51,8 @@ class ClientWindow : public QWidget {
     /*! The match's buttons over the board. */
     MatchControls& Controls() { return *matchControls_; }
     QListWidget& History() { return history_; }
+    /*! "Нумерация другой стороны" (N, and in the window's menu). */
+    QAction& NumberingAction() { return *numbering_; }
     /*! The replay, once the game is over. */
     const GameReplay* Replay() const { return replay_.get(); }
     /*! Replay steps: to the start, back, forward (animated), to the end. */
@@ -59,6 +65,12 @@ class ClientWindow : public QWidget {
     void SaveGame();
     /*! "Анализ в GNU Backgammon": opens the game there. */
     void Analyse();
+    /*! Ctrl+O: asks for a saved game (.txt, .mat, .sgf) and shows it from its
+        start; not while a game is being played. */
+    void OpenGame();
+    /*! Shows a game read from a file from its start, and tells the note
+        (what the user should know beside it) when there is one. */
+    void ShowGame(const GameRecord& game, const QString& note);
 
     static const QString CloseQuestion;
     /*! The client's own box for CloseQuestion: caption "Вертан", buttons "Да"
@@ -67,10 +79,18 @@ class ClientWindow : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildLayout();
+    void BuildActions();
+    /*! A window too narrow for the buttons in one row puts the replay's in a
+        row of their own, gives every button its short text and hides the
+        history. */
+    void FitButtons();
+    /*! What the buttons shown take in one row with their full texts. */
+    int OneRowWidth() const;
     void FillHistory();
     void EnterReplay();
     void ReplayMoved();
@@ -78,7 +98,7 @@ class ClientWindow : public QWidget {
         game goes on the turn under way. */
     std::vector<const Turn*> HistoryTurns() const;
     QPushButton* AddButton(QLayout* layout, const QString& text, const QKeySequence& key,
-                           void (ClientWindow::*slot)());
+                           void (ClientWindow::*slot)(), const QString& brief);
 
     ClientSession& session_;
     BoardWidget board_;
@@ -87,6 +107,16 @@ class ClientWindow : public QWidget {
     QListWidget history_;
     QWidget replayBar_;
     QLabel replayStep_;
+    struct ButtonTexts {
+        QPushButton* button;
+        QString full;
+        QString brief;
+    };
+    std::vector<ButtonTexts> texts_;
+    QHBoxLayout* replayRow_ = nullptr;
+    QHBoxLayout* actionRow_ = nullptr;
+    bool compact_ = false;
+    QAction* numbering_ = nullptr;
     QPushButton* historyButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* analysisButton_ = nullptr;
@@ -94,6 +124,7 @@ class ClientWindow : public QWidget {
     bool askOnClose_ = true;
     Confirm confirm_;
     AskPath askPath_;
+    AskPath askOpen_;
     Notify notify_;
 };
 

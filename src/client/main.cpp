@@ -28,7 +28,11 @@ constexpr char Summary[] =
     "Backgammon board client. Reads Config.cfg in the current directory and\n"
     "connects to the referee on 127.0.0.1. Without arguments it takes its options\n"
     "from the TOLVANER_ARGS environment variable. --open FILE replays a saved\n"
-    "game record instead.";
+    "game instead (.txt, .mat or .sgf).";
+constexpr char SummaryRu[] =
+    "Доска для игры в нарды. Читает Config.cfg в текущем каталоге и подключается\n"
+    "к судье на 127.0.0.1. Без аргументов берёт параметры из переменной окружения\n"
+    "TOLVANER_ARGS. --open FILE вместо игры показывает сохранённую партию (.txt, .mat или .sgf).";
 
 void Err(const QString& line) {
     std::fprintf(stderr, "tolvaner: %s\n", line.toLocal8Bit().constData());
@@ -44,7 +48,7 @@ void Out(const QString& line) {
 
 int main(int argc, char** argv) {
     if (const auto answered =
-            desktop::AnswerStandardOptions(argc, argv, "tolvaner", Usage, Summary))
+            desktop::AnswerStandardOptions(argc, argv, "tolvaner", Usage, Summary, SummaryRu))
         return *answered;
     QString error;
     // The launcher starts the client without arguments; a demo run passes its
@@ -78,7 +82,8 @@ int main(int argc, char** argv) {
     window.ResizeBoardTo(QSize(settings.width, settings.height));
     if (!args->open.isEmpty()) {
         QString problem;
-        const auto game = record::OpenGame(args->open, problem);
+        QString note;
+        const auto game = record::OpenGame(args->open, problem, &note);
         if (!game) {
             const QString text =
                 QStringLiteral("Не удалось открыть партию %1: %2").arg(args->open, problem);
@@ -86,9 +91,8 @@ int main(int argc, char** argv) {
             QMessageBox::critical(nullptr, QStringLiteral("Вертан"), text);
             return 2;
         }
-        session.ShowRecord(*game);
-        window.ReplayFirst();
         window.show();
+        window.ShowGame(*game, note);
         return app.exec();
     }
     window.Board().SetNotice(QStringLiteral("Подключение к игре…"));

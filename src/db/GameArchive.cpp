@@ -1,5 +1,6 @@
 #include "db/GameArchive.h"
 
+#include "db/Corrections.h"
 #include "db/DbError.h"
 #include "db/Unit6.h"
 #include "record/PackedRecord.h"
@@ -60,6 +61,7 @@ std::optional<QString> ReadGameRecord(TDModule& module, qint64 gameCode) {
 
 void ClearJournal(TDModule& module, const QString& playerCode) {
     const bool archive = ArchiveExists(module);
+    const bool corrections = CorrectionsExist(module);
     // Clearing changes no player: the ratings grid keeps its rows and its row.
     TDModule::Transaction transaction(module, true);
     if (archive) {
@@ -70,6 +72,8 @@ void ClearJournal(TDModule& module, const QString& playerCode) {
     module.IBGames.SetSQL(playerCode.isEmpty() ? sql::ClearGames()
                                                : sql::ClearPlayerGames(playerCode));
     module.IBGames.ExecSQL();
+    if (corrections)
+        ForgetClearedGames(module);
     transaction.Commit();
 }
 

@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <QStringList>
 #include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -41,7 +44,8 @@ QJsonObject ToJson(const PendingResult& r) {
     return {{"identity", r.identity},     {"r", r.r},
             {"white", r.whiteName},       {"black", r.blackName},
             {"whiteHuman", r.whiteHuman}, {"blackHuman", r.blackHuman},
-            {"date", r.date},             {"record", r.recordText}};
+            {"date", r.date},             {"record", r.recordText},
+            {"pairing", r.pairing}};
 }
 
 std::optional<PendingResult> FromJson(const QJsonObject& o) {
@@ -51,7 +55,8 @@ std::optional<PendingResult> FromJson(const QJsonObject& o) {
     PendingResult r{o["identity"].toString(), o["r"].toInt(),
                     o["white"].toString(),    o["black"].toString(),
                     o["whiteHuman"].toBool(), o["blackHuman"].toBool(),
-                    o["date"].toString(),     o["record"].toString()};
+                    o["date"].toString(),     o["record"].toString(),
+                    o["pairing"].toString()};
     if (r.r == 0 || r.identity.isEmpty())
         return std::nullopt;
     return r;
@@ -93,8 +98,10 @@ bool Outbox::WriteEntry(const QString& name, const QByteArray& bytes, QString& e
         return false;
     }
     part.close();
-    if (!part.rename(path)) {
-        error = part.errorString();
+    // rename(2) replaces a result rewritten in place at once, never leaving it absent.
+    if (::rename(QFile::encodeName(part.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
         part.remove();
         return false;
     }
@@ -143,6 +150,21 @@ void Outbox::Remove(const Entry& entry) {
 void Outbox::SetAside(const Entry& entry) {
     QFile::rename(entry.file, entry.file + QStringLiteral(".failed"));
     sync_.folder(folder_);
+}
+
+void Outbox::RenamePlayer(const QString& from, const QString& to) {
+    for (Entry entry : Pending()) {
+        PendingResult& r = entry.result;
+        if (r.whiteName != from && r.blackName != from)
+            continue;
+        if (r.whiteHuman && r.whiteName == from)
+            r.whiteName = to;
+        if (r.blackHuman && r.blackName == from)
+            r.blackName = to;
+        // In place under its own name: the order of the queue stays.
+        QString error;
+        WriteEntry(QFileInfo(entry.file).fileName(), QJsonDocument(ToJson(r)).toJson(), error);
+    }
 }
 
 } // namespace db

@@ -21,6 +21,7 @@ struct PendingResult {
     bool blackHuman = false;
     QString date;       // the journal's date text of the day the game ended
     QString recordText; // the game's record, or empty
+    QString pairing = {}; // the tournament pairing it was played for, or empty
 };
 
 /*! How the outbox puts its writes on disk before it counts on them. */
@@ -58,6 +59,8 @@ class Outbox {
     /*! Renames a result that can never be recorded out of the queue
         (".failed"), keeping it for a person to look at. */
     void SetAside(const Entry& entry);
+    /*! A player's new name in every result waiting (a rename, a merge). */
+    void RenamePlayer(const QString& from, const QString& to);
 
   private:
     bool MakeFolder(QString& error);

@@ -5,6 +5,7 @@
 #include "db/QueryKeeper.h"
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
+#include "db/TournamentStore.h"
 #include "db/Unit6.h"
 #include "record/ComputerNames.h"
 #include "record/GameRecord.h"
@@ -40,13 +41,17 @@ std::optional<PlayerRow> FindPlayer(TDModule& module, const QString& name) {
 PlayerRow ReadPlayer(TDModule& module, const QString& name) {
     std::optional<PlayerRow> row = FindPlayer(module, name);
     if (!row)
-        throw DbError("no player named " + name.toStdString());
+        throw DbError(QStringLiteral("Игрок «%1» не зарегистрирован в базе данных.")
+                          .arg(name)
+                          .toStdString());
     return *row;
 }
 
-// The journal's code of a computer's side: the built-in computer's row is 1;
-// the engine's row goes by its name and is made, with 0 points, the first
-// time a game needs it (databases made before the engine have none).
+} // namespace
+
+// The built-in computer's row is 1; the engine's row goes by its name and is
+// made, with 0 points, the first time a game needs it (databases made before
+// the engine have none).
 QString ComputerCode(TDModule& module, const QString& name) {
     if (name != record::EngineName)
         return QStringLiteral("1");
@@ -57,6 +62,8 @@ QString ComputerCode(TDModule& module, const QString& name) {
     module.IBPlayers.ExecSQL();
     return code;
 }
+
+namespace {
 
 // Whether the archive has a game of this identity (inside the transaction).
 bool IdentityRecorded(TDModule& module, const QString& identity) {
@@ -71,14 +78,15 @@ void UpdatePoints(TDModule& module, int64_t points, const QString& code) {
 }
 
 // The journal row, and the game's record beside it when there is one.
-void InsertGame(TDModule& module, const QString& date, const QString& winnerCode,
-                const QString& loserCode, int64_t margin, int64_t award,
-                const ArchivedGame* archived) {
+QString InsertGame(TDModule& module, const QString& date, const QString& winnerCode,
+                   const QString& loserCode, int64_t margin, int64_t award,
+                   const ArchivedGame* archived) {
     const QString gameCode = module.GenID(QStringLiteral("GAMES"));
     module.IBGames.SetSQL(sql::InsertGame(gameCode, date, winnerCode, loserCode, margin, award));
     module.IBGames.ExecSQL();
     if (archived)
         StoreRecord(module, gameCode, *archived);
+    return gameCode;
 }
 
 } // namespace
@@ -128,12 +136,13 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
         transaction.Commit();
         return;
     }
+    QString gameCode;
     if (game.whiteHuman && game.blackHuman) {
         const PlayerRow w = ReadPlayer(module, winner);
         const PlayerRow l = ReadPlayer(module, loser);
         const int64_t gain = PersonGain(l.points);
         UpdatePoints(module, w.points + gain, w.code);
-        InsertGame(module, game.date, w.code, l.code, margin, gain, record);
+        gameCode = InsertGame(module, game.date, w.code, l.code, margin, gain, record);
     } else {
         const bool computerWon = !winnerHuman && record::IsComputerName(winner);
         const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
@@ -141,12 +150,15 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
         if (computerWon) {
             if (person.points > 0)
                 UpdatePoints(module, person.points - 1, person.code);
-            InsertGame(module, game.date, computerCode, person.code, margin, 1, record);
+            gameCode = InsertGame(module, game.date, computerCode, person.code, margin, 1, record);
         } else {
             UpdatePoints(module, person.points + 1, person.code);
-            InsertGame(module, game.date, person.code, computerCode, margin, 1, record);
+            gameCode = InsertGame(module, game.date, person.code, computerCode, margin, 1, record);
         }
     }
+    // A tournament's game decides its pairing with the journal row, or neither.
+    if (!game.pairing.isEmpty())
+        RecordPairingGame(module, game.pairing, gameCode.toLongLong(), winner);
     transaction.Commit();
 }
 
@@ -208,13 +220,13 @@ DeliveryReport DeliverOutbox(TDModule& module, Outbox& outbox) {
 Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                       const QString& blackName, bool whiteHuman, bool blackHuman,
                       const std::function<QString()>& today, const ArchivedGame& archived,
-                      Outbox* outbox) {
+                      Outbox* outbox, const QString& pairing) {
     // A result kept for later needs an identity even when its game has none.
     const QString identity = archived.identity.isEmpty()
                                  ? record::NewGameIdentity(QDateTime::currentDateTime())
                                  : archived.identity;
-    const PendingResult game{identity,   r,          whiteName, blackName,
-                             whiteHuman, blackHuman, today(),   archived.text};
+    const PendingResult game{identity,   r,          whiteName,     blackName, whiteHuman,
+                             blackHuman, today(),    archived.text, pairing};
     const QString winner = r < 0 ? whiteName : blackName;
     const QString loser = r < 0 ? blackName : whiteName;
     // A match is told by its score, not by checkers left.

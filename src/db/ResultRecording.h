@@ -88,13 +88,18 @@ inline const QString NoIdentitiesText = QStringLiteral(
     when nothing. */
 QString OutboxTroubleText(const DeliveryReport& report);
 
+/*! Inside a transaction: the journal's code of a computer's row ("Компьютер"
+    is 1; the engine's row is made when missing). */
+QString ComputerCode(TDModule& module, const QString& name);
+
 /*! Records one result as one write transaction (all of it or nothing,
     committed durably): the rating rules, the journal row dated game.date and,
     where the archive can be made, the record with its identity. A result
     whose identity the archive holds already is not recorded again. The
     engine is a computer to the rules; its journal rows name its own row,
-    made in the same transaction when missing. Throws DbError, also when a
-    person's name has no row. */
+    made in the same transaction when missing. A tournament's game (pairing
+    set) decides its pairing in the same transaction. Throws DbError, also
+    when a person's name has no row. */
 void ApplyResult(TDModule& module, const PendingResult& game);
 
 /*! Records the outbox's results in their order, each removed once recorded;
@@ -110,12 +115,14 @@ DeliveryReport DeliverOutbox(TDModule& module, Outbox& outbox);
     an outbox, the results waiting there are written out first, and a result
     the database cannot take now (out of reach, locked, read-only: a
     transient DbError) is kept there instead: Queued (Held when the outbox
-    was refused). The whole recording waits on a server for one bound in
+    was refused). pairing: the tournament pairing the game was played for
+    (TournamentStore's PairingKey). The whole recording waits on a server for one bound in
     all. Otherwise, when the recording failed, the announcement still comes
     and then DbError is thrown (nothing is changed). */
 Recorded RecordResult(TDModule& module, Announcer& announcer, int32_t r, const QString& whiteName,
                       const QString& blackName, bool whiteHuman, bool blackHuman,
                       const std::function<QString()>& today = TodayShortDate,
-                      const ArchivedGame& archived = {}, Outbox* outbox = nullptr);
+                      const ArchivedGame& archived = {}, Outbox* outbox = nullptr,
+                      const QString& pairing = {});
 
 } // namespace db

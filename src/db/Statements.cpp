@@ -174,10 +174,10 @@ Statement Opponents(const QString& name) {
                     {name});
 }
 
-QStringList ArchiveSchema(Dialect dialect) {
+QStringList NewerTables(Dialect dialect, const QString& marker) {
     QStringList statements;
     for (QString statement : Schema(dialect)) {
-        if (statement.contains(QLatin1String("GAME_RECORDS"))) {
+        if (statement.contains(marker)) {
             statements << statement.replace(QLatin1String("CREATE TABLE "),
                                             QLatin1String("CREATE TABLE IF NOT EXISTS "));
         }
@@ -185,13 +185,24 @@ QStringList ArchiveSchema(Dialect dialect) {
     return statements;
 }
 
-Statement ArchiveProbe() {
-    // Asked of the catalogue: only a missing table means "no archive"; a
-    // failure of any other kind (a server gone silent) fails the step.
+Statement TableProbe(const QString& table) {
+    // Asked of the catalogue: only a missing table means "none"; a failure
+    // of any other kind (a server gone silent) fails the step. The name is
+    // the program's own constant, never the user's.
     return {QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                           "name = 'GAME_RECORDS' COLLATE NOCASE"),
+                           "name = '%1' COLLATE NOCASE")
+                .arg(table),
             {},
-            QStringLiteral("SELECT CASE WHEN to_regclass('game_records') IS NULL THEN 0 ELSE 1 END")};
+            QStringLiteral("SELECT CASE WHEN to_regclass('%1') IS NULL THEN 0 ELSE 1 END")
+                .arg(table.toLower())};
+}
+
+QStringList ArchiveSchema(Dialect dialect) {
+    return NewerTables(dialect, QStringLiteral("GAME_RECORDS"));
+}
+
+Statement ArchiveProbe() {
+    return TableProbe(QStringLiteral("GAME_RECORDS"));
 }
 
 Statement InsertRecord(const QString& gameCode, const QString& identity, const QByteArray& packed) {

@@ -86,6 +86,12 @@ Statement Opponents(const QString& name);
 
 // The game archive: each game's record beside its journal row.
 
+/*! The schema's statements that mention marker, each table made only where
+    missing: the tables a database made before them gets. */
+QStringList NewerTables(Dialect dialect, const QString& marker);
+/*! One row: 1 where the program's table of that name exists, 0 where not. */
+Statement TableProbe(const QString& table);
+
 /*! The statements that create the archive's table where it is missing. */
 QStringList ArchiveSchema(Dialect dialect);
 /*! One row: 1 where the archive's table exists, 0 where it does not. */
@@ -135,5 +141,38 @@ Statement ReportRecordCodes();
 Statement ReportRecordsBetween(qint64 from, qint64 to);
 /*! Every record with its game's code, by code. */
 Statement ReportRecords();
+
+} // namespace db::sql
+
+namespace db::sql {
+
+// Tournaments: entries by entry number from 1; pairings by round and board.
+
+/*! The statements that create the tournaments' tables where they are missing. */
+QStringList TournamentSchema(Dialect dialect);
+/*! One row: 1 where the tournaments' tables exist, 0 where they do not. */
+Statement TournamentProbe();
+/*! Every tournament by code: T_CODE, T_NAME, T_SYSTEM, T_ROUNDS, T_STARTED. */
+Statement Tournaments();
+Statement MaxTournamentCode();
+Statement InsertTournament(qint64 code, const QString& name, int system, int rounds);
+/*! Marks a tournament started with its final number of rounds. */
+Statement StartTournament(qint64 code, int rounds);
+/*! E_SEED, E_PLAYER, P_NAME, E_POINTS, E_WITHDRAWN of one tournament by entry number. */
+Statement TournamentEntries(qint64 code);
+Statement InsertEntry(qint64 code, int seed, qint64 player, qint64 points);
+Statement WithdrawEntry(qint64 code, int seed);
+/*! N_ROUND, N_BOARD, N_FIRST, N_SECOND, N_WINNER, N_FORFEIT, N_GAME, N_CLAIM by round and board. */
+Statement TournamentPairings(qint64 code);
+/*! second 0: a bye; winner 0: pending. */
+Statement InsertPairing(qint64 code, int round, int board, int first, int second, int winner);
+/*! Claims a pending pairing nobody claimed: changes no row when one did. */
+Statement ClaimPairing(qint64 code, int round, int board, const QString& claim);
+/*! N_CLAIM of one pairing. */
+Statement PairingClaim(qint64 code, int round, int board);
+/*! Frees a pending pairing's claim. */
+Statement ReleaseClaim(qint64 code, int round, int board);
+/*! A pending pairing's result (game 0: none, a forfeit); a decided one stays. */
+Statement PairingResult(qint64 code, int round, int board, int winner, bool forfeit, qint64 game);
 
 } // namespace db::sql

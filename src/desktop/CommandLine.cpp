@@ -1,17 +1,31 @@
 #include "desktop/CommandLine.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace desktop {
 
 const char* Version() { return VERTAN_VERSION; }
 
+bool RussianUser() {
+    // The order in which the C library picks the language of messages.
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return std::strncmp(value, "ru", 2) == 0;
+    }
+    return false;
+}
+
 std::optional<int> AnswerStandardOptions(int argc, char** argv, const std::string& name,
-                                         const std::string& usage, const std::string& summary) {
+                                         const std::string& usage, const std::string& summary,
+                                         const std::string& summaryRu) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("usage: %s\n%s\n", usage.c_str(), summary.c_str());
+            const bool russian = !summaryRu.empty() && RussianUser();
+            std::printf("%s: %s\n%s\n", russian ? "использование" : "usage", usage.c_str(),
+                        (russian ? summaryRu : summary).c_str());
             std::fflush(stdout);
             return 0;
         }

@@ -81,4 +81,18 @@ QString AskGameFile(QWidget* parent, const record::GameRecord& game) {
     return WithGameExtension(path, chosen);
 }
 
+QStringList OpenGameFilters() {
+    return {QStringLiteral("Партии (*.txt *.mat *.sgf)"), QStringLiteral("Запись партии (*.txt)"),
+            QStringLiteral("Jellyfish, текст матча (*.mat)"),
+            QStringLiteral("Backgammon SGF (*.sgf)")};
+}
+
+QString AskGameToOpen(QWidget* parent) {
+    const QString path =
+        QFileDialog::getOpenFileName(parent, QStringLiteral("Открыть партию"), GameFolder(),
+                                     OpenGameFilters().join(QStringLiteral(";;")));
+    RememberGameFolder(path);
+    return path;
+}
+
 } // namespace desktop

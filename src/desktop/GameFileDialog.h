@@ -38,4 +38,11 @@ void RememberGameFolder(const QString& path);
     and remembers the folder chosen. Empty when cancelled. */
 QString AskGameFile(QWidget* parent, const record::GameRecord& game);
 
+/*! The file types a game opens from: all three together first, then each. */
+QStringList OpenGameFilters();
+
+/*! Asks which saved game to open, in GameFolder, and remembers the folder
+    chosen. Empty when cancelled. */
+QString AskGameToOpen(QWidget* parent);
+
 } // namespace desktop

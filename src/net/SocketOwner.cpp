@@ -235,6 +235,29 @@ SocketOwnerAnswer PeerOwner(intptr_t descriptor) {
     return SocketOwner(theirs, ours);
 }
 
+std::optional<uint32_t> ListenerOwner(uint16_t port, const std::string& folder) {
+    constexpr int Listen = 10; // TCP_LISTEN
+    for (const char* name : {"/tcp", "/tcp6"}) {
+        std::ifstream file(folder + name);
+        std::string line;
+        while (std::getline(file, line)) {
+            std::istringstream fields(line);
+            std::string slot, own, other, state;
+            uint32_t uid = 0;
+            std::string queues, timer, retransmits;
+            int stateNumber = 0;
+            if (!(fields >> slot >> own >> other >> state >> queues >> timer >> retransmits >>
+                  uid) ||
+                !Hex(state, stateNumber) || stateNumber != Listen)
+                continue;
+            const auto end = ProcEnd(own);
+            if (end && end->port == port)
+                return uid;
+        }
+    }
+    return std::nullopt;
+}
+
 bool IsOwnAccount(const SocketOwnerAnswer& answer) {
     return answer.found == OwnerFound::Yes && answer.uid == geteuid();
 }
@@ -252,6 +275,9 @@ SocketOwnerAnswer PeerOwner(intptr_t) {
 }
 bool IsOwnAccount(const SocketOwnerAnswer&) {
     return false;
+}
+std::optional<uint32_t> ListenerOwner(uint16_t, const std::string&) {
+    return std::nullopt;
 }
 namespace detail {
 SocketOwnerAnswer OwnerByNetlink(const sockaddr_storage&, const sockaddr_storage&) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 
@@ -35,6 +36,11 @@ SocketOwnerAnswer PeerOwner(intptr_t descriptor);
 
 /*! True when the answer names this process's effective account. */
 bool IsOwnAccount(const SocketOwnerAnswer& answer);
+
+/*! The account whose socket listens on TCP port `port` (any address, v4 or
+    v6), read from tcp and tcp6 in `folder`; nothing when none listens or
+    nobody can tell (another platform). */
+std::optional<uint32_t> ListenerOwner(uint16_t port, const std::string& folder = "/proc/net");
 
 namespace detail {
 /*! The two ways of asking, each alone (tests, the benchmark). Netlink

@@ -1,6 +1,8 @@
 #include "record/GameFile.h"
 
 #include "record/ExchangeFormats.h"
+#include "record/ExchangeRead.h"
+#include "record/ForeignGame.h"
 #include "record/PackedRecord.h"
 #include "record/RecordText.h"
 
@@ -97,7 +99,7 @@ bool SaveGame(const GameRecord& record, const QString& path, QString& error) {
     return format && WriteGame(record, *format, path, error);
 }
 
-std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
+std::optional<GameRecord> OpenGame(const QString& path, QString& error, QString* note) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
@@ -109,12 +111,27 @@ std::optional<GameRecord> OpenGame(const QString& path, QString& error) {
         return std::nullopt;
     }
     const QString text = QString::fromUtf8(bytes);
-    if (!IsMatchText(text))
-        return ReadRecord(text, error);
-    auto match = ReadMatch(text, true, error);
-    if (!match)
-        return std::nullopt;
-    return std::move(match->games.front().game);
+    QString shown;
+    std::optional<GameRecord> game;
+    switch (FormatOfPath(path).value_or(GameFormat::Record)) {
+    case GameFormat::Mat:
+        game = ReadMat(text, error, shown);
+        break;
+    case GameFormat::Sgf:
+        game = ReadSgf(text, error, shown);
+        break;
+    case GameFormat::Record:
+        if (auto stored = ReadStored(text, error)) {
+            if (stored->match)
+                shown = FirstGameNote(int(stored->match->games.size()));
+            game = std::move(stored->game);
+        }
+        break;
+    }
+    if (note) {
+        *note = shown;
+    }
+    return game;
 }
 
 std::optional<StoredRecord> ReadStored(const QString& text, QString& error) {

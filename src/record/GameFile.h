@@ -29,10 +29,13 @@ bool WriteGame(const GameRecord& record, GameFormat format, const QString& path,
     file that cannot be written. */
 bool SaveGame(const GameRecord& record, const QString& path, QString& error);
 
-/*! Reads a file of the program's own record (ReadRecord); the reason names
-    the line for a damaged or foreign file. Of a match's record (ReadMatch),
-    its first game: a viewer of one game shows where the match began. */
-std::optional<GameRecord> OpenGame(const QString& path, QString& error);
+/*! Reads a saved game: match text (.mat) and SGF (.sgf) by ReadMat and
+    ReadSgf, any other name as the program's own record: one game
+    (ReadRecord), or a match's first game (ReadMatch), so a viewer of one
+    game shows where the match began. The reason names the line for a
+    damaged or foreign file. note, when given, gets what the user should know
+    beside the game (FirstGameNote of a match), or is cleared. */
+std::optional<GameRecord> OpenGame(const QString& path, QString& error, QString* note = nullptr);
 
 /*! A record as the archive keeps it: one game, or a match of games. */
 struct StoredRecord {

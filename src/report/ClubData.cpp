@@ -1,5 +1,7 @@
 #include "report/ClubData.h"
+#include "report/Pages.h"
 
+#include "db/CorrectionStatements.h"
 #include "db/DbError.h"
 #include "db/NameCollation.h"
 #include "db/Query.h"
@@ -10,6 +12,7 @@
 #include "record/ComputerNames.h"
 #include "report/Digest.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -60,6 +63,50 @@ bool Next(QSqlQuery& query) {
     if (query.lastError().isValid())
         FailReading(query);
     return false;
+}
+
+// A correction in words: what changed, why and who.
+std::string CorrectionText(const QSqlQuery& row) {
+    const QString kind = row.value(3).toString();
+    const QString oldName = row.value(7).toString(), newName = row.value(8).toString();
+    const QString points = QStringLiteral("очки %1 → %2")
+                               .arg(row.value(9).toLongLong())
+                               .arg(row.value(10).toLongLong());
+    QString text =
+        kind == QLatin1String("rename")
+            ? QStringLiteral("новое имя: «%1» вместо «%2»").arg(newName, oldName)
+        : kind == QLatin1String("merge")
+            ? QStringLiteral("объединён с «%1», %2").arg(oldName, points)
+        : kind == QLatin1String("points") ? points
+        : kind == QLatin1String("reverse")
+            ? QStringLiteral("партия %1 отменена, %2").arg(row.value(5).toLongLong()).arg(points)
+        : kind == QLatin1String("register")
+            ? QStringLiteral("зарегистрирован как «%1»").arg(newName)
+            : kind;
+    if (!row.value(11).toString().isEmpty())
+        text += QStringLiteral(": ") + row.value(11).toString();
+    return (QStringLiteral("Исправление: ") + text + QStringLiteral(" (") +
+            row.value(2).toString() + QLatin1Char(')'))
+        .toStdString();
+}
+
+// The correction log, where the database has one.
+void ReadCorrections(const ReadConnection& connection, Club& club) {
+    QSqlQuery probe = Run(connection, db::sql::CorrectionProbe());
+    if (!Next(probe) || probe.value(0).toInt() == 0)
+        return;
+    QSqlQuery rows = Run(connection, db::sql::AllCorrections());
+    while (Next(rows)) {
+        const QDateTime when = QDateTime::fromString(rows.value(1).toString(), Qt::ISODate);
+        ClubCorrection c{rows.value(4).toLongLong(), rows.value(6).toLongLong(),
+                         when.toLocalTime().toString(QStringLiteral("dd.MM.yyyy")).toStdString(),
+                         CorrectionText(rows), std::nullopt};
+        if (!rows.value(10).isNull())
+            c.points = rows.value(10).toLongLong();
+        if (rows.value(3).toString() == QLatin1String("reverse") && !rows.value(5).isNull())
+            club.reversed.insert(rows.value(5).toLongLong());
+        club.corrections.push_back(std::move(c));
+    }
 }
 
 } // namespace
@@ -153,7 +200,8 @@ Club ReadClub(const ReadConnection& connection) {
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
     while (Next(journal)) {
         club.games.push_back({journal.value(0).toLongLong(),
-                              journal.value(1).toString().toStdString(),
+                              // One form on every page, whatever the recording computer wrote.
+                              ShownDate(journal.value(1).toString()).toStdString(),
                               journal.value(2).toLongLong(), journal.value(3).toLongLong(),
                               journal.value(4).toLongLong(), journal.value(5).toLongLong()});
     }
@@ -179,6 +227,7 @@ Club ReadClub(const ReadConnection& connection) {
             }
         }
     }
+    ReadCorrections(connection, club);
     return club;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/DatabaseConfig.h"
+#include "db/TournamentStore.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace report {
@@ -39,6 +41,15 @@ struct JournalGame {
     MatchScore match{};    // known once its record is read
 };
 
+/*! A row of the club's correction log, as a history shows it. */
+struct ClubCorrection {
+    qint64 player = 0;
+    qint64 after = 0;             // the journal's last game code when it was made
+    std::string date;             // UTF-8, the day it was made (dd.MM.yyyy)
+    std::string text;             // UTF-8, what it did, why and who, in words
+    std::optional<qint64> points; // the player's points it set
+};
+
 struct Club {
     std::vector<Player> ratings;         // the launcher's order, without the computers
     std::vector<JournalGame> games;      // by code
@@ -49,6 +60,10 @@ struct Club {
     std::optional<qint64> engine;        // the engine's code, once it has a row
     size_t archived = 0;                 // journal games with a record
     bool hasArchive = false;
+    std::vector<db::TournamentData> tournaments; // by code
+
+    std::vector<ClubCorrection> corrections; // by code
+    std::unordered_set<qint64> reversed;     // games a correction reversed
 
     /*! Whether code is a computer's row: the built-in computer's or the engine's. */
     bool IsComputer(qint64 code) const { return code == computer || code == engine; }
@@ -77,6 +92,10 @@ class ReadConnection {
 
 /*! Players, journal and which games have a record. Throws db::DbError. */
 Club ReadClub(const ReadConnection& connection);
+
+/*! Every tournament whole, by code; none where the tables are missing.
+    Throws db::DbError. */
+std::vector<db::TournamentData> ReadTournaments(const db::DatabaseChoice& choice);
 
 /*! Where game code is in Club::games; games.size() when the journal has no such game. */
 size_t GameIndex(const Club& club, qint64 code);

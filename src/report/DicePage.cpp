@@ -8,20 +8,20 @@ namespace {
 QString Share(qint64 count, qint64 total) {
     return total == 0
                ? QStringLiteral("—")
-               : QStringLiteral("%1 %").arg(100.0 * double(count) / double(total), 0, 'f', 2);
+               : RussianNumber(100.0 * double(count) / double(total), 2) + QStringLiteral(" %");
 }
 
 QString Percent(double share) {
-    return QStringLiteral("%1 %").arg(100.0 * share, 0, 'f', 2);
+    return RussianNumber(100.0 * share, 2) + QStringLiteral(" %");
 }
 
 QString VerdictText(const QString& what, const Verdict& v) {
     return QStringLiteral("<p class=\"verdict\">%1: <strong>%2</strong> (хи-квадрат %3 при %4 "
                           "степенях свободы, p = %5).</p>")
         .arg(what, v.words)
-        .arg(v.chiSquare, 0, 'f', 2)
+        .arg(RussianNumber(v.chiSquare, 2))
         .arg(v.degrees)
-        .arg(v.p, 0, 'f', 3);
+        .arg(RussianNumber(v.p, 3));
 }
 
 QString Section(const QString& id, const QString& title, const DiceCounts& counts) {

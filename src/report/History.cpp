@@ -1,6 +1,8 @@
 #include "report/History.h"
 
 #include <algorithm>
+#include <limits>
+#include <numeric>
 #include <unordered_map>
 
 namespace report {
@@ -13,7 +15,28 @@ History ReplayHistory(const Club& club) {
     // table, and the winner's reference must outlive that.
     std::unordered_map<qint64, qint64> points;
     points.reserve(club.names.size());
+    // A correction goes after the games the journal held when it was made.
+    history.correctionOrder.resize(club.corrections.size());
+    std::iota(history.correctionOrder.begin(), history.correctionOrder.end(), 0u);
+    std::stable_sort(history.correctionOrder.begin(), history.correctionOrder.end(),
+                     [&](quint32 a, quint32 b) {
+                         return club.corrections[a].after < club.corrections[b].after;
+                     });
+    history.correctionAfter.resize(club.corrections.size());
+    auto correction = history.correctionOrder.begin();
+    const auto correctUpTo = [&](qint64 code) {
+        for (; correction != history.correctionOrder.end() &&
+               club.corrections[*correction].after < code;
+             ++correction) {
+            const ClubCorrection& c = club.corrections[*correction];
+            qint64& player = points[c.player];
+            if (c.points)
+                player = *c.points;
+            history.correctionAfter[*correction] = player;
+        }
+    };
     for (const JournalGame& game : club.games) {
+        correctUpTo(game.code);
         qint64& winner = points[game.winner];
         qint64& loser = points[game.loser];
         // The journal's award, not one worked out again: after a clearing the
@@ -25,6 +48,7 @@ History ReplayHistory(const Club& club) {
         history.winnerAfter.push_back(winner);
         history.loserAfter.push_back(loser);
     }
+    correctUpTo(std::numeric_limits<qint64>::max());
     for (const Player& player : club.ratings) {
         const auto replayed = points.find(player.code);
         const qint64 shift = player.points - (replayed == points.end() ? 0 : replayed->second);
@@ -35,6 +59,8 @@ History ReplayHistory(const Club& club) {
         history.winnerAfter[i] += history.shift.value(club.games[i].winner, 0);
         history.loserAfter[i] += history.shift.value(club.games[i].loser, 0);
     }
+    for (size_t i = 0; i < club.corrections.size(); ++i)
+        history.correctionAfter[i] += history.shift.value(club.corrections[i].player, 0);
     return history;
 }
 

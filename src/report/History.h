@@ -1,6 +1,7 @@
 // Each player's rating over time: the journal replayed in code order from 0,
 // each game's winner gaining the award the journal holds (a person who lost
-// to the computer loses it, never below 0). Where games were cleared the
+// to the computer loses it, never below 0), and the points each correction
+// of the log set taken at its place. Where games were cleared the
 // replay cannot reach today's points; such a player's history is shifted to
 // end there.
 #pragma once
@@ -16,6 +17,10 @@ struct History {
     // Per journal game: the winner's and the loser's points after it, shifted.
     std::vector<qint64> winnerAfter;
     std::vector<qint64> loserAfter;
+    // Per correction of the log: its player's points after it, shifted.
+    std::vector<qint64> correctionAfter;
+    // The corrections in history order: each after the games it followed.
+    std::vector<quint32> correctionOrder;
     // Players whose replay had to be shifted, and by how much.
     QHash<qint64, qint64> shift;
 };

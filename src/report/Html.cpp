@@ -1,5 +1,7 @@
 #include "report/Html.h"
 
+#include "report/ClubLook.h"
+
 #include <charconv>
 #include <vector>
 
@@ -94,6 +96,34 @@ const std::vector<Piece>& Pieces() {
     return pieces;
 }
 
+// The club's name and logo at the top of every page, when the club has them.
+void AddClubLine(HtmlOut& out, std::string_view root) {
+    const ClubLook& look = CurrentClubLook();
+    if (look.name.isEmpty() && look.logo.isEmpty())
+        return;
+    out.Raw("<p class=\"club\">");
+    if (!look.logo.isEmpty())
+        out.Raw("<img src=\"").Raw(root).Text(look.LogoName()).Raw("\" alt=\"\" height=\"48\">");
+    out.Text(look.name).Raw("</p>");
+}
+
+// The club's colours over the style's own; they were checked to be #rrggbb.
+void AddClubStyle(HtmlOut& out) {
+    const ClubLook& look = CurrentClubLook();
+    if (look.accent.isEmpty() && look.background.isEmpty())
+        return;
+    out.Raw("<style>");
+    if (!look.background.isEmpty())
+        out.Raw("body{background:").Text(look.background).Raw("}");
+    if (!look.accent.isEmpty())
+        out.Raw("a,.club{color:")
+            .Text(look.accent)
+            .Raw("}.club{border-color:")
+            .Text(look.accent)
+            .Raw("}");
+    out.Raw("</style>");
+}
+
 // Writes the pieces of one half of the template: before {{body}}, or after it.
 void Fill(HtmlOut& out, bool afterBody, const QString& title, std::string_view root,
           const QString& made) {
@@ -115,6 +145,10 @@ void Fill(HtmlOut& out, bool afterBody, const QString& title, std::string_view r
             out.Raw(root);
         else if (piece.key == "made")
             out.Text(made);
+        else if (piece.key == "club")
+            AddClubLine(out, root);
+        else if (piece.key == "clubstyle")
+            AddClubStyle(out);
     }
 }
 

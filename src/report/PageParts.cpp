@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QStringList>
 #include <algorithm>
+#include <optional>
 
 namespace report {
 
@@ -46,16 +47,35 @@ QString Number(qint64 value) {
     return QString::number(value);
 }
 
-QString DateKey(const QString& date) {
-    for (const char* format : {"dd.MM.yyyy", "dd.MM.yy", "M/d/yy", "yyyy-MM-dd"}) {
+namespace {
+
+std::optional<QDate> JournalDate(const QString& date) {
+    // The forms differ in their separators and lengths, so none reads another's.
+    for (const char* format : {"dd.MM.yyyy", "dd.MM.yy", "yyyy-MM-dd", "M/d/yy", "MM/dd/yyyy"}) {
         QDate parsed = QDate::fromString(date, QLatin1String(format));
         if (parsed.isValid()) {
             if (parsed.year() < 1970)
                 parsed = parsed.addYears(100);
-            return parsed.toString(Qt::ISODate);
+            return parsed;
         }
     }
-    return date;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString DateKey(const QString& date) {
+    const auto parsed = JournalDate(date);
+    return parsed ? parsed->toString(Qt::ISODate) : date;
+}
+
+QString ShownDate(const QString& date) {
+    const auto parsed = JournalDate(date);
+    return parsed ? parsed->toString(QStringLiteral("dd.MM.yyyy")) : date;
+}
+
+QString RussianNumber(double value, int decimals) {
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 void RatingChart(HtmlOut& out, const std::vector<qint64>& points, const std::vector<qint64>& codes,

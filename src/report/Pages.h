@@ -41,6 +41,8 @@ inline constexpr std::string_view GameRoot = "../../";
 inline constexpr std::string_view BoardPictureName = "board.svg";
 std::string BoardPicture();
 
+/*! Rows of "Последние партии" on the rating page. */
+inline constexpr size_t RecentGameRows = 10;
 /*! Rows of the journal on one of its pages. */
 inline constexpr int JournalPageRows = 500;
 
@@ -81,6 +83,16 @@ void AddMatch(HtmlOut& out, const record::MatchRecord& match);
 void AddTurnText(HtmlOut& out, const record::Turn& turn);
 QByteArray DicePage(const Site& site, const DiceAudit& audit);
 
+/*! A game's code, linked to its page when it has one. */
+void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root);
+
+/*! A tournament's page: standings with their tie-breaks, the crosstable,
+    each round's pairings with links to the games' pages. */
+void TournamentPage(const Site& site, const db::TournamentData& tournament, HtmlOut& out);
+std::string TournamentPath(qint64 code);
+/*! The index's line of links to the tournaments' pages; nothing without any. */
+void TournamentLinks(HtmlOut& out, const Club& club);
+
 /*! Each player's place in Club::ratings: equal points share one. */
 std::vector<int> Ranks(const Club& club);
 /*! A player's name as the pages show it; a code without a row as such. */
@@ -97,5 +109,11 @@ QString Cell(const QString& label, const QString& html, const QString& cls = {},
 QString Number(qint64 value);
 /*! A sortable key for a journal date ("2026-12-07"); the text itself when it is no date. */
 QString DateKey(const QString& date);
+/*! A journal date in the pages' one form, "07.12.2026", from the short forms
+    computers write (dd.MM.yyyy, dd.MM.yy, yyyy-MM-dd, M/d/yy, MM/dd/yyyy);
+    the text itself when it is none of them. */
+QString ShownDate(const QString& date);
+/*! A number as Russian writes it: "0,719" (decimals after a comma). */
+QString RussianNumber(double value, int decimals);
 
 } // namespace report

@@ -3,6 +3,7 @@
 #include "report/Pages.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace report {
 
@@ -16,14 +17,6 @@ void AddPlayerLink(HtmlOut& out, const Club& club, qint64 code, std::string_view
     out.Raw("<a href=\"").Raw(root).Raw("players/").Int(code).Raw(".html\">");
     AddName(out, club, code);
     out.Raw("</a>");
-}
-
-void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
-    if (!game.archived) {
-        out.Int(game.code);
-        return;
-    }
-    out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
 }
 
 // Where a game shows the loser's checkers left, a match shows its length
@@ -51,7 +44,37 @@ const PlayerStats& StatsOf(const Site& site, qint64 code) {
     return it != site.stats.constEnd() ? *it : none;
 }
 
+// The newest games of the journal, below the ratings.
+void RecentGames(const Site& site, HtmlOut& out) {
+    const Club& club = site.club;
+    if (club.games.empty())
+        return;
+    out.Raw(
+        "<section class=\"recent\"><h2>Последние партии</h2><table class=\"cards\">"
+        "<caption>Последние партии, сначала новые</caption><thead><tr>"
+        "<th scope=\"col\" class=\"n\">Партия</th><th scope=\"col\">Дата</th>"
+        "<th scope=\"col\">Победитель</th><th scope=\"col\">Проигравший</th></tr></thead><tbody>");
+    const size_t shown = std::min<size_t>(club.games.size(), RecentGameRows);
+    for (size_t i = club.games.size(); i-- > club.games.size() - shown;) {
+        const JournalGame& g = club.games[i];
+        AddGameLink(Td(out.Raw("<tr>"), "Партия", true), g, "");
+        Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
+        AddPlayerLink(Td(out, "Победитель"), club, g.winner, "");
+        AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "");
+        out.Raw("</td></tr>");
+    }
+    out.Raw("</tbody></table><p><a href=\"journal/1.html\">Весь журнал</a></p></section>");
+}
+
 } // namespace
+
+void AddGameLink(HtmlOut& out, const JournalGame& game, std::string_view root) {
+    if (!game.archived) {
+        out.Int(game.code);
+        return;
+    }
+    out.Raw("<a href=\"").Raw(root).Raw(GamePath(game.code)).Raw("\">").Int(game.code).Raw("</a>");
+}
 
 void RatingPage(const Site& site, SiteWriter::File& file) {
     const Club& club = site.club;
@@ -59,7 +82,9 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
     PageHead(out, QStringLiteral("Рейтинг"), "");
     out.Raw("<p>Игроков: ").Int(qint64(club.ratings.size())).Raw(". Партий в журнале: ");
     out.Int(qint64(club.games.size()));
-    out.Raw(".</p><label class=\"search\">Найти игрока<input type=\"search\" "
+    out.Raw(".</p>");
+    TournamentLinks(out, club);
+    out.Raw("<label class=\"search\">Найти игрока<input type=\"search\" "
             "data-filter=\"ratings\" autocomplete=\"off\"></label><table id=\"ratings\" "
             "class=\"sortable cards\"><caption>Рейтинг игроков: по очкам, при равенстве по имени"
             "</caption><thead><tr>");
@@ -106,6 +131,7 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         }
     }
     out.Raw("</tbody></table>");
+    RecentGames(site, out);
     PageTail(out, "", site.made);
     file.Append(out.Bytes());
     file.Close();
@@ -131,8 +157,30 @@ void PlayerPage(const Site& site, const Player& player, HtmlOut& out) {
     };
     QHash<qint64, Pair> pairs;
     HtmlOut rows;
+    // The log's corrections of this player, each in its place among the games.
+    std::vector<quint32> corrections;
+    for (const quint32 c : site.history.correctionOrder)
+        if (club.corrections[c].player == player.code)
+            corrections.push_back(c);
+    auto correction = corrections.begin();
+    const auto correctionRows = [&](qint64 upTo) {
+        for (; correction != corrections.end() && club.corrections[*correction].after < upTo;
+             ++correction) {
+            const ClubCorrection& c = club.corrections[*correction];
+            rows.Raw("<tr class=\"correction\">");
+            Td(rows, "Партия", true).Raw("</td>");
+            Td(rows, "Дата").Text(c.date).Raw("</td>");
+            Td(rows, "Соперник").Raw("</td>");
+            Td(rows, "Итог").Text(c.text).Raw("</td>");
+            Td(rows, "Фишек", true).Raw("</td>");
+            Td(rows, "Очки после", true)
+                .Int(site.history.correctionAfter[*correction])
+                .Raw("</td></tr>");
+        }
+    };
     for (const quint32 index : s.gameIndexes) {
         const JournalGame& g = club.games[index];
+        correctionRows(g.code);
         const bool won = g.winner == player.code;
         const qint64 after = won ? site.history.winnerAfter[index] : site.history.loserAfter[index];
         const qint64 opponent = won ? g.loser : g.winner;
@@ -144,11 +192,13 @@ void PlayerPage(const Site& site, const Player& player, HtmlOut& out) {
         AddGameLink(Td(rows, "Партия", true), g, "../");
         Td(rows.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");
         AddPlayerLink(Td(rows, "Соперник"), club, opponent, "../");
-        Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение").Raw("</td>");
+        Td(rows.Raw("</td>"), "Итог").Raw(won ? "победа" : "поражение");
+        rows.Raw(club.reversed.count(g.code) ? " (отменена)</td>" : "</td>");
         AddMargin(Td(rows, "Фишек", true), g, !won);
         rows.Raw("</td>");
         Td(rows, "Очки после", true).Int(after).Raw("</td></tr>");
     }
+    correctionRows(std::numeric_limits<qint64>::max());
     RatingChart(out.Raw("<figure>"), points, codes, dates);
     out.Raw("<figcaption>Очки после каждой партии, по порядку журнала.</figcaption></figure>");
     std::vector<qint64> opponents(pairs.keyBegin(), pairs.keyEnd());
@@ -222,7 +272,8 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "../");
         AddMargin(Td(out.Raw("</td>"), "Фишек", true), g);
         out.Raw("</td>");
-        Td(out, "Очков победителю", true).Int(g.award).Raw("</td></tr>");
+        Td(out, "Очков победителю", true).Int(g.award);
+        out.Raw(club.reversed.count(g.code) ? " (отменена)</td></tr>" : "</td></tr>");
     }
     out.Raw("</tbody></table>").Raw(pager.Bytes());
     PageTail(out, "../", site.made);

@@ -1,12 +1,15 @@
 #include "report/Report.h"
 
 #include "db/DbError.h"
+#include "report/ClubLook.h"
 #include "report/GamePages.h"
 #include "report/PageGroups.h"
 #include "report/SiteState.h"
 #include "report/Workers.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 #include <future>
@@ -188,12 +191,20 @@ class SiteRun {
 
 } // namespace
 
+QString ClubFileOf(const QString& programFolder) {
+    const QString path = QDir(programFolder).filePath(QStringLiteral("Data/Club.cfg"));
+    return QFileInfo::exists(path) ? path : QString();
+}
+
 ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
                         const ReportOptions& options) {
+    QStringList warnings;
+    SetClubLook(options.clubFile.isEmpty() ? ClubLook() : ReadClubLook(options.clubFile, warnings));
     try {
         // Everything the pages need but the records is read before a file is made.
         const ReadConnection connection(choice);
         Club club = ReadClub(connection);
+        club.tournaments = ReadTournaments(choice);
         QString fullRun;
         std::optional<SiteState> old;
         if (options.full)
@@ -236,11 +247,11 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
             message += QStringLiteral("; updated: %1 pages written, %2 removed")
                            .arg(writer.Written())
                            .arg(writer.Removed());
-        return {0, message, fullRun};
+        return {0, message, fullRun, warnings};
     } catch (const db::DbError& error) {
-        return {1, QString::fromUtf8(error.what()), {}};
+        return {1, QString::fromUtf8(error.what()), {}, warnings};
     } catch (const std::runtime_error& error) {
-        return {1, QString::fromUtf8(error.what()), {}};
+        return {1, QString::fromUtf8(error.what()), {}, warnings};
     }
 }
 

@@ -71,7 +71,8 @@ const QStringList& SiteWriter::OwnNames() {
                                    QStringLiteral("style.css"),  QStringLiteral("report.js"),
                                    QStringLiteral("board.svg"),
                                    QStringLiteral("players"),    QStringLiteral("games"),
-                                   QStringLiteral("journal")};
+                                   QStringLiteral("journal"),    QStringLiteral("club"),
+                                   QStringLiteral("tournaments")};
     return names;
 }
 
@@ -97,7 +98,7 @@ SiteWriter::SiteWriter(const QString& dir, bool update, FaultHook fault)
     temp_ = std::make_unique<QTemporaryDir>(dir_ + QStringLiteral("/.report-XXXXXX"));
     if (!temp_->isValid())
         Fail(QStringLiteral("cannot write into %1: %2").arg(dir_, temp_->errorString()));
-    for (const char* folder : {"players", "games", "journal"})
+    for (const char* folder : {"players", "games", "journal", "club", "tournaments"})
         if (!QDir(temp_->path()).mkdir(folder))
             Fail(QStringLiteral("cannot write into %1").arg(temp_->path()));
     tempPath_ = QFile::encodeName(temp_->path()).toStdString();

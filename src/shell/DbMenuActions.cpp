@@ -141,7 +141,8 @@ void NoticeAnnouncer::OutboxTrouble(const db::DeliveryReport& report) {
 }
 
 void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
-                      bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived) {
+                      bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived,
+                      const QString& pairing) {
     NoticeAnnouncer announcer;
     // A game that is lost to the journal must not pass in silence.
     try {
@@ -150,7 +151,8 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
         db::Outbox outbox(ProgramFolder);
         const db::Recorded recorded =
             db::RecordResult(Module(), announcer, r, whiteName, blackName, whiteHuman, blackHuman,
-                             db::TodayShortDate, archived, ProgramFolder.isEmpty() ? nullptr : &outbox);
+                             db::TodayShortDate, archived, ProgramFolder.isEmpty() ? nullptr : &outbox,
+                             pairing);
         if (recorded == db::Recorded::Queued)
             ShowNotice(db::QueuedText);
         else if (recorded == db::Recorded::Held)

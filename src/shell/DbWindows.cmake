@@ -6,6 +6,7 @@ if(TARGET db)
     ${CMAKE_CURRENT_LIST_DIR}/DbGrid.cpp ${CMAKE_CURRENT_LIST_DIR}/DbGrid.h
     ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.cpp ${CMAKE_CURRENT_LIST_DIR}/DbMenuActions.h
     ${CMAKE_CURRENT_LIST_DIR}/PlayerList.cpp ${CMAKE_CURRENT_LIST_DIR}/PlayerList.h
+    ${CMAKE_CURRENT_LIST_DIR}/PlayerManagement.cpp ${CMAKE_CURRENT_LIST_DIR}/PlayerManagement.h
     ${CMAKE_CURRENT_LIST_DIR}/ServerAway.cpp ${CMAKE_CURRENT_LIST_DIR}/ServerAway.h
     ${CMAKE_CURRENT_LIST_DIR}/ServerWaitNote.cpp ${CMAKE_CURRENT_LIST_DIR}/ServerWaitNote.h
     ${CMAKE_CURRENT_LIST_DIR}/Unit5.cpp ${CMAKE_CURRENT_LIST_DIR}/Unit5.h

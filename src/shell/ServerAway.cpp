@@ -1,6 +1,7 @@
 #include "shell/ServerAway.h"
 
 #include "db/DbError.h"
+#include "db/ServerMessages.h"
 #include "db/ServerWatch.h"
 #include "shell/MessageBoxes.h"
 
@@ -17,13 +18,14 @@ QString CleanServerText(const QString& reason) {
 }
 
 QString ServerAwayText(const QString& reason) {
-    return QStringLiteral("Нет связи с базой данных игроков: ") + CleanServerText(reason);
+    return QStringLiteral("Нет связи с базой данных игроков: ") +
+           db::ExplainServerText(CleanServerText(reason));
 }
 
 QString StartUpServerAwayText(const QString& reason) {
     return QStringLiteral("Не удалось подключиться к серверу базы данных игроков. Программа "
                           "работает без рейтингов до восстановления связи.\n") +
-           CleanServerText(reason);
+           db::ExplainServerText(CleanServerText(reason));
 }
 
 bool RunServerStep(const std::function<void()>& step, bool tell) {

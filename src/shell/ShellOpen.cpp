@@ -1,5 +1,6 @@
 #include "shell/ShellOpen.h"
 #include "shell/AppOptions.h"
+#include "shell/StepBack.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -23,7 +24,11 @@ bool HasScheme(const QString& target) {
 }
 
 int OpenUrl(const QUrl& url) {
-    return QDesktopServices::openUrl(url) ? ShellSuccess : ShellNoAssociation;
+    if (!QDesktopServices::openUrl(url))
+        return ShellNoAssociation;
+    // The desktop's program opens a window of its own, not behind the launcher's.
+    StepBackFor();
+    return ShellSuccess;
 }
 
 // A file counts as a program when it has no document extension.
@@ -48,6 +53,7 @@ int StartProgram(const QString& path, std::function<void(bool)> onExit,
         delete process;
         return ShellBadFormat;
     }
+    StepBackFor(process);
     QObject::connect(process, &QProcess::finished, process,
                      [process, onExit = std::move(onExit)](int code, QProcess::ExitStatus status) {
                          if (onExit)

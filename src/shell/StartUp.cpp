@@ -1,4 +1,5 @@
 #include "shell/StartUp.h"
+#include "db/Unit6.h"
 #include "desktop/QtTranslation.h"
 #include "net/TDM.h"
 #include "shell/AppOptions.h"
@@ -11,6 +12,7 @@
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
+#include "shell/Unit9.h"
 
 #include "shell/DbMenuActions.h"
 
@@ -41,6 +43,7 @@ Program::Program(Start start) {
         Create(objects_, Form3, Form1->OptionsText.Line(3));
         Create(objects_, Form4);
         CreateDatabaseObjects(objects_); // TDModule, TForm5, TForm7, TForm8
+        CreateTournamentWindow();
         return;
     }
     // The files in the order the windows read them; a dialog picture that
@@ -66,6 +69,17 @@ void Program::CreateRest() {
     if (files->database)
         CreateDatabaseModule(objects_, *files->database);
     CreateDatabaseWindows(objects_);
+    CreateTournamentWindow();
+}
+
+void Program::CreateTournamentWindow() {
+    if (!db::DModule)
+        return;
+    Create(objects_, Form9, *db::DModule);
+    Form2->PairingOver = [](const QString& pairing, bool played) {
+        if (Form9)
+            Form9->GameOver(pairing, played);
+    };
 }
 
 void CompleteStartUp() {
@@ -78,6 +92,7 @@ Program::~Program() {
         pendingRest = nullptr;
     while (!objects_.empty())
         objects_.pop_back();
+    Form9 = nullptr;
     Form4 = nullptr;
     Form3 = nullptr;
     Form2 = nullptr;

@@ -38,6 +38,8 @@ class Program {
     void CreateRest();
 
   private:
+    /*! The tournament window, once the database module is there. */
+    void CreateTournamentWindow();
     struct Files;
     std::vector<std::unique_ptr<QObject>> objects_;
     std::unique_ptr<Files> files_; // read by a MenuFirst start, until CreateRest

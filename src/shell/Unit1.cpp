@@ -8,6 +8,7 @@
 #include "shell/Unit2.h"
 #include "shell/Unit3.h"
 #include "shell/Unit4.h"
+#include "shell/Unit9.h"
 #include "text/NumberText.h"
 
 #include "shell/DbMenuActions.h"
@@ -35,9 +36,11 @@ TForm1::TForm1(QWidget* parent)
     Label5 = AddLabel(QStringLiteral("Настройки"), {216, 278}, 24, Yellow);
     Label6 = AddLabel(QStringLiteral("О программе"), {200, 328}, 24, Yellow);
     Label7 = AddLabel(QStringLiteral("Выход"), {240, 378}, 24, Yellow);
-    menuLabels_ = {Label2, Label3, Label4, Label5, Label6, Label7};
+    // Below the others, smaller, so the menu keeps its places.
+    Label8 = AddLabel(QStringLiteral("Турнир"), {456, 404}, 18, Yellow);
+    menuLabels_ = {Label2, Label3, Label4, Label5, Label6, Label7, Label8};
 
-    for (int n = 2; n <= 7; ++n) {
+    for (int n = 2; n <= 8; ++n) {
         TLabel* label = MenuLabel(n);
         label->setMouseTracking(true);
         connect(label, &TLabel::MouseMove, this, [this, n] { LabelMouseMove(n); });
@@ -55,6 +58,7 @@ TForm1::TForm1(QWidget* parent)
     connect(Label5, &TLabel::Click, this, Dropping(this, &TForm1::Label5Click));
     connect(Label6, &TLabel::Click, this, Dropping(this, &TForm1::Label6Click));
     connect(Label7, &TLabel::Click, this, Dropping(this, &TForm1::Label7Click));
+    connect(Label8, &TLabel::Click, this, Dropping(this, &TForm1::Label8Click));
 
     DropErrors([this] { FormCreate(); });
 }
@@ -88,7 +92,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::LabelMouseMove(int n) {
-    for (int k = 2; k <= 7; ++k)
+    for (int k = 2; k <= 8; ++k)
         SetLabelColor(MenuLabel(k), ToQColor(k == n ? HoverColor : MenuColor));
 }
 
@@ -124,6 +128,14 @@ void TForm1::Label6Click() {
 
 void TForm1::Label7Click() {
     close();
+}
+
+void TForm1::Label8Click() {
+    CompleteStartUp();
+    if (!Form9)
+        return;
+    Form9->OpenTournaments();
+    hide();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

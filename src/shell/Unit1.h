@@ -19,6 +19,7 @@ class TForm1 : public shell::TFormBase {
     shell::TLabel* Label5; // "Настройки"
     shell::TLabel* Label6; // "О программе"
     shell::TLabel* Label7; // "Выход"
+    shell::TLabel* Label8; // "Турнир"
     text::LineBuffer OptionsText;
 
     /*! The options step: ProgramFolder, the options file into OptionsText and
@@ -26,7 +27,7 @@ class TForm1 : public shell::TFormBase {
         "Не найден файл Options.cfg!" and the program ends after start-up. */
     void FormCreate();
 
-    /*! Hover family: label n (2..7) turns red, the other menu labels take
+    /*! Hover family: label n (2..8) turns red, the other menu labels take
         MenuColor; leaving label n gives it MenuColor. */
     void LabelMouseMove(int n);
     void LabelMouseLeave(int n);
@@ -37,6 +38,8 @@ class TForm1 : public shell::TFormBase {
     void Label5Click();
     void Label6Click();
     void Label7Click();
+    /*! Opens the tournament window in place of the menu. */
+    void Label8Click();
 
   signals:
     /*! The main window closed: the program ends. */
@@ -47,7 +50,7 @@ class TForm1 : public shell::TFormBase {
 
   private:
     shell::TLabel* MenuLabel(int n) const;
-    std::array<shell::TLabel*, 6> menuLabels_{};
+    std::array<shell::TLabel*, 7> menuLabels_{};
 };
 
 extern TForm1* Form1;

@@ -1,5 +1,7 @@
 #include "shell/Unit2.h"
 
+#include "shell/PortTaken.h"
+
 #include "net/TDM.h"
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
@@ -16,6 +18,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLocale>
 #include <QCloseEvent>
 #include <QDir>
 #include <QPointer>
@@ -23,6 +26,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 TForm2* Form2 = nullptr;
 
@@ -87,6 +91,11 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
     Button1 = AddButton(QStringLiteral("Начать игру"), {224, 152, 105, 25});
     AddLevelChooser();
     AddLengthChooser();
+    // Under the buttons: the row above holds the engine's level.
+    CachedLists = new QLabel(this);
+    CachedLists->setGeometry(16, 178, 313, 14);
+    CachedLists->setStyleSheet(QStringLiteral("color: yellow; font-size: 11px;"));
+    CachedLists->hide();
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
@@ -121,7 +130,8 @@ TForm2::TForm2(net::TDM& dm, QWidget* parent)
         awaitingClient_ = false;
         clientWait_->stop();
         seats_.SetPlies(EnginePlies());
-        controller_->MatchLength = MatchLength();
+        // A tournament pairing is one game, whatever the dialog last chose.
+        controller_->MatchLength = pairing_.isEmpty() ? MatchLength() : 1;
         shell::DropErrors([this] { controller_->StartGame(); });
     };
     dm_.DisconnectHook = [this] { close(); };
@@ -195,16 +205,40 @@ void TForm2::FormActivate() {
     engineListed_ = game::EngineSeats::Available();
     list1_->Reset(Computers());
     ComboBox1->setCurrentIndex(0);
+    ShowCachedLists();
     ComboBox1Change();
     DatabaseStep([this] {
         db::TQuery& players = db::DModule->OpenPlayerList();
         players.First();
+        // The server answered: its lists, and kept for a time it does not.
+        if (cache_) {
+            cache_.reset();
+            CachedLists->hide();
+            list1_->Reset(Computers());
+        }
         // Every row, in the statement's order: the first page now, the
         // others as the list is scrolled.
         if (!players.IsEmpty())
             list1_->Show(players.Pages(), QStringLiteral("P_Name"));
         serverAwayTold_ = false;
+        if (db::DModule->Engine() == db::Dialect::PostgreSQL) {
+            db::SavePlayerCache(*db::DModule, shell::ProgramFolder);
+        }
     });
+}
+
+void TForm2::ShowCachedLists() {
+    cache_.reset();
+    CachedLists->hide();
+    if (!db::DModule || db::DModule->Engine() != db::Dialect::PostgreSQL)
+        return;
+    cache_ = db::LoadPlayerCache(shell::ProgramFolder);
+    if (!cache_)
+        return;
+    list1_->Reset(Computers() + cache_->ByName());
+    CachedLists->setText(QStringLiteral("список с сервера от ") +
+                         QLocale::system().toString(cache_->read, QLocale::ShortFormat));
+    CachedLists->show();
 }
 
 void TForm2::DatabaseStep(const std::function<void()>& step) {
@@ -217,6 +251,11 @@ void TForm2::DatabaseStep(const std::function<void()>& step) {
 void TForm2::ComboBox1Change() {
     list2_->Reset(Computers());
     const QString name = ComboBox1->currentText();
+    if (cache_) {
+        list2_->Reset(Computers() + cache_->Opponents(name));
+        ComboBox2->setCurrentIndex(0);
+        return;
+    }
     if (!game::IsComputerName(name)) {
         db::TQuery& player = db::DModule->OpenPlayer(name);
         player.First();
@@ -231,6 +270,29 @@ void TForm2::ComboBox1Change() {
 }
 
 void TForm2::Button1Click() {
+    // Dismissing a box gives the dialog the focus back, which refills the lists.
+    if (!LaunchClient())
+        FormActivate();
+}
+
+bool TForm2::PlayPairing(const QString& first, const QString& second, const QString& pairing) {
+    pairing_ = pairing;
+    pairingFirst_ = first;
+    pairingSecond_ = second;
+    pairingPlayed_ = false;
+    if (LaunchClient())
+        return true;
+    pairing_.clear();
+    return false;
+}
+
+void TForm2::EndPairing() {
+    const QString pairing = std::exchange(pairing_, QString());
+    if (PairingOver)
+        PairingOver(pairing, std::exchange(pairingPlayed_, false));
+}
+
+bool TForm2::LaunchClient() {
     bool boxShown = false;
     try {
         dm_.OpenGameServer(static_cast<uint16_t>(shell::ServerPort & 0xFFFF));
@@ -250,11 +312,9 @@ void TForm2::Button1Click() {
         }
     } catch (...) {
         boxShown = true;
-        shell::ShowNotice(QStringLiteral("Программа уже запущена!"));
+        shell::ShowNotice(shell::PortTakenText(static_cast<uint16_t>(shell::ServerPort & 0xFFFF)));
     }
-    // Dismissing a box gives the dialog the focus back, which refills the lists.
-    if (boxShown)
-        FormActivate();
+    return !boxShown;
 }
 
 void TForm2::Button2Click() {
@@ -267,6 +327,13 @@ void TForm2::FormClose() {
     clientWait_->stop();
     Form1->show();
     controller_->FormClose();
+    // A finished game closes the dialog before it tells its result: the
+    // pairing ends once that is recorded, not before.
+    if (!pairing_.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            if (!pairing_.isEmpty())
+                EndPairing();
+        });
 }
 
 void TForm2::ClientExited(bool clean) {
@@ -284,6 +351,11 @@ void TForm2::StopWaitingForClient() {
     clientWait_->stop();
     // A client starting late must not reach a socket nobody waits on.
     dm_.CloseGameServer();
+    // A pairing goes back to the tournament window, not to the lists.
+    if (!pairing_.isEmpty()) {
+        EndPairing();
+        return;
+    }
     keepChoice_ = true;
     ShowCentred();
 }
@@ -330,13 +402,14 @@ void TForm2::closeEvent(QCloseEvent* event) {
 }
 
 QString TForm2::FirstName() const {
-    return ComboBox1->currentText();
+    return pairing_.isEmpty() ? ComboBox1->currentText() : pairingFirst_;
 }
 QString TForm2::SecondName() const {
-    return ComboBox2->currentText();
+    return pairing_.isEmpty() ? ComboBox2->currentText() : pairingSecond_;
 }
 
 void TForm2::GameEnded(const game::GameResult& result) {
+    pairingPlayed_ = !pairing_.isEmpty();
     shell::RecordGameResult(result.r, result.whiteName, result.blackName, result.whiteHuman,
-                            result.blackHuman, {result.identity, result.RecordText()});
+                            result.blackHuman, {result.identity, result.RecordText()}, pairing_);
 }

@@ -2,6 +2,10 @@
 // game itself (the dialog owns the turn timer and the turn controller).
 #pragma once
 
+#include "db/PlayerCache.h"
+
+#include <optional>
+
 #include "game/EngineSeat.h"
 #include "game/TurnController.h"
 #include "shell/FormBase.h"
@@ -35,6 +39,8 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     /*! The match's length: "Игра" (1, the single game) or "Матч до N";
         remembered in Data/NewGame.ini. */
     QComboBox* ComboBox4;
+    /*! "список с сервера от <время>" while the lists are the ones kept from the server. */
+    QLabel* CachedLists;
     QPushButton* Button1; // "Начать игру"
     QPushButton* Button2; // "Назад"
     QTimer* Timer;        // the game's 1000 ms tick, running from creation
@@ -64,6 +70,14 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
         that starts the board client in the background) leaves for the
         connection: the board client's own connection retry. Tests shorten it. */
     int ClientWaitMs = 10000;
+
+    /*! A tournament pairing's game between first and second, started as
+        Button1Click starts one without the lists; its result decides the
+        pairing too. False when it could not start (told in a box). */
+    bool PlayPairing(const QString& first, const QString& second, const QString& pairing);
+    /*! Told once a pairing's game is over (played: its result recorded or
+        queued) or did not take place. */
+    std::function<void(const QString& pairing, bool played)> PairingOver;
 
     /*! Back to the main menu; the socket is not touched. */
     void Button2Click();
@@ -99,6 +113,10 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ClientExited(bool clean);
     /*! No client came: the socket closed and the dialog back with its players. */
     void StopWaitingForClient();
+    /*! Opens the socket and launches the board client; false when told why not. */
+    bool LaunchClient();
+    /*! The pairing's game is over: PairingOver told. */
+    void EndPairing();
 
     /*! Forwards the waits to the pause in use. */
     class Pause : public game::IPause {
@@ -120,7 +138,13 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     bool awaitingClient_ = false;
     bool focusLeftProgram_ = false; // the last deactivation went to another program
     bool keepChoice_ = false;       // the next activation keeps the players shown
+    /*! Offers the lists kept from the server at once, before the server is asked. */
+    void ShowCachedLists();
+    std::optional<db::PlayerCache> cache_; // the lists shown are these, kept from the server
     bool serverAwayTold_ = false;   // told since the last good read or showing
+    QString pairing_;               // the tournament pairing being played, if any
+    QString pairingFirst_, pairingSecond_;
+    bool pairingPlayed_ = false;
 };
 
 extern TForm2* Form2;

@@ -7,6 +7,8 @@
 #include "shell/RtfReader.h"
 #include "shell/ShellOpen.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -107,9 +109,25 @@ void TForm4::Button2Click() {
     case ShellBadFormat:
         ShowError(QStringLiteral("Неправильный формат файла Help.htm!"));
         break;
+    case ShellNoAssociation:
+        ShowError(QStringLiteral("Не удалось открыть руководство пользователя: не найден "
+                                 "браузер. Откройте в браузере файл\n") +
+                  HelpFilePath());
+        break;
     default:
+        // A browser started for root often refuses to run and says so only
+        // on its own terminal.
+        if (geteuid() == 0)
+            ShowNotice(QStringLiteral("Программа работает от имени root, а многие браузеры от его "
+                                      "имени не запускаются. Если руководство не открылось, "
+                                      "откройте в браузере файл\n") +
+                       HelpFilePath());
         break;
     }
+}
+
+QString TForm4::HelpFilePath() {
+    return QDir(ProgramFolder).absoluteFilePath(QStringLiteral("Data/Help.htm"));
 }
 
 // Link failures are silent.

@@ -41,8 +41,12 @@ class TForm4 : public shell::TFormBase {
     void FormCreate();
     void Button1Click();
     /*! Opens "Data\Help.htm" from the program folder; error boxes for the
-        shell results 0, 2, 3 and 11. */
+        shell results 0, 2, 3 and 11, and with the file's path when there is
+        no browser; run as root, a notice with the path (the browser may
+        refuse root). */
     void Button2Click();
+    /*! The absolute path of the user manual. */
+    static QString HelpFilePath();
     void Label2Click();
     void Label6Click();
     void Label4Click();

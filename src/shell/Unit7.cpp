@@ -4,8 +4,11 @@
 #include "shell/AppOptions.h"
 #include "shell/Background.h"
 #include "shell/ExceptionSink.h"
+#include "shell/PlayerManagement.h"
 #include "shell/ServerAway.h"
 #include "shell/Unit8.h"
+
+#include <QMenu>
 
 using namespace shell;
 
@@ -35,6 +38,18 @@ TForm7::TForm7(db::TDModule& module, QWidget* parent)
             [this] { DropErrors([this] { RunServerStep([this] { Button2Click(); }); }); });
     connect(Button3, &QPushButton::clicked, this,
             [this] { DropErrors([this] { RunServerStep([this] { Button3Click(); }); }); });
+
+    // The administrator's corrections, from a player's row.
+    DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const int row = DBGrid->rowAt(at.y());
+        if (row < 0)
+            return;
+        QMenu menu(this);
+        connect(menu.addAction(QStringLiteral("Управление игроками…")), &QAction::triggered, this,
+                [this, row] { DropErrors([&] { RunServerStep([&] { ManagePlayers(row); }); }); });
+        menu.exec(DBGrid->viewport()->mapToGlobal(at));
+    });
 
     DropErrors([this] { FormCreate(); });
 }
@@ -90,4 +105,13 @@ void TForm7::Button3Click() {
 
 void TForm7::Button1Click() {
     hide();
+}
+
+void TForm7::ManagePlayers(int row) {
+    module_.IBPlayers.MoveTo(row);
+    const QString name = module_.IBPlayers.FieldAsString(QStringLiteral("P_NAME"));
+    const qint64 points = module_.IBPlayers.FieldAsInteger(QStringLiteral("P_POINTS"));
+    if (!management_)
+        management_ = std::make_unique<TPlayerManagement>(module_);
+    management_->OpenFor(name, points);
 }

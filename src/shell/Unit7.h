@@ -4,10 +4,15 @@
 #include "shell/DbGrid.h"
 #include "shell/FormBase.h"
 
+#include <memory>
+
 namespace db {
 class TDModule;
 struct Statement;
 } // namespace db
+namespace shell {
+class TPlayerManagement;
+}
 
 class TForm7 : public shell::TFormBase {
     Q_OBJECT
@@ -39,10 +44,16 @@ class TForm7 : public shell::TFormBase {
         when there is a row, centred and shown. Throws db::DbError (nothing shown). */
     void OpenRatings();
 
+    /*! The grid's menu item "Управление игроками…": the corrections window
+        for the player of that row. Throws db::DbError. */
+    void ManagePlayers(int row);
+    shell::TPlayerManagement* Management() const { return management_.get(); }
+
   private:
     void ShowJournal(const QString& title, const db::Statement& games, const QString& code);
 
     db::TDModule& module_;
+    std::unique_ptr<shell::TPlayerManagement> management_;
 };
 
 extern TForm7* Form7;

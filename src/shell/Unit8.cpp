@@ -1,5 +1,7 @@
 #include "shell/Unit8.h"
 
+#include "shell/StepBack.h"
+
 #include "db/GameArchive.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
@@ -153,6 +155,8 @@ void TForm8::AnalyseGame(const QString& recordText) {
                                                  : desktop::OpenInAnalysis(stored->game, error));
     if (!opened)
         ShowError(QStringLiteral("Не удалось открыть партию в GNU Backgammon: %1").arg(error));
+    else
+        StepBackFor(); // started detached: until the user is back at the launcher
 }
 
 void TForm8::Button1Click() {

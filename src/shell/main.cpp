@@ -28,6 +28,12 @@ constexpr char Summary[] =
     "saves screenshots into FOLDER. --report writes the club's page into the\n"
     "folder asked for once (on a terminal; else report/) and opens it in the\n"
     "browser; --report --update only brings that page up to date (the timer's).";
+constexpr char SummaryRu[] =
+    "Запуск игры в нарды и судья. Без аргументов работает в текущем каталоге,\n"
+    "своей папке программы. --demo играет партию компьютера с самим собой без\n"
+    "экрана и сохраняет снимки в FOLDER. --report пишет страницу клуба в папку,\n"
+    "спрошенную один раз (в терминале; иначе report/), и открывает её в браузере;\n"
+    "--report --update только обновляет эту страницу (так делает таймер).";
 
 // The folder chosen before; the first time, asked for on a terminal, else
 // the program folder's report/. Empty: none, and why is on stderr.
@@ -51,14 +57,25 @@ QString ReportFolder(desktop::ReportCommand command) {
     return folder;
 }
 
-// The timer's run: no display, nothing opened; what happened goes to its log.
-int UpdateReport(const QString& folder) {
+// The program folder's club page into folder; the settings it cannot use
+// are told on stderr.
+report::ReportResult MakeClubPage(const QString& folder) {
     report::ReportResult result;
     try {
-        result = report::MakeReport(db::ChooseDatabase(QDir::currentPath()), folder);
+        report::ReportOptions options;
+        options.clubFile = report::ClubFileOf(QDir::currentPath());
+        result = report::MakeReport(db::ChooseDatabase(QDir::currentPath()), folder, options);
     } catch (const std::exception& error) {
-        result = {1, QString::fromUtf8(error.what()), {}};
+        result = {1, QString::fromUtf8(error.what()), {}, {}};
     }
+    for (const QString& warning : result.warnings)
+        std::fprintf(stderr, "vertan: %s\n", warning.toLocal8Bit().constData());
+    return result;
+}
+
+// The timer's run: no display, nothing opened; what happened goes to its log.
+int UpdateReport(const QString& folder) {
+    const report::ReportResult result = MakeClubPage(folder);
     if (result.code != 0) {
         std::fprintf(stderr, "vertan: %s\n", result.message.toLocal8Bit().constData());
         return 1;
@@ -75,14 +92,8 @@ int RunReport(const QString& folder) {
     report::ReportResult result;
     // A big club's page takes a while: a small window says it is being made.
     shell::WhileWorking(QStringLiteral("Страница клуба"),
-                        QStringLiteral("Создаётся страница клуба…"), [&] {
-                            try {
-                                result = report::MakeReport(
-                                    db::ChooseDatabase(QDir::currentPath()), folder);
-                            } catch (const std::exception& error) {
-                                result = {1, QString::fromUtf8(error.what()), {}};
-                            }
-                        });
+                        QStringLiteral("Создаётся страница клуба…"),
+                        [&] { result = MakeClubPage(folder); });
     if (result.code != 0) {
         std::fprintf(stderr, "vertan: %s\n", result.message.toLocal8Bit().constData());
         QMessageBox::warning(nullptr, QStringLiteral("Страница клуба"),
@@ -101,7 +112,7 @@ int RunReport(const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const auto answered = desktop::AnswerStandardOptions(argc, argv, "vertan", Usage, Summary))
+    if (const auto answered = desktop::AnswerStandardOptions(argc, argv, "vertan", Usage, Summary, SummaryRu))
         return *answered;
     // Without arguments: the program. "--demo FOLDER" plays itself (no display
     // needed). A wrong command line is refused before any window system starts.

@@ -4,9 +4,9 @@
 #include "WholeGame.h"
 
 #include "db/GameArchive.h"
-#include "record/MatchRecord.h"
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
+#include "record/MatchRecord.h"
 #include "record/RecordText.h"
 #include "game/EngineSeat.h"
 #include "game/GamePorts.h"
@@ -47,14 +47,7 @@ class NoPause : public game::IPause {
     std::vector<int> waits;
 };
 
-// White has one checker left on point 1 and black `blackLeft` on point 24:
-// whoever plays white bears off at once and wins by blackLeft.
-QByteArray WhiteWinsAtOnce(int blackLeft) {
-    QByteArray cells = "1";
-    for (int point = 2; point <= 23; ++point)
-        cells += " 0";
-    return cells + " " + QByteArray::number(-blackLeft) + "\r\n";
-}
+using apptest::WhiteWinsAtOnce;
 
 struct JournalRow {
     int code, winner, loser, margin, award;
@@ -613,6 +606,39 @@ TEST_F(NewGame, ChoiceIsResetWhenComingBackThroughTheSettings) {
     QApplication::setActiveWindow(Form2);
     EXPECT_EQ(Form2->ComboBox1->currentText(), Computer);
     Form3->hide();
+}
+
+// A server away: the lists last read from it are offered at once, told as
+// such, the opponents by its rule (3 points or more).
+TEST_F(NewGame, ServerAwayOffersTheListsLastReadFromIt) {
+    folder.Write(QStringLiteral("Data/Database.cfg"),
+                 "postgresql\nhost=/nonexistent-vertan-club port=5998 dbname=club\n");
+    folder.Write(QStringLiteral("Data/PlayerLists.json"),
+                 R"({"read": "2026-12-09T18:30:00", "players": [["Fedor", 3], ["Eva", 5],
+                 ["ёжик", 7], ["Anna", 2], ["Компьютер", 9], ["Zoe", "x"]]})");
+    StartProgram();
+    OpenDialog();
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeWindow() == Form2; }, 5000));
+    // The engine, where installed, is no name of the server's.
+    const auto items = [](QComboBox* box) {
+        QStringList names;
+        for (int i = 0; i < box->count(); ++i)
+            if (box->itemText(i) != "GNU Backgammon")
+                names << box->itemText(i);
+        return names;
+    };
+    // The lists' Russian order: Cyrillic before Latin.
+    EXPECT_EQ(items(Form2->ComboBox1), (QStringList{Computer, "ёжик", "Anna", "Eva", "Fedor"}));
+    EXPECT_TRUE(Form2->CachedLists->isVisible());
+    EXPECT_TRUE(Form2->CachedLists->text().startsWith("список с сервера от "));
+    // The line stays clear of the level and length choosers and in the dialog.
+    for (const QComboBox* chooser : {Form2->ComboBox3, Form2->ComboBox4})
+        EXPECT_FALSE(Form2->CachedLists->geometry().intersects(chooser->geometry()));
+    EXPECT_TRUE(Form2->rect().contains(Form2->CachedLists->geometry()));
+    Pick(Form2->ComboBox1, QStringLiteral("Eva"));
+    EXPECT_EQ(items(Form2->ComboBox2), (QStringList{Computer, "ёжик", "Fedor"}));
+    Pick(Form2->ComboBox1, QStringLiteral("Anna")); // 2 points: the computers only
+    EXPECT_EQ(items(Form2->ComboBox2), QStringList{Computer});
 }
 
 // Whatever the database does, both lists offer "Компьютер" first, so a game

@@ -67,6 +67,13 @@ void FirstListPlaysWhite(bool first) {
     proc::SetDiceClock([next = opening]() mutable { return next++; });
 }
 
+QByteArray WhiteWinsAtOnce(int blackLeft) {
+    QByteArray cells = "1";
+    for (int point = 2; point <= 23; ++point)
+        cells += " 0";
+    return cells + " " + QByteArray::number(-blackLeft) + "\r\n";
+}
+
 bool WaitFor(const std::function<bool()>& done, int ms) {
     QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired())

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 
 class QComboBox;
 
@@ -46,6 +47,11 @@ class GameFolder : public shelltest::ProgramFolderFixture {
     so the same players and moves make the same game. */
 void FirstListPlaysWhite(bool first);
 
+/*! A Board.cfg where white has one checker left on point 1 and black
+    blackLeft on point 24: whoever plays white bears off at once and wins by
+    blackLeft. */
+QByteArray WhiteWinsAtOnce(int blackLeft);
+
 /*! Runs the event loop until done() or ms have passed; returns done(). */
 bool WaitFor(const std::function<bool()>& done, int ms = 60000);
 
@@ -56,3 +62,8 @@ bool OpenDialog();
 bool Pick(QComboBox* box, const QString& name);
 
 } // namespace apptest
+
+/*! Failures show QStrings as text. */
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}

@@ -4,6 +4,7 @@
 #include "FakeReferee.h"
 #include "client/ClientWindow.h"
 #include "desktop/QtTranslation.h"
+#include "record/GameFile.h"
 #include "record/RecordText.h"
 
 #include <QDialogButtonBox>
@@ -255,8 +256,8 @@ TEST(ClientWindow, AnalysisIsOfferedWhereGnuBackgammonIsOnThePath) {
     const QString opened = bin.filePath("opened.sgf");
     QFile fake(bin.filePath("gnubg"));
     ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-    fake.write("#!/bin/sh\n/bin/cp \"$1\" " + opened.toUtf8() + ".part && /bin/mv " + opened.toUtf8() +
-               ".part " + opened.toUtf8() + "\n");
+    fake.write("#!/bin/sh\n/bin/cp \"$1\" " + opened.toUtf8() + ".part && /bin/mv " +
+               opened.toUtf8() + ".part " + opened.toUtf8() + "\n");
     fake.close();
     fake.setPermissions(fake.permissions() | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
@@ -317,6 +318,103 @@ TEST(ClientWindow, ASavedGameOpensAtItsStartForReplay) {
     EXPECT_EQ(window.Board().Shown().Board(), game->Board());
 }
 
+// Ctrl+O opens a saved game of any of the three kinds: a damaged file is
+// told and leaves the board alone, a match shows its first game and says so,
+// a cancelled dialog changes nothing.
+TEST(ClientWindow, CtrlOOpensMatchTextAndSgf) {
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    QStringList told;
+    QTemporaryDir dir;
+    const QString damaged = dir.filePath("damaged.sgf");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("(;FF[4]GM[6]\n;W[52xx])\n");
+    file.close();
+    QStringList paths{damaged, VERTAN_SOURCE_DIR "/tests/record/gnubg-match.mat", QString()};
+    window.SetDialogs(nullptr, nullptr, [&](const QString& text) { told << text; });
+    window.SetOpenDialog([&] { return paths.takeFirst(); });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window)); // shortcuts need it
+    QTest::keySequence(&window, QKeySequence::Open);
+    EXPECT_EQ(window.Replay(), nullptr);
+    EXPECT_EQ(told, QStringList("Не удалось открыть партию " + damaged +
+                                ": строка 2: ход не читается: W[52xx]"));
+    QTest::keySequence(&window, QKeySequence::Open);
+    ASSERT_NE(window.Replay(), nullptr);
+    EXPECT_EQ(window.Replay()->Position(), 0);
+    EXPECT_EQ(told.last(), QStringLiteral("Партий в файле: 3. Показана только первая."));
+    // The first game's 45 turns and its end, cut short by a resignation.
+    EXPECT_EQ(window.History().count(), 46);
+    EXPECT_EQ(window.History().item(0)->text(), QStringLiteral("Белые 5-1: 13/8 24/23"));
+    QTest::keySequence(&window, QKeySequence::Open);
+    EXPECT_TRUE(paths.isEmpty());
+    EXPECT_EQ(window.History().count(), 46);
+}
+
+// A window of 320 x 240 after a game (the replay's buttons, saving, the
+// analysis where GNU Backgammon is installed, the history) keeps every button
+// whole inside it; widened again, the buttons get their full texts back.
+TEST(ClientWindow, EveryButtonFitsA320By240Window) {
+    QString error;
+    const auto game = record::OpenGame(VERTAN_SOURCE_DIR "/tests/record/hand-game.txt", error);
+    ASSERT_TRUE(game) << error.toStdString();
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    window.ResizeBoardTo(QSize(800, 600));
+    window.show();
+    window.ShowGame(*game, QString());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const QSize size : {QSize(320, 240), QSize(1100, 700)}) {
+        window.resize(size);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window.size(), size);
+        int shown = 0;
+        for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(&window)) {
+                continue;
+            }
+            ++shown;
+            const QRect at(button->mapTo(&window, QPoint(0, 0)), button->size());
+            EXPECT_TRUE(window.rect().contains(at)) << button->text().toStdString();
+            EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) + 8)
+                << button->text().toStdString();
+            if (size.width() > 1000) {
+                EXPECT_EQ(button->text(), button->accessibleName());
+            }
+        }
+        EXPECT_GE(shown, 6); // four replay steps, saving, the history
+        QDir().mkpath(Shots);
+        window.grab().save(
+            Shots + QStringLiteral("/client-%1x%2.png").arg(size.width()).arg(size.height()));
+    }
+}
+
+// N (and the window's menu) turns the rails to the other side's numbering and back.
+TEST(ClientWindow, NTogglesTheNumbering) {
+    ClientSession session{{}, nullptr};
+    ClientWindow window{session};
+    QString error;
+    const auto game = record::OpenGame(VERTAN_SOURCE_DIR "/tests/record/hand-game.txt", error);
+    ASSERT_TRUE(game) << error.toStdString();
+    session.ShowRecord(*game);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QStringList menu;
+    for (const QAction* action : window.actions())
+        menu << action->text();
+    EXPECT_TRUE(menu.contains("Нумерация другой стороны"));
+    EXPECT_TRUE(menu.contains("Открыть партию…"));
+    // Анна and Борис: the side to move at the start of the replay, white.
+    for (const char* first : {"1", "24", "1"}) {
+        window.Board().repaint();
+        EXPECT_EQ(window.Board().Renderer().Record().rails.first(), first);
+        QTest::keyClick(&window.Board(), Qt::Key_N);
+    }
+}
+
 // Qt's own texts (the save dialog) and the client's close question speak Russian.
 TEST(ClientWindow, SaveDialogAndCloseQuestionInRussian) {
     const std::unique_ptr<QTranslator> russian(desktop::InstallQtTranslation());
@@ -351,7 +449,8 @@ TEST(ClientWindow, HistoryEndsWithTheWinningTurnAndNarrowBoardsHideIt) {
     proc::Cell(board, 1) = 1;
     proc::Cell(board, 24) = -2;
     referee.Send(Bytes(proc::BuildStartMessage(board, "VeryLongPlayerName12", "C", 0x205)) +
-                 Bytes(proc::BuildDiceMessage(0x102, White)) + Bytes(proc::BuildMoveMessage(White, {1, 27})) +
+                 Bytes(proc::BuildDiceMessage(0x102, White)) +
+                 Bytes(proc::BuildMoveMessage(White, {1, 27})) +
                  Bytes(proc::BuildDiceMessage(0x401, Black)));
     referee.client->disconnectFromHost();
     ASSERT_TRUE(Until([&] { return window.Replay() != nullptr; }));

@@ -102,7 +102,7 @@ TEST_P(RendererSizes, MidGameCountsBarsTraysAndTallStacks) {
     EXPECT_EQ(record.shown[BlackTray], 1);
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Анна (белые)")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Компьютер (чёрные)")));
-    EXPECT_TRUE(record.texts.contains(QStringLiteral("Розыгрыш цвета: 6 : 3")));
+    EXPECT_TRUE(record.texts.contains(QStringLiteral("Розыгрыш цвета: Анна 6, Компьютер 3")));
     EXPECT_TRUE(record.texts.contains(QStringLiteral("Ваш ход: выберите фишку")));
     EXPECT_EQ(record.dice, 2);
     EXPECT_EQ(record.movable, (std::vector<int32_t>{26}));
@@ -181,6 +181,75 @@ TEST(Renderer, StatusLines) {
 }
 
 // The winner's label as the plate shows it: a colour the message cut is whole.
+// The rails number the points for one side: the person's against a
+// computer, else the side to move; the toggle gives the other side's. One
+// renderer draws every case, so a numbering kept from the case before shows.
+TEST(Renderer, RailsShowOneNumbering) {
+    const struct {
+        const char* white;
+        const char* black;
+        std::optional<proc::Side> toMove;
+        bool other;
+        proc::Side numbered;
+    } cases[] = {
+        // clang-format off
+        {"Анна (белые)",      "Компьютер (чёрные)",      Black,        false, White},
+        {"Анна (белые)",      "Компьютер (чёрные)",      Black,        true,  Black},
+        {"Компьютер (белые)", "Анна (чёрные)",           White,        false, Black},
+        {"GNU Backgammon (белые)", "Анна (чёрные)",      std::nullopt, false, Black},
+        {"Анна (белые)",      "Борис (чёрные)",          Black,        false, Black},
+        {"Анна (белые)",      "Борис (чёрные)",          White,        false, White},
+        {"Анна (белые)",      "Борис (чёрные)",          std::nullopt, false, White},
+        {"Анна (белые)",      "Борис (чёрные)",          White,        true,  Black},
+        {"Компьютер (белые)", "GNU Backgammon (чёрные)", Black,        false, Black},
+        // clang-format on
+    };
+    BoardRenderer renderer;
+    QImage image(QSize(800, 600), QImage::Format_ARGB32_Premultiplied);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.white) + " / " + c.black + (c.other ? ", other" : ""));
+        BoardModel model;
+        model.Apply(StartInfo{StandardBoard(), QString::fromUtf8(c.white),
+                              QString::fromUtf8(c.black), proc::MakeDice(5, 2)});
+        if (c.toMove) {
+            model.Apply(DiceInfo{*c.toMove, proc::MakeDice(3, 1)});
+        }
+        QPainter painter(&image);
+        ViewExtras extras;
+        extras.otherNumbering = c.other;
+        renderer.Paint(painter, image.size(), model, extras);
+        const QStringList& rails = renderer.Record().rails;
+        ASSERT_EQ(rails.size(), 24);
+        // White's 1 point is the board's first; black counts it as his 24.
+        EXPECT_EQ(rails.first(), c.numbered == White ? "1" : "24");
+        EXPECT_EQ(rails[12], c.numbered == White ? "13" : "12");
+    }
+}
+
+// The colour roll names who rolled which, the first die first.
+TEST(Renderer, ColourRollNamesThePlayers) {
+    const struct {
+        const char* white;
+        const char* black;
+        proc::Dice opening;
+        const char* shown; // "" for none
+    } cases[] = {
+        // clang-format off
+        {"Иван (белые)",      "Компьютер (чёрные)", proc::MakeDice(5, 2), "Розыгрыш цвета: Иван 5, Компьютер 2"},
+        {"Компьютер (белые)", "Иван (чёрные)",      proc::MakeDice(2, 5), "Розыгрыш цвета: Иван 2, Компьютер 5"},
+        {"Иван (белые)",      "Компьютер (чёрные)", 0,                    ""},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        BoardModel model;
+        model.Apply(StartInfo{StandardBoard(), QString::fromUtf8(c.white),
+                              QString::fromUtf8(c.black), c.opening});
+        const QStringList texts = Render(model, QSize(1024, 768)).texts;
+        const QStringList rolls = texts.filter(QStringLiteral("Розыгрыш цвета"));
+        EXPECT_EQ(rolls.join('|').toStdString(), c.shown) << c.white;
+    }
+}
+
 TEST(Renderer, GameOverNamesTheWinner) {
     const struct {
         proc::Side winner;

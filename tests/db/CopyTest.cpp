@@ -214,3 +214,18 @@ TEST(RatingsDbTool, ExportsAGameOfTheArchiveFromEitherEngine) {
         }
     }
 }
+
+TEST_F(CopyTest, TournamentsGoOverWithTheClubAndAnOlderFileHasNone) {
+    club.Exec("INSERT INTO TOURNAMENTS VALUES (3, 'Кубок', 1, 3, 1)");
+    club.Exec("INSERT INTO TOURNAMENT_ENTRIES VALUES (3, 1, 2, 7, 0), (3, 2, 5, 3, 1)");
+    club.Exec("INSERT INTO TOURNAMENT_PAIRINGS VALUES (3, 1, 1, 1, 2, 2, 0, 1, 'клуб')");
+    EXPECT_EQ(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), false).tournamentRows, 4);
+    for (const char* table : {"TOURNAMENTS", "TOURNAMENT_ENTRIES", "TOURNAMENT_PAIRINGS"}) {
+        const QString rows = QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table);
+        EXPECT_EQ(server.Rows(rows), club.Rows(rows)) << table;
+    }
+    for (const char* table : {"TOURNAMENT_PAIRINGS", "TOURNAMENT_ENTRIES", "TOURNAMENTS"})
+        club.Exec(QStringLiteral("DROP TABLE %1").arg(table));
+    EXPECT_EQ(ratingsdb::CopyRatings(club.DatabaseFile(), server.Connection(), true).tournamentRows, 0);
+    EXPECT_EQ(server.Scalar("SELECT COUNT(*) FROM TOURNAMENTS").toInt(), 0);
+}

@@ -1,5 +1,7 @@
 #include "RatingsFolder.h"
 
+#include "common/SqlRows.h"
+
 #include "PgTestServer.h"
 
 #include <QDir>
@@ -108,14 +110,15 @@ void RatingsFolder::AddGame(int code, int winner, int loser, int margin, int awa
 }
 
 QString RatingsFolder::Rows(const QString& statement) {
-    QSqlQuery q(Connection());
-    EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString();
-    QStringList rows;
-    while (q.next()) {
-        QStringList fields;
-        for (int i = 0; i < q.record().count(); ++i)
-            fields << q.value(i).toString();
-        rows << fields.join('|');
-    }
-    return rows.join(';');
+    return testcommon::SqlRows(Connection(), statement);
 }
+
+QString RatingsFolder::RoleWithoutCreate(const QString& tables) {
+    Exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vertan_player') "
+         "THEN CREATE ROLE vertan_player LOGIN; END IF; END $$");
+    Exec("GRANT SELECT, INSERT, UPDATE, DELETE ON " + tables + " TO vertan_player");
+    Exec("REVOKE CREATE ON SCHEMA public FROM PUBLIC");
+    QString server = server_;
+    return server.replace("user=vertan ", "user=vertan_player ");
+}
+

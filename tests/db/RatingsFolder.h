@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <ostream>
 #include <string>
 
 namespace testing {
@@ -52,6 +53,10 @@ class RatingsFolder {
     /*! Every row of a statement, fields joined by "|", rows by ";". */
     QString Rows(const QString& statement);
 
+    /*! A login role that may change the rows of tables (a list) but create
+        no table; returns the server's connection string for it. */
+    QString RoleWithoutCreate(const QString& tables);
+
     /*! The folder's own connection, e.g. for holding a lock. */
     QSqlDatabase Connection();
 
@@ -62,3 +67,8 @@ class RatingsFolder {
     db::Dialect engine_;
     QString server_;
 };
+
+/*! Failures show QStrings as text. */
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}

@@ -329,12 +329,7 @@ TEST_P(RecordingTest, ARoleThatMayNotCreateTablesRecordsWithoutTheRecord) {
         GTEST_SKIP() << "a SQLite file has no roles";
     Players(5, 5);
     folder.Exec("DROP TABLE GAME_RECORDS");
-    folder.Exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vertan_player') "
-                "THEN CREATE ROLE vertan_player LOGIN; END IF; END $$");
-    folder.Exec("GRANT SELECT, INSERT, UPDATE, DELETE ON PLAYERS, GAMES TO vertan_player");
-    folder.Exec("REVOKE CREATE ON SCHEMA public FROM PUBLIC");
-    QString server = folder.Server();
-    server.replace("user=vertan ", "user=vertan_player ");
+    const QString server = folder.RoleWithoutCreate("PLAYERS, GAMES");
     TDModule player(db::DatabaseChoice{db::Dialect::PostgreSQL, server}, 0);
     RecordResult(player, announcer, -1, "Анна", "Борис", true, true, Today, {"1", "запись"});
     EXPECT_EQ(Games(), "1|07.12.2026|2|3|1|2");

@@ -605,6 +605,9 @@ TEST_P(WindowsTest, MissingDatabaseShowsNothingAndCreatesNothing) {
     form5.reset();
     dm.reset();
     if (Server()) {
+        for (const char* table : {"CORRECTIONS", "TOURNAMENT_PAIRINGS", "TOURNAMENT_ENTRIES",
+                                  "TOURNAMENTS"})
+            folder.Exec(QStringLiteral("DROP TABLE ") + table);
         folder.Exec("DROP TABLE GAME_RECORDS");
         folder.Exec("DROP TABLE GAMES");
         folder.Exec("DROP TABLE PLAYERS");
@@ -775,7 +778,7 @@ TEST_P(WindowsTest, ResultsThatCannotBeRecordedAreToldInTheWindowOnce) {
     EXPECT_EQ(boxes[0].kind, BoxKind::Error);
     EXPECT_TRUE(boxes[0].text.startsWith("Результаты, которые нельзя записать, отложены"))
         << boxes[0].text.toStdString();
-    EXPECT_TRUE(boxes[0].text.contains("no player named Никто")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.contains("Игрок «Никто» не зарегистрирован в базе данных.")) << boxes[0].text.toStdString();
     EXPECT_TRUE(boxes[0].text.contains("19990101T000000000-bad.result"));
     EXPECT_EQ(boxes[1].text, "Анна победил Компьютер с преимуществом в 1 фишек (фишку)!");
     EXPECT_EQ(folder.Scalar("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 4").toInt(), 4);

@@ -131,36 +131,52 @@ TEST(Match, ColoursAlternateFromGameToGame) {
         EXPECT_EQ(name, index % 2 == 0 ? game::EngineName : game::ComputerName) << "game " << index;
 }
 
+// The engine's matches against the built-in computer to length, each
+// saved and read back by the rules; the engine is the first player.
+struct PlayedMatches {
+    referee::MatchFigures figures;
+    std::vector<record::MatchRecord> saved;
+};
+PlayedMatches EngineMatches(int64_t count, int workers, int length) {
+    ProgramFolder folder(StandardBoardText());
+    QTemporaryDir dir;
+    std::atomic<bool> stop{false};
+    referee::MatchOptions options = ComputerMatch(folder, count, workers);
+    options.first = {game::EngineName, 0};
+    options.length = length;
+    options.saveDir = dir.path();
+    PlayedMatches played{referee::PlayMatch(options, stop), {}};
+    for (const QString& name : QDir(dir.path()).entryList({"match-*.txt"}, QDir::Files)) {
+        QFile file(QDir(dir.path()).filePath(name));
+        QString error;
+        const auto m = file.open(QIODevice::ReadOnly)
+                           ? record::ReadMatch(QString::fromUtf8(file.readAll()), true, error)
+                           : std::nullopt;
+        EXPECT_TRUE(m) << name.toStdString() << ": " << error.toStdString();
+        if (m)
+            played.saved.push_back(*m);
+    }
+    return played;
+}
+
 // With --length each unit is a match to points: the first player keeps its
 // place in every game whatever its colour, each match is saved, and the wins
 // counted are those its saved score gives.
 TEST(Match, MatchesToPointsAreCountedBySavedScores) {
     qputenv("VERTAN_GNUBG", "/nonexistent/gnubg");
-    ProgramFolder folder(StandardBoardText());
-    QTemporaryDir saved;
-    std::atomic<bool> stop{false};
-    referee::MatchOptions options = ComputerMatch(folder, 4, 2);
-    options.first = {game::EngineName, 0};
-    options.length = 3;
-    options.saveDir = saved.path();
-    const referee::MatchFigures f = referee::PlayMatch(options, stop);
+    const PlayedMatches played = EngineMatches(4, 2, 3);
     qunsetenv("VERTAN_GNUBG");
-    EXPECT_EQ(f.games, 4);
-    EXPECT_TRUE(referee::FiguresReport(f).contains("matches to 3: 4"));
+    EXPECT_EQ(played.figures.games, 4);
+    EXPECT_TRUE(referee::FiguresReport(played.figures).contains("matches to 3: 4"));
+    ASSERT_EQ(played.saved.size(), 4u);
     int firstWins = 0;
-    for (const QString& name : QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files)) {
-        QFile file(QDir(saved.path()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QString error;
-        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
-        ASSERT_TRUE(m) << error.toStdString();
-        EXPECT_EQ(m->first, game::EngineName);
-        for (const record::MatchGame& g : m->games)
+    for (const record::MatchRecord& m : played.saved) {
+        EXPECT_EQ(m.first, game::EngineName);
+        for (const record::MatchGame& g : m.games)
             EXPECT_EQ(record::PlayerOf(g.game, g.firstSide), game::EngineName);
-        firstWins += m->Winner() > 0;
+        firstWins += m.Winner() > 0;
     }
-    EXPECT_EQ(f.first.wins, firstWins);
-    EXPECT_EQ(f.first.wins + f.second.wins, 4);
+    EXPECT_EQ(played.figures.first.wins, firstWins);
 }
 
 // The engine's seat decides on the cube itself in a headless match: a stand-in
@@ -171,28 +187,15 @@ TEST(Match, TheEnginesOwnCubeDecisionsAreAsked) {
     qputenv("VERTAN_GNUBG", VERTAN_SOURCE_DIR "/tests/engine/fake_gnubg.py");
     qputenv("FAKE_GNUBG_MODE", "cube");
     qputenv("FAKE_GNUBG_LOG", (logs.path() + "/starts").toUtf8());
-    ProgramFolder folder(StandardBoardText());
-    QTemporaryDir saved;
-    std::atomic<bool> stop{false};
-    referee::MatchOptions options = ComputerMatch(folder, 2, 1);
-    options.first = {game::EngineName, 0};
-    options.length = 3;
-    options.saveDir = saved.path();
-    referee::PlayMatch(options, stop);
+    const PlayedMatches played = EngineMatches(2, 1, 3);
     for (const char* name : {"VERTAN_GNUBG", "FAKE_GNUBG_MODE", "FAKE_GNUBG_LOG"})
         qunsetenv(name);
-    const QStringList files = QDir(saved.path()).entryList({"match-*.txt"}, QDir::Files);
-    ASSERT_EQ(files.size(), 2);
-    for (const QString& name : files) {
-        QFile file(QDir(saved.path()).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QString error;
-        const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), false, error);
-        ASSERT_TRUE(m) << error.toStdString();
-        for (const record::MatchGame& g : m->games) {
+    ASSERT_EQ(played.saved.size(), 2u);
+    for (const record::MatchRecord& m : played.saved) {
+        for (const record::MatchGame& g : m.games) {
             if (g.crawford)
                 continue;
-            ASSERT_FALSE(g.cube.empty()) << name.toStdString();
+            ASSERT_FALSE(g.cube.empty());
             const proc::Side engine = g.firstSide;
             EXPECT_EQ(g.cube.front().doubler, engine) << "its first double is the engine's";
             for (const record::CubeAction& a : g.cube)
@@ -206,34 +209,27 @@ TEST(Match, TheEnginesOwnCubeDecisionsAreAsked) {
 TEST(Match, AMatchAgainstTheEngineReadsBackInGnuBackgammon) {
     if (engine::FindGnubg().isEmpty())
         GTEST_SKIP() << "GNU Backgammon is not installed";
-    ProgramFolder folder(StandardBoardText());
-    QTemporaryDir saved;
-    std::atomic<bool> stop{false};
-    referee::MatchOptions options = ComputerMatch(folder, 1, 1);
-    options.first = {game::EngineName, 0};
-    options.length = 5;
-    options.saveDir = saved.path();
-    ASSERT_EQ(referee::PlayMatch(options, stop).games, 1);
-    QFile file(QDir(saved.path()).filePath("match-00001.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const PlayedMatches played = EngineMatches(1, 1, 5);
+    ASSERT_EQ(played.saved.size(), 1u);
+    const record::MatchRecord& m = played.saved[0];
+    QTemporaryDir dir;
     QString error;
-    const auto m = record::ReadMatch(QString::fromUtf8(file.readAll()), true, error);
-    ASSERT_TRUE(m) << error.toStdString();
-
     QStringList paths;
     for (const char* name : {"match.mat", "match.sgf"}) {
-        paths << QDir(saved.path()).filePath(name);
-        ASSERT_TRUE(record::WriteStored({m->games.front().game, *m},
+        paths << dir.filePath(name);
+        ASSERT_TRUE(record::WriteStored({m.games.front().game, m},
                                         *record::FormatOfPath(paths.last()), paths.last(), error))
             << error.toStdString();
     }
-    for (const auto& [path, got] : formats::ImportInGnubg(paths, saved.path())) {
+    const auto reached = formats::ImportInGnubg(paths, dir.path());
+    ASSERT_EQ(reached.size(), 2u);
+    for (const auto& [path, got] : reached) {
         SCOPED_TRACE(path.toStdString());
         EXPECT_EQ(got["length"].toInt(), 5);
         const QJsonArray games = got["games"].toArray();
-        ASSERT_EQ(games.size(), qsizetype(m->games.size()));
-        for (size_t k = 0; k < m->games.size(); ++k) {
-            const record::MatchGame& g = m->games[k];
+        ASSERT_EQ(games.size(), qsizetype(m.games.size()));
+        for (size_t k = 0; k < m.games.size(); ++k) {
+            const record::MatchGame& g = m.games[k];
             const QJsonObject read = games[qsizetype(k)].toObject();
             EXPECT_EQ(formats::Text(read["score"]),
                       QStringLiteral("[%1,%2]").arg(g.scoreFirst).arg(g.scoreSecond).toStdString());

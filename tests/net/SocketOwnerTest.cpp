@@ -161,4 +161,43 @@ TEST(SocketOwner, ProcLinesOfSocketsNoProgramHoldsAreNoOwner) {
         OwnerFound::CannotTell);
 }
 
+// The game port's listener: whose it is, from a real one held by this or
+// (as root) another account, and from the lines /proc lists.
+TEST(SocketOwner, TheListenerOfAPortNamesItsAccount) {
+    const uid_t far = geteuid() == 0 ? testsupport::Nobody : geteuid();
+    testsupport::OtherAccount child(far, [](int to) { return testsupport::ListenAndHold(AF_INET6, to); });
+    uint16_t port = 0;
+    ASSERT_TRUE(child.Read(port));
+    EXPECT_EQ(ListenerOwner(port), std::optional<uint32_t>(far));
+    const int ours = socket(AF_INET6, SOCK_STREAM, 0);
+    const sockaddr_storage theirs = Loopback(AF_INET6, port);
+    ASSERT_EQ(connect(ours, reinterpret_cast<const sockaddr*>(&theirs), sizeof theirs), 0);
+    char accepted = 0;
+    ASSERT_TRUE(child.Read(accepted));
+    close(ours);
+    EXPECT_EQ(child.Finish(), 0);
+
+    // clang-format off
+    const struct { const char* file; const char* line; std::optional<uint32_t> owner; } cases[] = {
+        {"tcp", "00000000:0FA0 00000000:0000 0A 1000", 1000},
+        {"tcp6", "00000000000000000000000000000000:0FA0 00000000000000000000000000000000:0000 0A 1001", 1001},
+        {"tcp", "0100007F:0FA0 0100007F:9C40 01 1000", std::nullopt}, // a connection, no listener
+        {"tcp", "00000000:0FA1 00000000:0000 0A 1000", std::nullopt}, // another port
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        QTemporaryDir proc;
+        std::istringstream fields(c.line);
+        std::string own, other, state, uid;
+        fields >> own >> other >> state >> uid;
+        std::ofstream(proc.filePath(c.file).toStdString())
+            << "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid"
+               "  timeout inode\n   0: "
+            << own << " " << other << " " << state << " 00000000:00000000 00:00000000 00000000 "
+            << uid << " 0 77 1 0000000000000000 20 4 30 10 -1\n";
+        EXPECT_EQ(ListenerOwner(4000, proc.path().toStdString()), c.owner);
+    }
+}
+
 } // namespace

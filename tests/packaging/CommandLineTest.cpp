@@ -11,10 +11,15 @@ struct Answer {
 };
 
 // A platform that cannot start: none of these answers may need a display.
-Answer Ask(const QString& program, const QStringList& args) {
+Answer Ask(const QString& program, const QStringList& args,
+           const QList<std::pair<QString, QString>>& locale = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    for (const QString variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        env.remove(variable);
+    for (const auto& [variable, value] : locale)
+        env.insert(variable, value);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(VERTAN_PROGRAM_DIR "/") + program, args);
     process.waitForFinished(60000);
@@ -53,6 +58,33 @@ TEST(CommandLine, StandardOptionsAndWrongArgumentsNeedNoDisplay) {
                 EXPECT_TRUE(answer.err.isEmpty()) << answer.err.toStdString();
             }
         }
+    }
+}
+
+// --help speaks the user's language: the first of LC_ALL, LC_MESSAGES and
+// LANG that is set decides.
+TEST(CommandLine, HelpFollowsTheUsersLanguage) {
+    using Locale = QList<std::pair<QString, QString>>;
+    const Locale russian{{"LANG", "ru_RU.UTF-8"}};
+    const Locale english{{"LC_ALL", "en_US.UTF-8"}, {"LANG", "ru_RU.UTF-8"}};
+    const Locale messages{{"LC_MESSAGES", "ru_RU.UTF-8"}, {"LANG", "en_US.UTF-8"}};
+    // clang-format off
+    const struct { const char* program; Locale locale; const char* begins; const char* holds; } cases[] = {
+        {"vertan", russian, "использование: vertan ", "страницу клуба"},
+        {"vertan", english, "usage: vertan ", "club's page"},
+        {"vertan", {}, "usage: vertan ", "club's page"},
+        {"tolvaner", messages, "использование: tolvaner ", "сохранённую партию"},
+        {"tolvaner", english, "usage: tolvaner ", "saved"},
+        {"ratings-db", russian, "Использование: ", "Отменить партию CODE журнала"},
+        {"ratings-db", english, "Usage: ", "Reverse game CODE of the journal"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const Answer answer = Ask(c.program, {"--help"}, c.locale);
+        SCOPED_TRACE(answer.out.toStdString());
+        EXPECT_EQ(answer.code, 0);
+        EXPECT_TRUE(answer.out.startsWith(QString::fromUtf8(c.begins)));
+        EXPECT_TRUE(answer.out.contains(QString::fromUtf8(c.holds)));
     }
 }
 

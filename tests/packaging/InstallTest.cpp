@@ -449,7 +449,9 @@ TEST(Install, ServerSetUpToolSchemaAndManualPage) {
     ASSERT_TRUE(installed.Installed()) << installed.Log().toStdString();
     EXPECT_EQ(Read(installed.Prefixed("share/vertan-server/Ratings.postgresql.sql")),
               Read(VERTAN_SOURCE_DIR "/data/Ratings.postgresql.sql"));
-    EXPECT_TRUE(QFileInfo(installed.Prefixed("share/man/man1/ratings-db.1.gz")).size() > 0);
+    for (const char* page : {"man/man1/ratings-db.1.gz", "man/ru/man1/ratings-db.1.gz",
+                             "man/ru/man6/vertan.6.gz", "man/ru/man6/tolvaner.6.gz"})
+        EXPECT_TRUE(QFileInfo(installed.Prefixed(QStringLiteral("share/") + page)).size() > 0) << page;
     EXPECT_FALSE(QFileInfo::exists(installed.Shipped("Ratings.postgresql.sql")))
         << "not copied into every user's folder";
     QProcess tool;

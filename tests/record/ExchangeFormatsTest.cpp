@@ -16,24 +16,6 @@ using namespace formats;
 
 namespace {
 
-// A Board.cfg start: fewer checkers, none where the standard start has them.
-proc::Board OddStart() {
-    proc::Board board{};
-    for (auto [cell, count] : {std::pair{3, 2}, {7, 3}, {10, 2}, {14, 4}, {23, 1}, {2, -1},
-                               {9, -2}, {16, -3}, {18, -4}, {21, -2}, {22, -2}}) {
-        proc::Cell(board, cell) = count;
-    }
-    return board;
-}
-
-// A record of this folder read back by the rules.
-GameRecord StoredGame(const char* name) {
-    QString error;
-    const auto game = ReadRecord(StoredText(name), error);
-    EXPECT_TRUE(game) << name << ": " << error.toStdString();
-    return game ? *game : GameRecord();
-}
-
 const QDateTime Saved(QDate(2026, 12, 8), QTime(14, 30));
 
 struct Coverage {

@@ -1,6 +1,7 @@
 #include "FormatsSupport.h"
 
 #include "record/Notation.h"
+#include "record/RecordText.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -10,14 +11,11 @@
 #include <gtest/gtest.h>
 
 namespace formats {
-namespace {
 
 QString Gnubg() {
     const QString onPath = QStandardPaths::findExecutable("gnubg");
     return onPath.isEmpty() ? QStandardPaths::findExecutable("gnubg", {"/usr/games"}) : onPath;
 }
-
-} // namespace
 
 QString Stored(const char* name) {
     return QStringLiteral(VERTAN_SOURCE_DIR "/tests/record/") + QLatin1String(name);
@@ -27,6 +25,22 @@ QString StoredText(const char* name) {
     QFile file(Stored(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
     return QString::fromUtf8(file.readAll());
+}
+
+record::GameRecord StoredGame(const char* name) {
+    QString error;
+    const auto game = record::ReadRecord(StoredText(name), error);
+    EXPECT_TRUE(game) << name << ": " << error.toStdString();
+    return game ? *game : record::GameRecord();
+}
+
+proc::Board OddStart() {
+    proc::Board board{};
+    for (auto [cell, count] : {std::pair{3, 2}, {7, 3}, {10, 2}, {14, 4}, {23, 1}, {2, -1},
+                               {9, -2}, {16, -3}, {18, -4}, {21, -2}, {22, -2}}) {
+        proc::Cell(board, cell) = count;
+    }
+    return board;
 }
 
 QJsonArray OwnView(const proc::Board& board, proc::Side side) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "proc/proc.h"
+#include "record/GameRecord.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -16,6 +17,12 @@ namespace formats {
 /*! A file of this folder: the games worked out by hand and their exports. */
 QString Stored(const char* name);
 QString StoredText(const char* name);
+/*! A record of this folder read back by the rules. */
+record::GameRecord StoredGame(const char* name);
+/*! A Board.cfg start: fewer checkers, none where the standard start has them. */
+proc::Board OddStart();
+/*! GNU Backgammon's program, empty when it is not installed. */
+QString Gnubg();
 
 /*! One side's checkers counted from its own home, the bar last: as GNU
     Backgammon tells them. */

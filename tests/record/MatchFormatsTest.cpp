@@ -145,10 +145,14 @@ TEST(MatchFormats, HandMatchWrittenToTheLetter) {
     QTemporaryDir dir;
     const QString path = dir.filePath("match.txt");
     ASSERT_TRUE(SaveStored(*stored, path, error)) << error.toStdString();
-    const auto opened = OpenGame(path, error);
+    QString note = QStringLiteral("left over");
+    const auto opened = OpenGame(path, error, &note);
     ASSERT_TRUE(opened) << error.toStdString();
     EXPECT_EQ(opened->Board(), hand.games[0].game.Board());
     EXPECT_EQ(opened->PlayedTurns().size(), 3u);
+    // The same note as a foreign match file's: only its first game is shown.
+    EXPECT_EQ(note, QStringLiteral("Партий в файле: %1. Показана только первая.")
+                        .arg(hand.games.size()));
 
     QString damaged = text;
     damaged.replace("удваивают до 4", "удваивают до 3");

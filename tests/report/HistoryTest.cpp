@@ -140,4 +140,28 @@ TEST(HistoryReplay, ABigClubAsAPlainReplayHasIt) {
     EXPECT_EQ(size_t(history.shift.size()), shifts.size());
 }
 
+// The correction log in its places: points a correction set carry on from
+// there, so no shift is guessed; one that sets none keeps the points.
+TEST(HistoryReplay, CorrectionsSetThePointsWhereTheyWereMade) {
+    Club club;
+    club.ratings = {{2, "А", 5}, {3, "Б", 3}};
+    club.games = {{10, "01.01.2026", 2, 1, 1, 1},
+                  {11, "02.01.2026", 2, 1, 1, 1},
+                  {12, "03.01.2026", 3, 2, 1, 0}};
+    // clang-format off
+    club.corrections = {
+        {2, 10, "02.01.2026", "очки", 4},          // after game 10: А 1 -> 4
+        {3, 99, "04.01.2026", "очки", 3},          // after everything: Б 0 -> 3
+        {2, 11, "03.01.2026", "имя", std::nullopt}, // after game 11: А stays 5
+        {2, 0, "01.01.2026", "очки", 0},            // before every game
+    };
+    // clang-format on
+    const report::History history = report::ReplayHistory(club);
+    EXPECT_EQ(history.winnerAfter, (std::vector<qint64>{1, 5, 0}));
+    EXPECT_EQ(history.loserAfter, (std::vector<qint64>{0, 0, 5}));
+    EXPECT_EQ(history.correctionAfter, (std::vector<qint64>{4, 3, 5, 0}));
+    EXPECT_EQ(history.correctionOrder, (std::vector<quint32>{3, 0, 2, 1}));
+    EXPECT_TRUE(history.shift.isEmpty());
+}
+
 } // namespace

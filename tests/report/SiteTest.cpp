@@ -2,6 +2,8 @@
 // names escaped everywhere, the journal's pages, and a folder replaced only
 // where the report made it.
 #include "ReportClub.h"
+#include "db/Corrections.h"
+#include "db/Unit6.h"
 #include "record/PackedRecord.h"
 #include "report/Report.h"
 
@@ -172,6 +174,40 @@ TEST_P(ReportSite, TheEnginesRowIsAComputers) {
             << section;
 }
 
+// The correction log in a player's history, in place of a guess that the
+// journal was cleared; a reversed game marked where it is listed.
+TEST_P(ReportSite, CorrectionsAreToldInTheHistory) {
+    RatingsFolder folder(true, GetParam());
+    folder.AddPlayer(2, QStringLiteral("Анна"), 9);
+    folder.AddPlayer(3, QStringLiteral("Борис"), 0);
+    folder.AddGame(1, 2, 3, 1, 0);
+    folder.AddGame(2, 2, 1);
+    {
+        db::TDModule module(folder.Path(), 0);
+        const db::CorrectionNote note{"admin", "турнир",
+                                      QDateTime(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC)};
+        db::SetPoints(module, "Анна", 8, note);
+        db::ReverseGame(module, 2, note);
+        db::RenamePlayer(module, "Борис", "Борис Ёлкин", note);
+    }
+    folder.Exec("UPDATE PLAYERS SET P_POINTS = 9 WHERE P_CODE = 2"); // a change with no log row
+    const QTemporaryDir out;
+    const QString site = out.path() + "/site";
+    ASSERT_EQ(report::MakeReport(ChoiceOf(folder), site).code, 0);
+    const QString anna = Text(site + "/players/2.html");
+    EXPECT_EQ(Matches(anna, "<td data-label=\"Итог\">([^<]*)</td>"),
+              (QStringList{"победа", "победа (отменена)", "Исправление: очки 9 → 8: турнир (admin)",
+                           "Исправление: партия 2 отменена, очки 8 → 7: турнир (admin)"}));
+    // Replayed 0, 1, then set 8 and 7; the change of 2 the log does not hold
+    // is the only shift told.
+    EXPECT_EQ(Matches(anna, "<td data-label=\"Очки после\" class=\"n\">(\\d+)</td>"),
+              (QStringList{"2", "3", "10", "9"}));
+    EXPECT_TRUE(anna.contains("сдвинут на 2 так")) << anna.toStdString();
+    EXPECT_TRUE(Text(site + "/players/3.html")
+                    .contains("Исправление: новое имя: «Борис Ёлкин» вместо «Борис»"));
+    EXPECT_TRUE(Text(site + "/journal/1.html").contains(">1 (отменена)</td>"));
+}
+
 TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
     RatingsFolder good(true, GetParam());
     good.AddPlayer(2, QStringLiteral("Анна"), 0);
@@ -197,7 +233,7 @@ TEST_P(ReportSite, UnreadableDatabaseLeavesTheOldSiteAsItWas) {
 
 // A single game, a 5-point and a 2-point match and a match's text that does
 // not read: the match's page shows each game with its score, cube and
-// result; the lists show a match's length and score.
+// result; the lists show a match's length and score, the reversed one marked.
 TEST(ReportMatch, MatchPageAndLists) {
     const QString anna = QStringLiteral("Анна"), ivan = QStringLiteral("Ив<а>н");
     RatingsFolder folder;
@@ -211,6 +247,14 @@ TEST(ReportMatch, MatchPageAndLists) {
     AddRecordBytes(folder, 4,
                    record::PackRecord("Матч до 3 очков\nПартия 1. Счёт: Анна (белые) 0, Ив "
                                       "(чёрные) 0\nКуб: белые удваивают до 3, чёрные принимают\n"));
+    {
+        // A match reversed like a game: the winner's award back, its score kept.
+        db::TDModule module(folder.Path(), 0);
+        db::ReverseGame(module, 2,
+                        {"admin", "ошибка", QDateTime(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC)});
+    }
+    EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE IN (2,3) ORDER BY P_CODE"),
+              "4;3");
     const QTemporaryDir out;
     const QString site = out.path() + "/site";
     ASSERT_EQ(report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site).code, 0);
@@ -255,6 +299,13 @@ TEST(ReportMatch, MatchPageAndLists) {
     EXPECT_EQ(journal.mid(0, 3).join(" | ").toStdString(), "2 | матч до 2, 2:0 | матч до 5, 6:3");
     EXPECT_EQ(Matches(Text(site + "/players/3.html"), margin).mid(1, 2).join(" | ").toStdString(),
               "матч до 5, 3:6 | матч до 2, 2:0");
+    EXPECT_EQ(Matches(Text(site + "/journal/1.html"),
+                      "<td data-label=\"Очков победителю\" class=\"n\">([^<]*)</td>")
+                  .join(" | ")
+                  .toStdString(),
+              "1 | 1 | 1 (отменена) | 1");
+    EXPECT_TRUE(Matches(Text(site + "/players/2.html"), "<td data-label=\"Итог\">([^<]*)</td>")
+                    .contains("победа (отменена)"));
     EXPECT_EQ(Matches(Text(site + "/dice.html"), "<span id=\"rolls\">(\\d+)</span>"),
               QStringList{QString::number(rolls)});
     EXPECT_EQ(HtmlFaults(site), QString());

@@ -122,8 +122,8 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/index.html", "dice": "dice.html",
-         "match": expected["matchPage"]}
+         "journal": "journal/index.html", "dice": "dice.html", "match": expected["matchPage"],
+         "tournament": expected["tournamentPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
     for kind, page in pages.items():
@@ -134,10 +134,23 @@ try:
               page + ": every table has a caption and headers")
         check(browser.js("Array.from(document.querySelectorAll('svg')).every(s => s.getAttribute('aria-label')"
                          " || s.querySelector('title'))"), page + ": every picture has a text alternative")
+        check(browser.js("document.querySelector('p.club').textContent") == expected["club"],
+              page + ": the club's name on top")
+        check(browser.js("(() => { const i = document.querySelector('p.club img');"
+                         " return i.complete && i.naturalWidth > 0; })()"), page + ": the club's logo loads")
         browser.screenshot(kind + ".png")
         browser.width(360, mobile=True)
         check(browser.js("document.documentElement.scrollWidth") <= 360,
               page + ": no sideways scrolling 360 pixels wide")
+        # A chart's labels as big on the screen as 10 pixel type at least, none over another.
+        labels = browser.js("Array.from(document.querySelectorAll('svg.chart')).flatMap(svg => "
+                            "Array.from(svg.querySelectorAll('text'), t => { const r = t.getBoundingClientRect();"
+                            " return [parseFloat(getComputedStyle(t).fontSize) * svg.getBoundingClientRect().width"
+                            " / svg.viewBox.baseVal.width, r.left, r.top, r.right, r.bottom]; }))")
+        check(all(label[0] >= 10 for label in labels), page + ": chart labels readable 360 pixels wide: %s" % labels)
+        check(not any(a[1] < b[3] and b[1] < a[3] and a[2] < b[4] and b[2] < a[4]
+                      for i, a in enumerate(labels) for b in labels[i + 1:]),
+              page + ": chart labels apart 360 pixels wide")
         if kind == "rating":
             browser.screenshot("rating-phone.png")
         # A4 less the page's margins: 186 mm at 96 pixels an inch.
@@ -147,6 +160,18 @@ try:
               page + ": every column on an A4 page")
 
     browser.width(1000)
+    browser.open("index.html")
+    links = browser.js("Array.from(document.querySelectorAll('a[href^=\"tournaments/\"]'), a => a.textContent)")
+    check(links == expected["tournaments"], "the index links the tournaments: %s" % links)
+    browser.open(expected["tournamentPage"])
+    standings = browser.js("Array.from(document.querySelector('table').tBodies[0].rows, r => r.cells[1].textContent)")
+    check(standings == expected["tournamentStandings"], "tournament standings: %s" % standings)
+    head = browser.js("document.querySelector('table').tHead.rows[0].cells[3].textContent")
+    check(head == expected["tieBreak"], "the tie-break named: %s" % head)
+    games = browser.js("Array.from(document.querySelectorAll('a[href*=\"games/\"]'), a => a.getAttribute('href'))")
+    check(games == expected["tournamentGames"], "the rounds link their games: %s" % games)
+    check(all(os.path.isfile(os.path.join(site, "tournaments", g)) for g in games), "linked games exist")
+
     browser.open("index.html")
     names = browser.js(rows + ".map(r => r.dataset.name)")
     check(names == expected["players"], "rating rows in the launcher's order: %s" % names)
@@ -163,6 +188,9 @@ try:
     browser.click("#ratings thead th:nth-child(3)")
     points = browser.js(rows + ".map(r => Number(r.cells[2].textContent))")
     check(points == expected["pointsDescending"], "a second click sorts descending: %s" % points)
+
+    recent = browser.js("Array.from(document.querySelectorAll('section.recent tbody tr'), r => r.cells[0].textContent)")
+    check(recent == expected["recent"], "the newest games under the rating: %s" % recent)
 
     browser.open(expected["playerPage"])
     check(browser.js("document.querySelectorAll('svg.chart circle').length") == expected["playerGames"],
@@ -185,6 +213,13 @@ try:
     check(browser.js("document.querySelector('.step').textContent") == "После хода %d из %d" % (turns, turns),
           "one step a turn: %d turns" % turns)
 
+    browser.key("Home", 36)
+    for _ in range(10):
+        browser.key("ArrowRight", 39)
+    caption = browser.js("document.querySelector('figcaption').textContent")
+    check(caption == expected["captionAt10"], "the caption tells position 10 and its pips: %s" % caption)
+    browser.screenshot("game-at-10.png")
+
     # A match: a board a game, each stepping through its own turns (the cube's
     # and the resignations' lines are none); the keys step the board last used.
     browser.width(360, mobile=True)
@@ -196,9 +231,15 @@ try:
     turns = browser.js(games + ".map(g => g.querySelectorAll('ol.moves li:not(.action)').length)")
     check(len(turns) == 5 and steps == [""] + ["После хода %d из %d" % (turns[1], turns[1])] + [""] * 3,
           "each game's board steps through its own turns: %s" % steps)
+    caption = browser.js(games + "[1].querySelector('figcaption').textContent")
+    check(caption.startswith("Позиция после хода %d из %d. Пипсов: у белых " % (turns[1], turns[1])),
+          "a match game's caption counts its own turns: %s" % caption)
 
     browser.width(1000)
     browser.open("dice.html")
+    shares = browser.js("document.body.textContent.match(/p = [\\d.,]+|\\d+[.,]\\d+ %/g)")
+    check(shares and all("," in share and "." not in share for share in shares),
+          "fractions written the Russian way: %s" % shares)
     counts = browser.js("Object.fromEntries(['all', 'computer', 'people'].map(id => [id, "
                         "[Number(document.querySelector('#' + id + ' .total').textContent),"
                         " Array.from(document.querySelectorAll('#' + id + ' table.rolls td.count'), c => Number(c.textContent)).reduce((a, b) => a + b, 0),"

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace shell;
 using namespace shelltest;
@@ -65,10 +66,12 @@ TEST_F(AboutTest, HelpPageErrorBoxes) {
         {"missing folder",
          [&] { QDir(folder.File(QStringLiteral("Data"))).removeRecursively(); },
          {QStringLiteral("Не найден путь к файлу Help.htm!")}},
-        // With no program for web pages the shell reports neither 0, 2, 3 nor 11.
+        // No program for web pages: the path to open by hand.
         {"page present",
          [&] { folder.Write(QStringLiteral("Data/Help.htm"), "<html></html>"); },
-         {}},
+         {QStringLiteral("Не удалось открыть руководство пользователя: не найден браузер. "
+                         "Откройте в браузере файл\n") +
+          QDir(folder.File(QStringLiteral("Data"))).absoluteFilePath(QStringLiteral("Help.htm"))}},
     };
     for (const Case& c : cases) {
         c.arrange();
@@ -139,6 +142,23 @@ TEST_F(AboutTest, WebAddressesOpenAsLinksWhateverTheirHost) {
                                            QUrl("http://" + about::SecondSite)}));
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+// A browser that takes the page: root is told where the page is, as the
+// browser may refuse root; anyone else is told nothing.
+TEST_F(AboutTest, HelpPageOpenedAsRootTellsItsPath) {
+    folder.Write(QStringLiteral("Data/Help.htm"), "<html></html>");
+    TForm4 form;
+    LinkRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "Open");
+    boxes.boxes.clear();
+    form.Button2->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl::fromLocalFile(TForm4::HelpFilePath())});
+    ASSERT_EQ(boxes.boxes.size(), geteuid() == 0 ? 1u : 0u);
+    if (geteuid() == 0) {
+        EXPECT_TRUE(boxes.Texts().first().endsWith("\n" + TForm4::HelpFilePath()));
+    }
 }
 
 #include "AboutTests.moc"

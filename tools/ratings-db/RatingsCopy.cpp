@@ -1,5 +1,6 @@
 #include "RatingsCopy.h"
 
+#include "db/CorrectionStatements.h"
 #include "db/DbError.h"
 #include "db/Statements.h"
 #include "record/PackedRecord.h"
@@ -52,6 +53,10 @@ int64_t Count(const QSqlDatabase& server, const QString& text) {
     Exec(query, text);
     return query.next() ? query.value(0).toLongLong() : 0;
 }
+
+// A file made before the tournaments has none of them.
+const QStringList TournamentTables{QStringLiteral("TOURNAMENTS"), QStringLiteral("TOURNAMENT_ENTRIES"),
+                                   QStringLiteral("TOURNAMENT_PAIRINGS")};
 
 // Rows go over in multi-row inserts: one round trip per block, not per row.
 constexpr int BlockRows = 500;
@@ -152,7 +157,15 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
     // record the server kept may stand for one of the copied games.
     for (const QString& statement : db::sql::ArchiveSchema(Dialect::PostgreSQL))
         Exec(server, statement);
+    // So does the correction log: the histories of the copied players.
+    for (const QString& statement : db::sql::CorrectionSchema(Dialect::PostgreSQL))
+        Exec(server, statement);
+    Exec(server, QStringLiteral("DELETE FROM CORRECTIONS"));
     Exec(server, QStringLiteral("DELETE FROM GAME_RECORDS"));
+    for (const QString& statement : db::sql::TournamentSchema(Dialect::PostgreSQL))
+        Exec(server, statement);
+    for (const QString& table : TournamentTables)
+        Exec(server, QStringLiteral("DELETE FROM %1").arg(table));
     Exec(server, QStringLiteral("DELETE FROM GAMES"));
     Exec(server, QStringLiteral("DELETE FROM PLAYERS"));
     Copied copied;
@@ -169,6 +182,11 @@ Copied CopyRatings(const QString& mdbPath, const QSqlDatabase& server, bool repl
         copied.records = CopyTable(file.Connection(), server, QStringLiteral("GAME_RECORDS"),
                                    unpacks, &copied.damagedRecords);
     }
+    for (const QString& table : TournamentTables)
+        if (file.Connection().tables().contains(table))
+            copied.tournamentRows += CopyTable(file.Connection(), server, table);
+    if (file.Connection().tables().contains(QStringLiteral("CORRECTIONS")))
+        copied.corrections = CopyTable(file.Connection(), server, QStringLiteral("CORRECTIONS"));
     transaction.Commit();
     return copied;
 }
