@@ -1,5 +1,7 @@
 #include "report/PageGroups.h"
 
+#include "report/ClubLook.h"
+
 namespace report {
 
 namespace {
@@ -35,6 +37,12 @@ UnitDigests RatingDigest(const Site& site) {
         AddPerson(d.Text(p.name).Int(p.points).Int(site.ranks[i]), club, p.code);
         AddStats(d, site, p.code);
     }
+    // "Последние партии" and the tournaments' links below and above them.
+    for (size_t i = club.games.size() - std::min(club.games.size(), RecentGameRows);
+         i < club.games.size(); ++i)
+        AddGameRow(d, club, club.games[i]);
+    for (const db::TournamentData& t : club.tournaments)
+        d.Int(t.info.code).Text(t.info.name);
     return {{0, d.Value()}};
 }
 
@@ -55,6 +63,16 @@ UnitDigests PlayerDigests(const Site& site) {
                                                          : site.history.loserAfter[index]);
             }
         units.emplace_hint(units.end(), p.code, d.Value());
+    }
+    // The log's corrections, each on its player's page.
+    for (const quint32 c : site.history.correctionOrder) {
+        const ClubCorrection& correction = club.corrections[c];
+        const auto unit = units.find(correction.player);
+        if (unit == units.end())
+            continue;
+        Digest d;
+        d.Word(unit->second).Int(correction.after).Bytes(correction.date).Bytes(correction.text);
+        unit->second = d.Int(site.history.correctionAfter[c]).Value();
     }
     return units;
 }
@@ -115,6 +133,42 @@ UnitDigests DiceDigest(const Site& site) {
     return {{0, d.Value()}};
 }
 
+void AddEntrant(Digest& d, const Club& club, const db::TournamentEntry& e) {
+    d.Int(e.seed).Text(e.name).Int(e.points).Flag(e.withdrawn);
+    AddPerson(d, club, e.player);
+}
+
+UnitDigests TournamentDigests(const Site& site) {
+    const Club& club = site.club;
+    UnitDigests units;
+    for (const db::TournamentData& t : club.tournaments) {
+        Digest d;
+        d.Text(t.info.name).Int(int(t.info.system)).Int(t.info.rounds).Flag(t.info.started);
+        for (const db::TournamentEntry& e : t.entries)
+            AddEntrant(d, club, e);
+        for (const db::TournamentPairing& p : t.pairings) {
+            d.Int(p.round).Int(p.board).Int(p.first).Int(p.second).Int(p.winner);
+            d.Flag(p.forfeit).Text(p.claim).Int(p.game);
+            // Its game links to its page when it has one.
+            const size_t game = p.game ? GameIndex(club, p.game) : club.games.size();
+            d.Flag(game < club.games.size() && club.games[game].archived);
+        }
+        units.emplace(t.info.code, d.Value());
+    }
+    return units;
+}
+
+void WriteTournaments(const Site& site, const std::vector<qint64>& units, SiteWriter& writer,
+                      HtmlOut& out) {
+    for (const qint64 code : units)
+        for (const db::TournamentData& t : site.club.tournaments)
+            if (t.info.code == code) {
+                out.Clear();
+                TournamentPage(site, t, out);
+                writer.Write(TournamentPath(code), out.Bytes());
+            }
+}
+
 // The style, the script and the board's field: the same for every club.
 const std::vector<std::pair<std::string, QByteArray>>& Files() {
     static const std::vector<std::pair<std::string, QByteArray>> files{
@@ -124,11 +178,22 @@ const std::vector<std::pair<std::string, QByteArray>>& Files() {
     return files;
 }
 
+// After them, the club's logo when it has one.
+const QByteArray& FileContent(qint64 unit) {
+    return size_t(unit) < Files().size() ? Files()[size_t(unit)].second : CurrentClubLook().logo;
+}
+
+std::string FilePath(qint64 unit) {
+    return size_t(unit) < Files().size() ? Files()[size_t(unit)].first
+                                         : CurrentClubLook().LogoName().toStdString();
+}
+
 UnitDigests FileDigests(const Site&) {
     UnitDigests units;
-    for (size_t i = 0; i < Files().size(); ++i) {
-        const QByteArray& content = Files()[i].second;
-        units.emplace(qint64(i), Digest().Bytes({content.constData(), size_t(content.size())}).Value());
+    const qint64 count = qint64(Files().size()) + (CurrentClubLook().logo.isEmpty() ? 0 : 1);
+    for (qint64 unit = 0; unit < count; ++unit) {
+        const QByteArray& content = FileContent(unit);
+        units.emplace(unit, Digest().Bytes({content.constData(), size_t(content.size())}).Value());
     }
     return units;
 }
@@ -138,6 +203,7 @@ UnitDigests FileDigests(const Site&) {
 void AddGameRow(Digest& d, const Club& club, const JournalGame& game) {
     d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
     d.Int(game.match.length).Int(game.match.winner).Int(game.match.loser);
+    d.Flag(club.reversed.count(game.code));
     AddPerson(d, club, game.winner);
     AddPerson(d, club, game.loser);
 }
@@ -157,11 +223,11 @@ const std::vector<PageGroup>& PageGroups() {
          [](const Site& site, const std::vector<qint64>&, SiteWriter& writer, HtmlOut&) {
              writer.Write(QStringLiteral("dice.html"), DicePage(site, *site.dice));
          }},
-        {"files", FileDigests, [](qint64 unit) { return Files()[size_t(unit)].first; },
+        {"tournaments", TournamentDigests, TournamentPath, WriteTournaments},
+        {"files", FileDigests, FilePath,
          [](const Site&, const std::vector<qint64>& units, SiteWriter& writer, HtmlOut&) {
              for (const qint64 unit : units)
-                 writer.Write(QString::fromStdString(Files()[size_t(unit)].first),
-                              Files()[size_t(unit)].second);
+                 writer.Write(QString::fromStdString(FilePath(unit)), FileContent(unit));
          },
          1, false},
     };

@@ -63,7 +63,7 @@ void RecentGames(const Site& site, HtmlOut& out) {
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "");
         out.Raw("</td></tr>");
     }
-    out.Raw("</tbody></table><p><a href=\"journal/1.html\">Весь журнал</a></p></section>");
+    out.Raw("</tbody></table><p><a href=\"journal/index.html\">Весь журнал</a></p></section>");
 }
 
 } // namespace

@@ -26,11 +26,28 @@ namespace {
 constexpr size_t QueuedBatches = 6;
 // Not pages: the names every page shows, so that a renamed player is seen.
 constexpr char NamesGroup[] = "names";
+// Nor this: the club's name, logo and colours every page shows.
+constexpr char LookGroup[] = "look";
+
+UnitDigests LookDigest() {
+    const ClubLook& look = CurrentClubLook();
+    Digest d;
+    d.Text(look.name).Bytes({look.logo.constData(), size_t(look.logo.size())});
+    d.Text(look.logoSuffix).Text(look.accent).Text(look.background);
+    return {{0, d.Value()}};
+}
 
 UnitDigests NameDigests(const Club& club) {
     UnitDigests units;
     for (const auto& [code, name] : club.names)
         units.emplace(code, Digest().Bytes(name).Value());
+    return units;
+}
+
+SiteState::Units AsUnits(const UnitDigests& digests) {
+    SiteState::Units units;
+    for (const auto& [key, digest] : digests)
+        units.emplace_hint(units.end(), key, SiteState::Unit{digest, {}});
     return units;
 }
 
@@ -42,8 +59,11 @@ QString FullRunBecause(const SiteState& old, const Club& club) {
         return QStringLiteral("the journal was cleared");
     const UnitDigests names = NameDigests(club);
     const auto oldNames = old.groups.find(NamesGroup);
-    if (oldNames == old.groups.end())
+    const auto oldLook = old.groups.find(LookGroup);
+    if (oldNames == old.groups.end() || oldLook == old.groups.end())
         return QStringLiteral("the site's state is damaged");
+    if (oldLook->second != AsUnits(LookDigest()))
+        return QStringLiteral("the club's name, logo or colours changed");
     for (const auto& [code, unit] : oldNames->second) {
         const auto now = names.find(code);
         if (now == names.end())
@@ -68,12 +88,6 @@ std::vector<qint64> Changed(const UnitDigests& now, const SiteState::Units* old)
     return units;
 }
 
-SiteState::Units AsUnits(const UnitDigests& digests) {
-    SiteState::Units units;
-    for (const auto& [key, digest] : digests)
-        units.emplace_hint(units.end(), key, SiteState::Unit{digest, {}});
-    return units;
-}
 
 // One run of the writers: what it made goes into state, what is gone into stale.
 class SiteRun {
@@ -89,6 +103,7 @@ class SiteRun {
             state.lastCode = club_.games.back().code;
         }
         state.groups[NamesGroup] = AsUnits(NameDigests(club_));
+        state.groups[LookGroup] = AsUnits(LookDigest());
         Workers workers(QueuedBatches);
         // The pages that do not show the records first: the rating page is the longest.
         for (const PageGroup& group : PageGroups())

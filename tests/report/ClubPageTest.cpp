@@ -120,8 +120,10 @@ TEST(ClubPage, NameLogoColoursAndTheNewestGamesOnThePages) {
         dir.filePath("Club.cfg"),
         "name = Клуб «Ладья» & <друзья>\nlogo = ladya.svg\naccent = #803020\nbackground = nope\n");
     const QString site = dir.filePath("site");
-    const report::ReportResult result = report::MakeReport(
-        {db::Dialect::SQLite, folder.DatabaseFile()}, site, dir.filePath("Club.cfg"));
+    report::ReportOptions options;
+    options.clubFile = dir.filePath("Club.cfg");
+    const report::ReportResult result =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site, options);
     ASSERT_EQ(result.code, 0) << result.message.toStdString();
     EXPECT_EQ(result.warnings.size(), 1);
     EXPECT_EQ(Text(site + "/club/logo.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");

@@ -3,9 +3,13 @@
 // what changed or fell back to a full run; and an update stopped at any step
 // of its commit leaves a site that the next run makes right.
 #include "ReportClub.h"
+#include "db/Corrections.h"
+#include "db/TournamentStore.h"
+#include "db/Unit6.h"
 #include "report/Report.h"
 #include "report/SiteState.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +29,7 @@ report::ReportResult Report(const RatingsFolder& folder, const QString& site, bo
     options.full = full;
     options.made = Made;
     options.fault = std::move(fault);
+    options.clubFile = report::ClubFileOf(folder.Path());
     return report::MakeReport(ChoiceOf(folder), site, options);
 }
 
@@ -58,8 +63,11 @@ ino_t Inode(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+const db::CorrectionNote Note{"admin", "ошибка", QDateTime(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC)};
+
 // Players 2-6; recorded games 1-6, match 7 and games 1001-1002 (two folders
-// of game pages); games 10-501 without records: the journal's first page, full.
+// of game pages); games 10-501 without records: the journal's first page,
+// full; tournament 1 of players 2-5, started.
 void MakeClub(RatingsFolder& folder) {
     for (int code = 2; code <= 6; ++code)
         folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
@@ -72,6 +80,19 @@ void MakeClub(RatingsFolder& folder) {
     for (int code = 10; code < 502; ++code)
         folder.AddGame(code, 3, 4);
     folder.Exec(QStringLiteral("COMMIT"));
+    db::TDModule module(folder.Path(), 0);
+    const qint64 cup = db::CreateTournament(module, "Кубок", tournament::System::RoundRobin, 0);
+    for (int code = 2; code <= 5; ++code)
+        db::AddEntry(module, cup, QStringLiteral("Игрок %1").arg(code));
+    db::StartTournament(module, cup);
+}
+
+// Runs a change through the program's own module.
+std::function<void(RatingsFolder&)> WithModule(std::function<void(db::TDModule&)> change) {
+    return [change](RatingsFolder& folder) {
+        db::TDModule module(folder.Path(), 0);
+        change(module);
+    };
 }
 
 void AddGames(RatingsFolder& folder, int from, int count) {
@@ -108,6 +129,15 @@ TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
                                                     AddRecordBytes(f, 1002, QByteArray::fromHex("00000040") + QByteArray(60, 'x')); }, nullptr, true},
         {"a record deleted", exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 4"), nullptr, true},
         {"a match's record now a game's", exec("UPDATE GAME_RECORDS SET R_RECORD = (SELECT R_RECORD FROM GAME_RECORDS WHERE R_GAME = 1) WHERE R_GAME = 7"), nullptr, true},
+        {"points set with a reason", WithModule([](db::TDModule& m) { db::SetPoints(m, "Игрок 4", 1, Note); }), nullptr, true},
+        {"points set to what they were (6)", WithModule([](db::TDModule& m) { db::SetPoints(m, "Игрок 4", 6, Note); }), nullptr, true},
+        {"a game reversed", WithModule([](db::TDModule& m) { db::ReverseGame(m, 5, Note); }), nullptr, true},
+        {"a tournament's forfeit", WithModule([](db::TDModule& m) { db::RecordForfeit(m, 1, 1, 1, 1); }), nullptr, true},
+        {"a new tournament", WithModule([](db::TDModule& m) { db::CreateTournament(m, "Весна", tournament::System::Swiss, 3); }), nullptr, true},
+        {"the club's name", [](RatingsFolder& f) { QDir(f.Path()).mkpath("Data");
+                                                   QFile file(f.Path() + "/Data/Club.cfg");
+                                                   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                                                   file.write("name = Клуб «Ладья»\n"); }, "colours changed", false},
         {"a renamed player", exec("UPDATE PLAYERS SET P_NAME = 'Другой' WHERE P_CODE = 3"), "renamed", false},
         {"a deleted player", exec("DELETE FROM PLAYERS WHERE P_CODE = 6"), "deleted", false},
         {"a cleared journal", exec("DELETE FROM GAMES WHERE G_CODE < 1001"), "cleared", false},
