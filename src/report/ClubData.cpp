@@ -198,10 +198,15 @@ Club ReadClub(const ReadConnection& connection) {
                                 ratings.value(nameField).toString(),
                                 ratings.value(pointsField).toLongLong()});
     QSqlQuery journal = Run(connection, db::sql::ReportJournal());
+    // One form on every page, whatever the recording computer wrote; a club
+    // has a few thousand days, and reading a date is slow.
+    QHash<QString, std::string> shown;
     while (Next(journal)) {
-        club.games.push_back({journal.value(0).toLongLong(),
-                              // One form on every page, whatever the recording computer wrote.
-                              ShownDate(journal.value(1).toString()).toStdString(),
+        const QString date = journal.value(1).toString();
+        auto known = shown.constFind(date);
+        if (known == shown.constEnd())
+            known = shown.insert(date, ShownDate(date).toStdString());
+        club.games.push_back({journal.value(0).toLongLong(), *known,
                               journal.value(2).toLongLong(), journal.value(3).toLongLong(),
                               journal.value(4).toLongLong(), journal.value(5).toLongLong()});
     }

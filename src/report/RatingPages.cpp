@@ -97,10 +97,9 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
             .Raw(labels[i])
             .Raw("</th>");
     out.Raw("</tr></thead><tbody>");
-    const auto number = [&](size_t label, qint64 value) {
-        out.Raw("<td data-label=\"").Raw(labels[label]).Raw("\" class=\"n\">").Int(value);
-        out.Raw("</td>");
-    };
+    // The cells' labels on a phone come from the style: a label in each of a
+    // hundred thousand rows would double the page.
+    const auto number = [&](qint64 value) { out.Raw("<td class=\"n\">").Int(value).Raw("</td>"); };
     const std::vector<int>& ranks = site.ranks;
     // A hundred thousand rows go to the file as they are made, not as one string.
     for (size_t i = 0; i < club.ratings.size(); ++i) {
@@ -109,20 +108,20 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         const QByteArray name = Escape(p.name).toUtf8();
         const std::string_view escaped(name.constData(), size_t(name.size()));
         out.Raw("<tr data-name=\"").Raw(escaped).Raw("\">");
-        number(0, ranks[i]);
-        out.Raw("<td data-label=\"Игрок\" data-key=\"").Raw(escaped).Raw("\">");
+        number(ranks[i]);
+        out.Raw("<td>");
         if (club.IsComputer(p.code) || !club.names.count(p.code))
             out.Raw(escaped);
         else
             out.Raw("<a href=\"players/").Int(p.code).Raw(".html\">").Raw(escaped).Raw("</a>");
         out.Raw("</td>");
-        number(2, p.points);
-        number(3, s.games);
-        number(4, s.winsPeople);
-        number(5, s.lossesPeople);
-        number(6, s.winsComputer);
-        number(7, s.lossesComputer);
-        out.Raw("<td data-label=\"Последняя партия\" data-key=\"");
+        number(p.points);
+        number(s.games);
+        number(s.winsPeople);
+        number(s.lossesPeople);
+        number(s.winsComputer);
+        number(s.lossesComputer);
+        out.Raw("<td data-key=\"");
         out.Text(DateKey(QString::fromStdString(s.lastDate)));
         out.Raw("\">").Text(s.lastDate).Raw("</td></tr>");
         if (out.Size() >= (1 << 20)) {
