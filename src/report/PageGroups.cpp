@@ -214,8 +214,7 @@ const std::vector<PageGroup>& PageGroups() {
          [](const Site& site, const std::vector<qint64>&, SiteWriter& writer, HtmlOut&) {
              SiteWriter::File file(writer, "index.html");
              RatingPage(site, file);
-         },
-         1, false},
+         }},
         {"players", PlayerDigests, [](qint64 code) { return Numbered("players/", code); },
          WritePlayers, 256},
         {"journal", JournalDigests, JournalPath, WriteJournal},
