@@ -81,6 +81,8 @@ class ReadConnection {
     ReadConnection& operator=(const ReadConnection&) = delete;
     QSqlDatabase Database() const;
     db::Dialect Engine() const { return engine_; }
+    /*! What it opened: another thread opens its own. */
+    const db::DatabaseChoice& Choice() const { return choice_; }
 
   private:
     void Open(const db::DatabaseChoice& choice);
@@ -88,6 +90,7 @@ class ReadConnection {
 
     QString name_;
     db::Dialect engine_;
+    db::DatabaseChoice choice_;
 };
 
 /*! Players, journal and which games have a record. Throws db::DbError. */

@@ -87,11 +87,12 @@ void ReadCounts(QDataStream& in, DiceCounts& counts) {
 
 } // namespace
 
-UnitDigests GameFolderDigests(const Club& club) {
+UnitDigests GameFolderDigests(const Club& club, const std::vector<quint64>& rows) {
     UnitDigests units;
     Digest d;
     qint64 folder = -1;
-    for (const JournalGame& game : club.games) {
+    for (size_t i = 0; i < club.games.size(); ++i) {
+        const JournalGame& game = club.games[i];
         if (!game.archived)
             continue;
         if (GameFolder(game.code) != folder) {
@@ -100,8 +101,7 @@ UnitDigests GameFolderDigests(const Club& club) {
             folder = GameFolder(game.code);
             d = Digest();
         }
-        AddGameRow(d, club, game);
-        d.Word(game.recordKey);
+        d.Word(rows[i]).Word(game.recordKey);
     }
     if (folder >= 0)
         units.emplace_hint(units.end(), folder, d.Value());

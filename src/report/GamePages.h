@@ -17,8 +17,9 @@ namespace report {
 
 inline constexpr char GamesGroup[] = "games";
 
-/*! Every folder that holds game pages, with the digest of its games. */
-UnitDigests GameFolderDigests(const Club& club);
+/*! Every folder that holds game pages, with the digest of its games; rows
+    are GameRowDigests(club). */
+UnitDigests GameFolderDigests(const Club& club, const std::vector<quint64>& rows);
 
 /*! What a folder's pages found in its records. */
 struct FolderMade {

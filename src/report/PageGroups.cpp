@@ -2,6 +2,8 @@
 
 #include "report/ClubLook.h"
 
+#include <future>
+
 namespace report {
 
 namespace {
@@ -40,7 +42,7 @@ UnitDigests RatingDigest(const Site& site) {
     // "Последние партии" and the tournaments' links below and above them.
     for (size_t i = club.games.size() - std::min(club.games.size(), RecentGameRows);
          i < club.games.size(); ++i)
-        AddGameRow(d, club, club.games[i]);
+        d.Word(site.rows[i]);
     for (const db::TournamentData& t : club.tournaments)
         d.Int(t.info.code).Text(t.info.name);
     return {{0, d.Value()}};
@@ -58,7 +60,7 @@ UnitDigests PlayerDigests(const Site& site) {
         const auto it = site.stats.constFind(p.code);
         if (it != site.stats.constEnd())
             for (const quint32 index : it->gameIndexes) {
-                AddGameRow(d, club, club.games[index]);
+                d.Word(site.rows[index]);
                 d.Int(club.games[index].winner == p.code ? site.history.winnerAfter[index]
                                                          : site.history.loserAfter[index]);
             }
@@ -97,7 +99,7 @@ UnitDigests JournalDigests(const Site& site) {
         d.Int(page).Flag(page == pages);
         const size_t oldest = size_t(page - 1) * JournalPageRows;
         for (size_t i = oldest; i < std::min(club.games.size(), oldest + JournalPageRows); ++i)
-            AddGameRow(d, club, club.games[i]);
+            d.Word(site.rows[i]);
         units.emplace(page, d.Value());
     }
     units.emplace(0, Digest().Word(units.rbegin()->second).Value());
@@ -200,12 +202,28 @@ UnitDigests FileDigests(const Site&) {
 
 } // namespace
 
-void AddGameRow(Digest& d, const Club& club, const JournalGame& game) {
+quint64 GameRowDigest(const Club& club, const JournalGame& game) {
+    Digest d;
     d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
     d.Int(game.match.length).Int(game.match.winner).Int(game.match.loser);
     d.Flag(club.reversed.count(game.code));
     AddPerson(d, club, game.winner);
     AddPerson(d, club, game.loser);
+    return d.Value();
+}
+
+std::vector<quint64> GameRowDigests(const Club& club) {
+    std::vector<quint64> rows(club.games.size());
+    // A million rows: half on each core.
+    const auto digest = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i)
+            rows[i] = GameRowDigest(club, club.games[i]);
+    };
+    const size_t half = rows.size() / 2;
+    std::future<void> first = std::async(std::launch::async, digest, 0, half);
+    digest(half, rows.size());
+    first.get();
+    return rows;
 }
 
 const std::vector<PageGroup>& PageGroups() {

@@ -36,7 +36,9 @@ struct PageGroup {
     longest). Another kind of page joins this list. */
 const std::vector<PageGroup>& PageGroups();
 
-/*! A journal row as every page shows it: the game's fields and its players' names. */
-void AddGameRow(Digest& digest, const Club& club, const JournalGame& game);
+/*! Each journal row as every page shows it, in Club::games' order: the
+    game's fields and its players' names. */
+std::vector<quint64> GameRowDigests(const Club& club);
+quint64 GameRowDigest(const Club& club, const JournalGame& game);
 
 } // namespace report

@@ -27,6 +27,7 @@ struct Site {
     std::vector<int> ranks;            // Ranks(club)
     std::unordered_map<qint64, size_t> playerAt; // a player's place in club.ratings
     const DiceAudit* dice = nullptr;   // once the game pages are made
+    std::vector<quint64> rows{};       // GameRowDigests(club), once the game pages are made
 };
 
 /*! Where a game's page is in the site: a thousand games a folder (a folder

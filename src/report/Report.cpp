@@ -102,9 +102,11 @@ class SiteRun {
             state.firstCode = club_.games.front().code;
             state.lastCode = club_.games.back().code;
         }
-        // A million rows each: the folders' digests on the other core meanwhile.
-        std::future<UnitDigests> folders =
-            std::async(std::launch::async, GameFolderDigests, std::cref(club_));
+        // The rows as the records left them; the game pages mark some.
+        site_.rows = GameRowDigests(club_);
+        // A million rows: the folders' digests on the other core meanwhile.
+        std::future<UnitDigests> folders = std::async(std::launch::async, GameFolderDigests,
+                                                      std::cref(club_), std::cref(site_.rows));
         state.groups[NamesGroup] = AsUnits(NameDigests(club_));
         state.groups[LookGroup] = AsUnits(LookDigest());
         Workers workers(QueuedBatches);
@@ -193,12 +195,20 @@ class SiteRun {
             const FolderMade& part = made[folder];
             audit.Add(part.audit);
             for (const qint64 code : part.unreadable)
-                MarkRecordUnreadable(club_, code);
+                Marked(code, [&] { MarkRecordUnreadable(club_, code); });
             for (const auto& [code, score] : part.matches)
-                MarkMatch(club_, code, score);
+                Marked(code, [&] { MarkMatch(club_, code, score); });
             units.emplace_hint(units.end(), folder, SiteState::Unit{digest, KeptOf(part)});
         }
         return units;
+    }
+
+    // A journal row the game pages changed, with its digest.
+    void Marked(qint64 code, const std::function<void()>& mark) {
+        mark();
+        const size_t i = GameIndex(club_, code);
+        if (i < club_.games.size())
+            site_.rows[i] = GameRowDigest(club_, club_.games[i]);
     }
 
     static std::string FolderPath(qint64 folder) {
