@@ -21,4 +21,19 @@ dpkg-deb -f "$deb" Suggests | grep -qw gnubg || { echo "no Suggests: gnubg" >&2;
 for file in usr/bin/ratings-db usr/share/man/man1/ratings-db.1.gz usr/share/vertan-server/Ratings.postgresql.sql; do
   [ -s "$dir/unpacked/$file" ] || { echo "missing from the package: $file" >&2; exit 1; }
 done
+# The club page's user timer and service as systemd reads them, the command
+# taken from the unpacked package; shipped off (nothing enables them).
+units=$dir/unpacked/usr/lib/systemd/user
+for unit in vertan-report.service vertan-report.timer; do
+  [ -s "$units/$unit" ] || { echo "missing from the package: $unit" >&2; exit 1; }
+done
+rm -rf "$dir/units" && mkdir "$dir/units"
+sed "s#^ExecStart=/#ExecStart=$dir/unpacked/#" "$units/vertan-report.service" > "$dir/units/vertan-report.service"
+cp "$units/vertan-report.timer" "$dir/units/"
+"$top/tests/packaging/verify-units.sh" "$dir/units/vertan-report.service" "$dir/units/vertan-report.timer"
+rm -rf "$dir/control"
+dpkg-deb -e "$deb" "$dir/control"
+if grep -qs "vertan-report" "$dir/control/postinst"; then
+  echo "the package enables the report's timer" >&2; exit 1
+fi
 echo "== package checks passed"

@@ -1,6 +1,9 @@
 // make_report_club FOLDER PLAYERS GAMES: a program folder whose
 // Data/Ratings.mdb holds PLAYERS players and GAMES journal rows, each with a
 // record; the records are a few hundred self-played games used over again.
+// make_report_club FOLDER PLAYERS GAMES --add: GAMES more games, after the
+// last, in the folder's database, their winners' points raised as a
+// recording raises them (an evening's play for an update of the page).
 #include "RecordedGame.h"
 #include "db/Statements.h"
 #include "record/PackedRecord.h"
@@ -29,21 +32,26 @@ void Exec(QSqlQuery& query) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "make_report_club FOLDER PLAYERS GAMES\n");
+    const bool add = argc == 5 && QByteArray(argv[4]) == "--add";
+    if (argc != 4 && !add) {
+        std::fprintf(stderr, "make_report_club FOLDER PLAYERS GAMES [--add]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const qint64 players = QByteArray(argv[2]).toLongLong();
     const qint64 games = QByteArray(argv[3]).toLongLong();
     QDir().mkpath(folder + "/Data");
-    QFile::remove(folder + "/Data/Ratings.mdb");
+    if (!add)
+        QFile::remove(folder + "/Data/Ratings.mdb");
     QSqlDatabase connection = QSqlDatabase::addDatabase("QSQLITE");
     connection.setDatabaseName(folder + "/Data/Ratings.mdb");
     if (!connection.open())
         return 1;
     QSqlQuery query(connection);
-    for (const QString& statement : db::sql::Schema(db::Dialect::SQLite)) {
+    qint64 after = 0; // the last code already in the journal
+    if (add && query.exec("SELECT MAX(G_CODE) FROM GAMES") && query.next())
+        after = query.value(0).toLongLong();
+    for (const QString& statement : add ? QStringList() : db::sql::Schema(db::Dialect::SQLite)) {
         query.prepare(statement);
         Exec(query);
     }
@@ -53,29 +61,34 @@ int main(int argc, char** argv) {
             selfplay::RecordedGame(record::StandardStart(), seed, "Игрок", "Компьютер"),
             QDateTime(QDate(2026, 1, 1), QTime(12, 0)))));
     connection.transaction();
-    QRandomGenerator random(20);
+    QRandomGenerator random(quint32(20 + after));
     query.prepare("INSERT INTO PLAYERS VALUES (?,?,?)");
-    for (qint64 code = 2; code < players + 2; ++code) {
+    for (qint64 code = 2; !add && code < players + 2; ++code) {
         query.addBindValue(code);
         query.addBindValue(QStringLiteral("Игрок %1").arg(code));
         query.addBindValue(random.bounded(200));
         Exec(query);
     }
-    QSqlQuery game(connection), text(connection);
+    QSqlQuery game(connection), text(connection), points(connection);
     game.prepare("INSERT INTO GAMES VALUES (?,?,?,?,?,?)");
     text.prepare("INSERT INTO GAME_RECORDS VALUES (?,NULL,?)");
+    points.prepare("UPDATE PLAYERS SET P_POINTS = P_POINTS + 1 WHERE P_CODE = ?");
     const QDate first(2020, 1, 1);
-    for (qint64 code = 1; code <= games; ++code) {
+    for (qint64 code = after + 1; code <= after + games; ++code) {
         const qint64 a = 2 + qint64(random.bounded(quint64(players)));
         // One game in ten against the computer.
         const qint64 b = random.bounded(10) == 0 ? 1 : 2 + qint64(random.bounded(quint64(players)));
         game.addBindValue(code);
-        game.addBindValue(first.addDays(code * 2000 / games).toString("dd.MM.yyyy"));
+        game.addBindValue(first.addDays(add ? 2000 : code * 2000 / games).toString("dd.MM.yyyy"));
         game.addBindValue(a);
         game.addBindValue(b == a ? 1 : b);
         game.addBindValue(1 + random.bounded(15));
         game.addBindValue(1);
         Exec(game);
+        if (add) {
+            points.addBindValue(a);
+            Exec(points);
+        }
         text.addBindValue(code);
         text.addBindValue(records[size_t(code) % records.size()]);
         Exec(text);

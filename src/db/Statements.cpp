@@ -288,7 +288,15 @@ Statement ReportPlayers() {
 }
 
 Statement ReportRecordCodes() {
-    return {QStringLiteral("SELECT R_GAME FROM GAME_RECORDS ORDER BY R_GAME"), {}};
+    return {QStringLiteral(
+                "SELECT R_GAME,R_IDENT,length(R_RECORD) FROM GAME_RECORDS ORDER BY R_GAME"),
+            {}};
+}
+
+Statement ReportRecordsBetween(qint64 from, qint64 to) {
+    return {QStringLiteral("SELECT R_GAME,R_RECORD FROM GAME_RECORDS WHERE R_GAME >= ? AND "
+                           "R_GAME < ? ORDER BY R_GAME"),
+            {from, to}};
 }
 
 Statement ReportRecords() {

@@ -134,8 +134,11 @@ namespace db::sql {
 Statement ReportJournal();
 /*! Every player with the computer's row. */
 Statement ReportPlayers();
-/*! The codes of the games that have a record. */
+/*! The codes of the games that have a record, each with its identity and
+    length: a record changed since the last run of the page shows there. */
 Statement ReportRecordCodes();
+/*! The archive's records of codes from (included) to (left out), by code. */
+Statement ReportRecordsBetween(qint64 from, qint64 to);
 /*! Every record with its game's code, by code. */
 Statement ReportRecords();
 

@@ -38,6 +38,18 @@ std::optional<int> AnswerStandardOptions(int argc, char** argv, const std::strin
     return std::nullopt;
 }
 
+std::optional<ReportCommand> ParseReportCommand(const std::vector<std::string>& args,
+                                                std::string& error) {
+    if (args.empty() || args.front() != "--report")
+        return std::nullopt;
+    if (args.size() == 1)
+        return ReportCommand::Open;
+    if (args.size() == 2 && args[1] == "--update")
+        return ReportCommand::Update;
+    error = "--report takes only --update";
+    return std::nullopt;
+}
+
 int RejectArguments(const std::string& name, const std::string& error, const std::string& usage) {
     std::fprintf(stderr, "%s: %s\nusage: %s\n", name.c_str(), error.c_str(), usage.c_str());
     std::fflush(stderr);

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace desktop {
 
@@ -22,6 +23,14 @@ bool RussianUser();
 std::optional<int> AnswerStandardOptions(int argc, char** argv, const std::string& name,
                                          const std::string& usage, const std::string& summary,
                                          const std::string& summaryRu = {});
+
+/*! What the club's page is asked for: "--report" makes it and opens it,
+    "--report --update" brings it up to date and opens nothing (the timer's). */
+enum class ReportCommand { Open, Update };
+/*! The report command of args (argv[1..]); nothing when args name none.
+    A --report with anything else sets error. */
+std::optional<ReportCommand> ParseReportCommand(const std::vector<std::string>& args,
+                                                std::string& error);
 
 /*! "name: error" and the usage text on stderr; returns 2, the exit status. */
 int RejectArguments(const std::string& name, const std::string& error, const std::string& usage);

@@ -8,8 +8,10 @@
 #include "db/Unit6.h"
 #include "db/ResultRecording.h"
 #include "db/ServerWatch.h"
+#include "db/SqliteScan.h"
 #include "db/Statements.h"
 #include "record/ComputerNames.h"
+#include "report/Digest.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -19,6 +21,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <future>
 
 namespace report {
 
@@ -42,7 +46,14 @@ QSqlQuery Run(const ReadConnection& connection, const db::Statement& statement) 
     QSqlQuery query(connection.Database());
     query.setForwardOnly(true);
     const db::ServerWait wait;
-    if (!query.exec(statement.Text(connection.Engine())))
+    if (statement.values.isEmpty() ? !query.exec(statement.Text(connection.Engine()))
+                                   : !query.prepare(statement.Text(connection.Engine())))
+        FailReading(query);
+    if (statement.values.isEmpty())
+        return query;
+    for (const QVariant& value : statement.values)
+        query.addBindValue(value);
+    if (!query.exec())
         FailReading(query);
     return query;
 }
@@ -104,7 +115,7 @@ void ReadCorrections(const ReadConnection& connection, Club& club) {
 } // namespace
 
 ReadConnection::ReadConnection(const db::DatabaseChoice& choice)
-    : name_(ConnectionName()), engine_(choice.dialect) {
+    : name_(ConnectionName()), engine_(choice.dialect), choice_(choice) {
     try {
         Open(choice);
     } catch (...) {
@@ -168,19 +179,66 @@ QSqlDatabase ReadConnection::Database() const {
     return QSqlDatabase::database(name_, false);
 }
 
+namespace {
+
+// A row of a server's reading, as ScanRow.
+class QueryRow : public db::ScanRow {
+  public:
+    explicit QueryRow(const QSqlQuery& query) : query_(query) {}
+    qint64 Int(int column) const override { return query_.value(column).toLongLong(); }
+    bool IsNull(int column) const override { return query_.isNull(column); }
+    std::string_view Utf8(int column) const override {
+        text_ = query_.value(column).toString().toUtf8();
+        return {text_.constData(), size_t(text_.size())};
+    }
+
+  private:
+    const QSqlQuery& query_;
+    mutable QByteArray text_;
+};
+
+// Each row of a statement without values: a file's straight from SQLite.
+void ForEachRow(const ReadConnection& connection, const db::Statement& statement,
+                const std::function<void(const db::ScanRow&)>& visit) {
+    if (connection.Engine() == db::Dialect::SQLite) {
+        db::ScanSqlite(connection.Database(), statement.text, visit);
+        return;
+    }
+    QSqlQuery query = Run(connection, statement);
+    const QueryRow row(query);
+    while (Next(query))
+        visit(row);
+}
+
+struct RecordCode {
+    qint64 code = 0;
+    quint64 key = 0; // JournalGame::recordKey
+};
+
+std::vector<RecordCode> ReadRecordCodes(const ReadConnection& connection) {
+    std::vector<RecordCode> codes;
+    ForEachRow(connection, db::sql::ReportRecordCodes(), [&](const db::ScanRow& row) {
+        codes.push_back(
+            {row.Int(0), Digest().Flag(row.IsNull(1)).Bytes(row.Utf8(1)).Int(row.Int(2)).Value()});
+    });
+    return codes;
+}
+
+} // namespace
+
 Club ReadClub(const ReadConnection& connection) {
     Club club;
-    QSqlQuery players = Run(connection, db::sql::ReportPlayers());
-    while (Next(players)) {
-        const qint64 code = players.value(0).toLongLong();
-        const QString name = players.value(1).toString();
-        const bool computer = name == QLatin1String("Computer");
+    const std::string engine = record::EngineName.toStdString();
+    ForEachRow(connection, db::sql::ReportPlayers(), [&](const db::ScanRow& row) {
+        const qint64 code = row.Int(0);
+        const std::string_view name = row.Utf8(1);
+        const bool computer = name == "Computer";
         if (computer)
             club.computer = code;
-        else if (name == record::EngineName)
+        else if (name == engine)
             club.engine = code;
-        club.names.emplace(code, (computer ? db::ComputerDisplayName : name).toStdString());
-    }
+        club.names.emplace(code, computer ? db::ComputerDisplayName.toStdString() : std::string(name));
+    });
     QSqlQuery ratings = Run(connection, db::sql::Ratings());
     const int codeField = ratings.record().indexOf(QStringLiteral("P_CODE"));
     const int nameField = ratings.record().indexOf(QStringLiteral("P_NAME"));
@@ -189,27 +247,42 @@ Club ReadClub(const ReadConnection& connection) {
         club.ratings.push_back({ratings.value(codeField).toLongLong(),
                                 ratings.value(nameField).toString(),
                                 ratings.value(pointsField).toLongLong()});
-    QSqlQuery journal = Run(connection, db::sql::ReportJournal());
-    while (Next(journal)) {
-        club.games.push_back({journal.value(0).toLongLong(),
-                              // One form on every page, whatever the recording computer wrote.
-                              ShownDate(journal.value(1).toString()).toStdString(),
-                              journal.value(2).toLongLong(), journal.value(3).toLongLong(),
-                              journal.value(4).toLongLong(), journal.value(5).toLongLong()});
-    }
     // A database made before the archive has no table of records.
     QSqlQuery probe = Run(connection, db::sql::ArchiveProbe());
     club.hasArchive = Next(probe) && probe.value(0).toInt() > 0;
+    // Which games have a record: a file's read on a connection of its own
+    // meanwhile (a million rows each, the records' table the longer to
+    // walk); a server's waits are watched on one connection only.
+    const bool aside = club.hasArchive && connection.Engine() == db::Dialect::SQLite;
+    std::future<std::vector<RecordCode>> records;
+    if (aside)
+        records = std::async(std::launch::async, [&connection] {
+            return ReadRecordCodes(ReadConnection(connection.Choice()));
+        });
+    // One form on every page, whatever the recording computer wrote; a club
+    // has a few thousand days, and reading a date is slow.
+    std::unordered_map<std::string, std::string> shown;
+    ForEachRow(connection, db::sql::ReportJournal(), [&](const db::ScanRow& row) {
+        const std::string_view date = row.Utf8(1);
+        auto known = shown.find(std::string(date));
+        if (known == shown.end())
+            known = shown.emplace(std::string(date),
+                                  ShownDate(QString::fromUtf8(date.data(), qsizetype(date.size())))
+                                      .toStdString())
+                        .first;
+        club.games.push_back(
+            {row.Int(0), known->second, row.Int(2), row.Int(3), row.Int(4), row.Int(5)});
+    });
     if (club.hasArchive) {
+        const std::vector<RecordCode> codes = aside ? records.get() : ReadRecordCodes(connection);
         // Both in code order: one walk marks the games.
-        QSqlQuery codes = Run(connection, db::sql::ReportRecordCodes());
         auto game = club.games.begin();
-        while (Next(codes)) {
-            const qint64 code = codes.value(0).toLongLong();
-            while (game != club.games.end() && game->code < code)
+        for (const RecordCode& record : codes) {
+            while (game != club.games.end() && game->code < record.code)
                 ++game;
-            if (game != club.games.end() && game->code == code) {
+            if (game != club.games.end() && game->code == record.code) {
                 game->archived = true;
+                game->recordKey = record.key;
                 ++club.archived;
             }
         }
@@ -240,11 +313,23 @@ void MarkMatch(Club& club, qint64 code, const MatchScore& score) {
         club.games[i].match = score;
 }
 
-void ForEachRecord(const ReadConnection& connection,
-                   const std::function<void(qint64, const QByteArray&)>& visit) {
-    QSqlQuery records = Run(connection, db::sql::ReportRecords());
+namespace {
+
+void Visit(QSqlQuery records, const std::function<void(qint64, const QByteArray&)>& visit) {
     while (Next(records))
         visit(records.value(0).toLongLong(), records.value(1).toByteArray());
+}
+
+} // namespace
+
+void ForEachRecord(const ReadConnection& connection,
+                   const std::function<void(qint64, const QByteArray&)>& visit) {
+    Visit(Run(connection, db::sql::ReportRecords()), visit);
+}
+
+void ForEachRecordBetween(const ReadConnection& connection, qint64 from, qint64 to,
+                          const std::function<void(qint64, const QByteArray&)>& visit) {
+    Visit(Run(connection, db::sql::ReportRecordsBetween(from, to)), visit);
 }
 
 } // namespace report

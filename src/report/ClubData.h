@@ -37,6 +37,7 @@ struct JournalGame {
     qint64 margin = 0;
     qint64 award = 0;
     bool archived = false; // the archive holds its record
+    quint64 recordKey = 0; // the record's identity and length, when archived
     MatchScore match{};    // known once its record is read
 };
 
@@ -80,6 +81,8 @@ class ReadConnection {
     ReadConnection& operator=(const ReadConnection&) = delete;
     QSqlDatabase Database() const;
     db::Dialect Engine() const { return engine_; }
+    /*! What it opened: another thread opens its own. */
+    const db::DatabaseChoice& Choice() const { return choice_; }
 
   private:
     void Open(const db::DatabaseChoice& choice);
@@ -87,6 +90,7 @@ class ReadConnection {
 
     QString name_;
     db::Dialect engine_;
+    db::DatabaseChoice choice_;
 };
 
 /*! Players, journal and which games have a record. Throws db::DbError. */
@@ -110,5 +114,8 @@ void MarkMatch(Club& club, qint64 code, const MatchScore& score);
     packed as the archive keeps it (record::UnpackRecord). Throws db::DbError. */
 void ForEachRecord(const ReadConnection& connection,
                    const std::function<void(qint64, const QByteArray&)>& visit);
+/*! The same for the codes from (included) to (left out). */
+void ForEachRecordBetween(const ReadConnection& connection, qint64 from, qint64 to,
+                          const std::function<void(qint64, const QByteArray&)>& visit);
 
 } // namespace report

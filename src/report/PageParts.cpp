@@ -65,6 +65,17 @@ std::optional<QDate> JournalDate(const QString& date) {
 } // namespace
 
 QString DateKey(const QString& date) {
+    // The pages' own form (ShownDate's), a hundred thousand on the rating
+    // page: read without the date parser.
+    const auto number = [&](int at, int length) {
+        int value = 0;
+        for (int i = at; i < at + length; ++i)
+            value = date[i].isDigit() ? value * 10 + date[i].digitValue() : -1000000;
+        return value;
+    };
+    if (date.size() == 10 && date[2] == u'.' && date[5] == u'.' && number(6, 4) >= 1970 &&
+        QDate(number(6, 4), number(3, 2), number(0, 2)).isValid())
+        return date.mid(6, 4) + u'-' + date.mid(3, 2) + u'-' + date.left(2);
     const auto parsed = JournalDate(date);
     return parsed ? parsed->toString(Qt::ISODate) : date;
 }

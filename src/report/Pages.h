@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace report {
@@ -23,6 +24,10 @@ struct Site {
     const History& history;
     const QHash<qint64, PlayerStats>& stats;
     QString made;
+    std::vector<int> ranks;            // Ranks(club)
+    std::unordered_map<qint64, size_t> playerAt; // a player's place in club.ratings
+    const DiceAudit* dice = nullptr;   // once the game pages are made
+    std::vector<quint64> rows{};       // GameRowDigests(club), once the game pages are made
 };
 
 /*! Where a game's page is in the site: a thousand games a folder (a folder
@@ -44,9 +49,11 @@ inline constexpr int JournalPageRows = 500;
 
 /*! The rating page, written into file as it is made. */
 void RatingPage(const Site& site, SiteWriter::File& file);
-void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out);
-/*! Page number (from 1) of the journal, newest games first. */
+void PlayerPage(const Site& site, const Player& player, HtmlOut& out);
+/*! Page number (from 1, the oldest games) of the journal, its games newest
+    first; the newest page is also JournalNewest, where the menu leads. */
 void JournalPage(const Site& site, int page, HtmlOut& out);
+inline constexpr std::string_view JournalNewest = "index.html";
 int JournalPageCount(const Club& club);
 /*! A record of the archive as read back for its page. */
 struct RecordRead {

@@ -63,7 +63,7 @@ void RecentGames(const Site& site, HtmlOut& out) {
         AddPlayerLink(Td(out.Raw("</td>"), "Проигравший"), club, g.loser, "");
         out.Raw("</td></tr>");
     }
-    out.Raw("</tbody></table><p><a href=\"journal/1.html\">Весь журнал</a></p></section>");
+    out.Raw("</tbody></table><p><a href=\"journal/index.html\">Весь журнал</a></p></section>");
 }
 
 } // namespace
@@ -97,11 +97,10 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
             .Raw(labels[i])
             .Raw("</th>");
     out.Raw("</tr></thead><tbody>");
-    const auto number = [&](size_t label, qint64 value) {
-        out.Raw("<td data-label=\"").Raw(labels[label]).Raw("\" class=\"n\">").Int(value);
-        out.Raw("</td>");
-    };
-    const std::vector<int> ranks = Ranks(club);
+    // The cells' labels on a phone come from the style: a label in each of a
+    // hundred thousand rows would double the page.
+    const auto number = [&](qint64 value) { out.Raw("<td class=\"n\">").Int(value).Raw("</td>"); };
+    const std::vector<int>& ranks = site.ranks;
     // A hundred thousand rows go to the file as they are made, not as one string.
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
@@ -109,20 +108,20 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
         const QByteArray name = Escape(p.name).toUtf8();
         const std::string_view escaped(name.constData(), size_t(name.size()));
         out.Raw("<tr data-name=\"").Raw(escaped).Raw("\">");
-        number(0, ranks[i]);
-        out.Raw("<td data-label=\"Игрок\" data-key=\"").Raw(escaped).Raw("\">");
+        number(ranks[i]);
+        out.Raw("<td>");
         if (club.IsComputer(p.code) || !club.names.count(p.code))
             out.Raw(escaped);
         else
             out.Raw("<a href=\"players/").Int(p.code).Raw(".html\">").Raw(escaped).Raw("</a>");
         out.Raw("</td>");
-        number(2, p.points);
-        number(3, s.games);
-        number(4, s.winsPeople);
-        number(5, s.lossesPeople);
-        number(6, s.winsComputer);
-        number(7, s.lossesComputer);
-        out.Raw("<td data-label=\"Последняя партия\" data-key=\"");
+        number(p.points);
+        number(s.games);
+        number(s.winsPeople);
+        number(s.lossesPeople);
+        number(s.winsComputer);
+        number(s.lossesComputer);
+        out.Raw("<td data-key=\"");
         out.Text(DateKey(QString::fromStdString(s.lastDate)));
         out.Raw("\">").Text(s.lastDate).Raw("</td></tr>");
         if (out.Size() >= (1 << 20)) {
@@ -137,12 +136,13 @@ void RatingPage(const Site& site, SiteWriter::File& file) {
     file.Close();
 }
 
-void PlayerPage(const Site& site, const Player& player, int rank, HtmlOut& out) {
+// No place: one game moves the place of every player whose points it passes,
+// and each of their pages would be made again.
+void PlayerPage(const Site& site, const Player& player, HtmlOut& out) {
     const Club& club = site.club;
     const PlayerStats& s = StatsOf(site, player.code);
     PageHead(out, player.name, "../");
-    out.Raw("<p>Очки: ").Int(player.points).Raw(". Место: ").Int(rank);
-    out.Raw(". Партий в журнале: ").Int(s.games).Raw(".</p>");
+    out.Raw("<p>Очки: ").Int(player.points).Raw(". Партий в журнале: ").Int(s.games).Raw(".</p>");
     if (site.history.shift.contains(player.code))
         out.Raw("<p class=\"note\">Журнал очищался, и его партии с начала не сохранились: "
                 "график пересчитан по оставшимся партиям и сдвинут на ")
@@ -233,20 +233,25 @@ int JournalPageCount(const Club& club) {
     return std::max<int>(1, int((club.games.size() + JournalPageRows - 1) / JournalPageRows));
 }
 
+// A page holds the same games however many come after them, and says
+// nothing of the page count: new games change the newest page only.
 void JournalPage(const Site& site, int page, HtmlOut& out) {
     const Club& club = site.club;
     const int pages = JournalPageCount(club);
     HtmlOut pager;
     pager.Raw("<nav class=\"pager\" aria-label=\"Страницы журнала\">Страница ").Int(page);
-    pager.Raw(" из ").Int(pages).Raw(".");
-    for (const int to : {1, page - 1, page + 1, pages}) {
-        if (to < 1 || to > pages || to == page)
-            continue;
-        const std::string_view text = to == 1       ? "первая"
-                                      : to == pages ? "последняя"
-                                      : to < page   ? "новее"
-                                                    : "старше";
-        pager.Raw(" <a href=\"").Int(to).Raw(".html\">").Raw(text).Raw("</a>");
+    pager.Raw(".");
+    const auto link = [&](std::string_view file, int to, std::string_view text) {
+        pager.Raw(" <a href=\"");
+        (to > 0 ? pager.Int(to).Raw(".html") : pager.Raw(file)).Raw("\">").Raw(text).Raw("</a>");
+    };
+    if (page < pages) {
+        link(JournalNewest, 0, "последние");
+        link({}, page + 1, "новее");
+    }
+    if (page > 1) {
+        link({}, page - 1, "старше");
+        link({}, 1, "первые");
     }
     pager.Raw("</nav>");
     PageHead(out, QStringLiteral("Журнал"), "../");
@@ -256,9 +261,9 @@ void JournalPage(const Site& site, int page, HtmlOut& out) {
             "<th scope=\"col\">Дата</th><th scope=\"col\">Победитель</th>"
             "<th scope=\"col\">Проигравший</th><th scope=\"col\" class=\"n\">Фишек</th>"
             "<th scope=\"col\" class=\"n\">Очков победителю</th></tr></thead><tbody>");
-    const qsizetype n = qsizetype(club.games.size());
-    const qsizetype first = n - 1 - qsizetype(page - 1) * JournalPageRows;
-    for (qsizetype i = first; i >= 0 && i > first - JournalPageRows; --i) {
+    const qsizetype oldest = qsizetype(page - 1) * JournalPageRows;
+    const qsizetype newest = std::min(qsizetype(club.games.size()), oldest + JournalPageRows) - 1;
+    for (qsizetype i = newest; i >= oldest; --i) {
         const JournalGame& g = club.games[size_t(i)];
         AddGameLink(Td(out.Raw("<tr>"), "Партия", true), g, "../");
         Td(out.Raw("</td>"), "Дата").Text(g.date).Raw("</td>");

@@ -1,11 +1,14 @@
 #include "report/SiteWriter.h"
 
+#include "report/SiteState.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,10 +25,11 @@ namespace {
     throw std::runtime_error(text.toStdString());
 }
 
-// A page the report makes inside one of its folders: "12.html".
-bool IsReportPage(const QString& name) {
+// A page the report makes inside one of its folders: "12.html", and the
+// journal's newest page.
+bool IsReportPage(const QString& name, bool journal) {
     static const QRegularExpression page(QStringLiteral("^[0-9]+\\.html$"));
-    return page.match(name).hasMatch();
+    return page.match(name).hasMatch() || (journal && name == QLatin1String("index.html"));
 }
 
 // A folder of pages the report makes inside one of its folders: "12".
@@ -72,7 +76,12 @@ const QStringList& SiteWriter::OwnNames() {
     return names;
 }
 
-SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
+bool SiteWriter::IsSite(const QString& dir) {
+    return QFileInfo(dir + QLatin1Char('/') + Mark).isFile();
+}
+
+SiteWriter::SiteWriter(const QString& dir, bool update, FaultHook fault)
+    : dir_(QDir(dir).absolutePath()), update_(update), fault_(std::move(fault)) {
     if (!QFileInfo(dir_).isDir()) {
         if (!QDir().mkpath(dir_))
             Fail(QStringLiteral("cannot create %1").arg(dir_));
@@ -96,7 +105,20 @@ SiteWriter::SiteWriter(const QString& dir) : dir_(QDir(dir).absolutePath()) {
     tempFd_ = ::open(tempPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (tempFd_ < 0)
         FailWriting(tempPath_);
-    Write(Mark, MarkText);
+    if (!update_)
+        Write(Mark, MarkText);
+}
+
+void SiteWriter::Step(std::string_view step) const {
+    if (fault_)
+        fault_(step);
+}
+
+void SiteWriter::Wrote(std::string_view path) const {
+    if (!update_)
+        return;
+    const std::lock_guard lock(writtenMutex_);
+    written_.emplace_back(path);
 }
 
 SiteWriter::~SiteWriter() {
@@ -138,6 +160,7 @@ SiteWriter::File::File(const SiteWriter& writer, std::string_view path)
     }
     if (fd_ < 0)
         Fail();
+    writer.Wrote(path_);
 }
 
 void SiteWriter::File::Fail() const {
@@ -185,12 +208,24 @@ void SiteWriter::KeepUsersFiles(const QString& old, const QString& made) {
         const QString target = made + QLatin1Char('/') + entry.fileName();
         if (IsReportFolder(entry)) {
             KeepUsersFiles(entry.filePath(), target);
-        } else if (!IsReportPage(entry.fileName()) || !entry.isFile()) {
+        } else if (!IsReportPage(entry.fileName(), made == dir_ + QStringLiteral("/journal")) ||
+                   !entry.isFile()) {
             if (!QDir().mkpath(made))
                 Fail(QStringLiteral("cannot create %1").arg(made));
             Move(entry.filePath(), target);
         }
     }
+}
+
+void SiteWriter::PutBack(const std::runtime_error& error) {
+    if (!UndoMoves()) {
+        // Nothing is deleted that could still hold a user's file.
+        temp_->setAutoRemove(false);
+        Fail(QStringLiteral("%1; the old site could not be put back whole: what is missing "
+                            "from it is in %2")
+                 .arg(QString::fromUtf8(error.what()), temp_->path()));
+    }
+    throw; // the error being handled
 }
 
 bool SiteWriter::UndoMoves() {
@@ -203,6 +238,7 @@ bool SiteWriter::UndoMoves() {
 
 void SiteWriter::Commit() {
     const QString temp = temp_->path();
+    Step("pages written");
     // A user's file where the report keeps a folder, or the other way round,
     // stops the run before anything is moved.
     for (const QString& name : OwnNames()) {
@@ -210,10 +246,14 @@ void SiteWriter::Commit() {
         if (old.exists() && old.isDir() != QFileInfo(temp + QLatin1Char('/') + name).isDir())
             Fail(QStringLiteral("%1 is in the way of the report").arg(old.filePath()));
     }
-    // Every old name steps aside before the new one takes its place, and what
-    // a user put into an old folder moves over; any move that fails puts
-    // everything back, so the old site and the user's files stay as they were.
+    // The state first, then every old name steps aside before the new one
+    // takes its place, and what a user put into an old folder moves over; any
+    // move that fails puts everything back, so the old site, its state and
+    // the user's files stay as they were.
     try {
+        if (QFileInfo::exists(dir_ + QLatin1Char('/') + StateFileName))
+            Move(dir_ + QLatin1Char('/') + StateFileName, temp + QStringLiteral("/old-state"));
+        Step("state dropped");
         for (const QString& name : OwnNames()) {
             const QString made = temp + QLatin1Char('/') + name;
             const QString target = dir_ + QLatin1Char('/') + name;
@@ -224,22 +264,64 @@ void SiteWriter::Commit() {
             }
             const QString aside = temp + QStringLiteral("/old-") + name;
             Move(target, aside);
+            Step("aside");
             Move(made, target);
             if (old.isDir() && !old.isSymLink())
                 KeepUsersFiles(aside, target);
+            Step("moved");
         }
     } catch (const std::runtime_error& error) {
-        if (!UndoMoves()) {
-            // Nothing is deleted that could still hold a user's file.
-            temp_->setAutoRemove(false);
-            Fail(QStringLiteral("%1; the old site could not be put back whole: what is missing "
-                                "from it is in %2")
-                     .arg(QString::fromUtf8(error.what()), temp));
-        }
-        throw;
+        PutBack(error);
     }
     committed_ = true;
     temp_.reset(); // removes the old pages with the temporary folder
+}
+
+void SiteWriter::MoveAside(const std::string& path) {
+    const QString name = QFile::decodeName(path.c_str());
+    const QString aside = temp_->path() + QStringLiteral("/old/") + name;
+    if (!QDir().mkpath(QFileInfo(aside).path()))
+        Fail(QStringLiteral("cannot create %1").arg(QFileInfo(aside).path()));
+    Move(dir_ + QLatin1Char('/') + name, aside);
+}
+
+void SiteWriter::CommitUpdate(const std::vector<std::string>& stale,
+                              const std::vector<std::string>& sweep) {
+    Step("pages written");
+    std::vector<std::string> gone = stale;
+    for (const std::string& folder : sweep) {
+        const QString path = dir_ + QLatin1Char('/') + QFile::decodeName(folder.c_str());
+        for (const QFileInfo& entry : QDir(path).entryInfoList(QDir::Files | QDir::Hidden))
+            if (IsReportPage(entry.fileName(), false))
+                gone.push_back(folder + '/' + QFile::encodeName(entry.fileName()).toStdString());
+    }
+    std::sort(written_.begin(), written_.end());
+    try {
+        if (QFileInfo::exists(dir_ + QLatin1Char('/') + StateFileName))
+            MoveAside(QFile::encodeName(StateFileName).toStdString());
+        Step("state dropped");
+        for (const std::string& path : written_) {
+            const QString target = dir_ + QLatin1Char('/') + QFile::decodeName(path.c_str());
+            if (QFileInfo(target).isFile()) {
+                MoveAside(path);
+                Step("aside");
+            } else if (!QDir().mkpath(QFileInfo(target).path()))
+                Fail(QStringLiteral("cannot create %1").arg(QFileInfo(target).path()));
+            Move(temp_->path() + QLatin1Char('/') + QFile::decodeName(path.c_str()), target);
+            Step("moved");
+        }
+        for (const std::string& path : gone) {
+            const QFileInfo target(dir_ + QLatin1Char('/') + QFile::decodeName(path.c_str()));
+            if (!target.isFile() || std::binary_search(written_.begin(), written_.end(), path))
+                continue;
+            MoveAside(path);
+            ++removed_;
+            Step("removed");
+        }
+    } catch (const std::runtime_error& error) {
+        PutBack(error);
+    }
+    committed_ = true;
 }
 
 } // namespace report

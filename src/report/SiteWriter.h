@@ -6,7 +6,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +23,18 @@ class SiteWriter {
     /*! The report's own files and folders at the top of its folder. */
     static const QStringList& OwnNames();
 
+    /*! Called at each step of a commit with its name; a test's hook throws
+        to stop the run there, as if it were killed. */
+    using FaultHook = std::function<void(std::string_view step)>;
+
+    /*! Whether dir holds a site the report made (its mark). */
+    static bool IsSite(const QString& dir);
+
     /*! Creates dir where missing and the temporary folder inside it. A
         folder that has any of OwnNames but was not made by the report is
-        refused. Throws std::runtime_error. */
-    explicit SiteWriter(const QString& dir);
+        refused. update: the pages written replace only themselves
+        (CommitUpdate), dir being a site already. Throws std::runtime_error. */
+    explicit SiteWriter(const QString& dir, bool update = false, FaultHook fault = {});
     /*! Without Commit: the temporary folder goes, and dir too if this made it. */
     ~SiteWriter();
     SiteWriter(const SiteWriter&) = delete;
@@ -54,10 +65,29 @@ class SiteWriter {
     };
 
     /*! Moves every file into place. Throws std::runtime_error, and then
-        the old site and every user's file are where they were. */
+        the old site and every user's file are where they were. The site's
+        state goes first: a run stopped halfway leaves none, and the next
+        run is a full one. */
     void Commit();
 
+    /*! For an update: moves each page written over its old one, removes the
+        pages stale (paths) and, in each folder of sweep, every page of the
+        report not written now. The site's state steps aside first, so that a
+        run stopped halfway leaves none. Throws std::runtime_error, and then
+        the old site and its state are where they were. */
+    void CommitUpdate(const std::vector<std::string>& stale, const std::vector<std::string>& sweep);
+
+    /*! Pages written and removed by CommitUpdate. */
+    size_t Written() const { return written_.size(); }
+    size_t Removed() const { return removed_; }
+
+    /*! Calls the fault hook. */
+    void Step(std::string_view step) const;
+
   private:
+    void Wrote(std::string_view path) const;
+    /*! Moves the site's file at path into the temporary folder's old pages. */
+    void MoveAside(const std::string& path);
     struct Moved {
         QString from, to;
     };
@@ -65,9 +95,17 @@ class SiteWriter {
     void KeepUsersFiles(const QString& old, const QString& made);
     /*! False when some move could not be undone. */
     bool UndoMoves();
+    /*! Called while error is handled: undoes the moves and throws it again,
+        or a failure naming where the rest of the old site is. */
+    [[noreturn]] void PutBack(const std::runtime_error& error);
 
     std::vector<Moved> moves_; // Commit's, in order
+    mutable std::mutex writtenMutex_;
+    mutable std::vector<std::string> written_; // an update's pages, relative paths
+    size_t removed_ = 0;
     QString dir_;
+    bool update_ = false;
+    FaultHook fault_;
     bool madeDir_ = false;
     bool committed_ = false;
     std::unique_ptr<QTemporaryDir> temp_;

@@ -78,8 +78,10 @@ TEST(ReportBrowser, PagesWorkInChromium) {
     ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
     settings.write("name = Клуб «Ладья»\nlogo = ladya.svg\naccent = #803020\n");
     settings.close();
+    report::ReportOptions options;
+    options.clubFile = club;
     const report::ReportResult made =
-        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site, club);
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site, options);
     ASSERT_EQ(made.code, 0) << made.message.toStdString();
 
     const QJsonObject expected{

@@ -40,6 +40,9 @@ TEST(ClubPage, DatesInOneFormNumbersTheRussianWay) {
         {"12/07/2026", "07.12.2026", "2026-12-07"},
         {"1/2/99",     "02.01.1999", "1999-01-02"},
         {"31.02.2026", "31.02.2026", "31.02.2026"}, // no such day: as written
+        {"29.02.2024", "29.02.2024", "2024-02-29"},
+        {"29.02.2025", "29.02.2025", "29.02.2025"},
+        {"07.1a.2026", "07.1a.2026", "07.1a.2026"},
         {"вчера",      "вчера",      "вчера"},
         // clang-format on
     };
@@ -120,8 +123,10 @@ TEST(ClubPage, NameLogoColoursAndTheNewestGamesOnThePages) {
         dir.filePath("Club.cfg"),
         "name = Клуб «Ладья» & <друзья>\nlogo = ladya.svg\naccent = #803020\nbackground = nope\n");
     const QString site = dir.filePath("site");
-    const report::ReportResult result = report::MakeReport(
-        {db::Dialect::SQLite, folder.DatabaseFile()}, site, dir.filePath("Club.cfg"));
+    report::ReportOptions options;
+    options.clubFile = dir.filePath("Club.cfg");
+    const report::ReportResult result =
+        report::MakeReport({db::Dialect::SQLite, folder.DatabaseFile()}, site, options);
     ASSERT_EQ(result.code, 0) << result.message.toStdString();
     EXPECT_EQ(result.warnings.size(), 1);
     EXPECT_EQ(Text(site + "/club/logo.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ namespace {
 struct Finished {
     int code = -1;
     QString err;
+    QString out;
 };
 
 Finished Start(const QString& program, const QStringList& args, const QString& dir,
@@ -28,7 +30,8 @@ Finished Start(const QString& program, const QStringList& args, const QString& d
     process.start(QStringLiteral(VERTAN_PROGRAM_DIR "/") + program, args);
     EXPECT_TRUE(process.waitForFinished(-1));
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+            QString::fromLocal8Bit(process.readAllStandardError()),
+            QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 TEST(ReportCommand, RatingsDbMakesTheSiteOrFailsWithoutOne) {
@@ -71,6 +74,35 @@ TEST(ReportCommand, VertanWritesIntoTheProgramFolderAndOpensTheBrowser) {
     ASSERT_TRUE(fifo.open(QIODevice::ReadOnly)); // waits for the stand-in
     EXPECT_EQ(QString::fromLocal8Bit(fifo.readAll()), folder.Path() + "/report/index.html");
     EXPECT_TRUE(QFile(folder.Path() + "/report/index.html").size() > 0);
+    // Asked without a terminal: report/, remembered for the timer's updates.
+    const Finished update = Start("vertan", {"--report", "--update"}, folder.Path(), bin.path());
+    EXPECT_EQ(update.code, 0) << update.err.toStdString();
+    EXPECT_TRUE(update.out.contains(folder.Path() + "/report: 1 players")) << update.out.toStdString();
+    EXPECT_TRUE(update.out.contains("updated: 0 pages written")) << update.out.toStdString();
+}
+
+// The timer's run: into the folder chosen before, never a question, nothing opened.
+TEST(ReportCommand, TheTimersUpdateNeedsTheFolderChosenBefore) {
+    RatingsFolder folder;
+    folder.AddPlayer(2, "Анна", 3);
+    const Finished none = Start("vertan", {"--report", "--update"}, folder.Path());
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.err.contains("run vertan --report once")) << none.err.toStdString();
+    EXPECT_EQ(Start("vertan", {"--report", "--now"}, folder.Path()).code, 2);
+
+    const QTemporaryDir out;
+    QFile ini(folder.Path() + "/Data/Report.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nFolder=" + QFile::encodeName(out.path()) + "/site\n");
+    ini.close();
+    const Finished first = Start("vertan", {"--report", "--update"}, folder.Path());
+    EXPECT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.startsWith("every page made again: the folder holds no club page yet"))
+        << first.out.toStdString();
+    folder.AddPlayer(3, "Борис", 1);
+    const Finished second = Start("vertan", {"--report", "--update"}, folder.Path());
+    EXPECT_TRUE(second.out.contains("updated: 2 pages written")) << second.out.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(out.path() + "/site/players/3.html"));
 }
 
 } // namespace

@@ -83,6 +83,12 @@ void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed) {
     EXPECT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
 }
 
+db::DatabaseChoice ChoiceOf(const RatingsFolder& folder) {
+    return folder.Engine() == db::Dialect::PostgreSQL
+               ? db::DatabaseChoice{db::Dialect::PostgreSQL, folder.Server()}
+               : db::DatabaseChoice{db::Dialect::SQLite, folder.DatabaseFile()};
+}
+
 QString ReadAll(const QString& dir, QStringList* paths) {
     QString all;
     QDirIterator files(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);

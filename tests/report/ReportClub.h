@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RatingsFolder.h"
+#include "db/DatabaseConfig.h"
 #include "record/MatchRecord.h"
 
 #include <QString>
@@ -16,6 +17,9 @@ int AddRecordedGame(RatingsFolder& folder, int code, int white, const QString& w
 
 /*! Puts packed as the archive's record of game code. */
 void AddRecordBytes(RatingsFolder& folder, int code, const QByteArray& packed);
+
+/*! The database of the folder, as the report opens it. */
+db::DatabaseChoice ChoiceOf(const RatingsFolder& folder);
 
 /*! Every file of a folder, by path relative to it, with its text. */
 QString ReadAll(const QString& dir, QStringList* paths = nullptr);

@@ -102,7 +102,8 @@ void GiveTo(const QString& path, uid_t uid) {
         ASSERT_EQ(lchown(QFile::encodeName(all.next()).constData(), uid, uid), 0);
 }
 
-int ReportAsOrdinaryAccount(const QString& programFolder, const QString& site, QString& err) {
+int ReportAsOrdinaryAccount(const QString& programFolder, const QString& site, QString& err,
+                            const QStringList& more = {}) {
     QProcess tool;
     if (geteuid() == 0)
         tool.setChildProcessModifier([] {
@@ -110,7 +111,8 @@ int ReportAsOrdinaryAccount(const QString& programFolder, const QString& site, Q
             if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
                 _exit(100);
         });
-    tool.start(VERTAN_PROGRAM_DIR "/ratings-db", {"--program-folder", programFolder, "--report", site});
+    tool.start(VERTAN_PROGRAM_DIR "/ratings-db",
+               QStringList{"--program-folder", programFolder, "--report", site} + more);
     EXPECT_TRUE(tool.waitForFinished(-1));
     err = QString::fromLocal8Bit(tool.readAllStandardError());
     return tool.exitCode();
@@ -139,7 +141,7 @@ TEST(ReportFolder, AMoveThatFailsPutsTheOldSiteAndTheUsersFilesBack) {
     QStringList paths;
     const QString before = ReadAll(site, &paths);
     QString err;
-    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err), 1) << err.toStdString();
+    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err, {"--full"}), 1) << err.toStdString();
     EXPECT_TRUE(err.contains("photos")) << err.toStdString();
     QStringList pathsAfter;
     EXPECT_EQ(ReadAll(site, &pathsAfter), before);
@@ -150,7 +152,7 @@ TEST(ReportFolder, AMoveThatFailsPutsTheOldSiteAndTheUsersFilesBack) {
     // Once the folder may move, the same run goes through: the user's files
     // kept, in folders of pages too, the old pages gone.
     ASSERT_EQ(chmod(photos.constData(), 0755), 0);
-    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err), 0) << err.toStdString();
+    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err, {"--full"}), 0) << err.toStdString();
     EXPECT_TRUE(Text(site + "/index.html").contains("Борис"));
     EXPECT_TRUE(QFileInfo::exists(site + "/players/3.html"));
     for (const char* name : {"notes.txt", "players/note.txt", "players/photos/a.jpg",
@@ -160,6 +162,21 @@ TEST(ReportFolder, AMoveThatFailsPutsTheOldSiteAndTheUsersFilesBack) {
     for (const char* page : {"players/999.html", "games/7/7001.html"})
         EXPECT_FALSE(QFileInfo::exists(site + "/" + page)) << page;
     EXPECT_TRUE(QDir(site).entryList({".report-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+
+    // An update whose page cannot take its place puts back the pages it
+    // moved and the site's state: the next update still knows the site.
+    folder.AddPlayer(4, QStringLiteral("Вера"), 0);
+    GiveTo(folder.Path(), 65534);
+    const QByteArray players = QFile::encodeName(site + "/players");
+    ASSERT_EQ(chmod(players.constData(), 0555), 0);
+    const QString kept = ReadAll(site);
+    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("players/4.html")) << err.toStdString();
+    EXPECT_EQ(ReadAll(site), kept);
+    ASSERT_EQ(chmod(players.constData(), 0755), 0);
+    EXPECT_EQ(ReportAsOrdinaryAccount(folder.Path(), site, err), 0) << err.toStdString();
+    EXPECT_TRUE(Text(site + "/index.html").contains("Вера"));
+    EXPECT_TRUE(QFileInfo::exists(site + "/players/4.html"));
 }
 
 } // namespace

@@ -122,7 +122,7 @@ class Browser:
 
 browser = Browser()
 pages = {"rating": "index.html", "player": expected["playerPage"], "game": expected["gamePage"],
-         "journal": "journal/1.html", "dice": "dice.html", "match": expected["matchPage"],
+         "journal": "journal/index.html", "dice": "dice.html", "match": expected["matchPage"],
          "tournament": expected["tournamentPage"]}
 rows = "Array.from(document.querySelectorAll('#ratings tbody tr'))"
 try:
@@ -151,6 +151,13 @@ try:
         check(not any(a[1] < b[3] and b[1] < a[3] and a[2] < b[4] and b[2] < a[4]
                       for i, a in enumerate(labels) for b in labels[i + 1:]),
               page + ": chart labels apart 360 pixels wide")
+        # A table's row as a card: each line labelled with its column's heading.
+        cards = browser.js("Array.from(document.querySelectorAll('table.cards')).flatMap(t => {"
+                           " const row = t.tBodies[0].rows[0]; if (!row) return [];"
+                           " return Array.from(row.cells, (c, i) => [t.tHead.rows[0].cells[i].textContent,"
+                           " getComputedStyle(c, '::before').content]); })")
+        check(all(label == '"%s: "' % head for head, label in cards),
+              page + ": cards labelled by their columns 360 pixels wide: %s" % cards)
         if kind == "rating":
             browser.screenshot("rating-phone.png")
         # A4 less the page's margins: 186 mm at 96 pixels an inch.

@@ -1,6 +1,6 @@
 // ratings-db (--server CONNINFO | --program-folder DIR) [--create] [--copy FILE [--replace]]
 // ratings-db (--server CONNINFO | --program-folder DIR) --export CODE FILE
-// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR [--club FILE]
+// ratings-db (--server CONNINFO | --program-folder DIR) --report DIR [--full] [--club FILE]
 // ratings-db (--server CONNINFO | --program-folder DIR) --tournament ID
 // ratings-db (--server CONNINFO | --program-folder DIR) --rename NAME --new-name NEW | --merge NAME
 //   --into NAME | --set-points NAME --points N | --reverse CODE | --register NAME
@@ -104,15 +104,19 @@ int Report(const QCommandLineParser& parser) {
         return Fail(QString::fromUtf8(error.what()));
     }
     // The club's look: the file named, else the program folder's Data/Club.cfg.
-    const QString club = parser.isSet("club") ? parser.value("club")
-                         : parser.isSet("program-folder")
-                             ? report::ClubFileOf(parser.value("program-folder"))
-                             : QString();
-    const report::ReportResult result = report::MakeReport(choice, parser.value("report"), club);
+    report::ReportOptions options;
+    options.full = parser.isSet("full");
+    options.clubFile = parser.isSet("club") ? parser.value("club")
+                       : parser.isSet("program-folder")
+                           ? report::ClubFileOf(parser.value("program-folder"))
+                           : QString();
+    const report::ReportResult result = report::MakeReport(choice, parser.value("report"), options);
     for (const QString& warning : result.warnings)
         std::fprintf(stderr, "ratings-db: %s\n", warning.toLocal8Bit().constData());
     if (result.code != 0)
         return Fail(result.message);
+    if (!result.fullRun.isEmpty())
+        std::printf("every page made again: %s\n", result.fullRun.toLocal8Bit().constData());
     std::printf("%s\n", result.message.toLocal8Bit().constData());
     return 0;
 }
@@ -150,8 +154,13 @@ int main(int argc, char** argv) {
                          "С --copy: сначала удалить игроков и партии, которые есть на сервере.")},
         {"export", text("Write game CODE of the archive to FILE (.txt, .mat or .sgf).",
                         "Записать партию CODE из архива в файл FILE (.txt, .mat или .sgf)."), "code"},
-        {"report", text("Write the club's page (a static web site) into DIR.",
-                        "Записать страницу клуба (статический сайт) в папку DIR."), "dir"},
+        {"report", text("Write the club's page (a static web site) into DIR; a page made "
+                        "there before is rewritten only where it changed.",
+                        "Записать страницу клуба (статический сайт) в папку DIR; страница, "
+                        "сделанная там раньше, переписывается только там, где она изменилась."),
+         "dir"},
+        {"full", text("With --report: make every page again.",
+                      "С --report: сделать все страницы заново.")},
         {"club", text("With --report: the club's name, logo and colours from FILE "
                       "(default: DIR/Data/Club.cfg of --program-folder).",
                       "С --report: название, эмблема и цвета клуба из файла FILE "
