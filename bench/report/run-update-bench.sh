@@ -23,7 +23,8 @@ if [ "${SERVER:-0}" = 1 ]; then
     trap '"$top/tests/db/pg-test-server.sh" stop "$pg"' EXIT
     "$top/tests/db/pg-test-server.sh" start "$pg" durable
     psql -q "host=$pg port=5432 user=vertan dbname=postgres" -c "CREATE DATABASE ratings"
-    server="host=$pg port=5432 user=vertan dbname=ratings"
+    # One word: the runs below pass it unquoted.
+    server="postgresql://vertan@/ratings?host=$pg&port=5432"
     "$build/program/ratings-db" --server "$server" --create --copy "$run/club/Data/Ratings.mdb"
     source="--server $server"
 fi
