@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 computer, or the computer and itself, on a board drawn by its own client. It\n\
 keeps a database of registered players with rating points and a journal of\n\
 finished games; each user of the computer has a program folder of their own.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${VERTAN_PACKAGE_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
