@@ -2,17 +2,58 @@
 
 #include "report/ClubLook.h"
 
+#include <algorithm>
 #include <future>
 
 namespace report {
 
 namespace {
 
-void AddPerson(Digest& d, const Club& club, qint64 code) {
+// A player as the pages name and link him.
+quint64 PersonDigest(const Club& club, qint64 code) {
     const auto name = club.names.find(code);
+    Digest d;
     d.Int(code).Flag(club.IsComputer(code)).Flag(name != club.names.end());
     if (name != club.names.end())
         d.Bytes(name->second);
+    return d.Value();
+}
+
+void AddPerson(Digest& d, const Club& club, qint64 code) {
+    d.Word(PersonDigest(club, code));
+}
+
+// Every person's digest at hand for a million rows: a table by code where
+// the codes are dense, as the program gives them (a hash lookup a name
+// would miss the cache twice a row).
+class Persons {
+  public:
+    explicit Persons(const Club& club) : club_(club) {
+        qint64 top = 0;
+        for (const auto& [code, name] : club.names)
+            top = std::max(top, code);
+        if (top >= 0 && size_t(top) <= 4 * club.names.size() + 1024) {
+            table_.resize(size_t(top) + 1);
+            for (qint64 code = 0; code <= top; ++code)
+                table_[size_t(code)] = PersonDigest(club, code);
+        }
+    }
+    quint64 Of(qint64 code) const {
+        return code >= 0 && size_t(code) < table_.size() ? table_[size_t(code)]
+                                                          : PersonDigest(club_, code);
+    }
+
+  private:
+    const Club& club_;
+    std::vector<quint64> table_;
+};
+
+quint64 RowDigest(const Club& club, const JournalGame& game, quint64 winner, quint64 loser) {
+    Digest d;
+    d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
+    d.Int(game.match.length).Int(game.match.winner).Int(game.match.loser);
+    d.Flag(club.reversed.count(game.code));
+    return d.Word(winner).Word(loser).Value();
 }
 
 void AddStats(Digest& d, const Site& site, qint64 code) {
@@ -203,21 +244,18 @@ UnitDigests FileDigests(const Site&) {
 } // namespace
 
 quint64 GameRowDigest(const Club& club, const JournalGame& game) {
-    Digest d;
-    d.Int(game.code).Bytes(game.date).Int(game.margin).Int(game.award).Flag(game.archived);
-    d.Int(game.match.length).Int(game.match.winner).Int(game.match.loser);
-    d.Flag(club.reversed.count(game.code));
-    AddPerson(d, club, game.winner);
-    AddPerson(d, club, game.loser);
-    return d.Value();
+    return RowDigest(club, game, PersonDigest(club, game.winner), PersonDigest(club, game.loser));
 }
 
 std::vector<quint64> GameRowDigests(const Club& club) {
+    const Persons persons(club);
     std::vector<quint64> rows(club.games.size());
     // A million rows: half on each core.
     const auto digest = [&](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i)
-            rows[i] = GameRowDigest(club, club.games[i]);
+        for (size_t i = from; i < to; ++i) {
+            const JournalGame& game = club.games[i];
+            rows[i] = RowDigest(club, game, persons.Of(game.winner), persons.Of(game.loser));
+        }
     };
     const size_t half = rows.size() / 2;
     std::future<void> first = std::async(std::launch::async, digest, 0, half);
