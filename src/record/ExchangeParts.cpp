@@ -44,8 +44,8 @@ QString MatTurn(const Turn& turn) {
 QStringList MatGameHead(int number, const QString& left, int leftScore, const QString& right,
                         int rightScore) {
     return {QStringLiteral(" Game %1").arg(number),
-            QStringLiteral(" %1 : %2").arg(left).arg(leftScore).leftJustified(MatColumn + 5) +
-                QStringLiteral("%1 : %2").arg(right).arg(rightScore)};
+            QStringLiteral(" %1 : %2").arg(left, QString::number(leftScore)).leftJustified(MatColumn + 5) +
+                QStringLiteral("%1 : %2").arg(right, QString::number(rightScore))};
 }
 
 void MatLines::Put(bool left, const QString& entry) {

@@ -94,13 +94,11 @@ QString EndLine(const MatchGame& g) {
 QString ScoreLine(const MatchGame& g, int number) {
     const QString first = PlayerOf(g.game, g.firstSide);
     const QString second = PlayerOf(g.game, Other(g.firstSide));
+    // One pass: a name may hold "%5" of its own.
     return QStringLiteral("Партия %1. %2%3 (%4) %5, %6 (%7) %8%9")
-        .arg(number)
-        .arg(ScoreKey, first, SideName(g.firstSide))
-        .arg(g.scoreFirst)
-        .arg(second, SideName(Other(g.firstSide)))
-        .arg(g.scoreSecond)
-        .arg(g.crawford ? CrawfordMark : QString());
+        .arg(QString::number(number), ScoreKey, first, SideName(g.firstSide),
+             QString::number(g.scoreFirst), second, SideName(Other(g.firstSide)),
+             QString::number(g.scoreSecond), g.crawford ? CrawfordMark : QString());
 }
 
 // The game's own text with the match's lines before the turn they precede.
@@ -236,10 +234,8 @@ QString MatchText(const MatchRecord& m, const QDateTime& date) {
                       DateKey + date.toString(DateFormat),
                       PlayersKey + m.first + QStringLiteral(", ") + m.second,
                       ScoreKey + QStringLiteral("%1 %2, %3 %4")
-                                     .arg(m.first)
-                                     .arg(first)
-                                     .arg(m.second)
-                                     .arg(second)};
+                                     .arg(m.first, QString::number(first), m.second,
+                                          QString::number(second))};
     int number = 0;
     for (const MatchGame& g : m.games) {
         lines << QString() << ScoreLine(g, ++number);

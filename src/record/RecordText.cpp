@@ -133,7 +133,9 @@ QString OpeningText(const GameRecord& record) {
     const int second = proc::SecondDie(opening);
     const proc::Side firstSide = first > second ? proc::White : proc::Black;
     auto roll = [&](proc::Side side, int die) {
-        return QStringLiteral("%1 (%2) %3").arg(PlayerOf(record, side), SideName(side)).arg(die);
+        // One pass: a name may hold "%1" of its own.
+        return QStringLiteral("%1 (%2) %3").arg(PlayerOf(record, side), SideName(side),
+                                                QString::number(die));
     };
     return roll(firstSide, first) + QStringLiteral(", ") +
            roll(static_cast<proc::Side>(-firstSide), second);

@@ -72,7 +72,8 @@ TPlayerManagement::TPlayerManagement(db::TDModule& module, QWidget* parent)
             });
     });
     connect(PointsButton, &QPushButton::clicked, this, [this, note] {
-        Run(QStringLiteral("Установить игроку «%1» %2 очков?").arg(player_).arg(Points->value()),
+        Run(QStringLiteral("Установить игроку «%1» %2 очков?")
+                .arg(player_, QString::number(Points->value())),
             [&] { db::SetPoints(module_, player_, Points->value(), note()); });
     });
     connect(ReverseButton, &QPushButton::clicked, this, [this, note] {

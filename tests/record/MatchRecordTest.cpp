@@ -1,6 +1,8 @@
 // The match's record: how each game ends and what it scores with the cube,
 // and the match's text read back (and refused where a line breaks the rules).
+#include "record/ExchangeFormats.h"
 #include "record/MatchRecord.h"
+#include "record/RecordText.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +16,15 @@ using match::Result;
 // 1-2, black plays 13/19 13/18 with a 6-5, white bears the last one off.
 // Black keeps fifteen checkers (a gammon), fourteen (a single game), or
 // fourteen and one left on white's 3 point (a backgammon).
-GameRecord ThreeTurnGame(Result blackLoses, int turns) {
+GameRecord ThreeTurnGame(Result blackLoses, int turns, const QString& white = QStringLiteral("Анна"),
+                         const QString& black = QStringLiteral("Борис")) {
     proc::Board board{};
     proc::Cell(board, 1) = 3;
     proc::Cell(board, 13) = blackLoses == Result::Gammon ? -15 : -14;
     if (blackLoses == Result::Backgammon)
         proc::Cell(board, 3) = -1;
     GameRecord game;
-    game.Add(StartInfo{board, QStringLiteral("Анна (белые)"), QStringLiteral("Борис (чёрные)"),
+    game.Add(StartInfo{board, white + QStringLiteral(" (белые)"), black + QStringLiteral(" (чёрные)"),
                        proc::MakeDice(5, 2)});
     const std::vector<std::pair<proc::Side, std::vector<proc::Move>>> played = {
         {proc::White, {{1, proc::BearOff}, {1, proc::BearOff}}},
@@ -134,6 +137,38 @@ TEST(MatchText, ReadsBackTheScoreAndWinner) {
     EXPECT_EQ(read->games[1].scoreFirst, 1);
     EXPECT_EQ(read->first, QStringLiteral("Анна"));
     EXPECT_EQ(read->second, QStringLiteral("Борис"));
+}
+
+// A name is text, never a template: a player called "%1" keeps his name in
+// every line that names him, and what is written reads back.
+TEST(MatchText, NamesHoldingPlaceholdersStayAsTheyAre) {
+    const QString white = QStringLiteral("Анна %1"), black = QStringLiteral("%5 Борис %2%");
+    const QDateTime when(QDate(2026, 12, 9), QTime(20, 0));
+    const GameRecord game = ThreeTurnGame(Result::Single, 3, white, black);
+    QString error;
+    const auto again = ReadRecord(RecordText(game, when), error);
+    ASSERT_TRUE(again) << error.toStdString();
+    EXPECT_EQ(RecordText(*again, when), RecordText(game, when));
+    EXPECT_TRUE(RecordText(game, when).contains("Розыгрыш цвета: " + white + " (белые) 5, " + black + " (чёрные) 2"));
+
+    MatchRecord m;
+    m.length = 1;
+    m.first = white;
+    m.second = black;
+    MatchGame g;
+    g.game = game;
+    SettleGame(g);
+    m.games.push_back(g);
+    const QString text = MatchText(m, when);
+    EXPECT_TRUE(text.contains("\nСчёт: " + white + " 1, " + black + " 0\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nПартия 1. Счёт: " + white + " (белые) 0, " + black + " (чёрные) 0\n"));
+    const auto read = ReadMatch(text, true, error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->first, white);
+    EXPECT_EQ(read->second, black);
+    const QString mat = MatchMatText(m, when);
+    EXPECT_TRUE(mat.contains(" " + white + " : 0")) << mat.toStdString();
+    EXPECT_TRUE(mat.contains(black + " : 0")) << mat.toStdString();
 }
 
 // A changed text the reader must refuse, at the line holding `bad`.
