@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <future>
+#include <unordered_map>
 
 namespace report {
 
@@ -89,8 +90,53 @@ UnitDigests RatingDigest(const Site& site) {
     return {{0, d.Value()}};
 }
 
+// Where each player's running digest is, by code: a table where the codes
+// are dense, as the program gives them, else a hash.
+class Slots {
+  public:
+    explicit Slots(const std::vector<Player>& players) {
+        qint64 top = 0;
+        for (const Player& p : players)
+            top = std::max(top, p.code);
+        dense_ = top >= 0 && size_t(top) <= 4 * players.size() + 1024;
+        if (dense_)
+            table_.assign(size_t(top) + 1, -1);
+        for (size_t i = 0; i < players.size(); ++i) {
+            if (players[i].code < 0)
+                continue;
+            if (dense_)
+                table_[size_t(players[i].code)] = int(i);
+            else
+                hash_.emplace(players[i].code, int(i));
+        }
+    }
+    int Of(qint64 code) const {
+        if (dense_)
+            return code >= 0 && size_t(code) < table_.size() ? table_[size_t(code)] : -1;
+        const auto it = hash_.find(code);
+        return it == hash_.end() ? -1 : it->second;
+    }
+
+  private:
+    bool dense_ = false;
+    std::vector<int> table_;
+    std::unordered_map<qint64, int> hash_;
+};
+
 UnitDigests PlayerDigests(const Site& site) {
     const Club& club = site.club;
+    // Each player's games, with his points after each, digested in one pass
+    // over the journal in its order: a player's rows are scattered through a
+    // million, the running digests of 100,000 players are not.
+    const Slots places(club.ratings);
+    std::vector<Digest> games(club.ratings.size());
+    for (size_t i = 0; i < club.games.size(); ++i) {
+        const JournalGame& g = club.games[i];
+        if (const int w = places.Of(g.winner); w >= 0)
+            games[size_t(w)].Word(site.rows[i]).Int(site.history.winnerAfter[i]);
+        if (const int l = g.loser == g.winner ? -1 : places.Of(g.loser); l >= 0)
+            games[size_t(l)].Word(site.rows[i]).Int(site.history.loserAfter[i]);
+    }
     UnitDigests units;
     for (size_t i = 0; i < club.ratings.size(); ++i) {
         const Player& p = club.ratings[i];
@@ -98,14 +144,7 @@ UnitDigests PlayerDigests(const Site& site) {
         AddPerson(d.Text(p.name).Int(p.points), club, p.code);
         d.Flag(site.history.shift.contains(p.code)).Int(site.history.shift.value(p.code));
         AddStats(d, site, p.code);
-        const auto it = site.stats.constFind(p.code);
-        if (it != site.stats.constEnd())
-            for (const quint32 index : it->gameIndexes) {
-                d.Word(site.rows[index]);
-                d.Int(club.games[index].winner == p.code ? site.history.winnerAfter[index]
-                                                         : site.history.loserAfter[index]);
-            }
-        units.emplace_hint(units.end(), p.code, d.Value());
+        units.emplace(p.code, d.Word(games[i].Value()).Value());
     }
     // The log's corrections, each on its player's page.
     for (const quint32 c : site.history.correctionOrder) {

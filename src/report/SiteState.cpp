@@ -20,7 +20,7 @@ namespace {
 constexpr quint32 Magic = 0x56535354; // "VSST"
 // Raised whenever a page's content changes in a way its digests do not
 // show (a new column, a new wording): such a site is made again whole.
-constexpr quint32 PagesVersion = 5;
+constexpr quint32 PagesVersion = 6;
 
 // The pages' own look: a site made with other templates is made again whole.
 quint64 PagesDigest() {
