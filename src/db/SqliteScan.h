@@ -17,7 +17,7 @@ class ScanRow {
     virtual ~ScanRow() = default;
     virtual qint64 Int(int column) const = 0;
     virtual bool IsNull(int column) const = 0;
-    /*! UTF-8, valid until the next row. */
+    /*! UTF-8, valid until the next row or the next call of Utf8. */
     virtual std::string_view Utf8(int column) const = 0;
 };
 
