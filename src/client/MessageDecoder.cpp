@@ -223,34 +223,14 @@ int MessageLength(QByteArrayView bytes) {
     if (bytes.isEmpty()) {
         return -1;
     }
-    switch (ByteAt(bytes, 0)) {
-    case proc::StartMessage:
-        return static_cast<int>(proc::StartMessageSize);
-    case proc::DiceMessage:
-    case proc::MoveMessage:
-        return 4;
-    case proc::MoveListMessage: {
+    if (ByteAt(bytes, 0) == proc::MoveListMessage) {
         if (bytes.size() < 3) {
             return -1;
         }
         const int count = proc::Unbiased(ByteAt(bytes, 2));
         return count < 0 ? 0 : 3 + 2 * count;
     }
-    case proc::MatchStateMessage:
-        return static_cast<int>(proc::MatchStateMessageSize);
-    case proc::CubeTurnMessage:
-        return 2;
-    case proc::DoubleAnswerMessage:
-    case proc::ResignAnswerMessage:
-        return 3;
-    case proc::DoubleMessage:
-    case proc::ResignMessage:
-        return 4;
-    case proc::GameOverMessage:
-        return 6;
-    default:
-        return 0;
-    }
+    return static_cast<int>(proc::FixedMessageSize(ByteAt(bytes, 0)));
 }
 
 std::optional<Message> DecodeMessage(QByteArrayView bytes, QString& problem) {

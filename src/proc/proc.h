@@ -126,6 +126,31 @@ enum MatchMessageType : uint8_t {
 };
 constexpr size_t MatchStateMessageSize = 10;
 
+/*! A server message's size by its type byte where the type fixes it; 0 for
+    the move list (its count is in byte 2) and for an unknown type. */
+constexpr size_t FixedMessageSize(uint8_t type) {
+    switch (type) {
+    case StartMessage:
+        return StartMessageSize;
+    case MatchStateMessage:
+        return MatchStateMessageSize;
+    case CubeTurnMessage:
+        return 2;
+    case DoubleAnswerMessage:
+    case ResignAnswerMessage:
+        return 3;
+    case DiceMessage:
+    case MoveMessage:
+    case DoubleMessage:
+    case ResignMessage:
+        return 4;
+    case GameOverMessage:
+        return 6;
+    default:
+        return 0;
+    }
+}
+
 /*! The match around the current game. Scores are by this game's colours;
     the cube's value is a power of two up to 64, owner 0 while centred. */
 struct MatchStateFields {

@@ -10,14 +10,14 @@ namespace record {
 namespace {
 
 const QString MatchTitle = QStringLiteral("Матч до ");
-const QString DateKey = QStringLiteral("Дата: ");
+const QString& DateKey = RecordDateKey;
 const QString PlayersKey = QStringLiteral("Игроки: ");
 const QString ScoreKey = QStringLiteral("Счёт: ");
 const QString CubeKey = QStringLiteral("Куб: ");
 const QString ResignKey = QStringLiteral("Сдача: ");
 const QString EndKey = QStringLiteral("Итог партии: ");
 const QString CrawfordMark = QStringLiteral(", Кроуфорд");
-const QString DateFormat = QStringLiteral("dd.MM.yyyy HH:mm");
+const QString& DateFormat = RecordDateFormat;
 
 proc::Side Other(proc::Side side) {
     return static_cast<proc::Side>(-side);

@@ -12,8 +12,8 @@ namespace record {
 namespace {
 
 const QString Title = QStringLiteral("Партия в нарды");
-const QString DateFormat = QStringLiteral("dd.MM.yyyy HH:mm");
-const QString DateKey = QStringLiteral("Дата: ");
+const QString& DateFormat = RecordDateFormat;
+const QString& DateKey = RecordDateKey;
 const QString WhiteKey = QStringLiteral("Белые: ");
 const QString BlackKey = QStringLiteral("Чёрные: ");
 // Records written before this line existed number black's moves as white does.

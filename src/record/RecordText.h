@@ -11,6 +11,10 @@
 
 namespace record {
 
+/*! The date line of a record, a game's or a match's: "Дата: 09.12.2026 20:00". */
+inline const QString RecordDateKey = QStringLiteral("Дата: ");
+inline const QString RecordDateFormat = QStringLiteral("dd.MM.yyyy HH:mm");
+
 /*! The record as text: a header (date, players and colours, the numbering,
     the start position when it is not the standard one, the opening roll),
     one numbered line per turn, and the result. */

@@ -24,16 +24,22 @@ void AddPerson(Digest& d, const Club& club, qint64 code) {
     d.Word(PersonDigest(club, code));
 }
 
+// Whether codes up to top, count of them, are dense enough for a table by
+// code, as the program gives them: a hash lookup would miss the cache at
+// each of a million rows.
+bool Dense(qint64 top, size_t count) {
+    return top >= 0 && size_t(top) <= 4 * count + 1024;
+}
+
 // Every person's digest at hand for a million rows: a table by code where
-// the codes are dense, as the program gives them (a hash lookup a name
-// would miss the cache twice a row).
+// the codes are dense, else worked out each time.
 class Persons {
   public:
     explicit Persons(const Club& club) : club_(club) {
         qint64 top = 0;
         for (const auto& [code, name] : club.names)
             top = std::max(top, code);
-        if (top >= 0 && size_t(top) <= 4 * club.names.size() + 1024) {
+        if (Dense(top, club.names.size())) {
             table_.resize(size_t(top) + 1);
             for (qint64 code = 0; code <= top; ++code)
                 table_[size_t(code)] = PersonDigest(club, code);
@@ -91,14 +97,14 @@ UnitDigests RatingDigest(const Site& site) {
 }
 
 // Where each player's running digest is, by code: a table where the codes
-// are dense, as the program gives them, else a hash.
+// are dense, else a hash.
 class Slots {
   public:
     explicit Slots(const std::vector<Player>& players) {
         qint64 top = 0;
         for (const Player& p : players)
             top = std::max(top, p.code);
-        dense_ = top >= 0 && size_t(top) <= 4 * players.size() + 1024;
+        dense_ = Dense(top, players.size());
         if (dense_)
             table_.assign(size_t(top) + 1, -1);
         for (size_t i = 0; i < players.size(); ++i) {

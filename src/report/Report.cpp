@@ -52,12 +52,11 @@ SiteState::Units AsUnits(const UnitDigests& digests) {
 }
 
 // Why the site cannot be updated from its state; empty: it can.
-QString FullRunBecause(const SiteState& old, const Club& club) {
+QString FullRunBecause(const SiteState& old, const Club& club, const UnitDigests& names) {
     const bool had = old.lastCode != 0;
     if (had && (GameIndex(club, old.firstCode) == club.games.size() ||
                 GameIndex(club, old.lastCode) == club.games.size()))
         return QStringLiteral("the journal was cleared");
-    const UnitDigests names = NameDigests(club);
     const auto oldNames = old.groups.find(NamesGroup);
     const auto oldLook = old.groups.find(LookGroup);
     if (oldNames == old.groups.end() || oldLook == old.groups.end())
@@ -93,8 +92,9 @@ std::vector<qint64> Changed(const UnitDigests& now, const SiteState::Units* old)
 class SiteRun {
   public:
     SiteRun(const ReadConnection& connection, Club& club, Site& site, SiteWriter& writer,
-        const SiteState* old)
-        : connection_(connection), club_(club), site_(site), writer_(writer), old_(old) {}
+            const SiteState* old, const UnitDigests& names)
+        : connection_(connection), club_(club), site_(site), writer_(writer), old_(old),
+          names_(names) {}
 
     SiteState Make() {
         SiteState state;
@@ -107,7 +107,7 @@ class SiteRun {
         // A million rows: the folders' digests on the other core meanwhile.
         std::future<UnitDigests> folders = std::async(std::launch::async, GameFolderDigests,
                                                       std::cref(club_), std::cref(site_.rows));
-        state.groups[NamesGroup] = AsUnits(NameDigests(club_));
+        state.groups[NamesGroup] = AsUnits(names_);
         state.groups[LookGroup] = AsUnits(LookDigest());
         Workers workers(QueuedBatches);
         for (const PageGroup& group : PageGroups())
@@ -221,6 +221,7 @@ class SiteRun {
     Site& site_;
     SiteWriter& writer_;
     const SiteState* old_;
+    const UnitDigests& names_;
 };
 
 } // namespace
@@ -239,6 +240,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
         const ReadConnection connection(choice);
         Club club = ReadClub(connection);
         club.tournaments = ReadTournaments(choice);
+        const UnitDigests names = NameDigests(club);
         QString fullRun;
         std::optional<SiteState> old;
         if (options.full)
@@ -246,7 +248,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
         else if (!SiteWriter::IsSite(dir))
             fullRun = QStringLiteral("the folder holds no club page yet");
         else if ((old = LoadState(dir, fullRun)))
-            fullRun = FullRunBecause(*old, club);
+            fullRun = FullRunBecause(*old, club, names);
         if (!fullRun.isEmpty())
             old.reset();
         // Two passes over the whole journal, one on each core.
@@ -263,7 +265,7 @@ ReportResult MakeReport(const db::DatabaseChoice& choice, const QString& dir,
         for (size_t i = 0; i < club.ratings.size(); ++i)
             site.playerAt.emplace(club.ratings[i].code, i);
         SiteWriter writer(dir, old.has_value(), options.fault);
-        SiteRun run(connection, club, site, writer, old ? &*old : nullptr);
+        SiteRun run(connection, club, site, writer, old ? &*old : nullptr, names);
         const SiteState state = run.Make();
         if (old)
             writer.CommitUpdate(run.stale, run.sweep);

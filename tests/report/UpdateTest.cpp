@@ -67,7 +67,8 @@ const db::CorrectionNote Note{"admin", "ошибка", QDateTime(QDate(2026, 12,
 
 // Players 2-6; recorded games 1-6, match 7 and games 1001-1002 (two folders
 // of game pages); games 10-501 without records: the journal's first page,
-// full; tournament 1 of players 2-5, started.
+// full, and game 600 against a code without a row; tournament 1 of
+// players 2-5, started.
 void MakeClub(RatingsFolder& folder) {
     for (int code = 2; code <= 6; ++code)
         folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
@@ -79,6 +80,7 @@ void MakeClub(RatingsFolder& folder) {
     folder.Exec(QStringLiteral("BEGIN"));
     for (int code = 10; code < 502; ++code)
         folder.AddGame(code, 3, 4);
+    folder.AddGame(600, 2, 9); // player 9 has no row yet
     folder.Exec(QStringLiteral("COMMIT"));
     db::TDModule module(folder.Path(), 0);
     const qint64 cup = db::CreateTournament(module, "Кубок", tournament::System::RoundRobin, 0);
@@ -122,7 +124,7 @@ TEST_P(ReportUpdate, LeavesWhatAFullRunMakes) {
         {"ten new games and a match, a new journal page", [](RatingsFolder& f) { AddGames(f, 1003, 10);
                                                                           AddRecordedMatch(f, 1013, 3, "Белые", 5, "Чёрные", 5, FivePointMatch()); }, nullptr, true},
         {"new games in a new folder", [](RatingsFolder& f) { AddGames(f, 2000, 2); }, nullptr, true},
-        {"a new player", exec("INSERT INTO PLAYERS VALUES (7, 'Новичок', 0)"), nullptr, true},
+        {"a new player, named where his games stood unnamed", exec("INSERT INTO PLAYERS VALUES (9, 'Новичок', 0)"), nullptr, true},
         {"a game row changed", exec("UPDATE GAMES SET G_SUPER = 3 WHERE G_CODE = 1001"), nullptr, true},
         {"a game row deleted", exec("DELETE FROM GAMES WHERE G_CODE = 3"), nullptr, true},
         {"a damaged record", [](RatingsFolder& f) { f.Exec("DELETE FROM GAME_RECORDS WHERE R_GAME = 1002");

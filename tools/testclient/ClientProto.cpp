@@ -29,31 +29,14 @@ std::string HexBytes(const proc::ByteArray& bytes) {
 std::optional<size_t> MessageLength(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    switch (data[0]) {
-    case proc::StartMessage:
-        return proc::StartMessageSize;
-    case proc::DiceMessage:
-    case proc::MoveMessage:
-        return 4;
-    case proc::MoveListMessage:
+    if (data[0] == proc::MoveListMessage) {
         if (size < 3)
             return 0;
         return 3 + 2 * static_cast<size_t>(data[2] ^ 0x80); // n is biased: n + 128
-    case proc::MatchStateMessage:
-        return proc::MatchStateMessageSize;
-    case proc::CubeTurnMessage:
-        return 2;
-    case proc::DoubleAnswerMessage:
-    case proc::ResignAnswerMessage:
-        return 3;
-    case proc::DoubleMessage:
-    case proc::ResignMessage:
-        return 4;
-    case proc::GameOverMessage:
-        return 6;
-    default:
-        return std::nullopt;
     }
+    if (const size_t fixed = proc::FixedMessageSize(data[0]))
+        return fixed;
+    return std::nullopt;
 }
 
 std::optional<Message> Decode(const uint8_t* data, size_t size) {
