@@ -66,9 +66,9 @@ ino_t Inode(const QString& path) {
 const db::CorrectionNote Note{"admin", "ошибка", QDateTime(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC)};
 
 // Players 2-6; recorded games 1-6, match 7 and games 1001-1002 (two folders
-// of game pages); games 10-501 without records: the journal's first page,
-// full, and game 600 against a code without a row; tournament 1 of
-// players 2-5, started.
+// of game pages); games 10-499 without records and game 600 against a code
+// without a row: 500 rows, the journal's one page, full, so that a new game
+// opens a page; tournament 1 of players 2-5, started.
 void MakeClub(RatingsFolder& folder) {
     for (int code = 2; code <= 6; ++code)
         folder.AddPlayer(code, QStringLiteral("Игрок %1").arg(code), 10 - code);
@@ -78,7 +78,7 @@ void MakeClub(RatingsFolder& folder) {
     AddRecordedMatch(folder, 7, 4, QStringLiteral("Белые"), 2, QStringLiteral("Чёрные"), 5,
                      FivePointMatch());
     folder.Exec(QStringLiteral("BEGIN"));
-    for (int code = 10; code < 502; ++code)
+    for (int code = 10; code < 500; ++code)
         folder.AddGame(code, 3, 4);
     folder.AddGame(600, 2, 9); // player 9 has no row yet
     folder.Exec(QStringLiteral("COMMIT"));
