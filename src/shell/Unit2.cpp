@@ -221,16 +221,18 @@ void TForm2::FormActivate() {
         if (!players.IsEmpty())
             list1_->Show(players.Pages(), QStringLiteral("P_Name"));
         serverAwayTold_ = false;
-        if (db::DModule->Engine() == db::Dialect::PostgreSQL) {
+        // Kept once a showing: every box given back activates the dialog,
+        // and the server's whole list is long.
+        if (!std::exchange(serverRead_, true) && db::DModule->Engine() == db::Dialect::PostgreSQL)
             db::SavePlayerCache(*db::DModule, shell::ProgramFolder);
-        }
     });
 }
 
 void TForm2::ShowCachedLists() {
     cache_.reset();
     CachedLists->hide();
-    if (!db::DModule || db::DModule->Engine() != db::Dialect::PostgreSQL)
+    // The server has answered since the dialog was shown: its lists come next.
+    if (serverRead_ || !db::DModule || db::DModule->Engine() != db::Dialect::PostgreSQL)
         return;
     cache_ = db::LoadPlayerCache(shell::ProgramFolder);
     if (!cache_)
@@ -244,8 +246,10 @@ void TForm2::ShowCachedLists() {
 void TForm2::DatabaseStep(const std::function<void()>& step) {
     // Each box given back activates the dialog again, which reads again:
     // a server out of reach is told once until a read works or the dialog hides.
-    if (!shell::RunServerStep(step, !serverAwayTold_))
+    if (!shell::RunServerStep(step, !serverAwayTold_)) {
         serverAwayTold_ = true;
+        serverRead_ = false;
+    }
 }
 
 void TForm2::ComboBox1Change() {
@@ -368,6 +372,7 @@ bool TForm2::event(QEvent* event) {
     case QEvent::Hide:
         keepChoice_ = false;
         serverAwayTold_ = false;
+        serverRead_ = false;
         break;
     case QEvent::WindowDeactivate:
         // No active window left: the focus went to another program.

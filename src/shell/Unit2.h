@@ -142,6 +142,7 @@ class TForm2 : public shell::TFormBase, private game::IPlayerNames, private game
     void ShowCachedLists();
     std::optional<db::PlayerCache> cache_; // the lists shown are these, kept from the server
     bool serverAwayTold_ = false;   // told since the last good read or showing
+    bool serverRead_ = false;       // the server gave the lists since the dialog was shown
     QString pairing_;               // the tournament pairing being played, if any
     QString pairingFirst_, pairingSecond_;
     bool pairingPlayed_ = false;

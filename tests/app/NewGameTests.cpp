@@ -1,9 +1,11 @@
 // A game as the user plays it: the new-game dialog launches a scripted board
 // client, the referee plays it out over loopback, and the result lands in the
 // program folder's database.
+#include "RatingsFolder.h"
 #include "WholeGame.h"
 
 #include "db/GameArchive.h"
+#include "db/PlayerCache.h"
 #include "db/ResultRecording.h"
 #include "db/Unit6.h"
 #include "record/MatchRecord.h"
@@ -639,6 +641,36 @@ TEST_F(NewGame, ServerAwayOffersTheListsLastReadFromIt) {
     EXPECT_EQ(items(Form2->ComboBox2), (QStringList{Computer, "ёжик", "Fedor"}));
     Pick(Form2->ComboBox1, QStringLiteral("Anna")); // 2 points: the computers only
     EXPECT_EQ(items(Form2->ComboBox2), QStringList{Computer});
+}
+
+// The server's lists are kept once each time the dialog is shown: every box
+// given back activates it again, and the whole list is long.
+TEST_F(NewGame, ServerListsAreKeptOnceAShowing) {
+    RatingsFolder club(true, db::Dialect::PostgreSQL);
+    club.AddPlayer(2, QStringLiteral("Борис"), 4);
+    QFile config(club.Path() + QStringLiteral("/Data/Database.cfg"));
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    folder.Write(QStringLiteral("Data/Database.cfg"), config.readAll());
+    const QString kept = db::PlayerCachePath(folder.Path());
+    const auto keptNames = [&] {
+        const auto cache = db::LoadPlayerCache(folder.Path());
+        return cache ? cache->ByName() : QStringList{QStringLiteral("(none)")};
+    };
+    StartProgram();
+    OpenDialog();
+    EXPECT_EQ(keptNames(), QStringList{QStringLiteral("Борис")});
+    ASSERT_TRUE(QFile::remove(kept));
+    club.AddPlayer(3, QStringLiteral("Ева"), 5);
+    QApplication::setActiveWindow(Form3);
+    QApplication::setActiveWindow(Form2);
+    EXPECT_TRUE(Items(Form2->ComboBox1).contains(QStringLiteral("Ева"))) << "read again";
+    EXPECT_FALSE(QFile::exists(kept)) << "kept again at an activation";
+    EXPECT_FALSE(Form2->CachedLists->isVisible());
+    Form2->close(); // back to the menu, and the dialog opened again
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeWindow() == Form1; }));
+    OpenDialog();
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(kept); }, 5000)) << "kept at the next showing";
+    EXPECT_EQ(keptNames(), (QStringList{QStringLiteral("Борис"), QStringLiteral("Ева")}));
 }
 
 // Whatever the database does, both lists offer "Компьютер" first, so a game

@@ -4,6 +4,8 @@
 // filled. Shared by the whole-program tests and benchmarks.
 #pragma once
 
+#include "common/QStringPrint.h"
+
 #include "ShellTestSupport.h"
 
 #include <QByteArray>
@@ -63,7 +65,3 @@ bool Pick(QComboBox* box, const QString& name);
 
 } // namespace apptest
 
-/*! Failures show QStrings as text. */
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}

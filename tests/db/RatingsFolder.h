@@ -4,6 +4,8 @@
 // its own for setting up and inspecting rows.
 #pragma once
 
+#include "common/QStringPrint.h"
+
 #include "db/Statements.h"
 
 #include <QSqlDatabase>
@@ -68,7 +70,3 @@ class RatingsFolder {
     QString server_;
 };
 
-/*! Failures show QStrings as text. */
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
