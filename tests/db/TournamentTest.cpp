@@ -149,6 +149,9 @@ TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
     const qint64 code = db::CreateTournament(dm, "Круг", System::RoundRobin, 0);
     for (const char* name : {"Анна", "Борис", "Вера"})
         db::AddEntry(dm, code, name);
+    // Before the start nobody is paired, so nobody is withdrawn.
+    EXPECT_THROW(db::WithdrawPlayer(dm, code, 3), db::TournamentRefused);
+    EXPECT_EQ(Pairings(1), "");
     db::StartTournament(dm, code);
     // Berger for three: 1 bye, 2-3 | 3 bye, 1-2 | 2 bye, 3-1.
     EXPECT_EQ(Pairings(1) + " " + Pairings(2) + " " + Pairings(3),
