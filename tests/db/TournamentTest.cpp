@@ -41,6 +41,20 @@ struct TournamentTest : ::testing::TestWithParam<db::Dialect> {
                                           "ORDER BY N_BOARD")
                                .arg(round));
     }
+    // The pairings' statements of this kind fail from now on.
+    void Refuse(const char* kind) {
+        if (GetParam() == db::Dialect::SQLite) {
+            folder.Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON TOURNAMENT_PAIRINGS "
+                                       "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(kind));
+        } else {
+            folder.Exec("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$ BEGIN RAISE EXCEPTION 'refused'; END $$");
+            folder.Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON TOURNAMENT_PAIRINGS "
+                                       "FOR EACH ROW EXECUTE FUNCTION refuse()")
+                            .arg(kind));
+        }
+    }
     // White is the pairing's first player; r < 0: white won.
     void Play(int r, const QString& white, const QString& black, const QString& pairing) {
         RecordResult(dm, announcer, r, white, black, !record::IsComputerName(white),
@@ -130,19 +144,21 @@ TEST_P(TournamentTest, AFailingPairingUpdateTakesTheJournalRowWithIt) {
     db::AddEntry(dm, code, "Анна");
     db::AddEntry(dm, code, "Борис");
     db::StartTournament(dm, code);
-    if (GetParam() == db::Dialect::SQLite) {
-        folder.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON TOURNAMENT_PAIRINGS "
-                    "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    } else {
-        folder.Exec("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                    "$$ BEGIN RAISE EXCEPTION 'refused'; END $$");
-        folder.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON TOURNAMENT_PAIRINGS "
-                    "FOR EACH ROW EXECUTE FUNCTION refuse()");
-    }
+    Refuse("UPDATE");
     EXPECT_THROW(Play(-1, "Анна", "Борис", db::PairingKey(code, 1, 1)), db::DbError);
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), 0);
     EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE IN (2, 3) ORDER BY P_CODE"),
               "10;5");
+}
+
+TEST_P(TournamentTest, AForfeitWhoseNextRoundFailsIsNotRecorded) {
+    const qint64 code = db::CreateTournament(dm, "Кубок", System::Swiss, 2);
+    db::AddEntry(dm, code, "Анна");
+    db::AddEntry(dm, code, "Борис");
+    db::StartTournament(dm, code);
+    Refuse("INSERT");
+    EXPECT_THROW(db::RecordForfeit(dm, code, 1, 1, 2), db::DbError);
+    EXPECT_EQ(Pairings(1), "1|1|2|0|0");
 }
 
 TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
