@@ -41,6 +41,13 @@ struct TournamentTest : ::testing::TestWithParam<db::Dialect> {
                                           "ORDER BY N_BOARD")
                                .arg(round));
     }
+    qint64 Started(System system, int rounds, std::initializer_list<const char*> names) {
+        const qint64 code = db::CreateTournament(dm, "Кубок", system, rounds);
+        for (const char* name : names)
+            db::AddEntry(dm, code, name);
+        db::StartTournament(dm, code);
+        return code;
+    }
     // The pairings' statements of this kind fail from now on.
     void Refuse(const char* kind) {
         if (GetParam() == db::Dialect::SQLite) {
@@ -140,10 +147,7 @@ TEST_P(TournamentTest, SwissFromEntriesToTheSecondRound) {
 }
 
 TEST_P(TournamentTest, AFailingPairingUpdateTakesTheJournalRowWithIt) {
-    const qint64 code = db::CreateTournament(dm, "Кубок", System::RoundRobin, 0);
-    db::AddEntry(dm, code, "Анна");
-    db::AddEntry(dm, code, "Борис");
-    db::StartTournament(dm, code);
+    const qint64 code = Started(System::RoundRobin, 0, {"Анна", "Борис"});
     Refuse("UPDATE");
     EXPECT_THROW(Play(-1, "Анна", "Борис", db::PairingKey(code, 1, 1)), db::DbError);
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), 0);
@@ -152,10 +156,7 @@ TEST_P(TournamentTest, AFailingPairingUpdateTakesTheJournalRowWithIt) {
 }
 
 TEST_P(TournamentTest, AForfeitWhoseNextRoundFailsIsNotRecorded) {
-    const qint64 code = db::CreateTournament(dm, "Кубок", System::Swiss, 2);
-    db::AddEntry(dm, code, "Анна");
-    db::AddEntry(dm, code, "Борис");
-    db::StartTournament(dm, code);
+    const qint64 code = Started(System::Swiss, 2, {"Анна", "Борис"});
     Refuse("INSERT");
     EXPECT_THROW(db::RecordForfeit(dm, code, 1, 1, 2), db::DbError);
     EXPECT_EQ(Pairings(1), "1|1|2|0|0");
@@ -182,10 +183,7 @@ TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
 }
 
 TEST_P(TournamentTest, TwoComputersClaimOnePairingOnlyOnce) {
-    const qint64 code = db::CreateTournament(dm, "Кубок", System::RoundRobin, 0);
-    for (const char* name : {"Анна", "Борис", "Вера", "Компьютер"})
-        db::AddEntry(dm, code, name);
-    db::StartTournament(dm, code);
+    const qint64 code = Started(System::RoundRobin, 0, {"Анна", "Борис", "Вера", "Компьютер"});
     TDModule other(folder.Path(), 0);
     other.DataModuleCreate();
     EXPECT_TRUE(db::ClaimPairing(dm, code, 1, 1, "клуб-1"));
