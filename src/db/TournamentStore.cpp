@@ -258,6 +258,9 @@ void RecordForfeit(TDModule& module, qint64 code, int round, int board, int abse
 void WithdrawPlayer(TDModule& module, qint64 code, int seed) {
     TDModule::Transaction transaction(module);
     const TournamentData data = Read(module, code);
+    // Before the start nothing is paired: withdrawing would pair it early.
+    if (!data.info.started)
+        throw TournamentRefused(QStringLiteral("Турнир ещё не начат."));
     if (data.Name(seed).isEmpty())
         throw TournamentRefused(QStringLiteral("Игрок не найден."));
     Exec(module, sql::WithdrawEntry(code, seed));

@@ -93,7 +93,7 @@ void ReleaseClaim(TDModule& module, qint64 code, int round, int board);
     bye or a decided pairing. */
 void RecordForfeit(TDModule& module, qint64 code, int round, int board, int absentSeed);
 /*! Withdraws a player: paired no more, his pending games forfeited to his
-    opponents; his recorded games stay. */
+    opponents; his recorded games stay. Refuses a tournament not started. */
 void WithdrawPlayer(TDModule& module, qint64 code, int seed);
 
 /*! A pairing's key as the recording carries it. */

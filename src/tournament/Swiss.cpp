@@ -76,16 +76,34 @@ std::vector<Game> SwissRound(int round, const std::vector<Player>& players,
             order.push_back(s.player);
 
     std::vector<Game> pairings;
-    if (order.size() % 2 == 1) {
-        auto bye =
-            std::find_if(order.rbegin(), order.rend(), [&](int p) { return !HadBye(games, p); });
-        // Everyone has had one: the lowest-placed has another.
-        const int player = bye != order.rend() ? *bye : order.back();
+    std::vector<std::pair<int, int>> pairs;
+    bool paired = false;
+    const bool odd = order.size() % 2 == 1;
+    if (odd) {
+        // The lowest-placed without a bye (everyone has had one: the
+        // lowest-placed) whose bye leaves the others paired without a rematch;
+        // failing that, the lowest-placed of them.
+        const bool fresh =
+            std::any_of(order.begin(), order.end(), [&](int p) { return !HadBye(games, p); });
+        int player = -1;
+        for (auto p = order.rbegin(); p != order.rend(); ++p) {
+            if (fresh && HadBye(games, *p))
+                continue;
+            if (player < 0)
+                player = *p;
+            std::vector<int> rest = order;
+            rest.erase(std::find(rest.begin(), rest.end(), *p));
+            paired = PairPool(rest, games, false, pairs);
+            if (paired) {
+                player = *p;
+                break;
+            }
+        }
         order.erase(std::find(order.begin(), order.end(), player));
         pairings.push_back({round, player, Bye, player, false});
     }
-    std::vector<std::pair<int, int>> pairs;
-    if (!PairPool(order, games, false, pairs)) {
+    // No bye above found a pairing without a rematch: none exists.
+    if (!paired && (odd || !PairPool(order, games, false, pairs))) {
         pairs.clear();
         PairPool(order, games, true, pairs);
     }

@@ -41,6 +41,27 @@ struct TournamentTest : ::testing::TestWithParam<db::Dialect> {
                                           "ORDER BY N_BOARD")
                                .arg(round));
     }
+    qint64 Started(System system, int rounds, std::initializer_list<const char*> names) {
+        const qint64 code = db::CreateTournament(dm, "Кубок", system, rounds);
+        for (const char* name : names)
+            db::AddEntry(dm, code, name);
+        db::StartTournament(dm, code);
+        return code;
+    }
+    // The pairings' statements of this kind fail from now on.
+    void Refuse(const char* kind) {
+        if (GetParam() == db::Dialect::SQLite) {
+            folder.Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON TOURNAMENT_PAIRINGS "
+                                       "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                            .arg(kind));
+        } else {
+            folder.Exec("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$ BEGIN RAISE EXCEPTION 'refused'; END $$");
+            folder.Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON TOURNAMENT_PAIRINGS "
+                                       "FOR EACH ROW EXECUTE FUNCTION refuse()")
+                            .arg(kind));
+        }
+    }
     // White is the pairing's first player; r < 0: white won.
     void Play(int r, const QString& white, const QString& black, const QString& pairing) {
         RecordResult(dm, announcer, r, white, black, !record::IsComputerName(white),
@@ -126,29 +147,28 @@ TEST_P(TournamentTest, SwissFromEntriesToTheSecondRound) {
 }
 
 TEST_P(TournamentTest, AFailingPairingUpdateTakesTheJournalRowWithIt) {
-    const qint64 code = db::CreateTournament(dm, "Кубок", System::RoundRobin, 0);
-    db::AddEntry(dm, code, "Анна");
-    db::AddEntry(dm, code, "Борис");
-    db::StartTournament(dm, code);
-    if (GetParam() == db::Dialect::SQLite) {
-        folder.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON TOURNAMENT_PAIRINGS "
-                    "BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    } else {
-        folder.Exec("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                    "$$ BEGIN RAISE EXCEPTION 'refused'; END $$");
-        folder.Exec("CREATE TRIGGER refuse BEFORE UPDATE ON TOURNAMENT_PAIRINGS "
-                    "FOR EACH ROW EXECUTE FUNCTION refuse()");
-    }
+    const qint64 code = Started(System::RoundRobin, 0, {"Анна", "Борис"});
+    Refuse("UPDATE");
     EXPECT_THROW(Play(-1, "Анна", "Борис", db::PairingKey(code, 1, 1)), db::DbError);
     EXPECT_EQ(folder.Scalar("SELECT COUNT(*) FROM GAMES").toInt(), 0);
     EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE IN (2, 3) ORDER BY P_CODE"),
               "10;5");
 }
 
+TEST_P(TournamentTest, AForfeitWhoseNextRoundFailsIsNotRecorded) {
+    const qint64 code = Started(System::Swiss, 2, {"Анна", "Борис"});
+    Refuse("INSERT");
+    EXPECT_THROW(db::RecordForfeit(dm, code, 1, 1, 2), db::DbError);
+    EXPECT_EQ(Pairings(1), "1|1|2|0|0");
+}
+
 TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
     const qint64 code = db::CreateTournament(dm, "Круг", System::RoundRobin, 0);
     for (const char* name : {"Анна", "Борис", "Вера"})
         db::AddEntry(dm, code, name);
+    // Before the start nobody is paired, so nobody is withdrawn.
+    EXPECT_THROW(db::WithdrawPlayer(dm, code, 3), db::TournamentRefused);
+    EXPECT_EQ(Pairings(1), "");
     db::StartTournament(dm, code);
     // Berger for three: 1 bye, 2-3 | 3 bye, 1-2 | 2 bye, 3-1.
     EXPECT_EQ(Pairings(1) + " " + Pairings(2) + " " + Pairings(3),
@@ -163,10 +183,7 @@ TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
 }
 
 TEST_P(TournamentTest, TwoComputersClaimOnePairingOnlyOnce) {
-    const qint64 code = db::CreateTournament(dm, "Кубок", System::RoundRobin, 0);
-    for (const char* name : {"Анна", "Борис", "Вера", "Компьютер"})
-        db::AddEntry(dm, code, name);
-    db::StartTournament(dm, code);
+    const qint64 code = Started(System::RoundRobin, 0, {"Анна", "Борис", "Вера", "Компьютер"});
     TDModule other(folder.Path(), 0);
     other.DataModuleCreate();
     EXPECT_TRUE(db::ClaimPairing(dm, code, 1, 1, "клуб-1"));

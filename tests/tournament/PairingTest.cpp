@@ -121,10 +121,30 @@ TEST(Swiss, NextRoundWaitsForTheLastGameAndStopsAfterTheLastRound) {
 }
 
 TEST(Swiss, ByeGoesToTheLowestPlacedWithoutOne) {
-    const std::vector<tournament::Player> players = {{30}, {20}, {10}};
-    // After two rounds 1 leads; 2 and 3 are level but 3 is rated lower.
-    // Both had a bye already: the third goes to 1, the only one without.
-    const std::vector<Game> games = {Won(1, 0, 1, 0), {1, 2, Bye, 2, false}, Won(2, 0, 2, 0),
-                                     {2, 1, Bye, 1, false}};
-    EXPECT_EQ(RoundText(tournament::SwissRound(3, players, games), 3), "2-3 1-");
+    struct Case {
+        const char* what;
+        std::vector<tournament::Player> players;
+        std::vector<Game> games;
+        int round;
+        std::string next;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        // After two rounds 1 leads; 2 and 3 are level but 3 is rated lower.
+        {"both had a bye already: the third goes to 1, the only one without",
+         {{30}, {20}, {10}},
+         {Won(1, 0, 1, 0), {1, 2, Bye, 2, false}, Won(2, 0, 2, 0), {2, 1, Bye, 1, false}}, 3, "2-3 1-"},
+        // 3 withdrew; 4 is placed last, but his bye would pair 1 with 2 again.
+        {"not to the lowest-placed when his bye forces a rematch",
+         {{40}, {30}, {20, true}, {10}},
+         {Won(1, 0, 1, 0), Won(1, 2, 3, 2)}, 2, "4-1 2-"},
+        // Order 1 2 3 4 5; 5 and 4 had theirs, so 3 has it although 5 could.
+        {"not a second one while a player has had none", {{50}, {40}, {30}, {20}, {10}},
+         {Won(1, 0, 1, 0), Won(1, 2, 3, 2), {1, 4, Bye, 4, false},
+          Won(2, 0, 2, 0), Won(2, 4, 1, 1), {2, 3, Bye, 3, false}}, 3, "5-1 2-4 3-"},
+    };
+    // clang-format on
+    for (const Case& c : cases)
+        EXPECT_EQ(RoundText(tournament::SwissRound(c.round, c.players, c.games), c.round), c.next)
+            << c.what;
 }
