@@ -134,6 +134,13 @@ QString TournamentData::Name(int seed) const {
     return {};
 }
 
+QString TournamentData::ShownName(int seed) const {
+    for (const TournamentEntry& e : entries)
+        if (e.seed == seed)
+            return e.withdrawn ? e.name + QStringLiteral(" (выбыл)") : e.name;
+    return {};
+}
+
 void PrepareTournaments(TDModule& module) {
     if (TablesExist(module))
         return;

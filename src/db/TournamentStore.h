@@ -58,6 +58,8 @@ struct TournamentData {
     std::vector<tournament::Game> Games() const;
     /*! The entry's name; empty for 0 or an unknown number. */
     QString Name(int seed) const;
+    /*! The name as the standings show it: a withdrawn player's marked. */
+    QString ShownName(int seed) const;
 };
 
 /*! Makes the tournaments' tables where they are missing (a database made

@@ -9,9 +9,6 @@ namespace report {
 
 namespace {
 
-const char* const StandingLabels[] = {"Место", "Игрок",          "Победы",
-                                      nullptr, "Личные встречи", "Очки рейтинга"};
-
 HtmlOut& Td(HtmlOut& out, std::string_view label, bool number = false) {
     return out.Raw("<td data-label=\"").Raw(label).Raw(number ? "\" class=\"n\">" : "\">");
 }
@@ -33,24 +30,24 @@ void AddEntryName(HtmlOut& out, const Club& club, const db::TournamentData& t, i
 }
 
 void Standings(HtmlOut& out, const Club& club, const db::TournamentData& t) {
-    const QByteArray tieBreak = QByteArray::fromStdString(tournament::TieBreakName(t.info.system));
+    const std::vector<std::string> headings = tournament::StandingHeadings(t.info.system);
     out.Raw("<table class=\"cards\"><caption>Турнирная таблица: по победам, затем ")
-        .Raw(tieBreak.toStdString())
+        .Raw(tournament::TieBreakName(t.info.system))
         .Raw(", личные встречи и очки рейтинга</caption><thead><tr>");
-    for (const char* label : StandingLabels)
-        out.Raw("<th scope=\"col\">").Raw(label ? label : tieBreak.toStdString()).Raw("</th>");
+    for (const std::string& heading : headings)
+        out.Raw("<th scope=\"col\">").Raw(heading).Raw("</th>");
     out.Raw("</tr></thead><tbody>");
     for (const tournament::Standing& s :
          tournament::Standings(t.info.system, t.Players(), t.Games())) {
         out.Raw("<tr>");
-        Td(out, "Место", true).Int(s.place).Raw("</td>");
-        Td(out, "Игрок");
+        Td(out, headings[0], true).Int(s.place).Raw("</td>");
+        Td(out, headings[1]);
         AddEntryName(out, club, t, s.player + 1);
         out.Raw("</td>");
-        Td(out, "Победы", true).Int(s.wins).Raw("</td>");
-        Td(out, tieBreak.toStdString(), true).Int(s.tieBreak).Raw("</td>");
-        Td(out, "Личные встречи", true).Int(s.headToHead).Raw("</td>");
-        Td(out, "Очки рейтинга", true).Int(s.rating).Raw("</td></tr>");
+        Td(out, headings[2], true).Int(s.wins).Raw("</td>");
+        Td(out, headings[3], true).Int(s.tieBreak).Raw("</td>");
+        Td(out, headings[4], true).Int(s.headToHead).Raw("</td>");
+        Td(out, headings[5], true).Int(s.rating).Raw("</td></tr>");
     }
     out.Raw("</tbody></table>");
 }
@@ -58,7 +55,7 @@ void Standings(HtmlOut& out, const Club& club, const db::TournamentData& t) {
 void Crosstable(HtmlOut& out, const Club& club, const db::TournamentData& t) {
     const std::vector<tournament::Game> games = t.Games();
     const int n = int(t.entries.size());
-    out.Raw("<table class=\"cards\"><caption>Кросстаблица: 1 победа, 0 поражение, + и − "
+    out.Raw("<table class=\"cards\"><caption>Кросстаблица: 1 победа, 0 поражение, + и - "
             "неявка, * партия не сыграна</caption><thead><tr><th scope=\"col\">Игрок</th>");
     for (int c = 1; c <= n; ++c)
         out.Raw("<th scope=\"col\" class=\"n\">").Int(c).Raw("</th>");

@@ -188,11 +188,11 @@ void TForm9::FillPairings() {
 void TForm9::FillStandings() {
     const std::vector<tournament::Standing> standings =
         tournament::Standings(data_.info.system, data_.Players(), data_.Games());
-    Table->setColumnCount(6);
-    Table->setHorizontalHeaderLabels(
-        {QStringLiteral("Место"), QStringLiteral("Игрок"), QStringLiteral("Победы"),
-         QString::fromStdString(tournament::TieBreakName(data_.info.system)),
-         QStringLiteral("Личные встречи"), QStringLiteral("Очки рейтинга")});
+    QStringList headings;
+    for (const std::string& heading : tournament::StandingHeadings(data_.info.system))
+        headings << QString::fromStdString(heading);
+    Table->setColumnCount(int(headings.size()));
+    Table->setHorizontalHeaderLabels(headings);
     Table->setRowCount(int(standings.size()));
     const int n = int(data_.entries.size());
     Cross->setColumnCount(n + 1);
@@ -204,11 +204,8 @@ void TForm9::FillStandings() {
     const std::vector<tournament::Game> games = data_.Games();
     for (int row = 0; row < int(standings.size()); ++row) {
         const tournament::Standing& s = standings[size_t(row)];
-        QString name = data_.Name(s.player + 1);
-        if (data_.entries[size_t(s.player)].withdrawn)
-            name += QStringLiteral(" (выбыл)");
         SetRow(Table, row,
-               {QString::number(s.place), name, QString::number(s.wins),
+               {QString::number(s.place), data_.ShownName(s.player + 1), QString::number(s.wins),
                 QString::number(s.tieBreak), QString::number(s.headToHead),
                 QString::number(s.rating)});
         Table->item(row, 0)->setData(Qt::UserRole, s.player + 1);

@@ -10,6 +10,10 @@ std::string TieBreakName(System system) {
     return system == System::Swiss ? "Бухгольц" : "Зоннеборн–Бергер";
 }
 
+std::vector<std::string> StandingHeadings(System system) {
+    return {"Место", "Игрок", "Победы", TieBreakName(system), "Личные встречи", "Очки рейтинга"};
+}
+
 std::vector<Standing> Standings(System system, const std::vector<Player>& players,
                                 const std::vector<Game>& games) {
     const size_t n = players.size();

@@ -71,6 +71,9 @@ struct Standing {
 /*! The tie-break's name as the window and the page show it. */
 std::string TieBreakName(System system);
 
+/*! The standings' column headings, the tie-break's among them. */
+std::vector<std::string> StandingHeadings(System system);
+
 /*! Sorted by wins, the tie-break, the head-to-head games, then rating points. */
 std::vector<Standing> Standings(System system, const std::vector<Player>& players,
                                 const std::vector<Game>& games);

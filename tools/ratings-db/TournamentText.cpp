@@ -29,19 +29,13 @@ TournamentTextResult TournamentText(db::TDModule& module, const QString& id) {
                  .arg(data.info.name,
                       swiss ? QStringLiteral("Швейцарский") : QStringLiteral("Круговой"))
                  .arg(data.info.rounds);
-    const QStringList head{QStringLiteral("Место"),
-                           QStringLiteral("Игрок"),
-                           QStringLiteral("Победы"),
-                           QString::fromStdString(tournament::TieBreakName(data.info.system)),
-                           QStringLiteral("Личные встречи"),
-                           QStringLiteral("Очки рейтинга")};
+    QStringList head;
+    for (const std::string& heading : tournament::StandingHeadings(data.info.system))
+        head << QString::fromStdString(heading);
     lines << head.join(QLatin1Char('\t'));
     for (const tournament::Standing& s :
          tournament::Standings(data.info.system, data.Players(), data.Games())) {
-        QString name = data.Name(s.player + 1);
-        if (data.entries[size_t(s.player)].withdrawn)
-            name += QStringLiteral(" (выбыл)");
-        lines << QStringList{QString::number(s.place),      name,
+        lines << QStringList{QString::number(s.place),      data.ShownName(s.player + 1),
                              QString::number(s.wins),       QString::number(s.tieBreak),
                              QString::number(s.headToHead), QString::number(s.rating)}
                      .join(QLatin1Char('\t'));
