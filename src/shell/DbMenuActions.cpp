@@ -140,7 +140,7 @@ void NoticeAnnouncer::OutboxTrouble(const db::DeliveryReport& report) {
     ShowError(text);
 }
 
-void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
+bool RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
                       bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived,
                       const QString& pairing) {
     NoticeAnnouncer announcer;
@@ -157,11 +157,13 @@ void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackN
             ShowNotice(db::QueuedText);
         else if (recorded == db::Recorded::Held)
             ShowNotice(db::HeldText);
+        return recorded != db::Recorded::Nothing;
     } catch (const db::ConnectionError& e) {
         ShowError(db::RecordingFailedText(ServerAwayText(QString::fromUtf8(e.what()))));
     } catch (const db::DbError& e) {
         ShowError(db::RecordingFailedText(Module().FailureText(e)));
     }
+    return false;
 }
 
 } // namespace shell

@@ -45,8 +45,9 @@ class NoticeAnnouncer : public db::Announcer {
 /*! The rest of EndOfGame on the program's database module, announcing through
     notices, with the game's record for the archive and the tournament
     pairing it was played for. A failed recording
-    (nothing recorded) is told in an error box. */
-void RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
+    (nothing recorded) is told in an error box. True when the result is in
+    the journal or waits in the outbox: its pairing is decided or will be. */
+bool RecordGameResult(int32_t r, const QString& whiteName, const QString& blackName,
                       bool whiteHuman, bool blackHuman, const db::ArchivedGame& archived = {},
                       const QString& pairing = {});
 

@@ -414,7 +414,9 @@ QString TForm2::SecondName() const {
 }
 
 void TForm2::GameEnded(const game::GameResult& result) {
-    pairingPlayed_ = !pairing_.isEmpty();
-    shell::RecordGameResult(result.r, result.whiteName, result.blackName, result.whiteHuman,
-                            result.blackHuman, {result.identity, result.RecordText()}, pairing_);
+    // A pairing whose result is lost is given back to be played again.
+    pairingPlayed_ = shell::RecordGameResult(result.r, result.whiteName, result.blackName,
+                                             result.whiteHuman, result.blackHuman,
+                                             {result.identity, result.RecordText()}, pairing_) &&
+                     !pairing_.isEmpty();
 }

@@ -167,3 +167,22 @@ TEST_F(Tournament, ClaimsForfeitsAndWithdrawalsFromTheWindow) {
     EXPECT_EQ(Form9->Pairings->rowCount(), 4);
     EXPECT_EQ(Cell(Form9->Table, 3, 1), "Vera (выбыл)");
 }
+
+// A game whose result is neither recorded nor kept leaves its pairing to be
+// played again: the claim goes back, nothing is decided.
+TEST_F(Tournament, APairingWhoseResultIsLostIsFreedAgain) {
+    MakeTournament("Кубок", 0, {"Anna", "Boris"});
+    Exec("CREATE TRIGGER refuse BEFORE INSERT ON GAMES BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    folder.Write("Data/Outbox", "a file where the outbox's folder would be");
+    folder.Write("Data/Board.cfg", apptest::WhiteWinsAtOnce(2));
+    folder.WriteClient();
+    apptest::FirstListPlaysWhite(true);
+    Form9->Pairings->selectRow(0);
+    Form9->Button4->click();
+    ASSERT_TRUE(WaitFor([] { return Form9->isVisible(); }));
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM GAMES"), "0");
+    ASSERT_TRUE(boxes.Texts().last().startsWith("Результат игры не записан")) << "told";
+    EXPECT_EQ(Rows("SELECT COALESCE(N_CLAIM, '-'), COALESCE(N_WINNER, '-') "
+                   "FROM TOURNAMENT_PAIRINGS"),
+              "-|-");
+}
