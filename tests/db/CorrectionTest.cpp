@@ -6,6 +6,7 @@
 #include "db/GameArchive.h"
 #include "db/Outbox.h"
 #include "db/ResultRecording.h"
+#include "db/TournamentStore.h"
 #include "db/Unit6.h"
 
 #include <QProcess>
@@ -181,6 +182,29 @@ TEST_P(CorrectionTest, ResultsWaitingFollowARenameAndAMerge) {
     const db::DeliveryReport report = db::DeliverOutbox(dm, outbox);
     EXPECT_EQ(report.delivered, 2);
     EXPECT_EQ(Players(), "1|Computer|0;2|Анна Б|11;3|Борис|5");
+}
+
+// A loss to the computer at 0 points took no point: reversing it gives none.
+TEST_P(CorrectionTest, DISABLED_ReversingALossThatTookNoPointGivesNone) {
+    folder.AddPlayer(5, "Глеб", 0);
+    db::ApplyResult(dm, {"id-0", -1, "Компьютер", "Глеб", false, true, "09.12.2026", ""});
+    const QString code = folder.Rows("SELECT MAX(G_CODE) FROM GAMES");
+    db::ReverseGame(dm, code.toLongLong(), Note);
+    EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 5"), "0");
+}
+
+// A merged row's tournament entry follows the person.
+TEST_P(CorrectionTest, DISABLED_AMergeKeepsTheDuplicatesTournamentEntry) {
+    folder.Exec("UPDATE PLAYERS SET P_POINTS = 3 WHERE P_CODE = 4");
+    db::PrepareTournaments(dm);
+    const qint64 code = db::CreateTournament(dm, "Кубок", tournament::System::RoundRobin, 1);
+    db::AddEntry(dm, code, "Борис");
+    db::AddEntry(dm, code, "Анна П");
+    db::StartTournament(dm, code);
+    db::MergePlayers(dm, "Анна П", "Анна", Note);
+    const db::TournamentData data = db::ReadTournament(dm, code);
+    ASSERT_EQ(data.entries.size(), 2u);
+    EXPECT_EQ(data.Name(2), "Анна");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CorrectionTest,
