@@ -69,6 +69,17 @@ Statement MoveLosses(qint64 from, qint64 to) {
     return {QStringLiteral("UPDATE GAMES SET G_LOSEPLAYER = ? WHERE G_LOSEPLAYER = ?"), {to, from}};
 }
 
+Statement SharedTournaments(qint64 a, qint64 b) {
+    return {QStringLiteral("SELECT COUNT(*) FROM TOURNAMENT_ENTRIES a, TOURNAMENT_ENTRIES b WHERE "
+                           "a.E_TOURNAMENT = b.E_TOURNAMENT AND a.E_PLAYER = ? AND b.E_PLAYER = ?"),
+            {a, b}};
+}
+
+Statement MoveEntries(qint64 from, qint64 to) {
+    return {QStringLiteral("UPDATE TOURNAMENT_ENTRIES SET E_PLAYER = ? WHERE E_PLAYER = ?"),
+            {to, from}};
+}
+
 Statement DeletePlayer(qint64 code) {
     return {QStringLiteral("DELETE FROM PLAYERS WHERE P_CODE = ?"), {code}};
 }

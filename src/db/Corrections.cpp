@@ -204,8 +204,17 @@ void MergePlayers(TDModule& module, const QString& duplicate, const QString& kee
                 QStringLiteral("%1 и %2 играли друг с другом: это разные люди, их нельзя "
                                "объединить.")
                     .arg(Quoted(duplicate), Quoted(keep)));
+        // Entries are read joined to their player: the duplicate's follow the
+        // person, but one tournament cannot hold the same person twice.
+        const bool tournaments = Scalar(module, sql::TournamentProbe()) > 0;
+        if (tournaments && Scalar(module, sql::SharedTournaments(gone.code, kept.code)) > 0)
+            throw CorrectionRefused(
+                QStringLiteral("%1 и %2 участвуют в одном турнире: их нельзя объединить.")
+                    .arg(Quoted(duplicate), Quoted(keep)));
         Exec(module, sql::MoveWins(gone.code, kept.code));
         Exec(module, sql::MoveLosses(gone.code, kept.code));
+        if (tournaments)
+            Exec(module, sql::MoveEntries(gone.code, kept.code));
         Exec(module, sql::UpdatePoints(kept.points + gone.points, QString::number(kept.code)));
         Exec(module, sql::DeletePlayer(gone.code));
         Log(module,

@@ -193,18 +193,51 @@ TEST_P(CorrectionTest, DISABLED_ReversingALossThatTookNoPointGivesNone) {
     EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 5"), "0");
 }
 
-// A merged row's tournament entry follows the person.
-TEST_P(CorrectionTest, DISABLED_AMergeKeepsTheDuplicatesTournamentEntry) {
-    folder.Exec("UPDATE PLAYERS SET P_POINTS = 3 WHERE P_CODE = 4");
+// A merged row's tournament entries follow the person, in one tournament
+// or another; both rows in one tournament are two people.
+TEST_P(CorrectionTest, AMergeCarriesTheDuplicatesTournamentEntries) {
     db::PrepareTournaments(dm);
-    const qint64 code = db::CreateTournament(dm, "Кубок", tournament::System::RoundRobin, 1);
-    db::AddEntry(dm, code, "Борис");
-    db::AddEntry(dm, code, "Анна П");
-    db::StartTournament(dm, code);
-    db::MergePlayers(dm, "Анна П", "Анна", Note);
-    const db::TournamentData data = db::ReadTournament(dm, code);
-    ASSERT_EQ(data.entries.size(), 2u);
-    EXPECT_EQ(data.Name(2), "Анна");
+    const struct {
+        const char* what;
+        QStringList first, second; // the entries of two tournaments
+        const char* refused;
+        QString entries; // tournament|seed|name, after
+    } cases[] = {
+        {"the duplicate alone", {"Борис", "Анна П"}, {}, nullptr, "1|1|Борис;1|2|Анна"},
+        {"each in another", {"Анна П"}, {"Анна"}, nullptr, "1|1|Анна;2|1|Анна"},
+        {"both in one", {"Анна", "Анна П"}, {"Анна П"}, "одном турнире",
+         "1|1|Анна;1|2|Анна П;2|1|Анна П"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* table : {"TOURNAMENT_ENTRIES", "TOURNAMENTS", "CORRECTIONS", "GAMES"})
+            folder.Exec(QStringLiteral("DELETE FROM %1").arg(table));
+        folder.Exec("DELETE FROM PLAYERS WHERE P_CODE <> 1");
+        Fill();
+        folder.Exec("UPDATE PLAYERS SET P_POINTS = 3 WHERE P_CODE = 4");
+        for (const QStringList& entries : {c.first, c.second}) {
+            const qint64 code = db::CreateTournament(dm, "Кубок", tournament::System::RoundRobin, 0);
+            for (const QString& name : entries)
+                db::AddEntry(dm, code, name);
+        }
+        const QString players = Players();
+        if (c.refused) {
+            try {
+                db::MergePlayers(dm, "Анна П", "Анна", Note);
+                ADD_FAILURE() << "not refused";
+            } catch (const db::CorrectionRefused& refused) {
+                EXPECT_TRUE(QString::fromUtf8(refused.what()).contains(c.refused))
+                    << refused.what();
+            }
+            EXPECT_EQ(Players(), players);
+            EXPECT_EQ(Games(), GamesBefore);
+        } else {
+            db::MergePlayers(dm, "Анна П", "Анна", Note);
+        }
+        EXPECT_EQ(folder.Rows("SELECT E_TOURNAMENT,E_SEED,P_NAME FROM TOURNAMENT_ENTRIES, PLAYERS "
+                              "WHERE P_CODE = E_PLAYER ORDER BY E_TOURNAMENT, E_SEED"),
+                  c.entries);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CorrectionTest,
