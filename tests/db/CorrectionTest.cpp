@@ -184,15 +184,6 @@ TEST_P(CorrectionTest, ResultsWaitingFollowARenameAndAMerge) {
     EXPECT_EQ(Players(), "1|Computer|0;2|Анна Б|11;3|Борис|5");
 }
 
-// A loss to the computer at 0 points took no point: reversing it gives none.
-TEST_P(CorrectionTest, DISABLED_ReversingALossThatTookNoPointGivesNone) {
-    folder.AddPlayer(5, "Глеб", 0);
-    db::ApplyResult(dm, {"id-0", -1, "Компьютер", "Глеб", false, true, "09.12.2026", ""});
-    const QString code = folder.Rows("SELECT MAX(G_CODE) FROM GAMES");
-    db::ReverseGame(dm, code.toLongLong(), Note);
-    EXPECT_EQ(folder.Rows("SELECT P_POINTS FROM PLAYERS WHERE P_CODE = 5"), "0");
-}
-
 // A merged row's tournament entries follow the person, in one tournament
 // or another; both rows in one tournament are two people.
 TEST_P(CorrectionTest, AMergeCarriesTheDuplicatesTournamentEntries) {
