@@ -3,21 +3,11 @@
 namespace db::sql {
 
 QStringList CorrectionSchema(Dialect dialect) {
-    QStringList statements;
-    for (QString statement : Schema(dialect)) {
-        if (statement.contains(QLatin1String("CREATE TABLE CORRECTIONS")))
-            statements << statement.replace(QLatin1String("CREATE TABLE "),
-                                            QLatin1String("CREATE TABLE IF NOT EXISTS "));
-    }
-    return statements;
+    return NewerTables(dialect, QStringLiteral("CORRECTIONS"));
 }
 
 Statement CorrectionProbe() {
-    return {
-        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                       "name = 'CORRECTIONS' COLLATE NOCASE"),
-        {},
-        QStringLiteral("SELECT CASE WHEN to_regclass('corrections') IS NULL THEN 0 ELSE 1 END")};
+    return TableProbe(QStringLiteral("CORRECTIONS"));
 }
 
 Statement NextCorrectionCode() {
