@@ -3,11 +3,10 @@
 #include "db/CorrectionStatements.h"
 #include "db/Outbox.h"
 #include "db/QueryKeeper.h"
+#include "db/Tables.h"
 #include "db/Unit6.h"
 #include "record/ComputerNames.h"
 
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QVariant>
 #include <algorithm>
 #include <optional>
@@ -70,14 +69,6 @@ void CheckNewName(TDModule& module, const QString& name) {
     module.QRWork.Open();
     if (!module.QRWork.Eof())
         throw CorrectionRefused(QStringLiteral("Имя %1 уже занято.").arg(Quoted(name)));
-}
-
-int64_t Scalar(TDModule& module, Statement statement) {
-    module.QRWork.SetSQL(std::move(statement));
-    module.QRWork.Open();
-    const int64_t value = module.QRWork.Model()->record(0).value(0).toLongLong();
-    module.QRWork.Close();
-    return value;
 }
 
 void Exec(TDModule& module, Statement statement) {
@@ -167,17 +158,7 @@ void ForgetClearedGames(TDModule& module) {
 }
 
 bool PrepareCorrections(TDModule& module) {
-    if (CorrectionsExist(module))
-        return true;
-    try {
-        for (const QString& statement : sql::CorrectionSchema(module.Engine()))
-            module.Run(Statement(statement));
-        return true;
-    } catch (const DbError& error) {
-        if (error.Code() != InsufficientPrivilege)
-            throw;
-        return false;
-    }
+    return PrepareTables(module, sql::CorrectionProbe(), sql::CorrectionSchema);
 }
 
 void RenamePlayer(TDModule& module, const QString& name, const QString& newName,

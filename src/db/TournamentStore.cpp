@@ -3,11 +3,10 @@
 #include "db/DbError.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
+#include "db/Tables.h"
 #include "db/Unit6.h"
 #include "record/ComputerNames.h"
 
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QStringList>
 #include <algorithm>
 
@@ -18,15 +17,6 @@ namespace {
 // The computer's row is "Computer"; the lists and the games call it "Компьютер".
 QString ShownName(qint64 player, const QString& name) {
     return player == 1 ? record::ComputerName : name;
-}
-
-qint64 Scalar(TDModule& module, const Statement& statement) {
-    module.QRWork.SetSQL(statement);
-    module.QRWork.Open();
-    const qint64 value =
-        module.QRWork.Eof() ? 0 : module.QRWork.Model()->record(0).value(0).toLongLong();
-    module.QRWork.Close();
-    return value;
 }
 
 bool TablesExist(TDModule& module) {
