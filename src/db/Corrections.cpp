@@ -2,6 +2,7 @@
 
 #include "db/CorrectionStatements.h"
 #include "db/Outbox.h"
+#include "db/PlayerRows.h"
 #include "db/QueryKeeper.h"
 #include "db/Tables.h"
 #include "db/Unit6.h"
@@ -32,29 +33,15 @@ QString Quoted(const QString& text) {
     return QStringLiteral("«") + text + QStringLiteral("»");
 }
 
-struct PersonRow {
-    int64_t code;
-    int64_t points;
-};
-
 bool IsComputerRow(const QString& name) {
     return name == ComputerRowName || record::IsComputerName(name);
 }
 
 // A person's row by exact name, inside the transaction.
-std::optional<PersonRow> FindPerson(TDModule& module, const QString& name) {
-    module.QRWork.SetSQL(sql::PlayerByName(name));
-    module.QRWork.Open();
-    if (module.QRWork.Eof())
-        return std::nullopt;
-    return PersonRow{module.QRWork.FieldAsInteger(QStringLiteral("P_CODE")),
-                     module.QRWork.FieldAsInteger(QStringLiteral("P_POINTS"))};
-}
-
-PersonRow Person(TDModule& module, const QString& name) {
+PlayerRow Person(TDModule& module, const QString& name) {
     if (IsComputerRow(name))
         throw CorrectionRefused(QStringLiteral("%1 — компьютер, а не игрок.").arg(Quoted(name)));
-    const std::optional<PersonRow> row = FindPerson(module, name);
+    const std::optional<PlayerRow> row = FindPlayer(module.QRWork, name);
     if (!row)
         throw CorrectionRefused(QStringLiteral("Игрок %1 не найден.").arg(Quoted(name)));
     return *row;
@@ -164,7 +151,7 @@ bool PrepareCorrections(TDModule& module) {
 void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
                   const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
-        const PersonRow row = Person(module, name);
+        const PlayerRow row = Person(module, name);
         CheckNewName(module, newName);
         Exec(module, sql::RenamePlayer(row.code, newName));
         Log(module, {QStringLiteral("rename"), row.code, {}, name, newName, {}, {}}, note);
@@ -175,8 +162,8 @@ void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
 void MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
                   const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
-        const PersonRow gone = Person(module, duplicate);
-        const PersonRow kept = Person(module, keep);
+        const PlayerRow gone = Person(module, duplicate);
+        const PlayerRow kept = Person(module, keep);
         if (gone.code == kept.code)
             throw CorrectionRefused(QStringLiteral("Игрока нельзя объединить с самим собой."));
         // Their games against each other would become games against oneself.
@@ -212,7 +199,7 @@ void SetPoints(TDModule& module, const QString& name, int64_t points, const Corr
     if (note.reason.trimmed().isEmpty())
         throw CorrectionRefused(QStringLiteral("Укажите причину, по которой меняются очки."));
     Correct(module, [&] {
-        const PersonRow row = Person(module, name);
+        const PlayerRow row = Person(module, name);
         Exec(module, sql::UpdatePoints(points, QString::number(row.code)));
         Log(module, {QStringLiteral("points"), row.code, {}, {}, {}, row.points, points}, note);
     });

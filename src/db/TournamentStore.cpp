@@ -1,6 +1,7 @@
 #include "db/TournamentStore.h"
 
 #include "db/DbError.h"
+#include "db/PlayerRows.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
 #include "db/Tables.h"
@@ -188,13 +189,11 @@ void AddEntry(TDModule& module, qint64 code, const QString& name) {
     if (computer) {
         player = ComputerCode(module, name).toLongLong();
     } else {
-        module.QRWork.SetSQL(sql::PlayerByName(name));
-        module.QRWork.Open();
-        if (module.QRWork.Eof())
+        const std::optional<PlayerRow> row = FindPlayer(module.QRWork, name);
+        if (!row)
             throw TournamentRefused(QStringLiteral("Игрок не найден."));
-        player = module.QRWork.FieldAsInteger(QStringLiteral("P_CODE"));
-        points = module.QRWork.FieldAsInteger(QStringLiteral("P_POINTS"));
-        module.QRWork.Close();
+        player = row->code;
+        points = row->points;
         if (points < 3)
             throw TournamentRefused(
                 QStringLiteral("В турнире играют игроки, у которых не меньше 3 очков."));

@@ -1,0 +1,16 @@
+#include "db/PlayerRows.h"
+
+#include "db/Query.h"
+
+namespace db {
+
+std::optional<PlayerRow> FindPlayer(TQuery& query, const QString& name) {
+    query.SetSQL(sql::PlayerByName(name));
+    query.Open();
+    if (query.Eof())
+        return std::nullopt;
+    return PlayerRow{query.FieldAsInteger(QStringLiteral("P_CODE")),
+                     query.FieldAsInteger(QStringLiteral("P_POINTS"))};
+}
+
+} // namespace db

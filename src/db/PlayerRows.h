@@ -1,0 +1,20 @@
+// A player's row as the stores read it.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace db {
+
+class TQuery;
+
+struct PlayerRow {
+    qint64 code = 0;
+    qint64 points = 0;
+};
+
+/*! The row of exactly this name (statement 8), read on query, which stays
+    open on it; nullopt where there is none. Throws DbError. */
+std::optional<PlayerRow> FindPlayer(TQuery& query, const QString& name);
+
+} // namespace db
