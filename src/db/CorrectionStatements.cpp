@@ -34,6 +34,11 @@ Statement GameByCode(qint64 code) {
             {code}};
 }
 
+Statement PlayersOfGame(qint64 winner, qint64 loser) {
+    return {QStringLiteral("SELECT P_CODE,P_NAME,P_POINTS FROM PLAYERS WHERE P_CODE IN (?,?)"),
+            {winner, loser}};
+}
+
 Statement ReversalsOf(qint64 code) {
     return {
         QStringLiteral("SELECT C_CODE FROM CORRECTIONS WHERE C_KIND = 'reverse' AND C_OTHER = ?"),

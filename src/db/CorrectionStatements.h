@@ -20,6 +20,8 @@ Statement InsertCorrection(const QVariantList& values);
 Statement AllCorrections();
 /*! One journal row by code: winner, loser, award. */
 Statement GameByCode(qint64 code);
+/*! The rows of a game's two players still in the database. */
+Statement PlayersOfGame(qint64 winner, qint64 loser);
 /*! Whether a game was reversed: its reverse rows. */
 Statement ReversalsOf(qint64 code);
 /*! The games two players played against each other. */

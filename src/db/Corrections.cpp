@@ -219,9 +219,7 @@ void ReverseGame(TDModule& module, int64_t gameCode, const CorrectionNote& note)
         if (!module.QRWork.Eof())
             throw CorrectionRefused(QStringLiteral("Партия %1 уже отменена.").arg(gameCode));
         // The rules again, backwards: only a person's points ever moved.
-        module.QRWork.SetSQL(Statement(
-            QStringLiteral("SELECT P_CODE,P_NAME,P_POINTS FROM PLAYERS WHERE P_CODE IN (?,?)"),
-            {qlonglong(winner), qlonglong(loser)}));
+        module.QRWork.SetSQL(sql::PlayersOfGame(winner, loser));
         module.QRWork.Open();
         std::optional<std::pair<QString, int64_t>> winnerRow, loserRow;
         for (module.QRWork.First(); !module.QRWork.Eof(); module.QRWork.Next()) {
