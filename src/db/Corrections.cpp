@@ -6,7 +6,6 @@
 #include "db/QueryKeeper.h"
 #include "db/Tables.h"
 #include "db/Unit6.h"
-#include "record/ComputerNames.h"
 
 #include <QVariant>
 #include <algorithm>
@@ -21,9 +20,6 @@ namespace {
 
 constexpr int MaxNameLength = 60;
 
-// The computer's own row carries this name; a person may not take it either.
-const QString ComputerRowName = QStringLiteral("Computer");
-
 const QString NoLogText = QStringLiteral(
     "В базе данных нет журнала исправлений (таблицы CORRECTIONS), и у этой учётной записи "
     "сервера нет права создать его. Исправление не сделано: попросите администратора базы "
@@ -31,10 +27,6 @@ const QString NoLogText = QStringLiteral(
 
 QString Quoted(const QString& text) {
     return QStringLiteral("«") + text + QStringLiteral("»");
-}
-
-bool IsComputerRow(const QString& name) {
-    return name == ComputerRowName || record::IsComputerName(name);
 }
 
 // A person's row by exact name, inside the transaction.

@@ -1,6 +1,7 @@
 #include "db/PlayerRows.h"
 
 #include "db/Query.h"
+#include "record/ComputerNames.h"
 
 namespace db {
 
@@ -11,6 +12,10 @@ std::optional<PlayerRow> FindPlayer(TQuery& query, const QString& name) {
         return std::nullopt;
     return PlayerRow{query.FieldAsInteger(QStringLiteral("P_CODE")),
                      query.FieldAsInteger(QStringLiteral("P_POINTS"))};
+}
+
+bool IsComputerRow(const QString& name) {
+    return name == QLatin1String("Computer") || record::IsComputerName(name);
 }
 
 } // namespace db

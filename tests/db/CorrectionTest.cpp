@@ -87,6 +87,7 @@ const Case Cases[] = {
     {"merge a second row", [](TDModule& m) { db::MergePlayers(m, "Анна П", "Анна", Note); }, nullptr,
      "1|Computer|0;2|Анна|8;3|Борис|5", "1|2|3;2|1|3;3|2|1;4|3|2", "1|" + Stamp + "merge|2|4|4|Анна П|Анна|6|8|ошибка"},
     {"merge two who played", [](TDModule& m) { db::MergePlayers(m, "Борис", "Анна", Note); }, "играли друг с другом", Before, GamesBefore, ""},
+    {"merge into the engine's row", [](TDModule& m) { db::MergePlayers(m, "Анна П", "GNU Backgammon", Note); }, "компьютер", Before, GamesBefore, ""},
     {"merge into oneself", [](TDModule& m) { db::MergePlayers(m, "Анна", "Анна", Note); }, "самим собой", Before, GamesBefore, ""},
     {"set points", [](TDModule& m) { db::SetPoints(m, "Анна", 10, Note); }, nullptr,
      "1|Computer|0;2|Анна|10;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "points|2||4|||6|10|ошибка"},
