@@ -261,13 +261,29 @@ QString PairingKey(qint64 code, int round, int board) {
     return QStringLiteral("%1/%2/%3").arg(code).arg(round).arg(board);
 }
 
+std::optional<PairingPlace> ParsePairingKey(const QString& key) {
+    const QStringList parts = key.split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool codeRead = false, roundRead = false, boardRead = false;
+    const PairingPlace place{parts[0].toLongLong(&codeRead), parts[1].toInt(&roundRead),
+                             parts[2].toInt(&boardRead)};
+    if (!codeRead || !roundRead || !boardRead)
+        return std::nullopt;
+    return place;
+}
+
+void ReleaseClaim(TDModule& module, const QString& key) {
+    if (const std::optional<PairingPlace> place = ParsePairingKey(key))
+        ReleaseClaim(module, place->code, place->round, place->board);
+}
+
 void RecordPairingGame(TDModule& module, const QString& key, qint64 gameCode,
                        const QString& winner) {
-    const QStringList parts = key.split(QLatin1Char('/'));
-    if (parts.size() != 3 || !TablesExist(module))
+    const std::optional<PairingPlace> place = ParsePairingKey(key);
+    if (!place || !TablesExist(module))
         return;
-    const qint64 code = parts[0].toLongLong();
-    const int round = parts[1].toInt(), board = parts[2].toInt();
+    const auto [code, round, board] = *place;
     TournamentData data;
     try {
         data = Read(module, code);
