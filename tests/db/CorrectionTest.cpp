@@ -95,6 +95,8 @@ const Case Cases[] = {
     {"set points below 0", [](TDModule& m) { db::SetPoints(m, "Анна", -1, Note); }, "меньше нуля", Before, GamesBefore, ""},
     {"reverse a win over a person", [](TDModule& m) { db::ReverseGame(m, 1, Note); }, nullptr,
      "1|Computer|0;2|Анна|4;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "reverse|2|1|4|||6|4|ошибка"},
+    {"reverse a win worth more than the points left", [](TDModule& m) { db::SetPoints(m, "Анна", 1, Note); db::ReverseGame(m, 1, Note); }, nullptr,
+     "1|Computer|0;2|Анна|0;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "points|2||4|||6|1|ошибка;2|" + Stamp + "reverse|2|1|4|||1|0|ошибка"},
     {"reverse a loss to the computer", [](TDModule& m) { db::ReverseGame(m, 2, Note); }, nullptr,
      "1|Computer|0;2|Анна|6;3|Борис|6;4|Анна П|2", GamesBefore, "1|" + Stamp + "reverse|3|2|4|||5|6|ошибка"},
     {"reverse a win over the computer", [](TDModule& m) { db::ReverseGame(m, 3, Note); }, nullptr,
@@ -105,6 +107,13 @@ const Case Cases[] = {
     {"register a taken name", [](TDModule& m) { db::RegisterName(m, "Анна П", Note); }, "уже занято", Before, GamesBefore, ""},
     {"register spaces at the end", [](TDModule& m) { db::RegisterName(m, "Пётр ", Note); }, "пробелов", Before, GamesBefore, ""},
     {"register a tab", [](TDModule& m) { db::RegisterName(m, "Пётр\tИ", Note); }, "табуляций", Before, GamesBefore, ""},
+    {"register a quote", [](TDModule& m) { db::RegisterName(m, "Пётр 'Ёж'", Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register a double quote", [](TDModule& m) { db::RegisterName(m, "Пётр \"Ёж\"", Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register a control character", [](TDModule& m) { db::RegisterName(m, "Пётр\x07", Note); }, "управляющих", Before, GamesBefore, ""},
+    {"register a lone surrogate", [](TDModule& m) { db::RegisterName(m, "Пётр" + QString(QChar(0xD800)), Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register 61 characters", [](TDModule& m) { db::RegisterName(m, QString(61, QChar(u'я')), Note); }, "длиннее 60", Before, GamesBefore, ""},
+    {"register 60 characters", [](TDModule& m) { db::RegisterName(m, QString(60, QChar(u'я')), Note); }, nullptr,
+     Before + ";5|" + QString(60, QChar(u'я')) + "|0", GamesBefore, "1|" + Stamp + "register|5||4||" + QString(60, QChar(u'я')) + "||0|ошибка"},
 };
 // clang-format on
 
