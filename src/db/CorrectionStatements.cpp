@@ -3,21 +3,11 @@
 namespace db::sql {
 
 QStringList CorrectionSchema(Dialect dialect) {
-    QStringList statements;
-    for (QString statement : Schema(dialect)) {
-        if (statement.contains(QLatin1String("CREATE TABLE CORRECTIONS")))
-            statements << statement.replace(QLatin1String("CREATE TABLE "),
-                                            QLatin1String("CREATE TABLE IF NOT EXISTS "));
-    }
-    return statements;
+    return NewerTables(dialect, QStringLiteral("CORRECTIONS"));
 }
 
 Statement CorrectionProbe() {
-    return {
-        QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                       "name = 'CORRECTIONS' COLLATE NOCASE"),
-        {},
-        QStringLiteral("SELECT CASE WHEN to_regclass('corrections') IS NULL THEN 0 ELSE 1 END")};
+    return TableProbe(QStringLiteral("CORRECTIONS"));
 }
 
 Statement NextCorrectionCode() {
@@ -44,6 +34,11 @@ Statement GameByCode(qint64 code) {
             {code}};
 }
 
+Statement PlayersOfGame(qint64 winner, qint64 loser) {
+    return {QStringLiteral("SELECT P_CODE,P_NAME,P_POINTS FROM PLAYERS WHERE P_CODE IN (?,?)"),
+            {winner, loser}};
+}
+
 Statement ReversalsOf(qint64 code) {
     return {
         QStringLiteral("SELECT C_CODE FROM CORRECTIONS WHERE C_KIND = 'reverse' AND C_OTHER = ?"),
@@ -67,6 +62,17 @@ Statement MoveWins(qint64 from, qint64 to) {
 
 Statement MoveLosses(qint64 from, qint64 to) {
     return {QStringLiteral("UPDATE GAMES SET G_LOSEPLAYER = ? WHERE G_LOSEPLAYER = ?"), {to, from}};
+}
+
+Statement SharedTournaments(qint64 a, qint64 b) {
+    return {QStringLiteral("SELECT COUNT(*) FROM TOURNAMENT_ENTRIES a, TOURNAMENT_ENTRIES b WHERE "
+                           "a.E_TOURNAMENT = b.E_TOURNAMENT AND a.E_PLAYER = ? AND b.E_PLAYER = ?"),
+            {a, b}};
+}
+
+Statement MoveEntries(qint64 from, qint64 to) {
+    return {QStringLiteral("UPDATE TOURNAMENT_ENTRIES SET E_PLAYER = ? WHERE E_PLAYER = ?"),
+            {to, from}};
 }
 
 Statement DeletePlayer(qint64 code) {

@@ -20,6 +20,8 @@ Statement InsertCorrection(const QVariantList& values);
 Statement AllCorrections();
 /*! One journal row by code: winner, loser, award. */
 Statement GameByCode(qint64 code);
+/*! The rows of a game's two players still in the database. */
+Statement PlayersOfGame(qint64 winner, qint64 loser);
 /*! Whether a game was reversed: its reverse rows. */
 Statement ReversalsOf(qint64 code);
 /*! The games two players played against each other. */
@@ -28,6 +30,10 @@ Statement RenamePlayer(qint64 code, const QString& name);
 /*! Moves every journal row of one player to another (winner, then loser). */
 Statement MoveWins(qint64 from, qint64 to);
 Statement MoveLosses(qint64 from, qint64 to);
+/*! The tournaments both players are entries of. */
+Statement SharedTournaments(qint64 a, qint64 b);
+/*! Moves one player's tournament entries to another. */
+Statement MoveEntries(qint64 from, qint64 to);
 Statement DeletePlayer(qint64 code);
 /*! After a clearing: reversals of games gone no longer mark the codes that
     new games will take, and the places past the journal's end move to its start. */

@@ -2,12 +2,11 @@
 
 #include "db/CorrectionStatements.h"
 #include "db/Outbox.h"
+#include "db/PlayerRows.h"
 #include "db/QueryKeeper.h"
+#include "db/Tables.h"
 #include "db/Unit6.h"
-#include "record/ComputerNames.h"
 
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QVariant>
 #include <algorithm>
 #include <optional>
@@ -21,9 +20,6 @@ namespace {
 
 constexpr int MaxNameLength = 60;
 
-// The computer's own row carries this name; a person may not take it either.
-const QString ComputerRowName = QStringLiteral("Computer");
-
 const QString NoLogText = QStringLiteral(
     "В базе данных нет журнала исправлений (таблицы CORRECTIONS), и у этой учётной записи "
     "сервера нет права создать его. Исправление не сделано: попросите администратора базы "
@@ -33,29 +29,11 @@ QString Quoted(const QString& text) {
     return QStringLiteral("«") + text + QStringLiteral("»");
 }
 
-struct PersonRow {
-    int64_t code;
-    int64_t points;
-};
-
-bool IsComputerRow(const QString& name) {
-    return name == ComputerRowName || record::IsComputerName(name);
-}
-
 // A person's row by exact name, inside the transaction.
-std::optional<PersonRow> FindPerson(TDModule& module, const QString& name) {
-    module.QRWork.SetSQL(sql::PlayerByName(name));
-    module.QRWork.Open();
-    if (module.QRWork.Eof())
-        return std::nullopt;
-    return PersonRow{module.QRWork.FieldAsInteger(QStringLiteral("P_CODE")),
-                     module.QRWork.FieldAsInteger(QStringLiteral("P_POINTS"))};
-}
-
-PersonRow Person(TDModule& module, const QString& name) {
+PlayerRow Person(TDModule& module, const QString& name) {
     if (IsComputerRow(name))
         throw CorrectionRefused(QStringLiteral("%1 — компьютер, а не игрок.").arg(Quoted(name)));
-    const std::optional<PersonRow> row = FindPerson(module, name);
+    const std::optional<PlayerRow> row = FindPlayer(module.QRWork, name);
     if (!row)
         throw CorrectionRefused(QStringLiteral("Игрок %1 не найден.").arg(Quoted(name)));
     return *row;
@@ -70,14 +48,6 @@ void CheckNewName(TDModule& module, const QString& name) {
     module.QRWork.Open();
     if (!module.QRWork.Eof())
         throw CorrectionRefused(QStringLiteral("Имя %1 уже занято.").arg(Quoted(name)));
-}
-
-int64_t Scalar(TDModule& module, Statement statement) {
-    module.QRWork.SetSQL(std::move(statement));
-    module.QRWork.Open();
-    const int64_t value = module.QRWork.Model()->record(0).value(0).toLongLong();
-    module.QRWork.Close();
-    return value;
 }
 
 void Exec(TDModule& module, Statement statement) {
@@ -167,23 +137,13 @@ void ForgetClearedGames(TDModule& module) {
 }
 
 bool PrepareCorrections(TDModule& module) {
-    if (CorrectionsExist(module))
-        return true;
-    try {
-        for (const QString& statement : sql::CorrectionSchema(module.Engine()))
-            module.Run(Statement(statement));
-        return true;
-    } catch (const DbError& error) {
-        if (error.Code() != InsufficientPrivilege)
-            throw;
-        return false;
-    }
+    return PrepareTables(module, sql::CorrectionProbe(), sql::CorrectionSchema);
 }
 
 void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
                   const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
-        const PersonRow row = Person(module, name);
+        const PlayerRow row = Person(module, name);
         CheckNewName(module, newName);
         Exec(module, sql::RenamePlayer(row.code, newName));
         Log(module, {QStringLiteral("rename"), row.code, {}, name, newName, {}, {}}, note);
@@ -194,8 +154,8 @@ void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
 void MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
                   const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
-        const PersonRow gone = Person(module, duplicate);
-        const PersonRow kept = Person(module, keep);
+        const PlayerRow gone = Person(module, duplicate);
+        const PlayerRow kept = Person(module, keep);
         if (gone.code == kept.code)
             throw CorrectionRefused(QStringLiteral("Игрока нельзя объединить с самим собой."));
         // Their games against each other would become games against oneself.
@@ -204,8 +164,17 @@ void MergePlayers(TDModule& module, const QString& duplicate, const QString& kee
                 QStringLiteral("%1 и %2 играли друг с другом: это разные люди, их нельзя "
                                "объединить.")
                     .arg(Quoted(duplicate), Quoted(keep)));
+        // Entries are read joined to their player: the duplicate's follow the
+        // person, but one tournament cannot hold the same person twice.
+        const bool tournaments = Scalar(module, sql::TournamentProbe()) > 0;
+        if (tournaments && Scalar(module, sql::SharedTournaments(gone.code, kept.code)) > 0)
+            throw CorrectionRefused(
+                QStringLiteral("%1 и %2 участвуют в одном турнире: их нельзя объединить.")
+                    .arg(Quoted(duplicate), Quoted(keep)));
         Exec(module, sql::MoveWins(gone.code, kept.code));
         Exec(module, sql::MoveLosses(gone.code, kept.code));
+        if (tournaments)
+            Exec(module, sql::MoveEntries(gone.code, kept.code));
         Exec(module, sql::UpdatePoints(kept.points + gone.points, QString::number(kept.code)));
         Exec(module, sql::DeletePlayer(gone.code));
         Log(module,
@@ -222,7 +191,7 @@ void SetPoints(TDModule& module, const QString& name, int64_t points, const Corr
     if (note.reason.trimmed().isEmpty())
         throw CorrectionRefused(QStringLiteral("Укажите причину, по которой меняются очки."));
     Correct(module, [&] {
-        const PersonRow row = Person(module, name);
+        const PlayerRow row = Person(module, name);
         Exec(module, sql::UpdatePoints(points, QString::number(row.code)));
         Log(module, {QStringLiteral("points"), row.code, {}, {}, {}, row.points, points}, note);
     });
@@ -242,9 +211,7 @@ void ReverseGame(TDModule& module, int64_t gameCode, const CorrectionNote& note)
         if (!module.QRWork.Eof())
             throw CorrectionRefused(QStringLiteral("Партия %1 уже отменена.").arg(gameCode));
         // The rules again, backwards: only a person's points ever moved.
-        module.QRWork.SetSQL(Statement(
-            QStringLiteral("SELECT P_CODE,P_NAME,P_POINTS FROM PLAYERS WHERE P_CODE IN (?,?)"),
-            {qlonglong(winner), qlonglong(loser)}));
+        module.QRWork.SetSQL(sql::PlayersOfGame(winner, loser));
         module.QRWork.Open();
         std::optional<std::pair<QString, int64_t>> winnerRow, loserRow;
         for (module.QRWork.First(); !module.QRWork.Eof(); module.QRWork.Next()) {

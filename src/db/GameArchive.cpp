@@ -2,6 +2,7 @@
 
 #include "db/Corrections.h"
 #include "db/DbError.h"
+#include "db/Tables.h"
 #include "db/Unit6.h"
 #include "record/PackedRecord.h"
 
@@ -13,32 +14,17 @@
 namespace db {
 
 bool ArchiveExists(TDModule& module) {
-    module.QRWork.SetSQL(sql::ArchiveProbe());
-    module.QRWork.Open();
-    const bool exists = !module.QRWork.Eof() && module.QRWork.Model()->record(0).value(0).toInt() > 0;
-    module.QRWork.Close();
-    return exists;
+    return Scalar(module, sql::ArchiveProbe()) > 0;
 }
 
 bool PrepareArchive(TDModule& module) {
-    if (ArchiveExists(module)) {
+    std::string refusal;
+    if (PrepareTables(module, sql::ArchiveProbe(), sql::ArchiveSchema, &refusal))
         return true;
-    }
-    try {
-        for (const QString& statement : sql::ArchiveSchema(module.Engine()))
-            module.Run(Statement(statement));
-        return true;
-    } catch (const DbError& error) {
-        // Only a role refused the right to create tables records without the
-        // archive; anything else (a silent server, a full disk) fails the step.
-        if (error.Code() != InsufficientPrivilege)
-            throw;
-        static bool told = false;
-        if (!std::exchange(told, true)) {
-            qWarning("vertan: games are recorded without their records: %s", error.what());
-        }
-        return false;
-    }
+    static bool told = false;
+    if (!std::exchange(told, true))
+        qWarning("vertan: games are recorded without their records: %s", refusal.c_str());
+    return false;
 }
 
 void StoreRecord(TDModule& module, const QString& gameCode, const ArchivedGame& game) {

@@ -1,9 +1,9 @@
 #include "db/PlayerCache.h"
 
 #include "db/NameCollation.h"
+#include "db/PlayerRows.h"
 #include "db/Statements.h"
 #include "db/Unit6.h"
-#include "record/ComputerNames.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -60,7 +60,7 @@ bool SavePlayerCache(TDModule& module, const QString& programFolder, const QDate
     QJsonArray players;
     for (module.QRWork.First(); !module.QRWork.Eof(); module.QRWork.Next()) {
         const QString name = module.QRWork.FieldAsString(QStringLiteral("P_NAME"));
-        if (name == QLatin1String("Computer") || record::IsComputerName(name))
+        if (IsComputerRow(name))
             continue;
         players.append(
             QJsonArray{name, qint64(module.QRWork.FieldAsInteger(QStringLiteral("P_POINTS")))});
@@ -86,8 +86,7 @@ std::optional<PlayerCache> LoadPlayerCache(const QString& programFolder) {
         const QJsonArray player = value.toArray();
         const QString name = player.at(0).toString();
         // Names the computers play under are the lists' own entries.
-        if (player.size() != 2 || name.isEmpty() || !player.at(1).isDouble() ||
-            record::IsComputerName(name) || name == QLatin1String("Computer"))
+        if (player.size() != 2 || name.isEmpty() || !player.at(1).isDouble() || IsComputerRow(name))
             continue;
         read.players.emplace_back(name, int64_t(player.at(1).toDouble()));
     }

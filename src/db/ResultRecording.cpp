@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/GameArchive.h"
+#include "db/PlayerRows.h"
 #include "db/QueryKeeper.h"
 #include "db/ServerWatch.h"
 #include "db/Statements.h"
@@ -21,25 +22,10 @@ namespace db {
 
 namespace {
 
-struct PlayerRow {
-    int64_t points;
-    QString code;
-};
-
-// Statement 8 on IBPlayers.
-std::optional<PlayerRow> FindPlayer(TDModule& module, const QString& name) {
-    module.IBPlayers.SetSQL(sql::PlayerByName(name));
-    module.IBPlayers.Open();
-    module.IBPlayers.First();
-    if (module.IBPlayers.Eof())
-        return std::nullopt;
-    return PlayerRow{module.IBPlayers.FieldAsInteger(QStringLiteral("P_POINTS")),
-                     module.IBPlayers.FieldAsString(QStringLiteral("P_CODE"))};
-}
-
 // A person's row. A name without a row cannot be recorded.
 PlayerRow ReadPlayer(TDModule& module, const QString& name) {
-    std::optional<PlayerRow> row = FindPlayer(module, name);
+    // Statement 8 on IBPlayers.
+    std::optional<PlayerRow> row = FindPlayer(module.IBPlayers, name);
     if (!row)
         throw DbError(QStringLiteral("Игрок «%1» не зарегистрирован в базе данных.")
                           .arg(name)
@@ -55,8 +41,8 @@ PlayerRow ReadPlayer(TDModule& module, const QString& name) {
 QString ComputerCode(TDModule& module, const QString& name) {
     if (name != record::EngineName)
         return QStringLiteral("1");
-    if (std::optional<PlayerRow> row = FindPlayer(module, name))
-        return row->code;
+    if (std::optional<PlayerRow> row = FindPlayer(module.IBPlayers, name))
+        return QString::number(row->code);
     const QString code = module.GenID(QStringLiteral("PLAYERS"));
     module.IBPlayers.SetSQL(sql::InsertPlayer(code, name));
     module.IBPlayers.ExecSQL();
@@ -72,8 +58,8 @@ bool IdentityRecorded(TDModule& module, const QString& identity) {
     return !module.QRWork.Eof();
 }
 
-void UpdatePoints(TDModule& module, int64_t points, const QString& code) {
-    module.IBPlayers.SetSQL(sql::UpdatePoints(points, code));
+void UpdatePoints(TDModule& module, int64_t points, qint64 code) {
+    module.IBPlayers.SetSQL(sql::UpdatePoints(points, QString::number(code)));
     module.IBPlayers.ExecSQL();
 }
 
@@ -142,18 +128,20 @@ void ApplyResult(TDModule& module, const PendingResult& game) {
         const PlayerRow l = ReadPlayer(module, loser);
         const int64_t gain = PersonGain(l.points);
         UpdatePoints(module, w.points + gain, w.code);
-        gameCode = InsertGame(module, game.date, w.code, l.code, margin, gain, record);
+        gameCode = InsertGame(module, game.date, QString::number(w.code), QString::number(l.code),
+                              margin, gain, record);
     } else {
         const bool computerWon = !winnerHuman && record::IsComputerName(winner);
         const PlayerRow person = ReadPlayer(module, computerWon ? loser : winner);
+        const QString personCode = QString::number(person.code);
         const QString computerCode = ComputerCode(module, computerWon ? winner : loser);
         if (computerWon) {
             if (person.points > 0)
                 UpdatePoints(module, person.points - 1, person.code);
-            gameCode = InsertGame(module, game.date, computerCode, person.code, margin, 1, record);
+            gameCode = InsertGame(module, game.date, computerCode, personCode, margin, 1, record);
         } else {
             UpdatePoints(module, person.points + 1, person.code);
-            gameCode = InsertGame(module, game.date, person.code, computerCode, margin, 1, record);
+            gameCode = InsertGame(module, game.date, personCode, computerCode, margin, 1, record);
         }
     }
     // A tournament's game decides its pairing with the journal row, or neither.

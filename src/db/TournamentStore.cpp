@@ -1,13 +1,13 @@
 #include "db/TournamentStore.h"
 
 #include "db/DbError.h"
+#include "db/PlayerRows.h"
 #include "db/ResultRecording.h"
 #include "db/Statements.h"
+#include "db/Tables.h"
 #include "db/Unit6.h"
 #include "record/ComputerNames.h"
 
-#include <QSqlQueryModel>
-#include <QSqlRecord>
 #include <QStringList>
 #include <algorithm>
 
@@ -18,15 +18,6 @@ namespace {
 // The computer's row is "Computer"; the lists and the games call it "Компьютер".
 QString ShownName(qint64 player, const QString& name) {
     return player == 1 ? record::ComputerName : name;
-}
-
-qint64 Scalar(TDModule& module, const Statement& statement) {
-    module.QRWork.SetSQL(statement);
-    module.QRWork.Open();
-    const qint64 value =
-        module.QRWork.Eof() ? 0 : module.QRWork.Model()->record(0).value(0).toLongLong();
-    module.QRWork.Close();
-    return value;
 }
 
 bool TablesExist(TDModule& module) {
@@ -205,13 +196,11 @@ void AddEntry(TDModule& module, qint64 code, const QString& name) {
     if (computer) {
         player = ComputerCode(module, name).toLongLong();
     } else {
-        module.QRWork.SetSQL(sql::PlayerByName(name));
-        module.QRWork.Open();
-        if (module.QRWork.Eof())
+        const std::optional<PlayerRow> row = FindPlayer(module.QRWork, name);
+        if (!row)
             throw TournamentRefused(QStringLiteral("Игрок не найден."));
-        player = module.QRWork.FieldAsInteger(QStringLiteral("P_CODE"));
-        points = module.QRWork.FieldAsInteger(QStringLiteral("P_POINTS"));
-        module.QRWork.Close();
+        player = row->code;
+        points = row->points;
         if (points < 3)
             throw TournamentRefused(
                 QStringLiteral("В турнире играют игроки, у которых не меньше 3 очков."));
@@ -282,13 +271,29 @@ QString PairingKey(qint64 code, int round, int board) {
     return QStringLiteral("%1/%2/%3").arg(code).arg(round).arg(board);
 }
 
+std::optional<PairingPlace> ParsePairingKey(const QString& key) {
+    const QStringList parts = key.split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool codeRead = false, roundRead = false, boardRead = false;
+    const PairingPlace place{parts[0].toLongLong(&codeRead), parts[1].toInt(&roundRead),
+                             parts[2].toInt(&boardRead)};
+    if (!codeRead || !roundRead || !boardRead)
+        return std::nullopt;
+    return place;
+}
+
+void ReleaseClaim(TDModule& module, const QString& key) {
+    if (const std::optional<PairingPlace> place = ParsePairingKey(key))
+        ReleaseClaim(module, place->code, place->round, place->board);
+}
+
 void RecordPairingGame(TDModule& module, const QString& key, qint64 gameCode,
                        const QString& winner) {
-    const QStringList parts = key.split(QLatin1Char('/'));
-    if (parts.size() != 3 || !TablesExist(module))
+    const std::optional<PairingPlace> place = ParsePairingKey(key);
+    if (!place || !TablesExist(module))
         return;
-    const qint64 code = parts[0].toLongLong();
-    const int round = parts[1].toInt(), board = parts[2].toInt();
+    const auto [code, round, board] = *place;
     TournamentData data;
     try {
         data = Read(module, code);

@@ -6,6 +6,7 @@
 #include "tournament/tournament.h"
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -100,6 +101,17 @@ void WithdrawPlayer(TDModule& module, qint64 code, int seed);
 
 /*! A pairing's key as the recording carries it. */
 QString PairingKey(qint64 code, int round, int board);
+/*! Where a pairing stands: its tournament, round and board. */
+struct PairingPlace {
+    qint64 code = 0;
+    int round = 0;
+    int board = 0;
+};
+/*! The pairing a key of PairingKey names; nullopt for any other text. */
+std::optional<PairingPlace> ParsePairingKey(const QString& key);
+/*! Frees the claim of the pairing a key names, as ReleaseClaim above; a key
+    of no pairing changes nothing. */
+void ReleaseClaim(TDModule& module, const QString& key);
 /*! Inside the recording's transaction: the game gameCode, won by winner,
     decides the pairing of key (if still pending and winner is one of its
     players), and the next Swiss round is paired when this was the last

@@ -6,6 +6,7 @@
 #include "db/GameArchive.h"
 #include "db/Outbox.h"
 #include "db/ResultRecording.h"
+#include "db/TournamentStore.h"
 #include "db/Unit6.h"
 
 #include <QProcess>
@@ -86,6 +87,7 @@ const Case Cases[] = {
     {"merge a second row", [](TDModule& m) { db::MergePlayers(m, "Анна П", "Анна", Note); }, nullptr,
      "1|Computer|0;2|Анна|8;3|Борис|5", "1|2|3;2|1|3;3|2|1;4|3|2", "1|" + Stamp + "merge|2|4|4|Анна П|Анна|6|8|ошибка"},
     {"merge two who played", [](TDModule& m) { db::MergePlayers(m, "Борис", "Анна", Note); }, "играли друг с другом", Before, GamesBefore, ""},
+    {"merge into the engine's row", [](TDModule& m) { db::MergePlayers(m, "Анна П", "GNU Backgammon", Note); }, "компьютер", Before, GamesBefore, ""},
     {"merge into oneself", [](TDModule& m) { db::MergePlayers(m, "Анна", "Анна", Note); }, "самим собой", Before, GamesBefore, ""},
     {"set points", [](TDModule& m) { db::SetPoints(m, "Анна", 10, Note); }, nullptr,
      "1|Computer|0;2|Анна|10;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "points|2||4|||6|10|ошибка"},
@@ -93,6 +95,8 @@ const Case Cases[] = {
     {"set points below 0", [](TDModule& m) { db::SetPoints(m, "Анна", -1, Note); }, "меньше нуля", Before, GamesBefore, ""},
     {"reverse a win over a person", [](TDModule& m) { db::ReverseGame(m, 1, Note); }, nullptr,
      "1|Computer|0;2|Анна|4;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "reverse|2|1|4|||6|4|ошибка"},
+    {"reverse a win worth more than the points left", [](TDModule& m) { db::SetPoints(m, "Анна", 1, Note); db::ReverseGame(m, 1, Note); }, nullptr,
+     "1|Computer|0;2|Анна|0;3|Борис|5;4|Анна П|2", GamesBefore, "1|" + Stamp + "points|2||4|||6|1|ошибка;2|" + Stamp + "reverse|2|1|4|||1|0|ошибка"},
     {"reverse a loss to the computer", [](TDModule& m) { db::ReverseGame(m, 2, Note); }, nullptr,
      "1|Computer|0;2|Анна|6;3|Борис|6;4|Анна П|2", GamesBefore, "1|" + Stamp + "reverse|3|2|4|||5|6|ошибка"},
     {"reverse a win over the computer", [](TDModule& m) { db::ReverseGame(m, 3, Note); }, nullptr,
@@ -103,6 +107,13 @@ const Case Cases[] = {
     {"register a taken name", [](TDModule& m) { db::RegisterName(m, "Анна П", Note); }, "уже занято", Before, GamesBefore, ""},
     {"register spaces at the end", [](TDModule& m) { db::RegisterName(m, "Пётр ", Note); }, "пробелов", Before, GamesBefore, ""},
     {"register a tab", [](TDModule& m) { db::RegisterName(m, "Пётр\tИ", Note); }, "табуляций", Before, GamesBefore, ""},
+    {"register a quote", [](TDModule& m) { db::RegisterName(m, "Пётр 'Ёж'", Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register a double quote", [](TDModule& m) { db::RegisterName(m, "Пётр \"Ёж\"", Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register a control character", [](TDModule& m) { db::RegisterName(m, "Пётр\x07", Note); }, "управляющих", Before, GamesBefore, ""},
+    {"register a lone surrogate", [](TDModule& m) { db::RegisterName(m, "Пётр" + QString(QChar(0xD800)), Note); }, "кавычек", Before, GamesBefore, ""},
+    {"register 61 characters", [](TDModule& m) { db::RegisterName(m, QString(61, QChar(u'я')), Note); }, "длиннее 60", Before, GamesBefore, ""},
+    {"register 60 characters", [](TDModule& m) { db::RegisterName(m, QString(60, QChar(u'я')), Note); }, nullptr,
+     Before + ";5|" + QString(60, QChar(u'я')) + "|0", GamesBefore, "1|" + Stamp + "register|5||4||" + QString(60, QChar(u'я')) + "||0|ошибка"},
 };
 // clang-format on
 
@@ -181,6 +192,53 @@ TEST_P(CorrectionTest, ResultsWaitingFollowARenameAndAMerge) {
     const db::DeliveryReport report = db::DeliverOutbox(dm, outbox);
     EXPECT_EQ(report.delivered, 2);
     EXPECT_EQ(Players(), "1|Computer|0;2|Анна Б|11;3|Борис|5");
+}
+
+// A merged row's tournament entries follow the person, in one tournament
+// or another; both rows in one tournament are two people.
+TEST_P(CorrectionTest, AMergeCarriesTheDuplicatesTournamentEntries) {
+    db::PrepareTournaments(dm);
+    const struct {
+        const char* what;
+        QStringList first, second; // the entries of two tournaments
+        const char* refused;
+        QString entries; // tournament|seed|name, after
+    } cases[] = {
+        {"the duplicate alone", {"Борис", "Анна П"}, {}, nullptr, "1|1|Борис;1|2|Анна"},
+        {"each in another", {"Анна П"}, {"Анна"}, nullptr, "1|1|Анна;2|1|Анна"},
+        {"both in one", {"Анна", "Анна П"}, {"Анна П"}, "одном турнире",
+         "1|1|Анна;1|2|Анна П;2|1|Анна П"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* table : {"TOURNAMENT_ENTRIES", "TOURNAMENTS", "CORRECTIONS", "GAMES"})
+            folder.Exec(QStringLiteral("DELETE FROM %1").arg(table));
+        folder.Exec("DELETE FROM PLAYERS WHERE P_CODE <> 1");
+        Fill();
+        folder.Exec("UPDATE PLAYERS SET P_POINTS = 3 WHERE P_CODE = 4");
+        for (const QStringList& entries : {c.first, c.second}) {
+            const qint64 code = db::CreateTournament(dm, "Кубок", tournament::System::RoundRobin, 0);
+            for (const QString& name : entries)
+                db::AddEntry(dm, code, name);
+        }
+        const QString players = Players();
+        if (c.refused) {
+            try {
+                db::MergePlayers(dm, "Анна П", "Анна", Note);
+                ADD_FAILURE() << "not refused";
+            } catch (const db::CorrectionRefused& refused) {
+                EXPECT_TRUE(QString::fromUtf8(refused.what()).contains(c.refused))
+                    << refused.what();
+            }
+            EXPECT_EQ(Players(), players);
+            EXPECT_EQ(Games(), GamesBefore);
+        } else {
+            db::MergePlayers(dm, "Анна П", "Анна", Note);
+        }
+        EXPECT_EQ(folder.Rows("SELECT E_TOURNAMENT,E_SEED,P_NAME FROM TOURNAMENT_ENTRIES, PLAYERS "
+                              "WHERE P_CODE = E_PLAYER ORDER BY E_TOURNAMENT, E_SEED"),
+                  c.entries);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CorrectionTest,

@@ -194,7 +194,7 @@ TEST_P(TournamentTest, TwoComputersClaimOnePairingOnlyOnce) {
         folder.Rows("SELECT N_CLAIM FROM TOURNAMENT_PAIRINGS WHERE N_ROUND = 1 ORDER BY N_BOARD"),
         "клуб-1;клуб-2");
     // The first computer crashed: its claim is freed from the other one.
-    db::ReleaseClaim(other, code, 1, 1);
+    db::ReleaseClaim(other, db::PairingKey(code, 1, 1));
     EXPECT_TRUE(db::ClaimPairing(other, code, 1, 1, "клуб-2"));
     // A decided pairing is claimed by nobody, and its claim is not freed.
     db::RecordForfeit(dm, code, 1, 2, 2);
@@ -205,6 +205,15 @@ TEST_P(TournamentTest, TwoComputersClaimOnePairingOnlyOnce) {
         "клуб-2");
     EXPECT_FALSE(db::ClaimPairing(dm, code, 2, 1, "клуб-1") &&
                  db::ClaimPairing(other, code, 2, 1, "клуб-2"));
+}
+
+// A key names its pairing whole, or none.
+TEST(PairingKey, ReadBackOrNothing) {
+    const auto place = db::ParsePairingKey(db::PairingKey(12, 3, 4));
+    ASSERT_TRUE(place);
+    EXPECT_EQ(QString("%1 %2 %3").arg(place->code).arg(place->round).arg(place->board), "12 3 4");
+    for (const char* key : {"", "12/3", "12/3/4/5", "x/3/4", "12//4", "12/3/4x"})
+        EXPECT_FALSE(db::ParsePairingKey(key)) << key;
 }
 
 TEST_P(TournamentTest, AnOlderDatabaseGetsTheTablesAtTheFirstTournament) {
