@@ -2,6 +2,7 @@
 
 #include "db/Corrections.h"
 #include "db/Outbox.h"
+#include "db/PlayerRows.h"
 #include "db/ServerWatch.h"
 #include "db/Unit6.h"
 #include "shell/AppOptions.h"
@@ -101,7 +102,7 @@ void TPlayerManagement::OpenFor(const QString& name, qint64 points) {
     module_.QRWork.Open();
     for (module_.QRWork.First(); !module_.QRWork.Eof(); module_.QRWork.Next()) {
         const QString other = module_.QRWork.FieldAsString(QStringLiteral("P_NAME"));
-        if (other != name && other != QLatin1String("Computer"))
+        if (other != name && !db::IsComputerRow(other))
             MergeInto->addItem(other);
     }
     module_.QRWork.Close();

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QSysInfo>
 #include <QTabWidget>
+#include <optional>
 
 TForm9* Form9 = nullptr;
 
@@ -264,11 +265,14 @@ void TForm9::Button4Click() {
         return;
     }
     const db::TournamentPairing pairing = *p;
-    bool claimed = false;
+    // Nothing when the database failed: that is told, nothing more.
+    std::optional<bool> claimed;
     Step([&] {
         claimed = db::ClaimPairing(module_, Chosen(), pairing.round, pairing.board, ClaimName);
     });
-    if (!claimed) {
+    if (!claimed)
+        return;
+    if (!*claimed) {
         Step([this] { Refresh(); });
         shell::ShowError(QStringLiteral("Эта пара уже играется на другом компьютере."));
         return;
@@ -281,11 +285,8 @@ void TForm9::Button4Click() {
 }
 
 void TForm9::GameOver(const QString& pairing, bool played) {
-    const QStringList parts = pairing.split(QLatin1Char('/'));
-    if (!played && parts.size() == 3)
-        Step([&] {
-            db::ReleaseClaim(module_, parts[0].toLongLong(), parts[1].toInt(), parts[2].toInt());
-        });
+    if (!played)
+        Step([&] { db::ReleaseClaim(module_, pairing); });
     OpenTournaments();
 }
 

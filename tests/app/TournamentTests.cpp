@@ -186,3 +186,16 @@ TEST_F(Tournament, APairingWhoseResultIsLostIsFreedAgain) {
                    "FROM TOURNAMENT_PAIRINGS"),
               "-|-");
 }
+
+// A claim the database fails is told as that failure, once: not also as a
+// pairing another computer plays.
+TEST_F(Tournament, AClaimTheDatabaseFailsIsToldOnce) {
+    MakeTournament("Кубок", 0, {"Anna", "Boris"});
+    Exec("CREATE TRIGGER refuse BEFORE UPDATE ON TOURNAMENT_PAIRINGS "
+         "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Form9->Pairings->selectRow(0);
+    Form9->Button4->click();
+    EXPECT_TRUE(Form9->isVisible());
+    ASSERT_EQ(boxes.Texts().size(), 1) << boxes.Texts().join('\n').toStdString();
+    EXPECT_TRUE(boxes.Texts()[0].contains("refused")) << boxes.Texts()[0].toStdString();
+}

@@ -27,6 +27,7 @@ struct ManagementTest : ::testing::TestWithParam<db::Dialect> {
         folder.AddPlayer(2, "Анна", 3);
         folder.AddPlayer(3, "Борис", 5);
         folder.AddPlayer(4, "Анна П", 1);
+        folder.AddPlayer(5, "GNU Backgammon", 0); // the engine's row: never merged into
         folder.AddGame(1, 3, 2, 1, 1);
         dm = std::make_unique<db::TDModule>(folder.Path(), 0);
         dm->DataModuleCreate();
