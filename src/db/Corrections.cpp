@@ -95,9 +95,8 @@ template <typename Work> void Correct(TDModule& module, Work work) {
     transaction.Commit();
 }
 
-void RenameWaiting(Outbox* outbox, const QString& from, const QString& to) {
-    if (outbox)
-        outbox->RenamePlayer(from, to);
+QStringList RenameWaiting(Outbox* outbox, const QString& from, const QString& to) {
+    return outbox ? outbox->RenamePlayer(from, to) : QStringList{};
 }
 
 } // namespace
@@ -140,19 +139,19 @@ bool PrepareCorrections(TDModule& module) {
     return PrepareTables(module, sql::CorrectionProbe(), sql::CorrectionSchema);
 }
 
-void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
-                  const CorrectionNote& note, Outbox* outbox) {
+QStringList RenamePlayer(TDModule& module, const QString& name, const QString& newName,
+                         const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
         const PlayerRow row = Person(module, name);
         CheckNewName(module, newName);
         Exec(module, sql::RenamePlayer(row.code, newName));
         Log(module, {QStringLiteral("rename"), row.code, {}, name, newName, {}, {}}, note);
     });
-    RenameWaiting(outbox, name, newName);
+    return RenameWaiting(outbox, name, newName);
 }
 
-void MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
-                  const CorrectionNote& note, Outbox* outbox) {
+QStringList MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
+                         const CorrectionNote& note, Outbox* outbox) {
     Correct(module, [&] {
         const PlayerRow gone = Person(module, duplicate);
         const PlayerRow kept = Person(module, keep);
@@ -182,7 +181,13 @@ void MergePlayers(TDModule& module, const QString& duplicate, const QString& kee
              kept.points + gone.points},
             note);
     });
-    RenameWaiting(outbox, duplicate, keep);
+    return RenameWaiting(outbox, duplicate, keep);
+}
+
+QString WaitingNotRewrittenText(const QStringList& failed) {
+    return QStringLiteral("Исправление записано, но результаты, ожидающие записи, не удалось "
+                          "переписать на новое имя: при записи они будут отложены.\n") +
+           failed.join(QLatin1Char('\n'));
 }
 
 void SetPoints(TDModule& module, const QString& name, int64_t points, const CorrectionNote& note) {

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -55,15 +56,21 @@ void ForgetClearedGames(TDModule& module);
 
 /*! Gives a person a new name. The journal names players by code, so every
     list follows; results waiting in outbox under the old name are rewritten
-    to the new one. Throws CorrectionRefused or DbError. */
-void RenamePlayer(TDModule& module, const QString& name, const QString& newName,
-                  const CorrectionNote& note, Outbox* outbox = nullptr);
+    to the new one. Throws CorrectionRefused or DbError. Returns the waiting
+    results that could not be rewritten (Outbox::RenamePlayer's). */
+QStringList RenamePlayer(TDModule& module, const QString& name, const QString& newName,
+                         const CorrectionNote& note, Outbox* outbox = nullptr);
 
 /*! Merges duplicate into keep (two rows of one person that never played
     each other): its games become keep's, the points are added up, its row
-    goes. Results waiting in outbox under its name move to keep's. */
-void MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
-                  const CorrectionNote& note, Outbox* outbox = nullptr);
+    goes. Results waiting in outbox under its name move to keep's; returns
+    those that could not be rewritten. */
+QStringList MergePlayers(TDModule& module, const QString& duplicate, const QString& keep,
+                         const CorrectionNote& note, Outbox* outbox = nullptr);
+
+/*! Tells that the correction is made but some waiting results still name
+    the old player (they will be set aside when written out). */
+QString WaitingNotRewrittenText(const QStringList& failed);
 
 /*! Sets a person's points (0 or more); the reason is required. */
 void SetPoints(TDModule& module, const QString& name, int64_t points, const CorrectionNote& note);

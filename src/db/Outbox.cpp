@@ -152,7 +152,8 @@ void Outbox::SetAside(const Entry& entry) {
     sync_.folder(folder_);
 }
 
-void Outbox::RenamePlayer(const QString& from, const QString& to) {
+QStringList Outbox::RenamePlayer(const QString& from, const QString& to) {
+    QStringList failed;
     for (Entry entry : Pending()) {
         PendingResult& r = entry.result;
         if (r.whiteName != from && r.blackName != from)
@@ -163,8 +164,10 @@ void Outbox::RenamePlayer(const QString& from, const QString& to) {
             r.blackName = to;
         // In place under its own name: the order of the queue stays.
         QString error;
-        WriteEntry(QFileInfo(entry.file).fileName(), QJsonDocument(ToJson(r)).toJson(), error);
+        if (!WriteEntry(QFileInfo(entry.file).fileName(), QJsonDocument(ToJson(r)).toJson(), error))
+            failed << QStringLiteral("%1: %2").arg(entry.file, error);
     }
+    return failed;
 }
 
 } // namespace db

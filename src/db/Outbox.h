@@ -59,8 +59,9 @@ class Outbox {
     /*! Renames a result that can never be recorded out of the queue
         (".failed"), keeping it for a person to look at. */
     void SetAside(const Entry& entry);
-    /*! A player's new name in every result waiting (a rename, a merge). */
-    void RenamePlayer(const QString& from, const QString& to);
+    /*! A player's new name in every result waiting (a rename, a merge); the
+        results that could not be rewritten, each as "file: why". */
+    QStringList RenamePlayer(const QString& from, const QString& to);
 
   private:
     bool MakeFolder(QString& error);

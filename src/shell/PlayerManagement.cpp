@@ -59,8 +59,11 @@ TPlayerManagement::TPlayerManagement(db::TDModule& module, QWidget* parent)
     connect(RenameButton, &QPushButton::clicked, this, [this, note] {
         Run(QStringLiteral("Переименовать игрока «%1» в «%2»?").arg(player_, NewName->text()), [&] {
             db::Outbox outbox(ProgramFolder);
-            db::RenamePlayer(module_, player_, NewName->text(), note(), &outbox);
+            const QStringList failed =
+                db::RenamePlayer(module_, player_, NewName->text(), note(), &outbox);
             player_ = NewName->text();
+            if (!failed.isEmpty())
+                ShowError(db::WaitingNotRewrittenText(failed));
         });
     });
     connect(MergeButton, &QPushButton::clicked, this, [this, note] {
@@ -68,8 +71,11 @@ TPlayerManagement::TPlayerManagement(db::TDModule& module, QWidget* parent)
                 .arg(player_, MergeInto->currentText()),
             [&] {
                 db::Outbox outbox(ProgramFolder);
-                db::MergePlayers(module_, player_, MergeInto->currentText(), note(), &outbox);
+                const QStringList failed = db::MergePlayers(module_, player_,
+                                                            MergeInto->currentText(), note(), &outbox);
                 hide();
+                if (!failed.isEmpty())
+                    ShowError(db::WaitingNotRewrittenText(failed));
             });
     });
     connect(PointsButton, &QPushButton::clicked, this, [this, note] {

@@ -183,8 +183,8 @@ TEST_P(CorrectionTest, ResultsWaitingFollowARenameAndAMerge) {
     ASSERT_TRUE(
         outbox.Put({"id-1", -1, "Анна П", "Компьютер", true, false, "09.12.2026", ""}, error));
     ASSERT_TRUE(outbox.Put({"id-2", 2, "Борис", "Анна", true, true, "09.12.2026", ""}, error));
-    db::RenamePlayer(dm, "Анна", "Анна Б", Note, &outbox);
-    db::MergePlayers(dm, "Анна П", "Анна Б", Note, &outbox);
+    EXPECT_EQ(db::RenamePlayer(dm, "Анна", "Анна Б", Note, &outbox), QStringList{});
+    EXPECT_EQ(db::MergePlayers(dm, "Анна П", "Анна Б", Note, &outbox), QStringList{});
     const auto waiting = outbox.Pending();
     ASSERT_EQ(waiting.size(), 2u);
     EXPECT_EQ(waiting[0].result.whiteName + "|" + waiting[1].result.blackName, "Анна Б|Анна Б");
@@ -192,6 +192,24 @@ TEST_P(CorrectionTest, ResultsWaitingFollowARenameAndAMerge) {
     const db::DeliveryReport report = db::DeliverOutbox(dm, outbox);
     EXPECT_EQ(report.delivered, 2);
     EXPECT_EQ(Players(), "1|Computer|0;2|Анна Б|11;3|Борис|5");
+}
+
+// A waiting result that cannot be rewritten is named: the rename itself
+// is made, and that result still names the old player.
+TEST_P(CorrectionTest, AWaitingResultThatCannotFollowARenameIsNamed) {
+    QString error;
+    ASSERT_TRUE(db::Outbox(folder.Path())
+                    .Put({"id-1", -1, "Анна", "Компьютер", true, false, "09.12.2026", ""}, error));
+    ASSERT_TRUE(db::Outbox(folder.Path())
+                    .Put({"id-2", 2, "Борис", "Компьютер", true, false, "09.12.2026", ""}, error));
+    db::Outbox full(folder.Path(), {[](int) { return false; }, [](const QString&) {}});
+    const QStringList failed = db::RenamePlayer(dm, "Анна", "Анна Б", Note, &full);
+    ASSERT_EQ(failed.size(), 1) << failed.join('\n').toStdString();
+    const auto waiting = db::Outbox(folder.Path()).Pending();
+    ASSERT_EQ(waiting.size(), 2u);
+    EXPECT_TRUE(failed[0].startsWith(waiting[0].file + ": ")) << failed[0].toStdString();
+    EXPECT_EQ(waiting[0].result.whiteName, "Анна");
+    EXPECT_TRUE(Players().contains("2|Анна Б|")) << "the rename is made";
 }
 
 // A merged row's tournament entries follow the person, in one tournament

@@ -52,6 +52,15 @@ QString Missing(const QCommandLineParser& parser, const char* action, const char
                : QString();
 }
 
+// A rename or merge made, with the waiting results it could not rewrite.
+CorrectionResult Done(const QString& done, const QStringList& failed) {
+    if (failed.isEmpty())
+        return {0, done};
+    return {3, QStringLiteral("%1, but these results waiting in the outbox still name the old "
+                              "player and will be set aside: %2")
+                   .arg(done, failed.join(QStringLiteral("; ")))};
+}
+
 } // namespace
 
 bool WantsCorrection(const QCommandLineParser& parser) {
@@ -86,15 +95,14 @@ CorrectionResult RunCorrection(const QCommandLineParser& parser, db::TDModule& m
                 lines << db::CorrectionLine(row);
             return {0, lines.join('\n')};
         }
-        if (parser.isSet("rename")) {
-            db::RenamePlayer(module, parser.value("rename"), parser.value("new-name"), note,
-                             waiting);
-            return {0, QStringLiteral("renamed")};
-        }
-        if (parser.isSet("merge")) {
-            db::MergePlayers(module, parser.value("merge"), parser.value("into"), note, waiting);
-            return {0, QStringLiteral("merged")};
-        }
+        if (parser.isSet("rename"))
+            return Done(QStringLiteral("renamed"),
+                        db::RenamePlayer(module, parser.value("rename"),
+                                         parser.value("new-name"), note, waiting));
+        if (parser.isSet("merge"))
+            return Done(QStringLiteral("merged"),
+                        db::MergePlayers(module, parser.value("merge"), parser.value("into"),
+                                         note, waiting));
         if (parser.isSet("register")) {
             db::RegisterName(module, parser.value("register"), note);
             return {0, QStringLiteral("registered")};

@@ -21,7 +21,9 @@ QList<QCommandLineOption> CorrectionOptions(bool russian);
 bool WantsCorrection(const QCommandLineParser& parser);
 
 struct CorrectionResult {
-    int code; // 0 done, 1 the database failed, 2 refused (nothing changed)
+    // 0 done, 1 the database failed, 2 refused (nothing changed), 3 done but
+    // some results waiting in the outbox still name the old player
+    int code;
     QString message;
 };
 
