@@ -154,6 +154,8 @@ QStringList TournamentSchema(Dialect dialect);
 Statement TournamentProbe();
 /*! Every tournament by code: T_CODE, T_NAME, T_SYSTEM, T_ROUNDS, T_STARTED. */
 Statement Tournaments();
+/*! One tournament by its code: the same columns. */
+Statement Tournament(qint64 code);
 Statement MaxTournamentCode();
 Statement InsertTournament(qint64 code, const QString& name, int system, int rounds);
 /*! Marks a tournament started with its final number of rounds. */

@@ -29,10 +29,15 @@ Statement TournamentProbe() {
     return TableProbe(QStringLiteral("TOURNAMENT_PAIRINGS"));
 }
 
+const QString TournamentColumns =
+    QStringLiteral("SELECT T_CODE,T_NAME,T_SYSTEM,T_ROUNDS,T_STARTED FROM TOURNAMENTS");
+
 Statement Tournaments() {
-    return {QStringLiteral("SELECT T_CODE,T_NAME,T_SYSTEM,T_ROUNDS,T_STARTED FROM TOURNAMENTS "
-                           "ORDER BY T_CODE"),
-            {}};
+    return {TournamentColumns + QStringLiteral(" ORDER BY T_CODE"), {}};
+}
+
+Statement Tournament(qint64 code) {
+    return {TournamentColumns + QStringLiteral(" WHERE T_CODE = ?"), {QVariant(code)}};
 }
 
 Statement MaxTournamentCode() {

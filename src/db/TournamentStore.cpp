@@ -24,25 +24,24 @@ bool TablesExist(TDModule& module) {
     return Scalar(module, sql::TournamentProbe()) > 0;
 }
 
+// The tournament's row the query stands on.
+TournamentInfo InfoOf(const TQuery& q) {
+    return {q.FieldAsInteger(QStringLiteral("T_CODE")), q.FieldAsString(QStringLiteral("T_NAME")),
+            q.FieldAsInteger(QStringLiteral("T_SYSTEM")) == 1 ? tournament::System::Swiss
+                                                              : tournament::System::RoundRobin,
+            int(q.FieldAsInteger(QStringLiteral("T_ROUNDS"))),
+            q.FieldAsInteger(QStringLiteral("T_STARTED")) != 0};
+}
+
 TournamentData Read(TDModule& module, qint64 code) {
     TournamentData data;
-    bool found = false;
     TQuery& q = module.QRWork;
-    q.SetSQL(sql::Tournaments());
+    q.SetSQL(sql::Tournament(code));
     q.Open();
-    for (q.First(); !q.Eof(); q.Next()) {
-        if (q.FieldAsInteger(QStringLiteral("T_CODE")) != code)
-            continue;
-        found = true;
-        data.info = {code, q.FieldAsString(QStringLiteral("T_NAME")),
-                     q.FieldAsInteger(QStringLiteral("T_SYSTEM")) == 1
-                         ? tournament::System::Swiss
-                         : tournament::System::RoundRobin,
-                     int(q.FieldAsInteger(QStringLiteral("T_ROUNDS"))),
-                     q.FieldAsInteger(QStringLiteral("T_STARTED")) != 0};
-    }
-    if (!found)
+    q.First();
+    if (q.Eof())
         throw TournamentRefused(QStringLiteral("Турнир не найден."));
+    data.info = InfoOf(q);
     q.SetSQL(sql::TournamentEntries(code));
     q.Open();
     for (q.First(); !q.Eof(); q.Next()) {
@@ -74,17 +73,31 @@ void Exec(TDModule& module, const Statement& statement) {
 }
 
 // Pairs what the rules say is due now: a round robin whole at its start, a
-// Swiss round once the last one is decided.
-void PairDue(TDModule& module, const TournamentData& data) {
-    const std::vector<tournament::Game> next =
-        tournament::NextRound(data.info.system, data.info.rounds, data.Players(), data.Games());
-    std::vector<int> boards;
-    for (const tournament::Game& g : next) {
-        boards.resize(static_cast<size_t>(std::max<int>(g.round, int(boards.size()))), 0);
-        const int board = ++boards[static_cast<size_t>(g.round - 1)];
-        Exec(module, sql::InsertPairing(data.info.code, g.round, board, g.first + 1,
-                                        g.second == tournament::Bye ? 0 : g.second + 1,
-                                        g.winner == tournament::NoWinner ? 0 : g.winner + 1));
+// Swiss round once the last one is decided, and the next at once after a
+// round of byes alone (one player left), which nothing else would decide.
+void PairDue(TDModule& module, TournamentData data) {
+    for (;;) {
+        const std::vector<tournament::Game> next =
+            tournament::NextRound(data.info.system, data.info.rounds, data.Players(), data.Games());
+        std::vector<int> boards;
+        bool pending = false;
+        for (const tournament::Game& g : next) {
+            boards.resize(static_cast<size_t>(std::max<int>(g.round, int(boards.size()))), 0);
+            const TournamentPairing p{g.round,
+                                      ++boards[static_cast<size_t>(g.round - 1)],
+                                      g.first + 1,
+                                      g.second == tournament::Bye ? 0 : g.second + 1,
+                                      g.winner == tournament::NoWinner ? 0 : g.winner + 1,
+                                      false,
+                                      0,
+                                      {}};
+            Exec(module, sql::InsertPairing(data.info.code, p.round, p.board, p.first, p.second,
+                                            p.winner));
+            data.pairings.push_back(p);
+            pending = pending || p.winner == 0;
+        }
+        if (next.empty() || pending)
+            return;
     }
 }
 
@@ -147,12 +160,7 @@ std::vector<TournamentInfo> ListTournaments(TDModule& module) {
     q.SetSQL(sql::Tournaments());
     q.Open();
     for (q.First(); !q.Eof(); q.Next())
-        list.push_back(
-            {q.FieldAsInteger(QStringLiteral("T_CODE")), q.FieldAsString(QStringLiteral("T_NAME")),
-             q.FieldAsInteger(QStringLiteral("T_SYSTEM")) == 1 ? tournament::System::Swiss
-                                                               : tournament::System::RoundRobin,
-             int(q.FieldAsInteger(QStringLiteral("T_ROUNDS"))),
-             q.FieldAsInteger(QStringLiteral("T_STARTED")) != 0});
+        list.push_back(InfoOf(q));
     q.Close();
     return list;
 }

@@ -182,6 +182,16 @@ TEST_P(TournamentTest, WithdrawalForfeitsOnlyThePendingGames) {
               1);
 }
 
+// With one player left each round is his bye alone, decided as it is made:
+// the rounds after it are paired at once, up to the last.
+TEST_P(TournamentTest, OnePlayerLeftHasHisByesToTheLastRound) {
+    const qint64 code = Started(System::Swiss, 4, {"Анна", "Борис", "Вера"});
+    db::WithdrawPlayer(dm, code, 2);
+    db::WithdrawPlayer(dm, code, 3);
+    EXPECT_EQ(Pairings(3) + " " + Pairings(4), "1|1|0|1|0 1|1|0|1|0");
+    EXPECT_EQ(Pairings(5), "");
+}
+
 TEST_P(TournamentTest, TwoComputersClaimOnePairingOnlyOnce) {
     const qint64 code = Started(System::RoundRobin, 0, {"Анна", "Борис", "Вера", "Компьютер"});
     TDModule other(folder.Path(), 0);
